@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds Quaverly and runs the whole test suite headless.
+# Usage: scripts/test.sh [build-dir] [extra cmake arguments...]
+#   QUAVERLY_SANITIZE=address|thread|undefined scripts/test.sh build-asan
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${1:-build}
+shift || true
+cmake -S . -B "$build_dir" -G Ninja -DQUAVERLY_SANITIZE="${QUAVERLY_SANITIZE:-}" "$@"
+cmake --build "$build_dir" -j"$(nproc)"
+export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
+cd "$build_dir"
+ctest --output-on-failure -j"$(nproc)" --timeout 600

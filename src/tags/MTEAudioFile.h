@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+#include <memory>
+
+// The tag handler of one file. (Grows into the full reader and writer with the tag layer.)
+class MTEAudioFile {
+public:
+    virtual ~MTEAudioFile();
+
+    // Logical tag name to the format's tag id.
+    QVariantMap dicMap;
+    // Tag id to text, or to a QImage for the cover.
+    QVariantMap dicReadInfo;
+
+    virtual std::shared_ptr<MTEAudioFile> copy() const;
+    virtual QVariantMap encodeWithCoder() const;
+    static std::shared_ptr<MTEAudioFile> initWithCoder(const QVariantMap& coder);
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+// Audio and video files made at test time with the ffmpeg program, and what ffprobe
+// says of a file.
+class MediaFixtures {
+public:
+    // A sine of the given length; the container and codec follow the extension unless
+    // extraOutputArgs say otherwise. Returns false (and prints ffmpeg's words) on failure.
+    static bool makeSine(const QString& path, double seconds, int sampleRate = 44100,
+                         int channels = 2, const QStringList& extraOutputArgs = {});
+    // Runs ffmpeg with the given arguments (after "-v error -y"); true on exit status 0.
+    static bool runFfmpeg(const QStringList& arguments, QString* errorText = nullptr);
+    // ffprobe -show_format -show_streams as JSON; an empty object when it fails.
+    static QJsonObject probe(const QString& path);
+    // The first audio stream of a probe, or an empty object.
+    static QJsonObject firstAudioStream(const QJsonObject& probe);
+    static bool writeBytes(const QString& path, const QByteArray& bytes);
+    static QByteArray randomBytes(int count, quint32 seed = 7);
+};

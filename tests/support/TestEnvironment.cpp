@@ -1,0 +1,42 @@
+#include "TestEnvironment.h"
+
+#include "platform/MainBundle.h"
+#include "platform/UserDefaults.h"
+#include "platform/UserFolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <atomic>
+
+namespace {
+QTemporaryDir& rootDir() {
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/quaverly-test-XXXXXX"));
+    return dir;
+}
+} // namespace
+
+QString TestEnvironment::root() { return rootDir().path(); }
+
+QString TestEnvironment::homeDirectory() { return root() + QStringLiteral("/home"); }
+
+QString TestEnvironment::musicDirectory() { return homeDirectory() + QStringLiteral("/Music"); }
+
+QString TestEnvironment::settingsFile() { return root() + QStringLiteral("/settings.ini"); }
+
+QString TestEnvironment::makeTempFolder(const QString& hint) {
+    static std::atomic<int> counter{0};
+    const QString path = root() + QStringLiteral("/%1-%2").arg(hint).arg(++counter);
+    QDir().mkpath(path);
+    return path;
+}
+
+void TestEnvironment::reset() {
+    QDir().mkpath(musicDirectory());
+    QFile::remove(settingsFile());
+    UserDefaults::standardUserDefaults().setStorageFile(settingsFile());
+    UserFolders::setRealHomeDirectoryOverride(homeDirectory());
+    UserFolders::setMusicDirectoryOverride(musicDirectory());
+    MainBundle::mainBundle().setResourceDirectory(QStringLiteral(QUAVERLY_RESOURCE_DIR));
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Where the running test program keeps its files: one temporary root per process, with
+// the settings store, the home folder and the Music folder inside it.
+class TestEnvironment {
+public:
+    static QString root();
+    static QString homeDirectory();
+    static QString musicDirectory();
+    static QString settingsFile();
+    // A new empty folder under the root.
+    static QString makeTempFolder(const QString& hint = QStringLiteral("case"));
+    // Points the settings, home, Music folder and resources at the test root again and
+    // clears the stored settings.
+    static void reset();
+};
