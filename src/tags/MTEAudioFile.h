@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tags/MTEFileType.h"
+
 #include <QString>
 #include <QVariantMap>
 
@@ -10,6 +12,8 @@ class MTEAudioFile {
 public:
     virtual ~MTEAudioFile();
 
+    // Tag family of the file.
+    int eumFileType = MTEFileTypeOther;
     // Logical tag name to the format's tag id.
     QVariantMap dicMap;
     // Tag id to text, or to a QImage for the cover.
