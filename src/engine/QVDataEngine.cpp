@@ -8,8 +8,8 @@
 namespace {
 
 QVariantMap loadBundleCatalogue() {
-    const QString path =
-        MainBundle::mainBundle().pathForResource(QStringLiteral("Formats"), QStringLiteral("plist"));
+    const QString path = MainBundle::mainBundle().pathForResource(QStringLiteral("Formats"),
+                                                                  QStringLiteral("plist"));
     return path.isEmpty() ? QVariantMap() : PropertyList::dictionaryWithContentsOfFile(path);
 }
 
@@ -93,11 +93,13 @@ QString QVDataEngine::getDecodecWithCodecName(const QString& codecName) const {
     return encoder.isValid() ? encoder.toString() : QString();
 }
 
-QStringList QVDataEngine::getCanEditMetadataMusicType() const { return _editableTagFormats; }
+QStringList QVDataEngine::getCanEditMetadataMusicType() const {
+    return _editableTagFormats;
+}
 
 QStringList QVDataEngine::itunesFormats() {
-    return {QStringLiteral("ALAC"),     QStringLiteral("MP3"),       QStringLiteral("AAC"),
-            QStringLiteral("CAF"),      QStringLiteral("Ringtone"),  QStringLiteral("AMR Audio"),
+    return {QStringLiteral("ALAC"),        QStringLiteral("MP3"),      QStringLiteral("AAC"),
+            QStringLiteral("CAF"),         QStringLiteral("Ringtone"), QStringLiteral("AMR Audio"),
             QStringLiteral("MPEG-2 Audio")};
 }
 
@@ -109,7 +111,9 @@ QStringList QVDataEngine::getCanNotRemoveFormatContainer() {
     return {QStringLiteral("MP3"), QStringLiteral("AAC"), QStringLiteral("Ringtone")};
 }
 
-QStringList QVDataEngine::vaildImportMusicType() { return {}; }
+QStringList QVDataEngine::vaildImportMusicType() {
+    return {};
+}
 
 int QVDataEngine::getTagFileFormatByFileType(const QString& extension) {
     const QString ext = extension.toLower();

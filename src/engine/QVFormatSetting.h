@@ -9,7 +9,7 @@ struct QVFormatSetting {
     QStringList arySampleRate;
     QStringList aryBiteRate;
     QStringList aryChannels;
-    QString fmtName;     // title: the catalogue key and the text of the format pop-up
+    QString fmtName; // title: the catalogue key and the text of the format pop-up
     QString fmtDescribe;
     QString sampleRate;  // current choice: Hz, or "Use Source"
     QString biteRate;    // current choice: kbit/s, or "Use Source"

@@ -7,12 +7,12 @@ NotificationCenter& NotificationCenter::defaultCenter() {
 
 QMetaObject::Connection NotificationCenter::addObserver(const QString& name, QObject* context,
                                                         Handler handler) {
-    return connect(this, &NotificationCenter::notificationPosted, context,
-                   [name, handler = std::move(handler)](const QString& posted,
-                                                        const QVariantMap& userInfo) {
-                       if (name.isEmpty() || name == posted)
-                           handler(posted, userInfo);
-                   });
+    return connect(
+        this, &NotificationCenter::notificationPosted, context,
+        [name, handler = std::move(handler)](const QString& posted, const QVariantMap& userInfo) {
+            if (name.isEmpty() || name == posted)
+                handler(posted, userInfo);
+        });
 }
 
 void NotificationCenter::removeObserver(const QMetaObject::Connection& connection) {

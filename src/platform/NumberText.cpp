@@ -17,7 +17,9 @@ std::string numericPrefix(QStringView text, bool allowFraction) {
             out += '-';
         ++i;
     }
-    auto isDigit = [&](qsizetype k) { return k < text.size() && text[k] >= u'0' && text[k] <= u'9'; };
+    auto isDigit = [&](qsizetype k) {
+        return k < text.size() && text[k] >= u'0' && text[k] <= u'9';
+    };
     bool sawDigit = false;
     while (isDigit(i)) {
         out += char(text[i++].unicode());
@@ -77,7 +79,7 @@ QString NumberText::fromDouble(double value) {
         return QStringLiteral("0");
     // QString::number never consults the locale.
     return QString::number(value, 'g', 17).contains(u'e') ? QString::number(value, 'f', 6)
-                                                           : QString::number(value, 'g', 15);
+                                                          : QString::number(value, 'g', 15);
 }
 
 QString NumberText::fromDouble(double value, int decimals) {

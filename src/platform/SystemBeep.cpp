@@ -10,6 +10,10 @@ void SystemBeep::beep() {
         QApplication::beep();
 }
 
-int SystemBeep::count() { return s_count.load(); }
+int SystemBeep::count() {
+    return s_count.load();
+}
 
-void SystemBeep::resetCount() { s_count = 0; }
+void SystemBeep::resetCount() {
+    s_count = 0;
+}

@@ -9,7 +9,9 @@ UserDefaults& UserDefaults::standardUserDefaults() {
     return instance;
 }
 
-UserDefaults::UserDefaults() { setStorageFile({}); }
+UserDefaults::UserDefaults() {
+    setStorageFile({});
+}
 
 UserDefaults::~UserDefaults() = default;
 
@@ -18,9 +20,9 @@ void UserDefaults::setStorageFile(const QString& path) {
     if (_settings)
         _settings->sync();
     if (path.isEmpty())
-        _settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                                QStringLiteral("quaverly"),
-                                                QStringLiteral("quaverly"));
+        _settings =
+            std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                        QStringLiteral("quaverly"), QStringLiteral("quaverly"));
     else
         _settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
@@ -77,11 +79,17 @@ void UserDefaults::setObject(const QString& key, const QVariant& value) {
         _settings->remove(key);
 }
 
-void UserDefaults::setInteger(const QString& key, qint64 value) { setObject(key, value); }
+void UserDefaults::setInteger(const QString& key, qint64 value) {
+    setObject(key, value);
+}
 
-void UserDefaults::setBool(const QString& key, bool value) { setObject(key, value); }
+void UserDefaults::setBool(const QString& key, bool value) {
+    setObject(key, value);
+}
 
-void UserDefaults::removeObjectForKey(const QString& key) { setObject(key, QVariant()); }
+void UserDefaults::removeObjectForKey(const QString& key) {
+    setObject(key, QVariant());
+}
 
 bool UserDefaults::synchronize() {
     std::lock_guard lock(_mutex);

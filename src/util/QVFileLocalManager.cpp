@@ -6,7 +6,9 @@
 
 #include "utils/VTFileLocalManager.h"
 
-QString RealHomeDirectory2() { return RealHomeDirectory(); }
+QString RealHomeDirectory2() {
+    return RealHomeDirectory();
+}
 
 namespace {
 QString upperOutputDir() {

@@ -36,7 +36,7 @@ bool MediaFixtures::makeSine(const QString& path, double seconds, int sampleRate
     const QString source = QStringLiteral("sine=frequency=440:sample_rate=%1:duration=%2")
                                .arg(sampleRate)
                                .arg(QString::number(seconds, 'f', 3));
-    QStringList args{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source,
+    QStringList args{QStringLiteral("-f"),  QStringLiteral("lavfi"),  QStringLiteral("-i"), source,
                      QStringLiteral("-ac"), QString::number(channels)};
     args += extraOutputArgs;
     args += path;

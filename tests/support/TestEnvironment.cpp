@@ -17,19 +17,35 @@ QTemporaryDir& rootDir() {
 }
 } // namespace
 
-QString TestEnvironment::root() { return rootDir().path(); }
+QString TestEnvironment::root() {
+    return rootDir().path();
+}
 
-QString TestEnvironment::homeDirectory() { return root() + QStringLiteral("/home"); }
+QString TestEnvironment::homeDirectory() {
+    return root() + QStringLiteral("/home");
+}
 
-QString TestEnvironment::musicDirectory() { return homeDirectory() + QStringLiteral("/Music"); }
+QString TestEnvironment::musicDirectory() {
+    return homeDirectory() + QStringLiteral("/Music");
+}
 
-QString TestEnvironment::settingsFile() { return root() + QStringLiteral("/settings.ini"); }
+QString TestEnvironment::settingsFile() {
+    return root() + QStringLiteral("/settings.ini");
+}
 
 QString TestEnvironment::makeTempFolder(const QString& hint) {
     static std::atomic<int> counter{0};
     const QString path = root() + QStringLiteral("/%1-%2").arg(hint).arg(++counter);
     QDir().mkpath(path);
     return path;
+}
+
+QString TestEnvironment::renderFolder() {
+    QString folder = qEnvironmentVariable("QUAVERLY_RENDER_DIR");
+    if (folder.isEmpty())
+        folder = root() + QStringLiteral("/renders");
+    QDir().mkpath(folder);
+    return folder;
 }
 
 void TestEnvironment::reset() {

@@ -12,6 +12,9 @@ public:
     static QString settingsFile();
     // A new empty folder under the root.
     static QString makeTempFolder(const QString& hint = QStringLiteral("case"));
+    // Where offscreen renders of windows go: $QUAVERLY_RENDER_DIR when set (to keep and
+    // look at them), else a folder under the root.
+    static QString renderFolder();
     // Points the settings, home, Music folder and resources at the test root again and
     // clears the stored settings.
     static void reset();

@@ -24,4 +24,6 @@ void VTHyperlinkButton::setUrlTitle(const QUrl& url, const QString& title) {
     adjustSize();
 }
 
-void VTHyperlinkButton::openURL() { Workspace::openURL(_buttonUrl); }
+void VTHyperlinkButton::openURL() {
+    Workspace::openURL(_buttonUrl);
+}

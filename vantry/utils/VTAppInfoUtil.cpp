@@ -8,8 +8,14 @@ QString infoString(const char* key) {
 }
 } // namespace
 
-QString VTAppInfoUtil::appName() { return infoString("CFBundleName"); }
+QString VTAppInfoUtil::appName() {
+    return infoString("CFBundleName");
+}
 
-QString VTAppInfoUtil::bundleIdentifier() { return infoString("CFBundleIdentifier"); }
+QString VTAppInfoUtil::bundleIdentifier() {
+    return infoString("CFBundleIdentifier");
+}
 
-QString VTAppInfoUtil::bundleVersion() { return infoString("CFBundleShortVersionString"); }
+QString VTAppInfoUtil::bundleVersion() {
+    return infoString("CFBundleShortVersionString");
+}

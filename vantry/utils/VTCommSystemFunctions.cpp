@@ -9,7 +9,9 @@ QVariant infoValue(const char* key) {
     return MainBundle::mainBundle().objectForInfoDictionaryKey(QString::fromLatin1(key));
 }
 
-QString infoText(const char* key) { return infoValue(key).toString(); }
+QString infoText(const char* key) {
+    return infoValue(key).toString();
+}
 
 QString infoTextOrNull(const char* key) {
     const QVariant value = infoValue(key);
@@ -17,7 +19,9 @@ QString infoTextOrNull(const char* key) {
 }
 } // namespace
 
-QString VTCommSystemFunctions::getProductName() { return infoText("CFBundleName"); }
+QString VTCommSystemFunctions::getProductName() {
+    return infoText("CFBundleName");
+}
 
 QString VTCommSystemFunctions::getSoftwareVersion() {
     return QStringLiteral("Version %1 (%2)")
@@ -30,14 +34,26 @@ QIcon VTCommSystemFunctions::getSoftwareIcon() {
     return {};
 }
 
-QString VTCommSystemFunctions::getCopyrightRight() { return infoText("NSHumanReadableCopyright"); }
+QString VTCommSystemFunctions::getCopyrightRight() {
+    return infoText("NSHumanReadableCopyright");
+}
 
-QString VTCommSystemFunctions::getSupportMail() { return infoText("SupportMail"); }
+QString VTCommSystemFunctions::getSupportMail() {
+    return infoText("SupportMail");
+}
 
-QString VTCommSystemFunctions::getDevMail() { return infoText("DevMail"); }
+QString VTCommSystemFunctions::getDevMail() {
+    return infoText("DevMail");
+}
 
-QString VTCommSystemFunctions::getHomepageUrl() { return infoText("HomepageUrl"); }
+QString VTCommSystemFunctions::getHomepageUrl() {
+    return infoText("HomepageUrl");
+}
 
-QString VTCommSystemFunctions::getSupportUrl() { return infoText("SupportUrl"); }
+QString VTCommSystemFunctions::getSupportUrl() {
+    return infoText("SupportUrl");
+}
 
-QString VTCommSystemFunctions::getSlogn() { return infoText("Slogn"); }
+QString VTCommSystemFunctions::getSlogn() {
+    return infoText("Slogn");
+}

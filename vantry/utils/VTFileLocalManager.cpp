@@ -7,21 +7,25 @@
 #include "platform/UserFolders.h"
 
 #include <QDateTime>
-#include <QLoggingCategory>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QSet>
 #include <QUuid>
 
-QString RealHomeDirectory() { return UserFolders::realHomeDirectory(); }
+QString RealHomeDirectory() {
+    return UserFolders::realHomeDirectory();
+}
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcFileList, "vantry.files", QtInfoMsg)
 
-QString appName() { return VTAppInfoUtil::appName(); }
+QString appName() {
+    return VTAppInfoUtil::appName();
+}
 
 void listFiles(const QString& folder, QSet<QString>& visited, QStringList& out) {
     const QString canonical = QFileInfo(folder).canonicalFilePath();
@@ -29,9 +33,8 @@ void listFiles(const QString& folder, QSet<QString>& visited, QStringList& out) 
         return;
     visited.insert(canonical);
     const QDir dir(folder);
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                      QDir::Unsorted);
+    const QStringList entries = dir.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QString& name : entries) {
         qCDebug(lcFileList).noquote() << "apath:" << name;
         const QString full = dir.filePath(name);
@@ -45,7 +48,9 @@ void listFiles(const QString& folder, QSet<QString>& visited, QStringList& out) 
 
 } // namespace
 
-QString VTFileLocalManager::userRealHomeDirectory() { return RealHomeDirectory(); }
+QString VTFileLocalManager::userRealHomeDirectory() {
+    return RealHomeDirectory();
+}
 
 QString VTFileLocalManager::userUiDispAppDirectory(const QString& folderName) {
     const QString path = RealHomeDirectory() + QStringLiteral("/%1/%2").arg(folderName, appName());
@@ -53,7 +58,9 @@ QString VTFileLocalManager::userUiDispAppDirectory(const QString& folderName) {
     return path;
 }
 
-QString VTFileLocalManager::appHomeDirectory() { return QDir::homePath(); }
+QString VTFileLocalManager::appHomeDirectory() {
+    return QDir::homePath();
+}
 
 QString VTFileLocalManager::appLibaryDirectory() {
     return appHomeDirectory() + QStringLiteral("/Library/") + appName();
@@ -99,8 +106,8 @@ bool VTFileLocalManager::makeSureDirCreated(const QString& path) {
     const QStringList components = path.split(u'/', Qt::SkipEmptyParts);
     if (path.isEmpty() || components.isEmpty())
         return false;
-    QString prefix = path.startsWith(u'/') ? QStringLiteral("/") + components.first()
-                                           : components.first();
+    QString prefix =
+        path.startsWith(u'/') ? QStringLiteral("/") + components.first() : components.first();
     for (qsizetype i = 1; i < components.size(); ++i) {
         prefix += u'/' + components[i];
         if (!QFileInfo::exists(prefix) && !QDir().mkpath(prefix))
@@ -172,8 +179,9 @@ QString VTFileLocalManager::getLastFolderPath(const QString& path) {
         const qsizetype slash = candidate.lastIndexOf(u'/');
         if (slash < 0)
             return {};
-        candidate = slash == 0 ? (candidate == QStringLiteral("/") ? QString() : QStringLiteral("/"))
-                               : candidate.left(slash);
+        candidate = slash == 0
+                        ? (candidate == QStringLiteral("/") ? QString() : QStringLiteral("/"))
+                        : candidate.left(slash);
         if (candidate.isEmpty())
             return {};
     }

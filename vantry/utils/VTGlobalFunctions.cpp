@@ -62,8 +62,8 @@ QString VTGlobalFunctions::getTimeStringBySecond(double seconds) {
 }
 
 void VTGlobalFunctions::getTimeStringBySecondHourMiniteSecondsMmSeconds(double seconds, int* hour,
-                                                                       int* minite, int* second,
-                                                                       int* mmSeconds) {
+                                                                        int* minite, int* second,
+                                                                        int* mmSeconds) {
     const int s = clampedWholeSeconds(seconds);
     const int h = s / 3600;
     const int m = (s - h * 3600) / 60;

@@ -1,3 +1,5 @@
 #include "VTStringTimeConvert.h"
 
-double VTStringTimeConvert::convertToTimeInTerval(const QString&) { return 0.0; }
+double VTStringTimeConvert::convertToTimeInTerval(const QString&) {
+    return 0.0;
+}
