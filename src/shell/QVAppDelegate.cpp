@@ -1,0 +1,270 @@
+#include "shell/QVAppDelegate.h"
+
+#include "controls/VTAboutWindowController.h"
+#include "engine/QVDataEngine.h"
+#include "platform/MainBundle.h"
+#include "platform/PreferenceKeys.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
+#include "shell/QVMainAppController.h"
+#include "shell/QVMenuHandleCltr.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QUrl>
+
+#if __has_include("tags/MTETagKeyMap.h")
+#include "tags/MTETagKeyMap.h"
+#define QUAVERLY_HAS_TAG_KEY_MAP 1
+#endif
+#if __has_include("player/player_core.h")
+#include "player/player_core.h"
+#define QUAVERLY_HAS_PLAYER_CORE 1
+#endif
+
+namespace {
+QString productTitle(const char* format) {
+    return QString::fromLatin1(format).arg(QLatin1String(kProductNameString));
+}
+} // namespace
+
+QVAppDelegate::QVAppDelegate(QVDataEngine* catalogue, std::shared_ptr<QVUserPrompts> prompts,
+                             QObject* parent)
+    : QObject(parent), _catalogue(catalogue), _prompts(std::move(prompts)),
+      _menuHandler(std::make_unique<QVMenuHandleCltr>(*this)) {}
+
+QVAppDelegate::~QVAppDelegate() {
+    _aboutCtlr.reset();
+    _coreMainWndCtlr.reset();
+}
+
+void QVAppDelegate::awakeFromNib() {
+    // The defaults go in first: the format catalogue and the main window read them.
+    setPreferenceValue();
+    newWindow();
+    if (QMainWindow* window = _coreMainWndCtlr->window()) {
+        if (const QScreen* screen = window->screen()) {
+            QRect frame = window->frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            window->move(frame.topLeft());
+        }
+    }
+    prepareMusicTagMapInfo();
+    configureDisplayForMultPrjs();
+}
+
+void QVAppDelegate::newWindow() {
+    QVDataEngine& catalogue = _catalogue ? *_catalogue : QVDataEngine::shareInstance();
+    _coreMainWndCtlr = std::make_unique<QVMainAppController>(catalogue, _prompts);
+    buildMainMenu();
+    connect(_coreMainWndCtlr.get(), &QVMainAppController::stateChanged, this,
+            &QVAppDelegate::validateMenuItems);
+    validateMenuItems();
+    _coreMainWndCtlr->showWindow();
+}
+
+void QVAppDelegate::setPreferenceValue() {
+    using namespace PreferenceKeys;
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    if (defaults.integerForKey(QLatin1String(kMaxTastKey)) == 0)
+        defaults.setInteger(QLatin1String(kMaxTastKey), 5);
+    if (defaults.stringForKey(QLatin1String(kiTunesPlaylistNameKey)).isEmpty())
+        defaults.setObject(QLatin1String(kiTunesPlaylistNameKey),
+                           QLatin1String(kProductNameString));
+    if (!defaults.hasObjectForKey(QLatin1String(kCopyMetadataKey)))
+        defaults.setBool(QLatin1String(kCopyMetadataKey), true);
+    if (!defaults.hasObjectForKey(QLatin1String(kRemoveAfterConverteKey)))
+        defaults.setBool(QLatin1String(kRemoveAfterConverteKey), false);
+    if (defaults.stringForKey(QLatin1String(kDefaultFmtNameKey)).isEmpty())
+        defaults.setObject(QLatin1String(kDefaultFmtNameKey), QStringLiteral("AAC"));
+    if (!defaults.hasObjectForKey(QLatin1String(kQualityKey)))
+        defaults.setInteger(QLatin1String(kQualityKey), 100);
+    if (!defaults.hasObjectForKey(QLatin1String(kAutoSyncKey)))
+        defaults.setBool(QLatin1String(kAutoSyncKey), true);
+    defaults.synchronize();
+}
+
+void QVAppDelegate::prepareMusicTagMapInfo() {
+#ifdef QUAVERLY_HAS_TAG_KEY_MAP
+    MTETagKeyMap::prepareMusicTagMapInfo();
+#endif
+    // SEAM(tags): without the tag layer's key map there is nothing to build.
+}
+
+void QVAppDelegate::configureDisplayForMultPrjs() {
+    _menuAbout->setText(productTitle("About %1"));
+    _menuHide->setText(productTitle("Hide %1"));
+    _menuQuite->setText(productTitle("Quite %1"));
+    _menuHelp->setText(productTitle("%1 Help"));
+}
+
+void QVAppDelegate::applicationDidFinishLaunching() {
+    if (_didFinishLaunching)
+        return;
+    _didFinishLaunching = true;
+#ifdef QUAVERLY_HAS_PLAYER_CORE
+    player_global_init();
+#endif
+    // SEAM(player): without the decoding core there is nothing to set up.
+    configureForAffliate();
+}
+
+void QVAppDelegate::configureForAffliate() {
+    if (!_menuHelpRoot)
+        return;
+    auto insertAt = [this](int index, QAction* action) {
+        const QList<QAction*> actions = _menuHelpRoot->actions();
+        _menuHelpRoot->insertAction(index < actions.size() ? actions.at(index) : nullptr, action);
+    };
+    auto* support = new QAction(QStringLiteral("Support"), _menuHelpRoot);
+    support->setObjectName(QStringLiteral("clickSupport:"));
+    connect(support, &QAction::triggered, this, &QVAppDelegate::clickSupport);
+    auto* more = new QAction(QStringLiteral("More Products"), _menuHelpRoot);
+    more->setObjectName(QStringLiteral("clickMoreProducts:"));
+    connect(more, &QAction::triggered, this, &QVAppDelegate::clickMoreProducts);
+    auto* separator = new QAction(_menuHelpRoot);
+    separator->setSeparator(true);
+    insertAt(0, support);
+    insertAt(1, more);
+    insertAt(4, separator);
+    _menuItems << support << more;
+}
+
+QAction* QVAppDelegate::addItem(QMenu* menu, const QString& title, const char* selector,
+                                const QKeySequence& shortcut, void (QVAppDelegate::*slot)()) {
+    QAction* action = menu->addAction(title);
+    action->setObjectName(QLatin1String(selector));
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, slot);
+    _menuItems.append(action);
+    return action;
+}
+
+QAction* QVAppDelegate::addHandledItem(QMenu* menu, const QString& title, const char* selector,
+                                       const QKeySequence& shortcut,
+                                       void (QVMenuHandleCltr::*slot)()) {
+    QAction* action = menu->addAction(title);
+    action->setObjectName(QLatin1String(selector));
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, _menuHandler.get(), slot);
+    _menuItems.append(action);
+    return action;
+}
+
+void QVAppDelegate::buildMainMenu() {
+    QMenuBar* bar = _coreMainWndCtlr->window()->menuBar();
+    bar->clear();
+    _menuItems.clear();
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    addHandledItem(file, QStringLiteral("Add Files…"), "clickOpen:", QKeySequence::Open,
+                   &QVMenuHandleCltr::clickOpen);
+    file->addSeparator();
+    _menuHide = addItem(file, QStringLiteral("Hide"), "clickHide:", QKeySequence(),
+                        &QVAppDelegate::clickHide);
+    _menuQuite = addItem(file, QStringLiteral("Quit"), "clickQuit:", QKeySequence::Quit,
+                         &QVAppDelegate::clickQuit);
+
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    addHandledItem(edit, QStringLiteral("Remove"), "clickDelete:", QKeySequence::Delete,
+                   &QVMenuHandleCltr::clickDelete);
+    addHandledItem(edit, QStringLiteral("Clear List"), "clickClear:", QKeySequence(),
+                   &QVMenuHandleCltr::clickClear);
+    edit->addSeparator();
+    addHandledItem(edit, QStringLiteral("Select Next"),
+                   "clickMoveNext:", QKeySequence(Qt::ALT | Qt::Key_Down),
+                   &QVMenuHandleCltr::clickMoveNext);
+    addHandledItem(edit, QStringLiteral("Select Previous"),
+                   "clickMovePre:", QKeySequence(Qt::ALT | Qt::Key_Up),
+                   &QVMenuHandleCltr::clickMovePre);
+
+    _menuHelpRoot = bar->addMenu(QStringLiteral("&Help"));
+    _menuHelp = addItem(_menuHelpRoot, QStringLiteral("Help"),
+                        "clickHelp:", QKeySequence::HelpContents, &QVAppDelegate::clickHelp);
+    addItem(_menuHelpRoot, QStringLiteral("Send Feedback"), "clickFeedback:", QKeySequence(),
+            &QVAppDelegate::clickFeedback);
+    addItem(_menuHelpRoot, QStringLiteral("Rate This Program"), "clickRate:", QKeySequence(),
+            &QVAppDelegate::clickRate);
+    _menuAbout = addItem(_menuHelpRoot, QStringLiteral("About"), "clickAbout:", QKeySequence(),
+                         &QVAppDelegate::clickAbout);
+}
+
+void QVAppDelegate::validateMenuItems() {
+    for (QAction* item : std::as_const(_menuItems))
+        item->setEnabled(_menuHandler->validateUserInterfaceItem(item));
+}
+
+void QVAppDelegate::clickAbout() {
+    if (!_aboutCtlr)
+        _aboutCtlr = std::make_unique<VTAboutWindowController>();
+    _aboutCtlr->showWindow();
+}
+
+void QVAppDelegate::clickHelp() {
+    if (_coreMainWndCtlr)
+        _coreMainWndCtlr->clickHelp();
+}
+
+void QVAppDelegate::clickOpenFiles() {
+    if (_coreMainWndCtlr)
+        _coreMainWndCtlr->clickAddFiles();
+}
+
+void QVAppDelegate::clickMoveNext() {
+    if (_coreMainWndCtlr)
+        _coreMainWndCtlr->moveSelectedTo(1);
+}
+
+void QVAppDelegate::clickMovePre() {
+    if (_coreMainWndCtlr)
+        _coreMainWndCtlr->moveSelectedTo(-1);
+}
+
+void QVAppDelegate::clickDelete() {
+    if (_coreMainWndCtlr)
+        _coreMainWndCtlr->deleteSelectedIndexs();
+}
+
+void QVAppDelegate::clickClear() {
+    if (_coreMainWndCtlr)
+        _coreMainWndCtlr->clickClear();
+}
+
+void QVAppDelegate::openProductPage(const char* infoKey, const QString& suffix) {
+    const QString address =
+        MainBundle::mainBundle().objectForInfoDictionaryKey(QLatin1String(infoKey)).toString();
+    if (!address.isEmpty())
+        Workspace::openURL(QUrl(address + suffix));
+}
+
+void QVAppDelegate::clickRate() {
+    openProductPage("HomepageUrl", QString());
+}
+
+void QVAppDelegate::clickFeedback() {
+    openProductPage("HomepageUrl", QString());
+}
+
+void QVAppDelegate::clickMoreProducts() {
+    openProductPage("HomepageUrl", QString());
+}
+
+void QVAppDelegate::clickSupport() {
+    openProductPage("SupportUrl", QString());
+}
+
+void QVAppDelegate::clickHide() {
+    if (_coreMainWndCtlr)
+        _coreMainWndCtlr->window()->showMinimized();
+}
+
+void QVAppDelegate::clickQuit() {
+    // Quitting goes through the window's close, so its confirmation and clean-up apply.
+    if (_coreMainWndCtlr && !_coreMainWndCtlr->window()->close())
+        return;
+    QCoreApplication::quit();
+}

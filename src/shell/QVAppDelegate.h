@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+class QVDataEngine;
+class QVMainAppController;
+class QVMenuHandleCltr;
+class QVUserPrompts;
+class VTAboutWindowController;
+
+// The application's start-up and menus. Start-up order: the stored defaults first, then
+// the main window, the tag-key map and the menu titles; when the event loop runs, the
+// decoding core's one-time set-up and the help menu's extra items.
+class QVAppDelegate : public QObject {
+    Q_OBJECT
+public:
+    explicit QVAppDelegate(QVDataEngine* catalogue = nullptr,
+                           std::shared_ptr<QVUserPrompts> prompts = nullptr,
+                           QObject* parent = nullptr);
+    ~QVAppDelegate() override;
+
+    void awakeFromNib();
+    void newWindow();
+    // Stores each default preference value whose key is missing, then synchronizes.
+    static void setPreferenceValue();
+    static void prepareMusicTagMapInfo();
+    void configureDisplayForMultPrjs();
+    void applicationDidFinishLaunching();
+    void configureForAffliate();
+    bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
+
+    QVMainAppController* coreMainWndCtlr() const { return _coreMainWndCtlr.get(); }
+    QVMenuHandleCltr& menuHandler() const { return *_menuHandler; }
+
+    // Menu commands.
+    void clickAbout();
+    void clickHelp();
+    void clickOpenFiles();
+    void clickMoveNext();
+    void clickMovePre();
+    void clickDelete();
+    void clickClear();
+    void clickRate();
+    void clickFeedback();
+    void clickMoreProducts();
+    void clickSupport();
+    void clickHide();
+    void clickQuit();
+
+    // Enables or disables every menu item by the menu target's rules.
+    void validateMenuItems();
+
+    QAction* _menuAbout = nullptr;
+    QAction* _menuHide = nullptr;
+    QAction* _menuQuite = nullptr;
+    QAction* _menuHelp = nullptr;
+    QMenu* _menuHelpRoot = nullptr;
+    QList<QAction*> menuItems() const { return _menuItems; }
+
+private:
+    void buildMainMenu();
+    QAction* addItem(QMenu* menu, const QString& title, const char* selector,
+                     const QKeySequence& shortcut, void (QVAppDelegate::*slot)());
+    QAction* addHandledItem(QMenu* menu, const QString& title, const char* selector,
+                            const QKeySequence& shortcut, void (QVMenuHandleCltr::*slot)());
+    void openProductPage(const char* infoKey, const QString& suffix);
+
+    QVDataEngine* _catalogue;
+    std::shared_ptr<QVUserPrompts> _prompts;
+    std::unique_ptr<QVMainAppController> _coreMainWndCtlr;
+    std::unique_ptr<QVMenuHandleCltr> _menuHandler;
+    std::unique_ptr<VTAboutWindowController> _aboutCtlr;
+    QList<QAction*> _menuItems;
+    bool _didFinishLaunching = false;
+};

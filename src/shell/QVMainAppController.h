@@ -1,0 +1,178 @@
+#pragma once
+
+#include "engine/LSMediaTypes.h"
+#include "engine/QVFormatSetting.h"
+#include "shell/QVFileListModel.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMainWindow;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QToolBar;
+class QWidget;
+class QVDataEngine;
+class QVLoadingSheet;
+class QVSettingSheet;
+class QVUserPrompts;
+class QVMainAppLoaderBridge;
+
+// The main window ("ConverterMainWindow") and its file list: adding files (open panel,
+// drops, folder expansion, duplicates, probing behind a loading sheet), removing and
+// selecting rows, the summary line, the output format and its settings sheet, and the
+// window's state (idle, loading, converting). Everything here runs on the main thread.
+class QVMainAppController : public QObject {
+    Q_OBJECT
+public:
+    // Extensions the open panel offers, in the order the panel lists them.
+    static const QStringList& allowedFileTypes();
+
+    // prompts: the dialogs to use (the widget dialogs when null); catalogue: the formats.
+    explicit QVMainAppController(QVDataEngine& catalogue,
+                                 std::shared_ptr<QVUserPrompts> prompts = nullptr,
+                                 QObject* parent = nullptr);
+    ~QVMainAppController() override;
+
+    QMainWindow* window() const { return _window.get(); }
+    void showWindow();
+
+    QVAppState enumAppState() const { return _progressType; }
+    int getMusicCount() const;
+    QVFileListModel& fileList() { return _model; }
+    const QVFileListModel& fileList() const { return _model; }
+
+    // Adding files.
+    void clickAddFiles();
+    // Refused (with a beep) during a run; while a load runs the paths wait for it to end.
+    void loadAndParseFiles(const QStringList& paths);
+    void clickCancelLoad();
+    // Ends a load on the main thread with the rows that loaded and those that failed. A
+    // completion of any load but the current one is ignored.
+    void mainSelCompleteLoad(quint64 runId, const QVMusicList& loaded, const QVMusicList& failed);
+    static QString failedLoadMessage(const QVMusicList& failed);
+
+    // Removing rows and moving the selection.
+    void deleteIndexes(std::vector<int> indexes);
+    void deleteSelectedIndexs();
+    void clickClear();
+    void clickRemoveFiles();
+    void clickClearFiles();
+    bool tableViewWriteRowsWithIndexes(const std::vector<int>& rows);
+    void dragRowsToDelete();
+    void moveSelectedTo(int direction);
+    std::vector<int> selectedRows() const;
+    void selectRows(const std::vector<int>& rows);
+
+    // Window state.
+    void didDragEntered();
+    void didDragExited();
+    void checkShouldShowDragTips();
+    void enableDownOperationButtons(bool enable);
+    void updateDownTotalFileInfos();
+    static QString summaryLine(const QVMusicList& musics);
+    bool windowShouldClose();
+    void clickHelp();
+
+    // The run's looks, for the batch run to drive.
+    void startConvertOperation();
+    void setConvertOperationFinshed();
+
+    // Output format and quality.
+    QString getChooseOutputFmt() const;
+    const std::optional<QVFormatSetting>& currentFormatSetting() const { return _cnvtFmtSetting; }
+    // Empty when a run may start; otherwise why not.
+    QString startUnavailableReason() const;
+    void chooseFormat(const QString& title, bool fromSettingSheet);
+    void clickSetting();
+    void clickOK();
+    void clickSlider();
+    void clickSampleRate();
+    void clickBitrate();
+    void clickChannels();
+    void initSettingUI();
+    void updateSettingUI();
+    void updateQualitySliderWhenSettingChanged();
+    static void sortFormatSettingParams(QVFormatSetting* setting);
+    static QVFormatSetting* getFormatWithQuality(QVFormatSetting* setting, int quality);
+    // The slider position that a setting's current values stand for: 0, 50 or 100.
+    static int qualityOfSetting(const QVFormatSetting& setting);
+    // Strict weak order of choice texts: other words first (in their order), then numbers
+    // from the largest down, then "Stereo", then "Mono".
+    static bool choiceComesBefore(const QString& a, const QString& b);
+
+    // Parts of the window, for the menus, the batch run and tests.
+    QTableView* tableView() const { return _tableView; }
+    QComboBox* formatPopUp() const { return _popFmts; }
+    QPushButton* settingButton() const { return _btnSetting; }
+    QLabel* tipsLabel() const { return _tfTips; }
+    QProgressBar* totalProgress() const { return _piCvtProgress; }
+    QWidget* dropInTipsView() const { return _dropInTipsView; }
+    QVLoadingSheet* loadingSheet() const { return _wndProgress; }
+    QVSettingSheet* settingSheet() const { return _wndSetting; }
+    QToolBar* toolBar() const { return _toolBar; }
+    QAction* addFilesAction() const { return _actAdd; }
+    QAction* removeFilesAction() const { return _actRemove; }
+    QAction* clearFilesAction() const { return _actClear; }
+
+Q_SIGNALS:
+    // The state or the number of rows changed: menus and toolbar validate again.
+    void stateChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class QVMainAppLoaderBridge;
+
+    void awakeFromNib();
+    void buildWindow();
+    QWidget* buildBottomBar();
+    void buildToolBar();
+    void fillFormatPopUp();
+    void setAppState(QVAppState state);
+    void validateActions();
+    void afterListChanged();
+    void startLoad(const QStringList& paths);
+    void endLoadingSheet();
+    void loaderStartedMusic(quint64 runId, const QString& fileName);
+    void loaderProgress(quint64 runId, double fraction);
+    void cancelLoadInProgress();
+    void fillPopUp(QComboBox* pop, const QStringList& titles, const QString& selected);
+
+    QVDataEngine& _catalogue;
+    std::shared_ptr<QVUserPrompts> _prompts;
+    QVFileListModel _model;
+    std::unique_ptr<QMainWindow> _window;
+
+    QTableView* _tableView = nullptr;
+    QWidget* _dropInTipsView = nullptr;
+    QComboBox* _popFmts = nullptr;
+    QPushButton* _btnSetting = nullptr;
+    QLabel* _tfTips = nullptr;
+    QProgressBar* _piCvtProgress = nullptr;
+    QToolBar* _toolBar = nullptr;
+    QAction* _actAdd = nullptr;
+    QAction* _actRemove = nullptr;
+    QAction* _actClear = nullptr;
+    QVLoadingSheet* _wndProgress = nullptr;
+    QVSettingSheet* _wndSetting = nullptr;
+
+    std::optional<QVFormatSetting> _cnvtFmtSetting;
+    std::vector<int> _dragIndexSet;
+    QVAppState _progressType = QVAppStateIdle;
+    bool _dropAreaHighlighted = false;
+    bool _updatingSettingUI = false;
+
+    std::unique_ptr<QVMainAppLoaderBridge> _mediaLoader;
+    quint64 _currentLoadRun = 0;
+    QStringList _pendingPaths;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "engine/LSMediaTypes.h"
+
+#include <QObject>
+#include <QString>
+
+class QAction;
+class QVAppDelegate;
+
+// The menu items' target: forwards each command to the application delegate and decides
+// which items are enabled. An item names its command in its object name ("clickDelete:").
+class QVMenuHandleCltr : public QObject {
+    Q_OBJECT
+public:
+    explicit QVMenuHandleCltr(QVAppDelegate& delegate, QObject* parent = nullptr);
+
+    void clickOpen();
+    void clickMoveNext();
+    void clickMovePre();
+    void clickDelete();
+    void clickClear();
+
+    // During a run only Stop; otherwise the commands that work on rows need rows; every
+    // other item is enabled. Loading keeps list edits off until the rows have arrived.
+    static bool validateUserInterfaceItem(const QString& action, QVAppState state, int musicCount);
+    bool validateUserInterfaceItem(const QAction* item) const;
+
+private:
+    QVAppDelegate& _delegate;
+};
