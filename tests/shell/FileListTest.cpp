@@ -1,0 +1,238 @@
+#include "ShellTestSupport.h"
+
+#include "platform/SystemBeep.h"
+
+#include <QLabel>
+#include <QMimeData>
+#include <QTableView>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ControllerFixture : ::testing::Test {
+    void SetUp() override {
+        TestEnvironment::reset();
+        prompts = std::make_shared<FakePrompts>();
+        controller = std::make_unique<QVMainAppController>(shippedCatalogue(), prompts);
+    }
+    void addRows(int count, const QString& folder = {}) {
+        controller->fileList().appendMusics(makeRows(count, folder));
+        controller->checkShouldShowDragTips();
+    }
+    QStringList names() const {
+        QStringList out;
+        for (const auto& music : controller->fileList().musics())
+            out << QFileInfo(music->strFilePath).completeBaseName();
+        return out;
+    }
+    std::shared_ptr<FakePrompts> prompts;
+    std::unique_ptr<QVMainAppController> controller;
+};
+
+struct DeleteCase {
+    int count;
+    std::vector<int> selected;
+    std::vector<int> deleted;
+    int expectedSelection; // new index; -1 none
+    QString expectedSelectedName;
+    int expectedCount;
+};
+
+class DeleteRules : public ControllerFixture, public ::testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(DeleteRules, RemovesRowsAndSelectsTheNeighbour) {
+    const DeleteCase& c = GetParam();
+    addRows(c.count);
+    controller->selectRows(c.selected);
+    controller->deleteIndexes(c.deleted);
+    EXPECT_EQ(controller->getMusicCount(), c.expectedCount);
+    const std::vector<int> selection = controller->selectedRows();
+    if (c.expectedSelection < 0) {
+        EXPECT_TRUE(selection.empty());
+    } else {
+        ASSERT_EQ(selection, std::vector<int>{c.expectedSelection});
+        EXPECT_EQ(names().at(c.expectedSelection), c.expectedSelectedName);
+    }
+    EXPECT_EQ(controller->dropInTipsView()->isVisibleTo(controller->window()),
+              c.expectedCount == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DeleteRules,
+                         ::testing::Values(
+                             // Deleting rows 2 to 4 of 10 selects the row formerly at 5.
+                             DeleteCase{10, {2, 3, 4}, {2, 3, 4}, 2, QStringLiteral("track 05"), 7},
+                             // The last rows: the row before the first deleted one.
+                             DeleteCase{5, {3, 4}, {3, 4}, 2, QStringLiteral("track 02"), 3},
+                             // First and last of three: the remaining row.
+                             DeleteCase{3, {0, 2}, {0, 2}, 0, QStringLiteral("track 01"), 1},
+                             // Everything: no selection, the drop area is back.
+                             DeleteCase{4, {}, {0, 1, 2, 3}, -1, QString(), 0},
+                             // Out-of-range indexes are ignored; the valid one follows the rules.
+                             DeleteCase{5, {1}, {1, 99, -3}, 1, QStringLiteral("track 02"), 4},
+                             // Only out-of-range indexes: nothing happens.
+                             DeleteCase{5, {2}, {-1, 5, 7}, 2, QStringLiteral("track 02"), 5},
+                             // Unordered with repeats.
+                             DeleteCase{6, {}, {4, 1, 4}, 3, QStringLiteral("track 05"), 4}));
+
+struct MoveCase {
+    int count;
+    std::vector<int> selected;
+    int direction;
+    int expected;
+};
+
+class MoveRules : public ControllerFixture, public ::testing::WithParamInterface<MoveCase> {};
+
+TEST_P(MoveRules, MovesTheSelectionNotTheRows) {
+    const MoveCase& c = GetParam();
+    addRows(c.count);
+    const QStringList before = names();
+    controller->selectRows(c.selected);
+    controller->moveSelectedTo(c.direction);
+    EXPECT_EQ(controller->selectedRows(), std::vector<int>{c.expected});
+    EXPECT_EQ(names(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MoveRules,
+                         ::testing::Values(MoveCase{5, {}, 1, 0}, MoveCase{5, {}, -1, 0},
+                                           MoveCase{5, {0}, -1, 0}, MoveCase{5, {4}, 1, 4},
+                                           MoveCase{5, {2}, 1, 3}, MoveCase{5, {2}, -1, 1},
+                                           MoveCase{5, {2}, 7, 3}, MoveCase{1, {0}, 1, 0}));
+
+TEST_F(ControllerFixture, RowsDraggedOutAreRemovedOnce) {
+    addRows(5);
+    ASSERT_TRUE(controller->tableViewWriteRowsWithIndexes({1, 2}));
+    controller->dragRowsToDelete();
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("track 00"), QStringLiteral("track 03"),
+                                    QStringLiteral("track 04")}));
+    controller->dragRowsToDelete(); // the recorded rows are forgotten
+    EXPECT_EQ(controller->getMusicCount(), 3);
+}
+
+TEST_F(ControllerFixture, RowDragsCarryNoFileNamesAndAreRefusedDuringARun) {
+    addRows(3);
+    QVFileListModel& model = controller->fileList();
+    std::unique_ptr<QMimeData> data(model.mimeData({model.index(1, 0), model.index(1, 1)}));
+    ASSERT_TRUE(data);
+    EXPECT_TRUE(data->hasFormat(QLatin1String(QVFileListModel::kRowDragType)));
+    EXPECT_FALSE(data->hasUrls());
+    // Dropping it back on the table adds nothing.
+    EXPECT_FALSE(model.dropMimeData(data.get(), Qt::MoveAction, -1, -1, {}));
+
+    controller->startConvertOperation();
+    EXPECT_EQ(std::unique_ptr<QMimeData>(model.mimeData({model.index(0, 0)})), nullptr);
+    EXPECT_FALSE(controller->tableViewWriteRowsWithIndexes({0}));
+    controller->dragRowsToDelete();
+    EXPECT_EQ(controller->getMusicCount(), 3);
+}
+
+TEST_F(ControllerFixture, FileDropsAreRefusedWhileConverting) {
+    addRows(2);
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("drop"));
+    ASSERT_TRUE(writeFile(folder + QStringLiteral("/a.mp3")));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder + QStringLiteral("/a.mp3"))});
+    QVFileListModel& model = controller->fileList();
+
+    controller->startConvertOperation();
+    const int beeps = SystemBeep::count();
+    EXPECT_FALSE(model.canDropMimeData(&data, Qt::CopyAction, -1, -1, {}));
+    EXPECT_FALSE(model.dropMimeData(&data, Qt::CopyAction, -1, -1, {}));
+    controller->loadAndParseFiles({folder});
+    EXPECT_EQ(SystemBeep::count(), beeps + 1);
+    EXPECT_EQ(controller->enumAppState(), QVAppStateConverting);
+
+    controller->setConvertOperationFinshed();
+    EXPECT_TRUE(model.canDropMimeData(&data, Qt::CopyAction, -1, -1, {}));
+    EXPECT_TRUE(model.dropMimeData(&data, Qt::CopyAction, -1, -1, {}));
+    EXPECT_EQ(controller->enumAppState(), QVAppStateLoading);
+    controller->clickCancelLoad();
+}
+
+TEST_F(ControllerFixture, RemoveWithoutSelectionBeeps) {
+    addRows(2);
+    const int beeps = SystemBeep::count();
+    controller->clickRemoveFiles();
+    EXPECT_EQ(SystemBeep::count(), beeps + 1);
+    EXPECT_EQ(controller->getMusicCount(), 2);
+}
+
+TEST(FileListNames, NameColumnPrefersTagsOverTheFileName) {
+    struct Case {
+        QString path, title, artist, expected;
+    };
+    const Case cases[] = {
+        {QStringLiteral("/m/a song.mp3"), QStringLiteral("Title"), QStringLiteral("Band"),
+         QStringLiteral("Band - Title")},
+        {QStringLiteral("/m/a song.mp3"), QStringLiteral("Title"), QString(),
+         QStringLiteral("Title")},
+        {QStringLiteral("/m/a song.mp3"), QString(), QStringLiteral("Band"),
+         QStringLiteral("Band - a song")},
+        {QStringLiteral("/m/my.live.take.flac"), QString(), QString(),
+         QStringLiteral("my.live.take")},
+        {QStringLiteral("/m/-dash 'quote' é.wav"), QString(), QString(),
+         QStringLiteral("-dash 'quote' é")},
+        {QStringLiteral("/m/.hidden"), QString(), QString(), QStringLiteral(".hidden")},
+    };
+    for (const Case& c : cases) {
+        const auto row = makeRow(c.path, 0, c.title, c.artist);
+        EXPECT_EQ(QVFileListModel::displayName(*row), c.expected) << c.path.toStdString();
+    }
+}
+
+TEST(FileListModel, ColumnsAndProgressFollowTheRun) {
+    QVFileListModel model;
+    model.appendMusics({makeRow(QStringLiteral("/m/one.mp3"), 10, QStringLiteral("One")),
+                        makeRow(QStringLiteral("/m/two.wav"))});
+    EXPECT_EQ(model.columnIdentifier(0), QStringLiteral("Name"));
+    EXPECT_EQ(model.columnIdentifier(1), QStringLiteral("Output Name"));
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), QStringLiteral("One"));
+    EXPECT_EQ(model.data(model.index(1, 1)).toString(), QStringLiteral("two"));
+    EXPECT_FALSE(model.data(model.index(0, 2), QVFileListModel::ProgressRole).isValid());
+    EXPECT_TRUE(model.musicAt(0)->discreteProgress()->isHidden());
+
+    model.setConverting(true);
+    model.musicAt(0)->dConvertProgress = 42.0;
+    model.musicAt(1)->dConvertProgress = QVProgressSyncing;
+    EXPECT_DOUBLE_EQ(model.data(model.index(0, 2), QVFileListModel::ProgressRole).toDouble(), 42.0);
+    EXPECT_DOUBLE_EQ(model.data(model.index(1, 2), QVFileListModel::ProgressRole).toDouble(),
+                     100.0);
+    EXPECT_FALSE(model.musicAt(0)->discreteProgress()->isHidden());
+    EXPECT_EQ(model.musicAt(-1), nullptr);
+    EXPECT_EQ(model.musicAt(2), nullptr);
+}
+
+TEST(FileListSummary, CountsReadableFilesWithHoursToOneDecimal) {
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("summary"));
+    ASSERT_TRUE(writeFile(folder + QStringLiteral("/a.mp3"), QByteArray(1048576, 'a')));
+    ASSERT_TRUE(writeFile(folder + QStringLiteral("/b.mp3"), QByteArray(524288, 'b')));
+    ASSERT_TRUE(writeFile(folder + QStringLiteral("/c.mp3"), QByteArray(524288, 'c')));
+    const QVMusicList rows = {makeRow(folder + QStringLiteral("/a.mp3"), 1800),
+                              makeRow(folder + QStringLiteral("/b.mp3"), 1800),
+                              makeRow(folder + QStringLiteral("/c.mp3"), 360),
+                              makeRow(folder + QStringLiteral("/gone.mp3"), 7200)};
+    // 3960 s is 1.1 hours: every duration counts, not just whole hours.
+    EXPECT_EQ(QVMainAppController::summaryLine(rows), QStringLiteral("3 files, 1.1 hours, 2.0 MB"));
+    EXPECT_EQ(QVMainAppController::summaryLine({rows.back()}), QString());
+    EXPECT_EQ(QVMainAppController::summaryLine({}), QString());
+}
+
+TEST(FileListAlert, NamesElevenFailedFilesThenDots) {
+    QVMusicList failed;
+    for (int i = 0; i < 12; ++i)
+        failed.push_back(makeRow(QStringLiteral("/junk/bad %1.mp3").arg(i)));
+    const QString twelve = QVMainAppController::failedLoadMessage(failed);
+    EXPECT_EQ(twelve.count(QLatin1Char('\n')), 11);
+    EXPECT_TRUE(twelve.startsWith(QStringLiteral("bad 0.mp3\nbad 1.mp3\n")));
+    EXPECT_TRUE(twelve.endsWith(QStringLiteral("bad 10.mp3\n...")));
+    EXPECT_FALSE(twelve.contains(QStringLiteral("bad 11.mp3")));
+
+    failed.pop_back();
+    const QString eleven = QVMainAppController::failedLoadMessage(failed);
+    EXPECT_TRUE(eleven.endsWith(QStringLiteral("bad 10.mp3\n")));
+    EXPECT_FALSE(eleven.contains(QStringLiteral("...")));
+}
+
+} // namespace

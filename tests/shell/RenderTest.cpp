@@ -1,0 +1,61 @@
+#include "ShellTestSupport.h"
+
+#include "shell/QVSettingSheet.h"
+
+#include <QImage>
+#include <QMainWindow>
+#include <QPixmap>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Renders the windows a user sees into TestEnvironment::renderFolder() for a look.
+bool render(QWidget* widget, const QString& name) {
+    widget->show();
+    QTest::qWait(20);
+    const QImage image = widget->grab().toImage();
+    return !image.isNull() && image.save(TestEnvironment::renderFolder() + QLatin1Char('/') + name);
+}
+
+// The two most frequent colours must differ: a blank render is a broken one.
+bool hasContent(const QString& name) {
+    const QImage image(TestEnvironment::renderFolder() + QLatin1Char('/') + name);
+    if (image.isNull())
+        return false;
+    const QRgb first = image.pixel(image.width() / 2, image.height() / 2);
+    for (int y = 0; y < image.height(); y += 3) {
+        for (int x = 0; x < image.width(); x += 3) {
+            if (image.pixel(x, y) != first)
+                return true;
+        }
+    }
+    return false;
+}
+
+TEST(Render, MainWindowEmptyWithRowsAndTheSettingSheet) {
+    TestEnvironment::reset();
+    QVMainAppController controller(shippedCatalogue(), std::make_shared<FakePrompts>());
+    ASSERT_TRUE(render(controller.window(), QStringLiteral("main-window-empty.png")));
+    EXPECT_TRUE(hasContent(QStringLiteral("main-window-empty.png")));
+
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("render"));
+    QVMusicList rows = makeRows(20, folder);
+    for (const auto& row : rows)
+        writeFile(row->strFilePath, QByteArray(3 * 1048576 + 1234, 'x'));
+    controller.fileList().appendMusics(rows);
+    controller.checkShouldShowDragTips();
+    controller.enableDownOperationButtons(true);
+    controller.updateDownTotalFileInfos();
+    controller.selectRows({3});
+    ASSERT_TRUE(render(controller.window(), QStringLiteral("main-window-rows.png")));
+    EXPECT_TRUE(hasContent(QStringLiteral("main-window-rows.png")));
+    EXPECT_TRUE(controller.tipsLabel()->text().startsWith(QStringLiteral("20 files, 1.1 hours")));
+
+    controller.clickSetting();
+    ASSERT_TRUE(render(controller.settingSheet(), QStringLiteral("setting-sheet.png")));
+    EXPECT_TRUE(hasContent(QStringLiteral("setting-sheet.png")));
+    controller.clickOK();
+}
+
+} // namespace
