@@ -10,12 +10,12 @@ bool MTEAPEAudioFile::dumpMediaAttribInfo() {
                            TagLib::AudioProperties::Average);
     if (!file.isValid())
         return false;
-    if (const TagLib::APE::Tag* tag = file.APETag(false)) {
+    if (const TagLib::APE::Tag* tag = file.hasAPETag() ? file.APETag(false) : nullptr) {
         const auto& items = tag->itemListMap();
         for (auto it = items.begin(); it != items.end(); ++it)
             qCInfo(lcTags, "tKey:%s", it->first.toCString(true));
     } else {
-        dumpID3V1Info(file.ID3v1Tag(false));
+        dumpID3V1Info(file.hasID3v1Tag() ? file.ID3v1Tag(false) : nullptr);
     }
     return true;
 }

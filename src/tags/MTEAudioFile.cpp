@@ -44,8 +44,26 @@ TagLib::ID3v2::FrameList framesOf(const TagLib::ID3v2::Tag* tag, const TagLib::B
     return found == map.end() ? TagLib::ID3v2::FrameList() : found->second;
 }
 
+// FFmpeg stores a comment or lyrics it has no frame for as a user text frame; such a frame
+// would outlive the value the user set or emptied.
+void removeUserTextFrames(TagLib::ID3v2::Tag* tag, std::initializer_list<const char*> names) {
+    for (TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
+        const auto* userText = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+        if (!userText)
+            continue;
+        const TagLib::String description = userText->description().upper();
+        for (const char* name : names) {
+            if (description.startsWith(TagLib::String(name).upper())) {
+                tag->removeFrame(frame);
+                break;
+            }
+        }
+    }
+}
+
 void writeComment(TagLib::ID3v2::Tag* tag, const QVariant& value) {
     tag->removeFrames("COMM");
+    removeUserTextFrames(tag, {"comment"});
     if (!MTETagText::hasText(value))
         return;
     auto frame = std::make_unique<TagLib::ID3v2::CommentsFrame>(TagLib::String::UTF8);
@@ -56,6 +74,7 @@ void writeComment(TagLib::ID3v2::Tag* tag, const QVariant& value) {
 
 void writeLyrics(TagLib::ID3v2::Tag* tag, const QVariant& value) {
     tag->removeFrames("USLT");
+    removeUserTextFrames(tag, {"USLT", "lyrics"});
     if (!MTETagText::hasText(value))
         return;
     auto frame = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>(TagLib::String::UTF8);
@@ -241,7 +260,7 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
 bool MTEAudioFile::saveID3V2Info(const QString& path) {
     TagLib::MPEG::File file(MTETagText::fileName(path).constData(), true,
                             TagLib::AudioProperties::Average);
-    TagLib::ID3v2::Tag* tag = file.isValid() ? file.ID3v2Tag(false) : nullptr;
+    TagLib::ID3v2::Tag* tag = file.isValid() && file.hasID3v2Tag() ? file.ID3v2Tag(false) : nullptr;
     if (!tag) {
         qCWarning(lcTags, "failed to dump id3v2tag...");
         return false;

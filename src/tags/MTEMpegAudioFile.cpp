@@ -36,11 +36,11 @@ bool MTEMpegAudioFile::dumpMpegFile() {
     }
     if (const auto* properties = file.audioProperties())
         dAudioLength = properties->lengthInSeconds();
-    if (hasID3v2Frames(file.ID3v2Tag(false))) {
+    if (file.hasID3v2Tag() && hasID3v2Frames(file.ID3v2Tag(false))) {
         dumpID3V2Info(file.ID3v2Tag(false));
     } else {
         qCInfo(lcTags, "tag version 1...,read id3v1 information");
-        dumpID3V1Info(file.ID3v1Tag(false));
+        dumpID3V1Info(file.hasID3v1Tag() ? file.ID3v1Tag(false) : nullptr);
     }
     return true;
 }
@@ -55,13 +55,13 @@ bool MTEMpegAudioFile::dumpFlacFile() {
     }
     if (const auto* properties = file.audioProperties())
         dAudioLength = properties->lengthInSeconds();
-    if (hasID3v2Frames(file.ID3v2Tag(false))) {
+    if (file.hasID3v2Tag() && hasID3v2Frames(file.ID3v2Tag(false))) {
         dumpID3V2Info(file.ID3v2Tag(false));
     } else if (MTEFlacTags::hasTags(file)) {
         MTEFlacTags::read(file, *this);
     } else {
         qCInfo(lcTags, "tag version 1...,read id3v1 information");
-        dumpID3V1Info(file.ID3v1Tag(false));
+        dumpID3V1Info(file.hasID3v1Tag() ? file.ID3v1Tag(false) : nullptr);
     }
     return true;
 }
