@@ -6,7 +6,7 @@
 
 #include <limits>
 
-Q_LOGGING_CATEGORY(lcTags, "quaverly.tags")
+Q_LOGGING_CATEGORY(lcTags, "quaverly.tags", QtInfoMsg)
 
 QString MTETagText::toQString(const TagLib::String& text) {
     return QString::fromStdString(text.to8Bit(true));
