@@ -274,6 +274,10 @@ bool MTEAudioFile::saveID3V2Info(const QString& path) {
             qCWarning(lcTags, "skipped tag key that is no frame id: %s", qPrintable(key));
             continue;
         }
+        if (!MTETagText::isTextValue(it.value())) {
+            qCWarning(lcTags, "skipped %s: its value is no text", qPrintable(key));
+            continue;
+        }
         if (id == "COMM")
             writeComment(tag, it.value());
         else if (id == "USLT")

@@ -69,6 +69,10 @@ void readComment(const TagLib::Ogg::XiphComment* comment, MTEAudioFile& handler)
         if (key.isEmpty())
             continue;
         QString value;
+        if (!MTETagText::isTextValue(value)) {
+            qCWarning(lcTags, "skipped %s: its value is no text", names.logicalName);
+            return;
+        }
         if (qstrcmp(names.logicalName, "Track") == 0) {
             value = readTrack(comment);
         } else {

@@ -108,8 +108,10 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
             coverWritten = writeCover(tag, name, it.value());
         else if (MTETagText::hasText(it.value()))
             tag->setItem(name, TagLib::StringList(MTETagText::toTagString(it.value().toString())));
-        else if (it.value().metaType().id() == QMetaType::QString)
+        else if (MTETagText::isTextValue(it.value()))
             tag->removeItem(name);
+        else
+            qCWarning(lcTags, "skipped %s: its value is no text", qPrintable(it.key()));
     }
     const bool saved = file.save();
     if (!saved)

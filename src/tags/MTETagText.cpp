@@ -46,6 +46,21 @@ QImage MTETagText::imageFromBytes(const TagLib::ByteVector& bytes) {
     return QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()));
 }
 
+bool MTETagText::isTextValue(const QVariant& value) {
+    switch (value.metaType().id()) {
+    case QMetaType::UnknownType:
+    case QMetaType::QString:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool MTETagText::hasText(const QVariant& value) {
-    return value.metaType().id() == QMetaType::QString && !value.toString().isEmpty();
+    return isTextValue(value) && !value.toString().isEmpty();
 }

@@ -29,6 +29,8 @@ public:
     static TagLib::ByteVector jpegBytesOfValue(const QVariant& value);
     static QImage imageFromBytes(const TagLib::ByteVector& bytes);
 
+    // A value that stands for text: a string, a number, or nothing (the empty text).
+    static bool isTextValue(const QVariant& value);
     // A text value with at least one character.
     static bool hasText(const QVariant& value);
 };

@@ -210,3 +210,32 @@ TEST(Mp3Tags, Id3v1OnlyFileReadsItsFields) {
     EXPECT_EQ(handler->strArtist(), QStringLiteral("Someone"));
     EXPECT_EQ(id3Text(handler, QStringLiteral("Date")), QStringLiteral("0"));
 }
+
+TEST(Mp3Tags, NumbersAreWrittenAsTextAndOtherValuesLeaveFramesAlone) {
+    const QString path = makeMp3(QStringLiteral("values.mp3"));
+    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("Keep")}},
+                                               MTEFileTypeMpeg, path));
+    ASSERT_TRUE(MTETagCopy::handleMetadataSave(
+        {{QStringLiteral("TIT2"), QImage(2, 2, QImage::Format_RGB32)}, {QStringLiteral("TRCK"), 7}},
+        MTEFileTypeMpeg, path));
+    const auto handler = readTags(path);
+    EXPECT_EQ(id3Text(handler, QStringLiteral("Title")), QStringLiteral("Keep"));
+    EXPECT_EQ(id3Text(handler, QStringLiteral("Track")), QStringLiteral("7"));
+}
+
+TEST(Mp3Tags, KeysThatAreNoFrameIdsAreSkipped) {
+    const QString path = makeMp3(QStringLiteral("keys.mp3"));
+    const QVariantMap tags{{QStringLiteral("TI"), QStringLiteral("short")},
+                           {QStringLiteral("title"), QStringLiteral("lower")},
+                           {QStringLiteral("TIT2X"), QStringLiteral("long")},
+                           {QStringLiteral("TIT2"), QStringLiteral("right")}};
+    ASSERT_TRUE(MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path));
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    const auto& frames = file.ID3v2Tag()->frameListMap();
+    for (const auto& [id, list] : frames) {
+        ASSERT_EQ(id.size(), 4u);
+        for (char c : id)
+            EXPECT_TRUE((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'));
+    }
+    EXPECT_EQ(frames["TIT2"].front()->toString(), TagLib::String("right"));
+}
