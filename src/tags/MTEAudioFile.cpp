@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v1tag.h>
@@ -184,7 +186,7 @@ bool MTEAudioFile::dumpMediaAttribInfo() {
 }
 
 bool MTEAudioFile::saveID3AttribPath(int, const QString&) {
-    return true;
+    return false; // the base writes nothing
 }
 
 void MTEAudioFile::dumpID3V1Info(const TagLib::ID3v1::Tag* tag) {

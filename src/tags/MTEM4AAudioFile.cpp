@@ -6,6 +6,8 @@
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
 
+#include <algorithm>
+
 namespace {
 
 // MP4 item names are four Latin-1 characters ("\xA9nam") or a free-form "----:mean:name".

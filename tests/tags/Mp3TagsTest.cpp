@@ -239,3 +239,17 @@ TEST(Mp3Tags, KeysThatAreNoFrameIdsAreSkipped) {
     }
     EXPECT_EQ(frames["TIT2"].front()->toString(), TagLib::String("right"));
 }
+
+TEST(Mp3Tags, SavingToANewLocationLeavesTheHandlersOwnFileAlone) {
+    const QString source = makeMp3(QStringLiteral("source.mp3"));
+    const QByteArray before = fileBytes(source);
+    const auto handler = readTags(source);
+    handler->dicReadInfo.insert(QStringLiteral("TIT2"), QStringLiteral("Copy title"));
+    const QString wanted = TestEnvironment::makeTempFolder() + QStringLiteral("/copy.mp3");
+    ASSERT_TRUE(handler->saveID3AttribPath(1, wanted));
+    EXPECT_EQ(fileBytes(source), before);
+    EXPECT_EQ(id3Text(readTags(wanted), QStringLiteral("Title")), QStringLiteral("Copy title"));
+
+    EXPECT_FALSE(handler->saveID3AttribPath(2, source + QStringLiteral("/under a file.mp3")));
+    EXPECT_EQ(fileBytes(source), before);
+}
