@@ -65,25 +65,3 @@ TEST(TagThreads, FourThreadsWriteAndReadDistinctFilesAtOnce) {
         EXPECT_EQ(results[i].mismatches, 0) << qPrintable(names[i]);
     }
 }
-
-TEST(TagThreads, HandlerCopiesOnOtherThreadsDoNotShareTheirTags) {
-    const QString path = TestEnvironment::makeTempFolder() + QStringLiteral("/shared.m4a");
-    ASSERT_TRUE(MediaFixtures::makeSine(path, 1.0));
-    const auto original =
-        MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(path, true);
-    ASSERT_TRUE(original);
-    std::vector<std::shared_ptr<MTEAudioFile>> copies;
-    for (int i = 0; i < 4; ++i)
-        copies.push_back(original->copy());
-    std::vector<std::thread> threads;
-    for (int i = 0; i < 4; ++i)
-        threads.emplace_back([&, i] {
-            for (int n = 0; n < 200; ++n)
-                copies[i]->dicReadInfo.insert(QStringLiteral("key%1").arg(n), i);
-        });
-    for (std::thread& thread : threads)
-        thread.join();
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(copies[i]->dicReadInfo.value(QStringLiteral("key7")).toInt(), i);
-    EXPECT_FALSE(original->dicReadInfo.contains(QStringLiteral("key7")));
-}
