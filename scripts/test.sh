@@ -9,5 +9,7 @@ shift || true
 cmake -S . -B "$build_dir" -G Ninja -DQUAVERLY_SANITIZE="${QUAVERLY_SANITIZE:-}" "$@"
 cmake --build "$build_dir" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
+# Conversion jobs start ffmpeg from worker threads: the child only execs, which is safe.
+export TSAN_OPTIONS="die_after_fork=0 ${TSAN_OPTIONS:-}"
 cd "$build_dir"
 ctest --output-on-failure -j"$(nproc)" --timeout 600

@@ -6,7 +6,9 @@
 
 #include <plist/plist.h>
 
+#include <clocale>
 #include <cstdlib>
+#include <locale.h>
 #include <limits>
 #include <memory>
 
@@ -21,6 +23,28 @@ struct MallocDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 using CString = std::unique_ptr<char, MallocDeleter>;
+
+// libplist reads and writes reals with the C library, which follows the user's locale
+// ("1,25" under German): switch this thread to the C locale while it works.
+class CNumericLocale {
+public:
+    CNumericLocale() : _c(newlocale(LC_NUMERIC_MASK, "C", nullptr)) {
+        if (_c)
+            _previous = uselocale(_c);
+    }
+    ~CNumericLocale() {
+        if (_c) {
+            uselocale(_previous);
+            freelocale(_c);
+        }
+    }
+    CNumericLocale(const CNumericLocale&) = delete;
+    CNumericLocale& operator=(const CNumericLocale&) = delete;
+
+private:
+    locale_t _c;
+    locale_t _previous = LC_GLOBAL_LOCALE;
+};
 
 // libplist dates count from 2001-01-01 UTC.
 const QDateTime kPlistEpoch(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
@@ -136,6 +160,7 @@ plist_t fromVariant(const QVariant& value) {
 QVariant PropertyList::fromData(const QByteArray& bytes) {
     if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int32_t>::max())
         return {};
+    const CNumericLocale cLocale;
     plist_t root = nullptr;
     plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &root);
     PlistPtr owner(root);
@@ -154,6 +179,7 @@ QVariantMap PropertyList::dictionaryWithContentsOfFile(const QString& path) {
 }
 
 QByteArray PropertyList::toXml(const QVariant& value) {
+    const CNumericLocale cLocale;
     PlistPtr root(fromVariant(value));
     char* raw = nullptr;
     uint32_t length = 0;

@@ -1,6 +1,317 @@
 #include "tags/MTEAudioFile.h"
 
+#include "tags/MTEAudioCreator.h"
+#include "tags/MTETagKeyMap.h"
+#include "tags/MTETagText.h"
+#include "util/GlobalFun.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/unsynchronizedlyricsframe.h>
+
+namespace {
+
+const QString kPictureKey = QStringLiteral("APIC");
+
+// Only a four-character id of capitals and digits names an ID3v2.4 frame.
+bool isValidFrameId(const QByteArray& id) {
+    if (id.size() != 4)
+        return false;
+    return std::all_of(id.begin(), id.end(),
+                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
+}
+
+TagLib::ByteVector frameIdOf(const QString& key) {
+    const QByteArray id = key.toUtf8();
+    if (!isValidFrameId(id))
+        return {};
+    return TagLib::ByteVector(id.constData(), 4);
+}
+
+bool isBlank(const TagLib::String& text) {
+    return text.stripWhiteSpace().isEmpty();
+}
+
+TagLib::ID3v2::FrameList framesOf(const TagLib::ID3v2::Tag* tag, const TagLib::ByteVector& id) {
+    const auto& map = tag->frameListMap();
+    const auto found = map.find(id);
+    return found == map.end() ? TagLib::ID3v2::FrameList() : found->second;
+}
+
+// FFmpeg stores a comment or lyrics it has no frame for as a user text frame; such a frame
+// would outlive the value the user set or emptied.
+void removeUserTextFrames(TagLib::ID3v2::Tag* tag, std::initializer_list<const char*> names) {
+    for (TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
+        const auto* userText = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+        if (!userText)
+            continue;
+        const TagLib::String description = userText->description().upper();
+        for (const char* name : names) {
+            if (description.startsWith(TagLib::String(name).upper())) {
+                tag->removeFrame(frame);
+                break;
+            }
+        }
+    }
+}
+
+void writeComment(TagLib::ID3v2::Tag* tag, const QVariant& value) {
+    tag->removeFrames("COMM");
+    removeUserTextFrames(tag, {"comment"});
+    if (!MTETagText::hasText(value))
+        return;
+    auto frame = std::make_unique<TagLib::ID3v2::CommentsFrame>(TagLib::String::UTF8);
+    frame->setLanguage("eng");
+    frame->setText(MTETagText::toTagString(value.toString()));
+    tag->addFrame(frame.release());
+}
+
+void writeLyrics(TagLib::ID3v2::Tag* tag, const QVariant& value) {
+    tag->removeFrames("USLT");
+    removeUserTextFrames(tag, {"USLT", "lyrics"});
+    if (!MTETagText::hasText(value))
+        return;
+    auto frame = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>(TagLib::String::UTF8);
+    frame->setText(MTETagText::toTagString(value.toString()));
+    tag->addFrame(frame.release());
+}
+
+// Replaces every frame of the id by one UTF-8 frame, so no older duplicate survives.
+void writeTextFrame(TagLib::ID3v2::Tag* tag, const TagLib::ByteVector& id, const QVariant& value) {
+    tag->removeFrames(id);
+    if (!MTETagText::hasText(value))
+        return;
+    auto frame = std::make_unique<TagLib::ID3v2::TextIdentificationFrame>(id, TagLib::String::UTF8);
+    frame->setText(MTETagText::toTagString(value.toString()));
+    tag->addFrame(frame.release());
+}
+
+bool isTextFrameId(const TagLib::ByteVector& id) {
+    return id.startsWith("T") && id != "TXXX";
+}
+
+std::unique_ptr<TagLib::ID3v2::AttachedPictureFrame> newFrontCover(const TagLib::ByteVector& jpeg) {
+    auto frame = std::make_unique<TagLib::ID3v2::AttachedPictureFrame>();
+    frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    frame->setMimeType("image/jpg");
+    frame->setPicture(jpeg);
+    return frame;
+}
+
+// Applies the cover value to the tag. False when a picture was asked for but could not be
+// encoded; the tag's pictures are then left alone.
+bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info) {
+    const TagLib::ID3v2::FrameList pictures = framesOf(tag, "APIC");
+    const bool wantsNone =
+        !info.contains(kPictureKey) || MTETagText::isNoPictureMarker(info.value(kPictureKey));
+    auto* first = pictures.isEmpty()
+                      ? nullptr
+                      : dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(pictures.front());
+    if (first)
+        qCInfo(lcTags, "size:%d,count:%d", int(first->picture().size()), int(pictures.size()));
+    if (wantsNone) {
+        if (!pictures.isEmpty())
+            tag->removeFrame(pictures.front());
+        return true;
+    }
+    const TagLib::ByteVector jpeg = MTETagText::jpegBytesOfValue(info.value(kPictureKey));
+    if (jpeg.isEmpty()) {
+        qCWarning(lcTags, "cover could not be encoded as JPEG; the old picture is kept");
+        return false;
+    }
+    if (first) {
+        first->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        first->setMimeType("image/jpg");
+        first->setPicture(jpeg);
+        return true;
+    }
+    if (!pictures.isEmpty())
+        tag->removeFrame(pictures.front());
+    tag->addFrame(newFrontCover(jpeg).release());
+    qCInfo(lcTags, "empty img");
+    return true;
+}
+
+} // namespace
+
+MTEAudioFile::MTEAudioFile() {
+    initProperties();
+}
+
 MTEAudioFile::~MTEAudioFile() = default;
+
+QString MTEAudioFile::strArtist() const {
+    return getValueForKey(QStringLiteral("Artist")).toString();
+}
+
+QVariant MTEAudioFile::getValueForKey(const QString& logicalName) const {
+    if (logicalName.isEmpty())
+        return {};
+    const QString key = dicMap.value(logicalName).toString();
+    if (key.isEmpty())
+        return {};
+    return dicReadInfo.value(key);
+}
+
+void MTEAudioFile::initProperties() {
+    for (auto it = dicMap.cbegin(); it != dicMap.cend(); ++it) {
+        const QString key = it.value().toString();
+        if (it.key() == QLatin1String("AlbumImg"))
+            dicReadInfo.insert(key, MTETagText::noPictureMarker());
+        else
+            dicReadInfo.insert(key, QString());
+    }
+    eumFileType = MTEFileTypeOther;
+    dAudioLength = 0.0;
+}
+
+void MTEAudioFile::restoreFromLocalFile() {
+    const int fileType = eumFileType;
+    dicReadInfo.clear();
+    initProperties();
+    eumFileType = fileType; // the handler's class fixes its family
+    dumpMediaAttribInfo();
+}
+
+bool MTEAudioFile::dumpMediaAttribInfo() {
+    return true;
+}
+
+bool MTEAudioFile::saveID3AttribPath(int, const QString&) {
+    return false; // the base writes nothing
+}
+
+void MTEAudioFile::dumpID3V1Info(const TagLib::ID3v1::Tag* tag) {
+    if (!tag || (isBlank(tag->title()) && isBlank(tag->artist()) && isBlank(tag->album()) &&
+                 isBlank(tag->comment()) && isBlank(tag->genre()) && tag->year() == 0 &&
+                 tag->track() == 0)) {
+        qCInfo(lcTags, "none id3v1 tag or id3v2 tag found!");
+        eumID3Version = MTEID3VersionNone;
+        strTagVersion = QStringLiteral("ID3 Unkown");
+        return;
+    }
+    eumID3Version = MTEID3Version1;
+    strTagVersion = QStringLiteral("ID3 V1.1");
+    const auto store = [this](const char* name, const QString& value) {
+        const QString key = dicMap.value(QLatin1String(name)).toString();
+        if (!key.isEmpty())
+            dicReadInfo.insert(key, value);
+    };
+    store("Title", MTETagText::toQString(tag->title()));
+    store("Artist", MTETagText::toQString(tag->artist()));
+    store("Album", MTETagText::toQString(tag->album()));
+    store("Comment", MTETagText::toQString(tag->comment()));
+    store("Genre", MTETagText::toQString(tag->genre()));
+    store("Date", QString::number(tag->year()));
+    store("Track", QString::number(tag->track()));
+}
+
+void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
+    if (!tag)
+        return;
+    majorVersion = int(tag->header()->majorVersion());
+    revisionNumber = int(tag->header()->revisionNumber());
+    tagSize = int(tag->header()->tagSize());
+    strTagVersion = QStringLiteral("ID3 V2.%1.%2").arg(majorVersion).arg(revisionNumber);
+    qCDebug(lcTags, "comments : %s", tag->comment().toCString(false));
+
+    for (const QVariant& value : dicMap) {
+        const QString key = value.toString();
+        if (key == kPictureKey)
+            continue;
+        const TagLib::ByteVector id = frameIdOf(key);
+        if (id.isEmpty())
+            continue;
+        const TagLib::ID3v2::FrameList frames = framesOf(tag, id);
+        if (frames.isEmpty())
+            continue;
+        qCInfo(lcTags, "framelist count : %u", frames.size());
+        for (const TagLib::ID3v2::Frame* frame : frames) {
+            if (key == QLatin1String("COMM")) {
+                if (const auto* comment =
+                        dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
+                    qCInfo(lcTags, "des-------%s", comment->description().toCString(true));
+                    qCInfo(lcTags, "com-------%s", comment->text().toCString(true));
+                }
+            }
+            dicReadInfo.insert(key, MTETagText::toQString(frame->toString()));
+        }
+    }
+
+    for (const TagLib::ID3v2::Frame* frame : framesOf(tag, "APIC")) {
+        const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
+        if (!picture)
+            continue;
+        const QImage image = MTETagText::imageFromBytes(picture->picture());
+        if (!image.isNull()) {
+            dicReadInfo.insert(kPictureKey, image);
+            break;
+        }
+    }
+    eumID3Version = MTEID3Version2;
+}
+
+bool MTEAudioFile::saveID3V2Info(const QString& path) {
+    TagLib::MPEG::File file(MTETagText::fileName(path).constData(), true,
+                            TagLib::AudioProperties::Average);
+    TagLib::ID3v2::Tag* tag = file.isValid() && file.hasID3v2Tag() ? file.ID3v2Tag(false) : nullptr;
+    if (!tag) {
+        qCWarning(lcTags, "failed to dump id3v2tag...");
+        return false;
+    }
+    for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
+        const QString& key = it.key();
+        if (key == kPictureKey)
+            continue;
+        const TagLib::ByteVector id = frameIdOf(key);
+        if (id.isEmpty()) {
+            qCWarning(lcTags, "skipped tag key that is no frame id: %s", qPrintable(key));
+            continue;
+        }
+        if (!MTETagText::isTextValue(it.value())) {
+            qCWarning(lcTags, "skipped %s: its value is no text", qPrintable(key));
+            continue;
+        }
+        if (id == "COMM")
+            writeComment(tag, it.value());
+        else if (id == "USLT")
+            writeLyrics(tag, it.value());
+        else if (isTextFrameId(id))
+            writeTextFrame(tag, id, it.value());
+        else
+            qCWarning(lcTags, "skipped frame %s: not a text frame", qPrintable(key));
+    }
+    const bool pictureWritten = writePicture(tag, dicReadInfo);
+    // Saving ID3v2.4 alone strips the ID3v1 and APE tags, so no stale value comes back.
+    const bool saved =
+        file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4);
+    if (!saved)
+        qCWarning(lcTags, "failed to save the ID3v2 tag of %s", qPrintable(path));
+    return saved && pictureWritten;
+}
+
+void MTEAudioFile::saveID3V1Info(TagLib::ID3v1::Tag* tag) const {
+    if (!tag)
+        return;
+    const auto text = [this](const char* name) {
+        return MTETagText::toTagString(getValueForKey(QLatin1String(name)).toString());
+    };
+    tag->setTitle(text("Title"));
+    tag->setArtist(text("Artist"));
+    tag->setAlbum(text("Album"));
+    tag->setComment(text("Comment"));
+    tag->setGenre(text("Genre"));
+    tag->setYear(getValueForKey(QStringLiteral("Date")).toString().toUInt());
+    tag->setTrack(getValueForKey(QStringLiteral("Track")).toString().toUInt());
+}
 
 std::shared_ptr<MTEAudioFile> MTEAudioFile::copy() const {
     return std::make_shared<MTEAudioFile>(*this);
@@ -11,8 +322,31 @@ QVariantMap MTEAudioFile::encodeWithCoder() const {
 }
 
 std::shared_ptr<MTEAudioFile> MTEAudioFile::initWithCoder(const QVariantMap& coder) {
-    auto file = std::make_shared<MTEAudioFile>();
-    file->dicMap = coder.value(QStringLiteral("dicMap")).toMap();
+    const QVariantMap map = coder.value(QStringLiteral("dicMap")).toMap();
+    const int fileType = MTETagKeyMap::fileTypeOfMap(map);
+    std::shared_ptr<MTEAudioFile> file = MTEAudioCreator::makeHandlerOfType(fileType);
+    file->eumFileType = fileType;
+    file->dicMap = map;
     file->dicReadInfo = coder.value(QStringLiteral("dicReadInfo")).toMap();
     return file;
+}
+
+QString MTEAudioFile::targetPathForMode(int mode, const QString& path) const {
+    if (mode == 0)
+        return path;
+    if ((mode != 1 && mode != 2) || path.isEmpty()) {
+        if (mode != 1 && mode != 2)
+            qCInfo(lcTags, "oops......");
+        return strFilePath;
+    }
+    qCInfo(lcTags, "Create new file and save to new location...:%s", qPrintable(path));
+    const QString target =
+        GlobalFun::makeSureFullPathIdenticalAndHaveExtention(path, QStringLiteral("mp3"));
+    QFile::remove(target); // the reservation is an empty file; the copy takes its place
+    QFile source(strFilePath);
+    if (target.isEmpty() || !source.copy(target)) {
+        qCWarning(lcTags, "copy file error:%s", qPrintable(source.errorString()));
+        return {};
+    }
+    return target;
 }

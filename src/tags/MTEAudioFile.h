@@ -7,19 +7,81 @@
 
 #include <memory>
 
-// The tag handler of one file. (Grows into the full reader and writer with the tag layer.)
+namespace TagLib::ID3v1 {
+class Tag;
+}
+namespace TagLib::ID3v2 {
+class Tag;
+}
+
+// Which ID3 tag was read.
+enum MTEID3Version : int {
+    MTEID3Version1 = 0,
+    MTEID3Version2 = 1,
+    MTEID3VersionNone = 2,
+};
+
+// The tag model of one audio file: its path, the key table of its tag family and the tags
+// read from it. Base of the handlers by format; holds the ID3v1/ID3v2 reading and the ID3v2
+// writing. A handler is used by one thread at a time; a copy owns its own dictionaries.
 class MTEAudioFile {
 public:
+    MTEAudioFile();
+    MTEAudioFile(const MTEAudioFile&) = default;
+    MTEAudioFile& operator=(const MTEAudioFile&) = default;
     virtual ~MTEAudioFile();
 
+    QString strFilePath;
+    // Last path component of strFilePath.
+    QString strOutFileName;
+    // Whole seconds, as the tag library reports them; 0 until read.
+    double dAudioLength = 0.0;
     // Tag family of the file.
     int eumFileType = MTEFileTypeOther;
-    // Logical tag name to the format's tag id.
-    QVariantMap dicMap;
-    // Tag id to text, or to a QImage for the cover.
+    int majorVersion = 0;
+    int revisionNumber = 0;
+    int tagSize = 0;
+    int eumID3Version = MTEID3VersionNone;
+    // Family key to text, or to a QImage under the cover key; an empty QVariant under the
+    // cover key means "no picture".
     QVariantMap dicReadInfo;
+    // Logical tag name to the family's key (a table of MTETagKeyMap).
+    QVariantMap dicMap;
+    QString strMineType = QStringLiteral("image/jpeg");
+    // "ID3 V2.4.0", "ID3 V1.1", "ID3 Unkown", "" (MP4) or "Vorbis Comment" (FLAC).
+    QString strTagVersion;
+
+    // The value under the family key of "Artist".
+    QString strArtist() const;
+    // Null for an empty name or a name the family lacks.
+    QVariant getValueForKey(const QString& logicalName) const;
+
+    // Resets dicReadInfo to empty texts and "no picture" for every key of dicMap.
+    void initProperties();
+    // Reads the file again from scratch.
+    void restoreFromLocalFile();
+
+    // Reads the file's tags. The base reads nothing.
+    virtual bool dumpMediaAttribInfo();
+    // Writes dicReadInfo into a file (mode 0: the file at path; 1 or 2: a new copy of the
+    // handler's own file made near path). True only when everything was written.
+    virtual bool saveID3AttribPath(int mode, const QString& path);
+
+    void dumpID3V1Info(const TagLib::ID3v1::Tag* tag);
+    void dumpID3V2Info(const TagLib::ID3v2::Tag* tag);
+    // Writes dicReadInfo as an ID3v2.4 tag into the MPEG file at path and removes its ID3v1
+    // tag. False when the file has no ID3v2 tag or is not valid, when saving fails, or when
+    // the cover could not be encoded (the rest is written, the old picture kept).
+    bool saveID3V2Info(const QString& path);
+    // Fills an ID3v1 tag from dicReadInfo (not saved to disk).
+    void saveID3V1Info(TagLib::ID3v1::Tag* tag) const;
 
     virtual std::shared_ptr<MTEAudioFile> copy() const;
-    virtual QVariantMap encodeWithCoder() const;
+    QVariantMap encodeWithCoder() const;
+    // A handler of the class that fits the coded family table.
     static std::shared_ptr<MTEAudioFile> initWithCoder(const QVariantMap& coder);
+
+protected:
+    // The file to write for a save mode; empty when preparing it failed.
+    QString targetPathForMode(int mode, const QString& path) const;
 };

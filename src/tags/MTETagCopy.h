@@ -3,13 +3,17 @@
 #include <QString>
 #include <QVariantMap>
 
-// Copies a row's tags into a converted file, re-keyed into the output's tag family.
+// Copies a row's tags into a converted file, re-keyed into the output's tag family. Works
+// on values only, so any thread may call it for its own output file.
 class MTETagCopy {
 public:
     // Writes the tags (keyed by the source's family) into the file at outputPath.
-    // False when nothing could be written; an output without tag support is not a failure.
+    // False when nothing could be written or a write failed; an output without tag support
+    // is not a failure.
     static bool handleMetadataSave(const QVariantMap& dicToMetadata, int sourceFileType,
                                    const QString& outputPath);
+    // The tags re-keyed from the source family into the destination family. Equal types
+    // keep every entry; otherwise entries outside the source family's table are dropped.
     static QVariantMap convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,
                                                      int toType);
 };

@@ -1,0 +1,189 @@
+#include "tags/MTEFlacTags.h"
+
+#include "tags/MTEAudioFile.h"
+#include "tags/MTETagText.h"
+
+#include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
+#include <taglib/xiphcomment.h>
+
+#include <QImage>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct FieldNames {
+    const char* logicalName;
+    // The first name is written; all of them are read (in order) and removed on writing.
+    std::vector<const char*> fields;
+};
+
+const std::vector<FieldNames>& fieldTable() {
+    static const std::vector<FieldNames> table = {
+        {"Title", {"TITLE"}},
+        {"Date", {"DATE", "YEAR"}},
+        {"Track", {"TRACKNUMBER"}},
+        {"LRC", {"LYRICS", "UNSYNCEDLYRICS"}},
+        {"Album", {"ALBUM"}},
+        {"Genre", {"GENRE"}},
+        {"Artist", {"ARTIST"}},
+        {"AlbumArtist", {"ALBUMARTIST", "ALBUM ARTIST"}},
+        {"Publisher", {"PUBLISHER", "ORGANIZATION", "LABEL"}},
+        {"Composer", {"COMPOSER"}},
+        {"Copyright", {"COPYRIGHT"}},
+        {"Comment", {"COMMENT", "DESCRIPTION"}},
+        {"Grouping", {"GROUPING", "CONTENTGROUP"}},
+    };
+    return table;
+}
+
+constexpr const char* kTotalFields[] = {"TRACKTOTAL", "TOTALTRACKS"};
+
+QString firstField(const TagLib::Ogg::XiphComment* comment, const char* name) {
+    const auto& map = comment->fieldListMap();
+    const auto found = map.find(name);
+    if (found == map.end() || found->second.isEmpty())
+        return {};
+    return MTETagText::toQString(found->second.toString(" / "));
+}
+
+QString readTrack(const TagLib::Ogg::XiphComment* comment) {
+    QString track = firstField(comment, "TRACKNUMBER");
+    if (track.isEmpty() || track.contains(u'/'))
+        return track;
+    for (const char* name : kTotalFields) {
+        const QString total = firstField(comment, name);
+        if (total.toInt() > 0)
+            return track + u'/' + total;
+    }
+    return track;
+}
+
+void readComment(const TagLib::Ogg::XiphComment* comment, MTEAudioFile& handler) {
+    if (!comment)
+        return;
+    for (const FieldNames& names : fieldTable()) {
+        const QString key = handler.dicMap.value(QLatin1String(names.logicalName)).toString();
+        if (key.isEmpty())
+            continue;
+        QString value;
+        if (!MTETagText::isTextValue(value)) {
+            qCWarning(lcTags, "skipped %s: its value is no text", names.logicalName);
+            return;
+        }
+        if (qstrcmp(names.logicalName, "Track") == 0) {
+            value = readTrack(comment);
+        } else {
+            for (const char* field : names.fields) {
+                value = firstField(comment, field);
+                if (!value.isEmpty())
+                    break;
+            }
+        }
+        if (!value.isEmpty())
+            handler.dicReadInfo.insert(key, value);
+    }
+}
+
+QImage readCover(TagLib::FLAC::File& file) {
+    QImage firstDecoded;
+    for (const TagLib::FLAC::Picture* picture : file.pictureList()) {
+        const QImage image = MTETagText::imageFromBytes(picture->data());
+        if (image.isNull())
+            continue;
+        if (picture->type() == TagLib::FLAC::Picture::FrontCover)
+            return image;
+        if (firstDecoded.isNull())
+            firstDecoded = image;
+    }
+    return firstDecoded;
+}
+
+void writeTrack(TagLib::Ogg::XiphComment* comment, const QString& text) {
+    comment->removeFields("TRACKNUMBER");
+    for (const char* name : kTotalFields)
+        comment->removeFields(name);
+    const QString number = text.section(u'/', 0, 0).trimmed();
+    const QString total = text.section(u'/', 1, 1).trimmed();
+    if (number.isEmpty())
+        return;
+    comment->addField("TRACKNUMBER", MTETagText::toTagString(number));
+    if (total.toInt() > 0)
+        comment->addField("TRACKTOTAL", MTETagText::toTagString(total));
+}
+
+void writeField(TagLib::Ogg::XiphComment* comment, const FieldNames& names, const QVariant& value) {
+    if (qstrcmp(names.logicalName, "Track") == 0) {
+        writeTrack(comment, value.toString());
+        return;
+    }
+    for (const char* field : names.fields)
+        comment->removeFields(field);
+    if (MTETagText::hasText(value))
+        comment->addField(names.fields.front(), MTETagText::toTagString(value.toString()));
+}
+
+bool writeCover(TagLib::FLAC::File& file, const QVariantMap& tags, const QString& pictureKey) {
+    const bool wantsNone =
+        !tags.contains(pictureKey) || MTETagText::isNoPictureMarker(tags.value(pictureKey));
+    if (wantsNone) {
+        file.removePictures();
+        return true;
+    }
+    const QImage image = MTETagText::imageOfValue(tags.value(pictureKey));
+    const TagLib::ByteVector jpeg = MTETagText::jpegBytesOfValue(tags.value(pictureKey));
+    if (jpeg.isEmpty()) {
+        qCWarning(lcTags, "cover could not be encoded as JPEG; the old picture is kept");
+        return false;
+    }
+    auto picture = std::make_unique<TagLib::FLAC::Picture>();
+    picture->setType(TagLib::FLAC::Picture::FrontCover);
+    picture->setMimeType("image/jpeg");
+    picture->setWidth(image.width());
+    picture->setHeight(image.height());
+    picture->setColorDepth(24);
+    picture->setData(jpeg);
+    file.removePictures();
+    file.addPicture(picture.release());
+    return true;
+}
+
+} // namespace
+
+bool MTEFlacTags::hasTags(TagLib::FLAC::File& file) {
+    const TagLib::Ogg::XiphComment* comment = file.xiphComment(false);
+    return (comment && !comment->isEmpty()) || !file.pictureList().isEmpty();
+}
+
+void MTEFlacTags::read(TagLib::FLAC::File& file, MTEAudioFile& handler) {
+    readComment(file.xiphComment(false), handler);
+    const QString pictureKey = handler.dicMap.value(QStringLiteral("AlbumImg")).toString();
+    const QImage cover = readCover(file);
+    if (!pictureKey.isEmpty() && !cover.isNull())
+        handler.dicReadInfo.insert(pictureKey, cover);
+    handler.eumID3Version = MTEID3VersionNone;
+    handler.strTagVersion = QStringLiteral("Vorbis Comment");
+}
+
+bool MTEFlacTags::write(const QString& path, const QVariantMap& tags, const QVariantMap& dicMap) {
+    TagLib::FLAC::File file(MTETagText::fileName(path).constData(), false);
+    if (!file.isValid()) {
+        qCWarning(lcTags, "not a writable FLAC file: %s", qPrintable(path));
+        return false;
+    }
+    TagLib::Ogg::XiphComment* comment = file.xiphComment(true);
+    for (const FieldNames& names : fieldTable()) {
+        const QString key = dicMap.value(QLatin1String(names.logicalName)).toString();
+        if (!key.isEmpty() && tags.contains(key))
+            writeField(comment, names, tags.value(key));
+    }
+    const bool coverWritten =
+        writeCover(file, tags, dicMap.value(QStringLiteral("AlbumImg")).toString());
+    file.strip(TagLib::FLAC::File::ID3v1 | TagLib::FLAC::File::ID3v2);
+    const bool saved = file.save();
+    if (!saved)
+        qCWarning(lcTags, "failed to save the tags of %s", qPrintable(path));
+    return saved && coverWritten;
+}

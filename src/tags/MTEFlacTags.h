@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+namespace TagLib::FLAC {
+class File;
+}
+class MTEAudioFile;
+
+// The Vorbis comment and picture blocks of a FLAC file, seen through the "mpeg" family:
+// each field is stored under the frame id of its logical name.
+class MTEFlacTags {
+public:
+    // The file has a non-empty Vorbis comment or a picture block.
+    static bool hasTags(TagLib::FLAC::File& file);
+    static void read(TagLib::FLAC::File& file, MTEAudioFile& handler);
+    // Writes the tags (keyed by the family table dicMap) into the Vorbis comment and the
+    // picture blocks of the FLAC file at path; drops any ID3 tag. True when all was written.
+    static bool write(const QString& path, const QVariantMap& tags, const QVariantMap& dicMap);
+};

@@ -1,0 +1,175 @@
+#include "tags/MTEM4AAudioFile.h"
+
+#include "tags/MTETagText.h"
+
+#include <taglib/mp4coverart.h>
+#include <taglib/mp4file.h>
+#include <taglib/mp4tag.h>
+
+#include <algorithm>
+
+namespace {
+
+// MP4 item names are four Latin-1 characters ("\xA9nam") or a free-form "----:mean:name".
+bool itemNameOf(const QString& key, TagLib::String* name) {
+    const bool latin1 =
+        std::all_of(key.begin(), key.end(), [](QChar c) { return c.unicode() < 256; });
+    if (!latin1 || (key.size() != 4 && !key.startsWith(QLatin1String("----:"))))
+        return false;
+    *name = TagLib::String(key.toLatin1().toStdString(), TagLib::String::Latin1);
+    return true;
+}
+
+} // namespace
+
+bool MTEM4AAudioFile::dumpMediaAttribInfo() {
+    TagLib::MP4::File file(MTETagText::fileName(strFilePath).constData(), true,
+                           TagLib::AudioProperties::Average);
+    if (!file.isValid() || !file.hasMP4Tag() || !file.tag()) {
+        qCWarning(lcTags, "error dump m4a or mp4 file tags...");
+        return false;
+    }
+    if (const auto* properties = file.audioProperties())
+        dAudioLength = properties->lengthInSeconds();
+    strTagVersion = QStringLiteral("");
+    readItems(file.tag());
+    readCover(file.tag());
+    return true;
+}
+
+void MTEM4AAudioFile::readItems(const TagLib::MP4::Tag* tag) {
+    const QString trackKey = dicMap.value(QStringLiteral("Track")).toString();
+    const auto& items = tag->itemMap();
+    for (auto it = items.begin(); it != items.end(); ++it) {
+        const QString key = MTETagText::toQString(it->first);
+        if (key == trackKey) {
+            const TagLib::MP4::Item::IntPair pair = it->second.toIntPair();
+            iTotalTrack = pair.second;
+            const QString track = pair.second > 0
+                                      ? QStringLiteral("%1/%2").arg(pair.first).arg(pair.second)
+                                      : QString::number(pair.first);
+            dicReadInfo.insert(key, track);
+            continue;
+        }
+        const TagLib::StringList texts = it->second.toStringList();
+        if (texts.isEmpty()) {
+            qCDebug(lcTags, "string empty");
+            continue;
+        }
+        const QString text = MTETagText::toQString(texts.front());
+        if (!text.isEmpty())
+            dicReadInfo.insert(key, text);
+        qCDebug(lcTags, "key : %s,value : %s", qPrintable(key), qPrintable(text));
+    }
+}
+
+void MTEM4AAudioFile::readCover(const TagLib::MP4::Tag* tag) {
+    TagLib::MP4::Item item;
+    if (!findMP4Item(tag, QStringLiteral("covr"), &item))
+        return;
+    const TagLib::MP4::CoverArtList covers = item.toCoverArtList();
+    if (covers.isEmpty())
+        return;
+    const TagLib::MP4::CoverArt& cover = covers.front();
+    const QImage image = MTETagText::imageFromBytes(cover.data());
+    if (image.isNull())
+        qCWarning(lcTags, "failed to get image");
+    if (cover.format() == TagLib::MP4::CoverArt::PNG)
+        strMineType = QStringLiteral("image/png");
+    else if (cover.format() == TagLib::MP4::CoverArt::JPEG)
+        strMineType = QStringLiteral("image/jpeg");
+    const QString key = dicMap.value(QStringLiteral("AlbumImg")).toString();
+    if (!image.isNull() && !key.isEmpty())
+        dicReadInfo.insert(key, image);
+}
+
+bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
+    qCInfo(lcTags, "M4A Save attrib information");
+    const QString target = targetPathForMode(mode, path);
+    if (target.isEmpty())
+        return false;
+    TagLib::MP4::File file(MTETagText::fileName(target).constData(), true,
+                           TagLib::AudioProperties::Average);
+    if (!file.isValid() || !file.hasMP4Tag() || !file.tag()) {
+        qCWarning(lcTags, "noop mp4 tag...");
+        return false;
+    }
+    TagLib::MP4::Tag* tag = file.tag();
+    const QString trackKey = dicMap.value(QStringLiteral("Track")).toString();
+    const QString coverKey = dicMap.value(QStringLiteral("AlbumImg")).toString();
+    bool coverWritten = true;
+    for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
+        TagLib::String name;
+        if (!itemNameOf(it.key(), &name)) {
+            qCWarning(lcTags, "skipped tag key that is no MP4 item: %s", qPrintable(it.key()));
+            continue;
+        }
+        if (it.key() == trackKey)
+            writeTrack(tag, name, it.value());
+        else if (it.key() == coverKey)
+            coverWritten = writeCover(tag, name, it.value());
+        else if (MTETagText::hasText(it.value()))
+            tag->setItem(name, TagLib::StringList(MTETagText::toTagString(it.value().toString())));
+        else if (MTETagText::isTextValue(it.value()))
+            tag->removeItem(name);
+        else
+            qCWarning(lcTags, "skipped %s: its value is no text", qPrintable(it.key()));
+    }
+    const bool saved = file.save();
+    if (!saved)
+        qCWarning(lcTags, "failed to save the MP4 tag of %s", qPrintable(target));
+    return saved && coverWritten;
+}
+
+// "n" or "n/total"; a missing total falls back to the one read from the file. A track that
+// is not a positive number removes the item rather than writing (0, n).
+void MTEM4AAudioFile::writeTrack(TagLib::MP4::Tag* tag, const TagLib::String& name,
+                                 const QVariant& value) const {
+    const QString text = value.toString();
+    const int number = text.section(u'/', 0, 0).trimmed().toInt();
+    const int givenTotal = text.section(u'/', 1, 1).trimmed().toInt();
+    const int total = givenTotal > 0 ? givenTotal : iTotalTrack;
+    if (number <= 0) {
+        tag->removeItem(name);
+        return;
+    }
+    tag->setItem(name, TagLib::MP4::Item(number, std::max(total, 0)));
+}
+
+bool MTEM4AAudioFile::writeCover(TagLib::MP4::Tag* tag, const TagLib::String& name,
+                                 const QVariant& value) const {
+    if (MTETagText::isNoPictureMarker(value)) {
+        tag->removeItem(name);
+        return true;
+    }
+    const TagLib::ByteVector jpeg = MTETagText::jpegBytesOfValue(value);
+    if (jpeg.isEmpty()) {
+        qCWarning(lcTags, "cover could not be encoded as JPEG; the old cover is kept");
+        return false;
+    }
+    TagLib::MP4::CoverArtList covers;
+    covers.append(TagLib::MP4::CoverArt(TagLib::MP4::CoverArt::JPEG, jpeg));
+    tag->setItem(name, covers);
+    return true;
+}
+
+bool MTEM4AAudioFile::findMP4Item(const TagLib::MP4::Tag* tag, const QString& name,
+                                  TagLib::MP4::Item* item) {
+    TagLib::String itemName;
+    if (!tag || !itemNameOf(name, &itemName) || !tag->contains(itemName))
+        return false;
+    if (item)
+        *item = tag->item(itemName);
+    return true;
+}
+
+QString MTEM4AAudioFile::mp4ItemString(const TagLib::MP4::Tag* tag, const QString& name) {
+    TagLib::MP4::Item item;
+    if (!findMP4Item(tag, name, &item) || item.toStringList().isEmpty())
+        return QStringLiteral("");
+    return MTETagText::toQString(item.toStringList().front());
+}
+
+std::shared_ptr<MTEAudioFile> MTEM4AAudioFile::copy() const {
+    return std::make_shared<MTEM4AAudioFile>(*this);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "tags/MTEAudioFile.h"
+
+#include <taglib/mp4item.h>
+
+namespace TagLib::MP4 {
+class Tag;
+}
+
+// MP4 items of m4a, mp4 and m4r files. The track reads as "n" or "n/total" under "trkn".
+class MTEM4AAudioFile : public MTEAudioFile {
+public:
+    // Total tracks of the "trkn" item read from the file; 0 when none was read.
+    int iTotalTrack = 0;
+
+    bool dumpMediaAttribInfo() override;
+    // False when the file has no MP4 tag (nothing is written), when saving fails, or when
+    // the cover could not be encoded (the rest is written, the old cover kept).
+    bool saveID3AttribPath(int mode, const QString& path) override;
+    std::shared_ptr<MTEAudioFile> copy() const override;
+
+    // True when the item exists; its copy goes to item.
+    static bool findMP4Item(const TagLib::MP4::Tag* tag, const QString& name,
+                            TagLib::MP4::Item* item);
+    // First text of the item, or the empty string.
+    static QString mp4ItemString(const TagLib::MP4::Tag* tag, const QString& name);
+
+private:
+    void readItems(const TagLib::MP4::Tag* tag);
+    void readCover(const TagLib::MP4::Tag* tag);
+    void writeTrack(TagLib::MP4::Tag* tag, const TagLib::String& name, const QVariant& value) const;
+    bool writeCover(TagLib::MP4::Tag* tag, const TagLib::String& name, const QVariant& value) const;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+// The process-wide table from logical tag names ("Title", "AlbumImg", ...) to the key each
+// tag family uses: "mpeg" (ID3v2 frame ids), "m4a" (MP4 item atoms), "ffmpeg" (FFmpeg
+// metadata keys). Built once on first use and never changed, so any thread may read it.
+class MTETagKeyMap {
+public:
+    // Family name to (logical name to family key).
+    static const QVariantMap& gMusicTagMapInfo();
+    // Start-up builds the table before anything can add files; readers that come first
+    // build it themselves, so nobody ever sees an empty table.
+    static void prepareMusicTagMapInfo();
+
+    // The table of one family; empty for an unknown family name.
+    static QVariantMap familyMap(const QString& family);
+    // The family key of a logical name; empty when the family lacks the name.
+    static QString keyForName(const QString& family, const QString& logicalName);
+
+    // The family a handler of this file type reads with.
+    static QString familyOfFileType(int fileType);
+    // Families of the tag copy: any type but mpeg and m4a reads as "ffmpeg"; anything but
+    // mpeg is written as "m4a".
+    static QString sourceFamilyOfFileType(int fileType);
+    static QString destinationFamilyOfFileType(int fileType);
+    // The file type whose family table equals the map; MTEFileTypeOther when none does.
+    static int fileTypeOfMap(const QVariantMap& dicMap);
+};

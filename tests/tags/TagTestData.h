@@ -1,0 +1,128 @@
+#pragma once
+
+#include "support/MediaFixtures.h"
+#include "support/TestEnvironment.h"
+#include "tags/MTETagKeyMap.h"
+
+#include <QColor>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPainter>
+
+#include <utility>
+#include <vector>
+
+// Tag values and files shared by the tag tests.
+namespace TagTestData {
+
+inline QString longLyrics() {
+    QString lyrics;
+    for (int line = 0; lyrics.size() < 6000; ++line)
+        lyrics += QStringLiteral("[%1] Lyrics line ünïcödé 歌词 🎶 number %1\n").arg(line);
+    return lyrics;
+}
+
+// Logical name and text of every text tag, with accents, CJK and emoji.
+inline std::vector<std::pair<QString, QString>> textTags() {
+    return {
+        {QStringLiteral("Title"), QStringLiteral("Café Ünïcode 漢字 🎵")},
+        {QStringLiteral("Artist"), QStringLiteral("Björk & 坂本龍一")},
+        {QStringLiteral("Album"), QStringLiteral("Album — Ωmega")},
+        {QStringLiteral("AlbumArtist"), QStringLiteral("Various Ärtists")},
+        {QStringLiteral("Date"), QStringLiteral("2024")},
+        {QStringLiteral("Track"), QStringLiteral("5/12")},
+        {QStringLiteral("Genre"), QStringLiteral("Electronic")},
+        {QStringLiteral("Composer"), QStringLiteral("Compositor Ñandú")},
+        {QStringLiteral("Publisher"), QStringLiteral("Label 株式会社")},
+        {QStringLiteral("Copyright"), QStringLiteral("© 2024 Sømeone")},
+        {QStringLiteral("Comment"), QStringLiteral("A comment ✓ with ümlaut")},
+        {QStringLiteral("Grouping"), QStringLiteral("Grouping 群")},
+        {QStringLiteral("LRC"), longLyrics()},
+    };
+}
+
+// A picture with a pattern, so a broken encoding would not pass for a plain one.
+inline QImage makeCover(int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(QColor(30, 90, 200));
+    QPainter painter(&image);
+    painter.fillRect(0, 0, width / 2, height / 2, QColor(240, 200, 20));
+    painter.fillRect(width / 2, height / 2, width / 2, height / 2, QColor(200, 20, 60));
+    return image;
+}
+
+// A cover written to and read back from a PNG file, as a user's picture would arrive.
+inline QImage pngCover(const QString& folder, int size) {
+    const QString path = folder + QStringLiteral("/cover.png");
+    makeCover(size, size).save(path, "PNG");
+    return QImage(path);
+}
+
+// Every tag, keyed by the given family, with the cover under its picture key.
+inline QVariantMap allTags(const QString& family, const QImage& cover) {
+    const QVariantMap map = MTETagKeyMap::familyMap(family);
+    QVariantMap tags;
+    for (const auto& [name, value] : textTags()) {
+        if (map.contains(name))
+            tags.insert(map.value(name).toString(), value);
+    }
+    tags.insert(map.value(QStringLiteral("AlbumImg")).toString(), cover);
+    return tags;
+}
+
+inline QJsonObject formatTags(const QJsonObject& probe) {
+    return probe.value(QStringLiteral("format"))
+        .toObject()
+        .value(QStringLiteral("tags"))
+        .toObject();
+}
+
+// A probe tag looked up without regard to case (Vorbis keys keep their capitals).
+inline QString probeTag(const QJsonObject& tags, const QString& key) {
+    for (auto it = tags.begin(); it != tags.end(); ++it) {
+        if (it.key().compare(key, Qt::CaseInsensitive) == 0)
+            return it.value().toString();
+    }
+    return {};
+}
+
+inline QString probeTagStartingWith(const QJsonObject& tags, const QString& prefix) {
+    for (auto it = tags.begin(); it != tags.end(); ++it) {
+        if (it.key().startsWith(prefix, Qt::CaseInsensitive))
+            return it.value().toString();
+    }
+    return {};
+}
+
+// The attached-picture stream of a probe, or an empty object.
+inline QJsonObject attachedPictureStream(const QJsonObject& probe) {
+    for (const QJsonValue& stream : probe.value(QStringLiteral("streams")).toArray()) {
+        const QJsonObject object = stream.toObject();
+        if (object.value(QStringLiteral("disposition"))
+                .toObject()
+                .value(QStringLiteral("attached_pic"))
+                .toInt() == 1)
+            return object;
+    }
+    return {};
+}
+
+inline int attachedPictureCount(const QJsonObject& probe) {
+    int count = 0;
+    for (const QJsonValue& stream : probe.value(QStringLiteral("streams")).toArray())
+        count += stream.toObject()
+                     .value(QStringLiteral("disposition"))
+                     .toObject()
+                     .value(QStringLiteral("attached_pic"))
+                     .toInt();
+    return count;
+}
+
+inline QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace TagTestData
