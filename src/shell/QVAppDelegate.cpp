@@ -6,6 +6,7 @@
 #include "platform/PreferenceKeys.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
+#include "shell/MTPreferenceWndCtlr.h"
 #include "shell/QVMainAppController.h"
 #include "shell/QVMenuHandleCltr.h"
 
@@ -38,6 +39,7 @@ QVAppDelegate::QVAppDelegate(QVDataEngine* catalogue, std::shared_ptr<QVUserProm
       _menuHandler(std::make_unique<QVMenuHandleCltr>(*this)) {}
 
 QVAppDelegate::~QVAppDelegate() {
+    _preferenceCltr.reset();
     _aboutCtlr.reset();
     _coreMainWndCtlr.reset();
 }
@@ -181,6 +183,10 @@ void QVAppDelegate::buildMainMenu() {
     addHandledItem(edit, QStringLiteral("Select Previous"),
                    "clickMovePre:", QKeySequence(Qt::ALT | Qt::Key_Up),
                    &QVMenuHandleCltr::clickMovePre);
+    edit->addSeparator();
+    addHandledItem(edit, QStringLiteral("Preferences…"),
+                   "clickPreference:", QKeySequence::Preferences,
+                   &QVMenuHandleCltr::clickPreference);
 
     _menuHelpRoot = bar->addMenu(QStringLiteral("&Help"));
     _menuHelp = addItem(_menuHelpRoot, QStringLiteral("Help"),
@@ -196,6 +202,15 @@ void QVAppDelegate::buildMainMenu() {
 void QVAppDelegate::validateMenuItems() {
     for (QAction* item : std::as_const(_menuItems))
         item->setEnabled(_menuHandler->validateUserInterfaceItem(item));
+}
+
+void QVAppDelegate::clickPreference() {
+    if (!_preferenceCltr) {
+        _preferenceCltr = std::make_unique<MTPreferenceWndCtlr>([this] {
+            return _coreMainWndCtlr ? _coreMainWndCtlr->getChooseOutputFmt() : QString();
+        });
+    }
+    _preferenceCltr->showWindow();
 }
 
 void QVAppDelegate::clickAbout() {

@@ -11,6 +11,7 @@ class QVDataEngine;
 class QVMainAppController;
 class QVMenuHandleCltr;
 class QVUserPrompts;
+class MTPreferenceWndCtlr;
 class VTAboutWindowController;
 
 // The application's start-up and menus. Start-up order: the stored defaults first, then
@@ -38,6 +39,7 @@ public:
     QVMenuHandleCltr& menuHandler() const { return *_menuHandler; }
 
     // Menu commands.
+    void clickPreference();
     void clickAbout();
     void clickHelp();
     void clickOpenFiles();
@@ -74,6 +76,7 @@ private:
     std::shared_ptr<QVUserPrompts> _prompts;
     std::unique_ptr<QVMainAppController> _coreMainWndCtlr;
     std::unique_ptr<QVMenuHandleCltr> _menuHandler;
+    std::unique_ptr<MTPreferenceWndCtlr> _preferenceCltr;
     std::unique_ptr<VTAboutWindowController> _aboutCtlr;
     QList<QAction*> _menuItems;
     bool _didFinishLaunching = false;

@@ -8,6 +8,10 @@
 QVMenuHandleCltr::QVMenuHandleCltr(QVAppDelegate& delegate, QObject* parent)
     : QObject(parent), _delegate(delegate) {}
 
+void QVMenuHandleCltr::clickPreference() {
+    _delegate.clickPreference();
+}
+
 void QVMenuHandleCltr::clickOpen() {
     _delegate.clickOpenFiles();
 }

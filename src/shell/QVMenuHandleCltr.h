@@ -15,6 +15,7 @@ class QVMenuHandleCltr : public QObject {
 public:
     explicit QVMenuHandleCltr(QVAppDelegate& delegate, QObject* parent = nullptr);
 
+    void clickPreference();
     void clickOpen();
     void clickMoveNext();
     void clickMovePre();

@@ -7,6 +7,7 @@
 #include "shell/QVMenuHandleCltr.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QMainWindow>
 #include <QMenu>
@@ -228,6 +229,28 @@ TEST_F(Startup, CloseAsksOnlyWithRowsAndCancelKeepsEverything) {
     controller().showWindow();
     EXPECT_TRUE(controller().window()->close()); // empty: no question
     EXPECT_EQ(prompts->closeQuestions, 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Startup, PreferencesOpenFromTheMenuAndStayTheSameWindow) {
+    QAction* preferences = item("clickPreference:");
+    ASSERT_NE(preferences, nullptr);
+    EXPECT_TRUE(preferences->isEnabled());
+    preferences->trigger();
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    const auto shown = std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+        return w->isVisible() && w->windowTitle() == QLatin1String("Preferences");
+    });
+    EXPECT_EQ(shown, 1);
+    preferences->trigger();
+    const QList<QWidget*> again = QApplication::topLevelWidgets();
+    EXPECT_EQ(
+        std::count_if(again.begin(), again.end(),
+                      [](QWidget* w) { return w->windowTitle() == QLatin1String("Preferences"); }),
+        1);
 }
 
 } // namespace
