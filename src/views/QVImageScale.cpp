@@ -19,7 +19,7 @@ bool isUsable(const QSizeF& size) {
 
 QSizeF QVImageScale::scaledSizeToFitSize(const QSizeF& source, const QSizeF& target) {
     if (!isUsable(source) || !isUsable(target))
-        return {};
+        return QSizeF(0.0, 0.0);
     const double w = source.width();
     const double h = source.height();
     const double targetW = target.width();
@@ -36,7 +36,7 @@ QSizeF QVImageScale::scaledSizeToFitSize(const QSizeF& source, const QSizeF& tar
 
 QSizeF QVImageScale::scaledSizeToCoverSize(const QSizeF& source, const QSizeF& target) {
     if (!isUsable(source) || !isUsable(target))
-        return {};
+        return QSizeF(0.0, 0.0);
     const double coverH = ratio(source.height(), source.width()) * target.width();
     if (target.height() > coverH)
         return QSizeF(ratio(source.width(), source.height()) * target.height(), target.height());
