@@ -1,5 +1,6 @@
 #include "views/RMTableView.h"
 
+#include "views/QVPoofEffect.h"
 #include "views/RMTableViewDataSource.h"
 
 #include <QCursor>
@@ -46,7 +47,10 @@ void RMTableView::draggingEnded() {
         return;
     if (_dataSource)
         _dataSource->dragRowsToDelete();
-    Q_EMIT rowsDraggedOut(QCursor::pos());
+    const QPoint releasedAt = QCursor::pos();
+    if (_bShowsPoof)
+        QVPoofEffect::showAt(releasedAt);
+    Q_EMIT rowsDraggedOut(releasedAt);
 }
 
 bool RMTableView::prepareRowDrag(QMimeData* pasteboard) {
@@ -99,6 +103,8 @@ void RMTableView::startDrag(Qt::DropActions) {
 
     auto* drag = new QDrag(this); // owned by the table, as Qt's own views do
     drag->setMimeData(pasteboard.release());
+    // Outside the table nothing takes the rows: say that releasing them removes them.
+    drag->setDragCursor(QVPoofEffect::disappearingItemCursor(), Qt::IgnoreAction);
     if (!rowsArea.isEmpty()) {
         drag->setPixmap(viewport()->grab(rowsArea));
         drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - rowsArea.topLeft());

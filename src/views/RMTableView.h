@@ -23,6 +23,8 @@ public:
     void setDataSource(RMTableViewDataSource* dataSource) { _dataSource = dataSource; }
 
     int dragDirction() const { return _dragDirction; }
+    // Whether deleting dragged-out rows shows a puff where they were released (on).
+    void setShowsPoof(bool shows) { _bShowsPoof = shows; }
     // True while the table runs a drag of its own rows.
     bool isDraggingOwnRows() const { return _bDraggingOwnRows; }
 
@@ -58,4 +60,5 @@ private:
     RMTableViewDataSource* _dataSource = nullptr;
     int _dragDirction = DragNone;
     bool _bDraggingOwnRows = false;
+    bool _bShowsPoof = true;
 };

@@ -1,8 +1,11 @@
 #include "views/RMTableView.h"
+#include "views/QVPoofEffect.h"
 #include "views/RMTableViewDataSource.h"
 
+#include <QApplication>
 #include <QMimeData>
 #include <QStandardItemModel>
+#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -37,6 +40,7 @@ struct Fixture {
     Fixture() {
         table.setModel(&model);
         table.setDataSource(&source);
+        table.setShowsPoof(false);
     }
     void selectRows(std::initializer_list<int> rows) {
         table.clearSelection();
@@ -119,4 +123,28 @@ TEST(RMTableView, LocalDragsMayDoAnythingOthersOnlyCopy) {
               Qt::DropActions(Qt::CopyAction));
     EXPECT_TRUE(RMTableView::draggingSourceOperationMaskForLocal(true).testFlags(
         Qt::CopyAction | Qt::MoveAction | Qt::LinkAction));
+}
+
+TEST(RMTableView, PuffAfterDeletionGoesAwayByItself) {
+    QStandardItemModel model(3, 1);
+    RMTableView table;
+    table.setModel(&model);
+    RecordingSource source;
+    table.setDataSource(&source);
+    table.selectRow(1);
+    QMimeData pasteboard;
+    ASSERT_TRUE(table.prepareRowDrag(&pasteboard));
+    table.draggingEntered();
+    table.draggingExited();
+    const auto puffs = [] {
+        int count = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (qobject_cast<QVPoofEffect*>(widget))
+                ++count;
+        return count;
+    };
+    table.draggingEnded();
+    EXPECT_EQ(source.deletions, 1);
+    EXPECT_EQ(puffs(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return puffs() == 0; }, 5000));
 }

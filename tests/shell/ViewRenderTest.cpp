@@ -12,6 +12,7 @@
 #include "views/QVHelpView.h"
 #include "views/QVItemStateView.h"
 #include "views/QVOperationPanel.h"
+#include "views/QVPoofEffect.h"
 #include "views/RMTableView.h"
 #include "views/VTDropInTipsView_Before.h"
 
@@ -158,6 +159,9 @@ TEST(ViewRender, PanelsBandsAndBars) {
     tips.resize(220, 36);
     tips.setTipStr(QStringLiteral("3 files added"));
     saveRender(tips, QStringLiteral("tips-bubble"));
+
+    const QPixmap cursor = QVPoofEffect::disappearingItemCursor();
+    EXPECT_TRUE(cursor.save(renderFolder() + QStringLiteral("/drag-out-cursor.png")));
 }
 
 TEST(ViewRender, DetailPanel) {
