@@ -118,13 +118,6 @@ TEST(RMTableView, TableWithoutDataSourceSurvivesDrags) {
     EXPECT_EQ(table.dragDirction(), RMTableView::DragNone);
 }
 
-TEST(RMTableView, LocalDragsMayDoAnythingOthersOnlyCopy) {
-    EXPECT_EQ(RMTableView::draggingSourceOperationMaskForLocal(false),
-              Qt::DropActions(Qt::CopyAction));
-    EXPECT_TRUE(RMTableView::draggingSourceOperationMaskForLocal(true).testFlags(
-        Qt::CopyAction | Qt::MoveAction | Qt::LinkAction));
-}
-
 TEST(RMTableView, PuffAfterDeletionGoesAwayByItself) {
     QStandardItemModel model(3, 1);
     RMTableView table;
