@@ -11,6 +11,7 @@
 #include "views/QVDetailView.h"
 #include "views/QVHelpView.h"
 #include "views/QVItemStateView.h"
+#include "views/QVMainWindow.h"
 #include "views/QVOperationPanel.h"
 #include "views/QVPoofEffect.h"
 #include "views/RMTableView.h"
@@ -192,4 +193,34 @@ TEST(ViewRender, DetailPanel) {
     view.resize(300, 180);
     view.setMusicInfo(row);
     EXPECT_GT(distinctColours(saveRender(view, QStringLiteral("detail-view"))), 4);
+}
+
+// The views together as the main window places them: the drop area over the empty table,
+// the operation panel along the bottom.
+TEST(ViewRender, EmptyMainWindowComposition) {
+    QVMainWindow window;
+    window.setObjectName(QStringLiteral("ConverterMainWindow"));
+    window.setWindowTitle(QStringLiteral(" Quaverly"));
+    window.resize(640, 420);
+    auto* content = new QWidget(&window);
+    window.setCentralWidget(content);
+    QStandardItemModel model(0, 3);
+    model.setHorizontalHeaderLabels(
+        {QStringLiteral("Name"), QStringLiteral("Output Name"), QString()});
+    auto* table = new RMTableView(content);
+    table->setModel(&model);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setColumnWidth(0, 260);
+    table->setColumnWidth(1, 180);
+    table->setGeometry(0, 0, 640, 388);
+    auto* panel = new QVOperationPanel(content);
+    panel->setGeometry(0, 388, 640, 32);
+    auto* dropArea = new VTDropInTipsView_Before(content);
+    dropArea->setStrPromot(QStringLiteral("Drag Musics Here To Convert"));
+    // 32 above the bottom edge, 52 shorter than the window: it leaves the header and the
+    // bottom bar uncovered.
+    dropArea->setGeometry(0, 20, 640, 420 - 52);
+    const QImage image = saveRender(window, QStringLiteral("main-window-empty"));
+    EXPECT_TRUE(sameRgb(image.pixelColor(320, 60), QColor(236, 237, 235)));
+    EXPECT_TRUE(sameRgb(image.pixelColor(320, 410), QVOperationPanel::fillColor()));
 }
