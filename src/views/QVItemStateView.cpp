@@ -39,7 +39,6 @@ double clampedPercent(double value) {
 } // namespace
 
 QVItemStateView::QVItemStateView(QWidget* parent) : QWidget(parent) {
-    resize(sizeHint());
     _imgSlogn = QVViewImages::imageNamed(QStringLiteral("slog_small.png"));
 
     _tfName = makeLabel(this, QRect(8, 4, 274, 16), Qt::AlignHCenter | Qt::AlignVCenter);
@@ -48,6 +47,7 @@ QVItemStateView::QVItemStateView(QWidget* parent) : QWidget(parent) {
     _priProgress = new QProgressBar(this);
     _priProgress->setGeometry(kNarrowBarX, 25, kNarrowBarWidth, 10);
     _priProgress->setTextVisible(false);
+    resize(sizeHint());
 
     auto& center = NotificationCenter::defaultCenter();
     _progressObserver = center.addObserver(
@@ -175,6 +175,13 @@ void QVItemStateView::musicPlayingProgress(const QVariantMap& userInfo) {
         userInfo.value(QString::fromLatin1(Notifications::kProgressInfoKey)).toDouble();
     QMetaObject::invokeMethod(
         this, [this, played] { updateUiInMainThread(played); }, Qt::QueuedConnection);
+}
+
+void QVItemStateView::resizeEvent(QResizeEvent*) {
+    _tfName->setGeometry(kWideBarMargin, _tfName->y(), width() - 2 * kWideBarMargin,
+                         _tfName->height());
+    if (_appType == QVAppStateConverting)
+        upateForAppState(_appType, false);
 }
 
 void QVItemStateView::paintEvent(QPaintEvent*) {
