@@ -1,0 +1,5 @@
+#include "views/MTMusicInfoCellView.h"
+
+MTMusicInfoCellView::MTMusicInfoCellView(QWidget* parent) : QWidget(parent) {}
+
+void MTMusicInfoCellView::paintEvent(QPaintEvent*) {}

@@ -1,0 +1,65 @@
+#include "views/QVDraggingImageView.h"
+
+#include "views/QVDraggingImageViewDelegate.h"
+#include "views/QVImageScale.h"
+
+#include <QDragEnterEvent>
+#include <QImageReader>
+#include <QMimeData>
+#include <QPainter>
+#include <QUrl>
+
+QVDraggingImageView::QVDraggingImageView(QWidget* parent) : QWidget(parent) {
+    setAcceptDrops(true);
+}
+
+void QVDraggingImageView::setImage(const QImage& image) {
+    _image = image;
+    update();
+}
+
+QImage QVDraggingImageView::imageFromPasteboard(const QMimeData* data) {
+    if (!data)
+        return {};
+    if (data->hasImage())
+        return qvariant_cast<QImage>(data->imageData());
+    if (!data->hasUrls())
+        return {};
+    const QList<QUrl> urls = data->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return {};
+    QImageReader reader(urls.first().toLocalFile());
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+bool QVDraggingImageView::performDragOperation(const QMimeData* data) {
+    const QImage dropped = imageFromPasteboard(data);
+    if (dropped.isNull())
+        return false;
+    if (_delegate)
+        _delegate->didQVDraggingImageViewAcceptDragImage(this, dropped);
+    setImage(dropped);
+    return true;
+}
+
+void QVDraggingImageView::dragEnterEvent(QDragEnterEvent* event) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void QVDraggingImageView::dropEvent(QDropEvent* event) {
+    if (performDragOperation(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void QVDraggingImageView::paintEvent(QPaintEvent*) {
+    if (_image.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(QPointF(0, 0), QVImageScale::scaledImageToFitSize(_image, size()));
+}

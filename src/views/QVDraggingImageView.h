@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+class QMimeData;
+class QVDraggingImageViewDelegate;
+
+// An image well that takes dropped pictures: image data, or the first dropped file when it
+// reads as an image. It shows its image scaled to fit and centred.
+class QVDraggingImageView : public QWidget {
+    Q_OBJECT
+public:
+    explicit QVDraggingImageView(QWidget* parent = nullptr);
+
+    QImage image() const { return _image; }
+    void setImage(const QImage& image);
+
+    QVDraggingImageViewDelegate* delegate() const { return _delegate; }
+    void setDelegate(QVDraggingImageViewDelegate* delegate) { _delegate = delegate; }
+
+    // What a drop of data does; false when it holds no readable image.
+    bool performDragOperation(const QMimeData* data);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    static QImage imageFromPasteboard(const QMimeData* data);
+
+    QImage _image;
+    QVDraggingImageViewDelegate* _delegate = nullptr;
+};
