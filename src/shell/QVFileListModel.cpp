@@ -4,8 +4,6 @@
 #include "tags/MTEAudioFile.h"
 
 #include <QFileInfo>
-#include <QMimeData>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -169,62 +167,17 @@ QVariant QVFileListModel::headerData(int section, Qt::Orientation orientation, i
     return columnIdentifier(section);
 }
 
+std::shared_ptr<BDProgressIndicator> QVFileListModel::progressIndicatorForRow(int row) const {
+    const auto music = musicAt(row);
+    if (!music)
+        return nullptr;
+    progressValue(*music);
+    return music->discreteProgress();
+}
+
 Qt::ItemFlags QVFileListModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::ItemIsDropEnabled;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
            Qt::ItemNeverHasChildren;
-}
-
-QStringList QVFileListModel::mimeTypes() const {
-    return {QStringLiteral("text/uri-list"), QLatin1String(kRowDragType)};
-}
-
-QMimeData* QVFileListModel::mimeData(const QModelIndexList& indexes) const {
-    std::vector<int> rows;
-    for (const QModelIndex& index : indexes) {
-        if (index.isValid())
-            rows.push_back(index.row());
-    }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    if (rows.empty() || !writeRowsWithIndexes || !writeRowsWithIndexes(rows))
-        return nullptr;
-    auto data = std::make_unique<QMimeData>();
-    data->setData(QLatin1String(kRowDragType), QByteArray());
-    return data.release(); // the drag takes it
-}
-
-QStringList QVFileListModel::localPaths(const QMimeData* data) {
-    QStringList paths;
-    if (!data || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            paths.append(url.toLocalFile());
-    }
-    return paths;
-}
-
-bool QVFileListModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int,
-                                      const QModelIndex&) const {
-    if (localPaths(data).isEmpty())
-        return false;
-    return !canAcceptDrop || canAcceptDrop();
-}
-
-bool QVFileListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row,
-                                   int column, const QModelIndex& parent) {
-    if (!canDropMimeData(data, action, row, column, parent))
-        return false;
-    const QStringList paths = localPaths(data);
-    return acceptDroppedPaths && acceptDroppedPaths(paths);
-}
-
-Qt::DropActions QVFileListModel::supportedDropActions() const {
-    return Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
-}
-
-Qt::DropActions QVFileListModel::supportedDragActions() const {
-    return Qt::MoveAction;
 }

@@ -3,10 +3,10 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
+class BDProgressIndicator;
 class QVMusicInfo;
 
 using QVMusicList = std::vector<std::shared_ptr<QVMusicInfo>>;
@@ -20,7 +20,7 @@ public:
     enum Column { ColumnName = 0, ColumnOutputName = 1, ColumnProgress = 2, ColumnCount = 3 };
     // Progress column: the value the row's bar shows (0..100), or no value while hidden.
     static constexpr int ProgressRole = Qt::UserRole + 1;
-    // The type name row drags carry; they hold no file names.
+    // The type row drags out of the table carry; they hold no file names.
     static constexpr char kRowDragType[] = "customPboardType";
 
     explicit QVFileListModel(QObject* parent = nullptr);
@@ -46,10 +46,9 @@ public:
     // Every cell changed: what the table's periodic refresh asks for.
     void reloadData();
 
-    // What drops and row drags do is the controller's business.
-    std::function<bool(const QStringList& paths)> acceptDroppedPaths;
-    std::function<bool()> canAcceptDrop;
-    std::function<bool(const std::vector<int>& rows)> writeRowsWithIndexes;
+    // The row's bar, hidden outside a run and showing the row's progress during one
+    // (full while the file is handed to the playlist); null for a row beyond the list.
+    std::shared_ptr<BDProgressIndicator> progressIndicatorForRow(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -57,18 +56,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QStringList mimeTypes() const override;
-    QMimeData* mimeData(const QModelIndexList& indexes) const override;
-    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                         const QModelIndex& parent) const override;
-    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
-                      const QModelIndex& parent) override;
-    Qt::DropActions supportedDropActions() const override;
-    Qt::DropActions supportedDragActions() const override;
 
 private:
     QVariant progressValue(const QVMusicInfo& music) const;
-    static QStringList localPaths(const QMimeData* data);
 
     QVMusicList _musics;
     bool _converting = false;

@@ -15,6 +15,12 @@
 #include "shell/QVSettingSheet.h"
 #include "shell/QVUserPrompts.h"
 #include "util/QVStringDigit.h"
+#include "views/BDDiscreteProgressCell.h"
+#include "views/BDDiscreteProgressCellDelegate.h"
+#include "views/QVMainWindow.h"
+#include "views/QVOperationPanel.h"
+#include "views/RMTableView.h"
+#include "views/VTDropInTipsView_Before.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,11 +32,11 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
-#include <QTableView>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -50,40 +56,6 @@ QString homepageUrl() {
     return MainBundle::mainBundle()
         .objectForInfoDictionaryKey(QStringLiteral("HomepageUrl"))
         .toString();
-}
-
-// The main window's file table. SEAM(views): becomes RMTableView when the views land.
-QTableView* makeFileTable(QWidget* parent) {
-    return new QTableView(parent);
-}
-
-// The drop area over the empty list. SEAM(views): becomes VTDropInTipsView_Before when
-// the views land; until then a plain prompt stands in for it.
-QWidget* makeDropInTipsView(QWidget* parent) {
-    auto* view = new QLabel(parent);
-    view->setObjectName(QStringLiteral("dropInTipsView"));
-    view->setAlignment(Qt::AlignCenter);
-    view->setAutoFillBackground(true);
-    QFont font = view->font();
-    font.setPointSizeF(font.pointSizeF() * 1.5);
-    view->setFont(font);
-    return view;
-}
-
-void setDropInTipsHighlighted(QWidget* view, bool highlighted) {
-    if (!view)
-        return;
-    QPalette palette = view->palette();
-    palette.setColor(QPalette::Window, highlighted ? QColor(117, 187, 231) : QColor(236, 237, 235));
-    palette.setColor(QPalette::WindowText,
-                     highlighted ? QColor(247, 249, 251) : QColor(162, 164, 166));
-    view->setPalette(palette);
-    view->update();
-}
-
-void setDropInTipsPrompt(QWidget* view, const QString& prompt) {
-    if (auto* label = qobject_cast<QLabel*>(view))
-        label->setText(prompt);
 }
 
 // Rank of a choice text in the sorted lists: words, numbers, "Stereo", "Mono".
@@ -130,16 +102,6 @@ QVMainAppController::QVMainAppController(QVDataEngine& catalogue,
     : QObject(parent), _catalogue(catalogue),
       _prompts(prompts ? std::move(prompts) : std::make_shared<QVUserPrompts>()),
       _mediaLoader(std::make_unique<QVMainAppLoaderBridge>(*this)) {
-    _model.acceptDroppedPaths = [this](const QStringList& paths) {
-        if (_progressType == QVAppStateConverting || paths.isEmpty())
-            return false;
-        loadAndParseFiles(paths);
-        return true;
-    };
-    _model.canAcceptDrop = [this] { return _progressType != QVAppStateConverting; };
-    _model.writeRowsWithIndexes = [this](const std::vector<int>& rows) {
-        return tableViewWriteRowsWithIndexes(rows);
-    };
     buildWindow();
     awakeFromNib();
 }
@@ -149,6 +111,10 @@ QVMainAppController::~QVMainAppController() {
     _mediaLoader.reset();
     _window->removeEventFilter(this);
     _window.reset();
+}
+
+QMainWindow* QVMainAppController::window() const {
+    return _window.get();
 }
 
 void QVMainAppController::showWindow() {
@@ -165,7 +131,7 @@ int QVMainAppController::getMusicCount() const {
 // Window
 
 void QVMainAppController::buildWindow() {
-    _window = std::make_unique<QMainWindow>();
+    _window = std::make_unique<QVMainWindow>();
     _window->setObjectName(QStringLiteral("ConverterMainWindow"));
     _window->setAttribute(Qt::WA_DeleteOnClose, false);
     _window->resize(760, 520);
@@ -179,21 +145,14 @@ void QVMainAppController::buildWindow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    _tableView = makeFileTable(central);
+    _tableView = new RMTableView(central);
     _tableView->setObjectName(QStringLiteral("tableView"));
     _tableView->setModel(&_model);
+    _tableView->setDataSource(this);
+    _tableView->setItemDelegateForColumn(QVFileListModel::ColumnProgress,
+                                         new BDDiscreteProgressCellDelegate(_tableView));
     _tableView->setFrameShape(QFrame::NoFrame);
-    _tableView->setShowGrid(false);
-    _tableView->setWordWrap(false);
     _tableView->setTextElideMode(Qt::ElideMiddle);
-    _tableView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    _tableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    _tableView->setDragEnabled(true);
-    _tableView->setAcceptDrops(true);
-    _tableView->setDragDropMode(QAbstractItemView::DragDrop);
-    _tableView->setDefaultDropAction(Qt::CopyAction);
-    _tableView->setDropIndicatorShown(false);
-    _tableView->verticalHeader()->hide();
     QHeaderView* header = _tableView->horizontalHeader();
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -207,13 +166,10 @@ void QVMainAppController::buildWindow() {
             [this] { validateActions(); });
     layout->addWidget(_tableView, 1);
 
-    _dropInTipsView = makeDropInTipsView(_tableView->viewport());
+    _dropInTipsView = new VTDropInTipsView_Before(_tableView->viewport());
+    _dropInTipsView->setObjectName(QStringLiteral("dropInTipsView"));
     _dropInTipsView->hide();
 
-    auto* line = new QFrame(central);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    layout->addWidget(line);
     layout->addWidget(buildBottomBar());
     _window->setCentralWidget(central);
 
@@ -267,7 +223,7 @@ void QVMainAppController::buildToolBar() {
 }
 
 QWidget* QVMainAppController::buildBottomBar() {
-    auto* bar = new QWidget;
+    auto* bar = new QVOperationPanel;
     bar->setObjectName(QStringLiteral("operationPanel"));
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(10, 8, 10, 8);
@@ -573,6 +529,54 @@ bool QVMainAppController::tableViewWriteRowsWithIndexes(const std::vector<int>& 
     return true;
 }
 
+bool QVMainAppController::tableViewWriteRowsWithIndexesToPasteboard(RMTableView*,
+                                                                    const QList<int>& rowIndexes,
+                                                                    QMimeData* pasteboard) {
+    if (!tableViewWriteRowsWithIndexes(std::vector<int>(rowIndexes.begin(), rowIndexes.end())))
+        return false;
+    // The rows travel by their indexes, kept here: the drag carries no file names.
+    if (pasteboard)
+        pasteboard->setData(QLatin1String(QVFileListModel::kRowDragType), QByteArray());
+    return true;
+}
+
+QStringList QVMainAppController::droppedPaths(const QMimeData* info) {
+    QStringList paths;
+    if (!info || !info->hasUrls())
+        return paths;
+    for (const QUrl& url : info->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+Qt::DropAction QVMainAppController::tableViewValidateDropProposedRowProposedDropOperation(
+    RMTableView*, const QMimeData* info, int, RMTableViewDropOperation) {
+    if (_progressType == QVAppStateConverting || droppedPaths(info).isEmpty())
+        return Qt::IgnoreAction;
+    didDragEntered();
+    return Qt::CopyAction;
+}
+
+bool QVMainAppController::tableViewAcceptDropRowDropOperation(RMTableView*, const QMimeData* info,
+                                                              int, RMTableViewDropOperation) {
+    const QStringList paths = droppedPaths(info);
+    if (_progressType == QVAppStateConverting || paths.isEmpty()) {
+        didDragExited();
+        return false;
+    }
+    loadAndParseFiles(paths);
+    return true;
+}
+
+void QVMainAppController::tableViewWillDisplayCellForTableColumnRow(RMTableView*,
+                                                                    BDDiscreteProgressCell& cell,
+                                                                    int column, int row) {
+    if (column == QVFileListModel::ColumnProgress)
+        cell.setProgress(_model.progressIndicatorForRow(row));
+}
+
 void QVMainAppController::dragRowsToDelete() {
     std::vector<int> rows = std::exchange(_dragIndexSet, {});
     if (_progressType == QVAppStateConverting)
@@ -603,13 +607,11 @@ void QVMainAppController::moveSelectedTo(int direction) {
 void QVMainAppController::didDragEntered() {
     if (!_dropInTipsView->isVisible())
         return;
-    _dropAreaHighlighted = true;
-    setDropInTipsHighlighted(_dropInTipsView, true);
+    _dropInTipsView->setBHighlighted(true);
 }
 
 void QVMainAppController::didDragExited() {
-    _dropAreaHighlighted = false;
-    setDropInTipsHighlighted(_dropInTipsView, false);
+    _dropInTipsView->setBHighlighted(false);
 }
 
 void QVMainAppController::checkShouldShowDragTips() {
@@ -618,8 +620,7 @@ void QVMainAppController::checkShouldShowDragTips() {
         _dropInTipsView->hide();
         return;
     }
-    setDropInTipsPrompt(_dropInTipsView, QStringLiteral("Drag Musics Here To Convert"));
-    setDropInTipsHighlighted(_dropInTipsView, _dropAreaHighlighted);
+    _dropInTipsView->setStrPromot(QStringLiteral("Drag Musics Here To Convert"));
     _dropInTipsView->setGeometry(_tableView->viewport()->rect());
     _dropInTipsView->show();
     _dropInTipsView->raise();

@@ -3,6 +3,7 @@
 #include "engine/LSMediaTypes.h"
 #include "engine/QVFormatSetting.h"
 #include "shell/QVFileListModel.h"
+#include "views/RMTableViewDataSource.h"
 
 #include <QObject>
 #include <QStringList>
@@ -17,9 +18,11 @@ class QLabel;
 class QMainWindow;
 class QProgressBar;
 class QPushButton;
-class QTableView;
 class QToolBar;
 class QWidget;
+class QVMainWindow;
+class RMTableView;
+class VTDropInTipsView_Before;
 class QVDataEngine;
 class QVLoadingSheet;
 class QVSettingSheet;
@@ -30,7 +33,7 @@ class QVMainAppLoaderBridge;
 // drops, folder expansion, duplicates, probing behind a loading sheet), removing and
 // selecting rows, the summary line, the output format and its settings sheet, and the
 // window's state (idle, loading, converting). Everything here runs on the main thread.
-class QVMainAppController : public QObject {
+class QVMainAppController : public QObject, public RMTableViewDataSource {
     Q_OBJECT
 public:
     // Extensions the open panel offers, in the order the panel lists them.
@@ -42,7 +45,7 @@ public:
                                  QObject* parent = nullptr);
     ~QVMainAppController() override;
 
-    QMainWindow* window() const { return _window.get(); }
+    QMainWindow* window() const;
     void showWindow();
 
     QVAppState enumAppState() const { return _progressType; }
@@ -66,15 +69,31 @@ public:
     void clickClear();
     void clickRemoveFiles();
     void clickClearFiles();
+    // Records the rows of a drag out of the table; refused during a run.
     bool tableViewWriteRowsWithIndexes(const std::vector<int>& rows);
-    void dragRowsToDelete();
+    void dragRowsToDelete() override;
     void moveSelectedTo(int direction);
     std::vector<int> selectedRows() const;
     void selectRows(const std::vector<int>& rows);
 
+    // The table's data source: drags, drops and the progress cells.
+    bool tableViewWriteRowsWithIndexesToPasteboard(RMTableView* tableView,
+                                                   const QList<int>& rowIndexes,
+                                                   QMimeData* pasteboard) override;
+    Qt::DropAction tableViewValidateDropProposedRowProposedDropOperation(
+        RMTableView* tableView, const QMimeData* info, int row,
+        RMTableViewDropOperation operation) override;
+    bool tableViewAcceptDropRowDropOperation(RMTableView* tableView, const QMimeData* info, int row,
+                                             RMTableViewDropOperation operation) override;
+    void tableViewWillDisplayCellForTableColumnRow(RMTableView* tableView,
+                                                   BDDiscreteProgressCell& cell, int column,
+                                                   int row) override;
+    // Local files a drag carries.
+    static QStringList droppedPaths(const QMimeData* info);
+
     // Window state.
-    void didDragEntered();
-    void didDragExited();
+    void didDragEntered() override;
+    void didDragExited() override;
     void checkShouldShowDragTips();
     void enableDownOperationButtons(bool enable);
     void updateDownTotalFileInfos();
@@ -110,12 +129,12 @@ public:
     static bool choiceComesBefore(const QString& a, const QString& b);
 
     // Parts of the window, for the menus, the batch run and tests.
-    QTableView* tableView() const { return _tableView; }
+    RMTableView* tableView() const { return _tableView; }
     QComboBox* formatPopUp() const { return _popFmts; }
     QPushButton* settingButton() const { return _btnSetting; }
     QLabel* tipsLabel() const { return _tfTips; }
     QProgressBar* totalProgress() const { return _piCvtProgress; }
-    QWidget* dropInTipsView() const { return _dropInTipsView; }
+    VTDropInTipsView_Before* dropInTipsView() const { return _dropInTipsView; }
     QVLoadingSheet* loadingSheet() const { return _wndProgress; }
     QVSettingSheet* settingSheet() const { return _wndSetting; }
     QToolBar* toolBar() const { return _toolBar; }
@@ -151,10 +170,10 @@ private:
     QVDataEngine& _catalogue;
     std::shared_ptr<QVUserPrompts> _prompts;
     QVFileListModel _model;
-    std::unique_ptr<QMainWindow> _window;
+    std::unique_ptr<QVMainWindow> _window;
 
-    QTableView* _tableView = nullptr;
-    QWidget* _dropInTipsView = nullptr;
+    RMTableView* _tableView = nullptr;
+    VTDropInTipsView_Before* _dropInTipsView = nullptr;
     QComboBox* _popFmts = nullptr;
     QPushButton* _btnSetting = nullptr;
     QLabel* _tfTips = nullptr;
@@ -169,7 +188,6 @@ private:
     std::optional<QVFormatSetting> _cnvtFmtSetting;
     std::vector<int> _dragIndexSet;
     QVAppState _progressType = QVAppStateIdle;
-    bool _dropAreaHighlighted = false;
     bool _updatingSettingUI = false;
 
     std::unique_ptr<QVMainAppLoaderBridge> _mediaLoader;

@@ -1,6 +1,7 @@
 #include "ShellTestSupport.h"
 
 #include "platform/SystemBeep.h"
+#include "views/BDDiscreteProgressCell.h"
 
 #include <QLabel>
 #include <QMimeData>
@@ -113,42 +114,91 @@ TEST_F(ControllerFixture, RowsDraggedOutAreRemovedOnce) {
 
 TEST_F(ControllerFixture, RowDragsCarryNoFileNamesAndAreRefusedDuringARun) {
     addRows(3);
-    QVFileListModel& model = controller->fileList();
-    std::unique_ptr<QMimeData> data(model.mimeData({model.index(1, 0), model.index(1, 1)}));
-    ASSERT_TRUE(data);
-    EXPECT_TRUE(data->hasFormat(QLatin1String(QVFileListModel::kRowDragType)));
-    EXPECT_FALSE(data->hasUrls());
-    // Dropping it back on the table adds nothing.
-    EXPECT_FALSE(model.dropMimeData(data.get(), Qt::MoveAction, -1, -1, {}));
+    RMTableView* table = controller->tableView();
+    controller->selectRows({1});
+    QMimeData pasteboard;
+    ASSERT_TRUE(table->prepareRowDrag(&pasteboard));
+    EXPECT_TRUE(pasteboard.hasFormat(QLatin1String(QVFileListModel::kRowDragType)));
+    EXPECT_FALSE(pasteboard.hasUrls());
+    // Released back over the table: nothing is added and nothing removed.
+    EXPECT_EQ(controller->tableViewValidateDropProposedRowProposedDropOperation(
+                  table, &pasteboard, 0, RMTableViewDropOn),
+              Qt::IgnoreAction);
+    EXPECT_FALSE(
+        controller->tableViewAcceptDropRowDropOperation(table, &pasteboard, 0, RMTableViewDropOn));
+    table->draggingEntered();
+    table->draggingEnded();
+    EXPECT_EQ(controller->getMusicCount(), 3);
+
+    // Released outside: the rows go.
+    table->setShowsPoof(false);
+    ASSERT_TRUE(table->prepareRowDrag(&pasteboard));
+    table->draggingEntered();
+    table->draggingExited();
+    table->draggingEnded();
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("track 00"), QStringLiteral("track 02")}));
 
     controller->startConvertOperation();
-    EXPECT_EQ(std::unique_ptr<QMimeData>(model.mimeData({model.index(0, 0)})), nullptr);
+    controller->selectRows({0});
+    QMimeData during;
+    EXPECT_FALSE(controller->tableViewWriteRowsWithIndexesToPasteboard(table, {0}, &during));
     EXPECT_FALSE(controller->tableViewWriteRowsWithIndexes({0}));
     controller->dragRowsToDelete();
-    EXPECT_EQ(controller->getMusicCount(), 3);
+    EXPECT_EQ(controller->getMusicCount(), 2);
 }
 
-TEST_F(ControllerFixture, FileDropsAreRefusedWhileConverting) {
-    addRows(2);
+TEST_F(ControllerFixture, FileDropsLightTheDropAreaAndAreRefusedWhileConverting) {
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("drop"));
     ASSERT_TRUE(writeFile(folder + QStringLiteral("/a.mp3")));
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(folder + QStringLiteral("/a.mp3"))});
-    QVFileListModel& model = controller->fileList();
+    data.setUrls({QUrl::fromLocalFile(folder + QStringLiteral("/a.mp3")),
+                  QUrl(QStringLiteral("https://example.org/x.mp3"))});
+    EXPECT_EQ(QVMainAppController::droppedPaths(&data),
+              QStringList{folder + QStringLiteral("/a.mp3")});
+    RMTableView* table = controller->tableView();
+    controller->window()->show();
+
+    EXPECT_EQ(controller->tableViewValidateDropProposedRowProposedDropOperation(
+                  table, &data, 0, RMTableViewDropAbove),
+              Qt::CopyAction);
+    EXPECT_TRUE(controller->dropInTipsView()->bHighlighted());
+    controller->didDragExited();
+    EXPECT_FALSE(controller->dropInTipsView()->bHighlighted());
 
     controller->startConvertOperation();
     const int beeps = SystemBeep::count();
-    EXPECT_FALSE(model.canDropMimeData(&data, Qt::CopyAction, -1, -1, {}));
-    EXPECT_FALSE(model.dropMimeData(&data, Qt::CopyAction, -1, -1, {}));
+    EXPECT_EQ(controller->tableViewValidateDropProposedRowProposedDropOperation(
+                  table, &data, 0, RMTableViewDropAbove),
+              Qt::IgnoreAction);
+    EXPECT_FALSE(
+        controller->tableViewAcceptDropRowDropOperation(table, &data, 0, RMTableViewDropAbove));
     controller->loadAndParseFiles({folder});
     EXPECT_EQ(SystemBeep::count(), beeps + 1);
     EXPECT_EQ(controller->enumAppState(), QVAppStateConverting);
 
     controller->setConvertOperationFinshed();
-    EXPECT_TRUE(model.canDropMimeData(&data, Qt::CopyAction, -1, -1, {}));
-    EXPECT_TRUE(model.dropMimeData(&data, Qt::CopyAction, -1, -1, {}));
+    EXPECT_TRUE(
+        controller->tableViewAcceptDropRowDropOperation(table, &data, 0, RMTableViewDropAbove));
     EXPECT_EQ(controller->enumAppState(), QVAppStateLoading);
     controller->clickCancelLoad();
+}
+
+TEST_F(ControllerFixture, ProgressCellsShowTheRowsProgressOnlyDuringARun) {
+    addRows(2);
+    controller->fileList().musicAt(0)->dConvertProgress = 37.0;
+    BDDiscreteProgressCell cell;
+    controller->tableViewWillDisplayCellForTableColumnRow(controller->tableView(), cell,
+                                                          QVFileListModel::ColumnProgress, 0);
+    ASSERT_TRUE(cell.progress());
+    EXPECT_TRUE(cell.progress()->isHidden());
+    controller->startConvertOperation();
+    controller->tableViewWillDisplayCellForTableColumnRow(controller->tableView(), cell,
+                                                          QVFileListModel::ColumnProgress, 0);
+    EXPECT_FALSE(cell.progress()->isHidden());
+    EXPECT_DOUBLE_EQ(cell.progress()->doubleValue(), 37.0);
+    controller->tableViewWillDisplayCellForTableColumnRow(controller->tableView(), cell,
+                                                          QVFileListModel::ColumnProgress, 5);
+    EXPECT_EQ(cell.progress(), nullptr);
 }
 
 TEST_F(ControllerFixture, RemoveWithoutSelectionBeeps) {

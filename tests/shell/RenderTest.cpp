@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QPixmap>
+#include <QProgressBar>
 
 #include <gtest/gtest.h>
 
@@ -36,8 +37,8 @@ bool hasContent(const QString& name) {
 TEST(Render, MainWindowEmptyWithRowsAndTheSettingSheet) {
     TestEnvironment::reset();
     QVMainAppController controller(shippedCatalogue(), std::make_shared<FakePrompts>());
-    ASSERT_TRUE(render(controller.window(), QStringLiteral("main-window-empty.png")));
-    EXPECT_TRUE(hasContent(QStringLiteral("main-window-empty.png")));
+    ASSERT_TRUE(render(controller.window(), QStringLiteral("shell-main-window-empty.png")));
+    EXPECT_TRUE(hasContent(QStringLiteral("shell-main-window-empty.png")));
 
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("render"));
     QVMusicList rows = makeRows(20, folder);
@@ -48,13 +49,21 @@ TEST(Render, MainWindowEmptyWithRowsAndTheSettingSheet) {
     controller.enableDownOperationButtons(true);
     controller.updateDownTotalFileInfos();
     controller.selectRows({3});
-    ASSERT_TRUE(render(controller.window(), QStringLiteral("main-window-rows.png")));
-    EXPECT_TRUE(hasContent(QStringLiteral("main-window-rows.png")));
+    ASSERT_TRUE(render(controller.window(), QStringLiteral("shell-main-window-rows.png")));
+    EXPECT_TRUE(hasContent(QStringLiteral("shell-main-window-rows.png")));
     EXPECT_TRUE(controller.tipsLabel()->text().startsWith(QStringLiteral("20 files, 1.1 hours")));
 
+    controller.startConvertOperation();
+    for (int i = 0; i < 20; ++i)
+        rows[size_t(i)]->dConvertProgress = i < 6 ? 100.0 : (i < 9 ? 15.0 * (i - 5) : -1.0);
+    controller.totalProgress()->setValue(35);
+    controller.fileList().reloadData();
+    ASSERT_TRUE(render(controller.window(), QStringLiteral("shell-main-window-converting.png")));
+    controller.setConvertOperationFinshed();
+
     controller.clickSetting();
-    ASSERT_TRUE(render(controller.settingSheet(), QStringLiteral("setting-sheet.png")));
-    EXPECT_TRUE(hasContent(QStringLiteral("setting-sheet.png")));
+    ASSERT_TRUE(render(controller.settingSheet(), QStringLiteral("shell-setting-sheet.png")));
+    EXPECT_TRUE(hasContent(QStringLiteral("shell-setting-sheet.png")));
     controller.clickOK();
 }
 

@@ -7,6 +7,8 @@
 #include "shell/QVMainAppController.h"
 #include "shell/QVUserPrompts.h"
 #include "tags/MTEAudioFile.h"
+#include "views/RMTableView.h"
+#include "views/VTDropInTipsView_Before.h"
 
 #include "TestEnvironment.h"
 
