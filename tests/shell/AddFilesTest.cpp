@@ -133,6 +133,19 @@ TEST_F(AddFiles, ClosingDuringALoadEndsIt) {
     EXPECT_EQ(controller->getMusicCount(), 0);
 }
 
+TEST_F(AddFiles, DestroyingTheWindowDuringALoadEndsItsThreadFirst) {
+    const QString folder = makeMusicFolder();
+    ASSERT_FALSE(folder.isEmpty());
+    for (int round = 0; round < 3; ++round) {
+        auto doomed = std::make_unique<QVMainAppController>(shippedCatalogue(), prompts);
+        doomed->loadAndParseFiles({folder});
+        QTest::qWait(round * 5);
+        doomed.reset(); // must not crash or leave a thread writing into freed rows
+    }
+    QTest::qWait(50); // late reports of those loads find nobody to tell
+    EXPECT_TRUE(prompts->alerts.empty());
+}
+
 #if __has_include("engine/LSMediaLoader.h")
 TEST_F(AddFiles, UnprobeableFilesAreNamedInOneAlert) {
     const QString folder = makeMusicFolder();

@@ -1,5 +1,6 @@
 #include "ShellTestSupport.h"
 
+#include "shell/QVAppDelegate.h"
 #include "shell/QVSettingSheet.h"
 
 #include <QImage>
@@ -36,7 +37,9 @@ bool hasContent(const QString& name) {
 
 TEST(Render, MainWindowEmptyWithRowsAndTheSettingSheet) {
     TestEnvironment::reset();
-    QVMainAppController controller(shippedCatalogue(), std::make_shared<FakePrompts>());
+    QVAppDelegate delegate(&shippedCatalogue(), std::make_shared<FakePrompts>());
+    delegate.awakeFromNib();
+    QVMainAppController& controller = *delegate.coreMainWndCtlr();
     ASSERT_TRUE(render(controller.window(), QStringLiteral("shell-main-window-empty.png")));
     EXPECT_TRUE(hasContent(QStringLiteral("shell-main-window-empty.png")));
 
