@@ -35,8 +35,13 @@ LSMediaLoader::LSMediaLoader() = default;
 
 LSMediaLoader::~LSMediaLoader() {
     cancel();
-    std::lock_guard lock(_runsMutex);
-    for (const std::unique_ptr<Run>& run : _runs) {
+    // Joined outside the lock: a delegate may call cancel() from the run's thread meanwhile.
+    std::vector<std::unique_ptr<Run>> runs;
+    {
+        std::lock_guard lock(_runsMutex);
+        runs.swap(_runs);
+    }
+    for (const std::unique_ptr<Run>& run : runs) {
         if (run->thread.joinable())
             run->thread.join();
     }
