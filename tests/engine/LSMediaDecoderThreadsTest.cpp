@@ -35,7 +35,7 @@ TEST(LSMediaDecoderThreadsTest, FourThreadsProbeAtOnce) {
     av_log_set_level(AV_LOG_QUIET);
     player_global_init();
     // A codec option with a stream specifier makes every probe walk the shared options.
-    av_dict_set(&tool_codec_options, "b:a", "64000", 0);
+    av_dict_set(&tool_codec_options, "threads:a", "1", 0);
 
     QStringList paths;
     for (const ProbeSample& sample : ProbeSamples::catalogue())
@@ -75,7 +75,7 @@ TEST(LSMediaDecoderThreadsTest, FourThreadsProbeAtOnce) {
     }
     // Probing reads the shared options and never writes them.
     EXPECT_EQ(av_dict_count(tool_codec_options), 1);
-    EXPECT_STREQ(av_dict_get(tool_codec_options, "b:a", nullptr, 0)->value, "64000");
+    EXPECT_STREQ(av_dict_get(tool_codec_options, "threads:a", nullptr, 0)->value, "1");
     av_dict_free(&tool_codec_options);
 }
 
