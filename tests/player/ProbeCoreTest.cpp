@@ -114,3 +114,23 @@ TEST_F(ProbeCoreTest, ProbeNeverClosesAnAudioDeviceItDidNotOpen) {
 }
 
 } // namespace
+
+namespace {
+
+// The shortened codec search inside WAV files still sees through a mislabelled payload.
+TEST_F(ProbeCoreTest, CompressedAudioLabelledAsPcmInWavIsStillRecognised) {
+    const QString mp3 = ProbeSamples::folder() + QStringLiteral("/payload.mp3");
+    const QString wav = ProbeSamples::folder() + QStringLiteral("/mp3-as-pcm.wav");
+    ASSERT_TRUE(MediaFixtures::makeSine(mp3, 5.0, 44100, 2,
+                                        {QStringLiteral("-c:a"), QStringLiteral("libmp3lame")}));
+    ASSERT_TRUE(MediaFixtures::runFfmpeg(
+        {QStringLiteral("-f"), QStringLiteral("s16le"), QStringLiteral("-ar"),
+         QStringLiteral("44100"), QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-i"),
+         mp3, QStringLiteral("-c"), QStringLiteral("copy"), wav}));
+    StatePtr is = probedState(wav);
+    ASSERT_NE(is->ic, nullptr);
+    ASSERT_EQ(is->audio_stream, 0);
+    EXPECT_EQ(is->ic->streams[0]->codecpar->codec_id, AV_CODEC_ID_MP3);
+}
+
+} // namespace
