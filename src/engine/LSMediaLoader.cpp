@@ -35,7 +35,6 @@ LSMediaLoader::LSMediaLoader() = default;
 
 LSMediaLoader::~LSMediaLoader() {
     cancel();
-    // Joined outside the lock: a delegate may call cancel() from the run's thread meanwhile.
     std::vector<std::unique_ptr<Run>> runs;
     {
         std::lock_guard lock(_runsMutex);
@@ -66,9 +65,16 @@ quint64 LSMediaLoader::loadMediasWithMediaArray(LSMediaArray medias) {
 }
 
 void LSMediaLoader::cancel() {
-    std::lock_guard lock(_runsMutex);
-    for (const std::unique_ptr<Run>& run : _runs)
-        run->bCanceled.store(true);
+    // Lock-free, so a delegate may call it from a run's thread at any time (even while the
+    // loader is being destroyed). Runs started before this call see their id covered.
+    const quint64 last = _lastRunId.load();
+    quint64 covered = _canceledUpTo.load();
+    while (covered < last && !_canceledUpTo.compare_exchange_weak(covered, last)) {
+    }
+}
+
+bool LSMediaLoader::isCanceled(const Run& run) const {
+    return run.runId <= _canceledUpTo.load();
 }
 
 void LSMediaLoader::joinFinishedRuns() {
@@ -87,7 +93,7 @@ void LSMediaLoader::loadMediasThread(Run& run) {
     auto failed = std::make_shared<LSMediaIndexSet>();
     const int count = int(run.medias->size());
     for (int i = 0; i < count; ++i) {
-        if (run.bCanceled.load() || !loadOne(run, decoder, i, *failed)) {
+        if (isCanceled(run) || !loadOne(run, decoder, i, *failed)) {
             if (LSMediaLoaderDelegate* target = delegate())
                 target->mediaLoaderDidCompleteLoadMediasFailedIndex(nullptr, nullptr, run.runId);
             return;
@@ -116,7 +122,7 @@ bool LSMediaLoader::loadOne(Run& run, LSMediaDecoder& decoder, int index, LSMedi
     }
     if (media.eumMediaType == LSMediaTypeAudio)
         media.imgThumbnail_ = audioItemImage();
-    if (run.bCanceled.load())
+    if (isCanceled(run))
         return false;
 
     media.dAOBitrate = media.dABitrate / 1000.0;

@@ -25,7 +25,8 @@ public:
     LSMediaLoader& operator=(const LSMediaLoader&) = delete;
 
     // Starts a run over the items and returns its id at once. An empty list completes at
-    // once, on the caller's thread, with null and null.
+    // once, on the caller's thread, with null and null. The run writes into the rows: a row
+    // must not be in two runs at the same time.
     quint64 loadMediasWithMediaArray(LSMediaArray medias);
     // Stops every run started so far at its next check; later runs are not affected.
     void cancel();
@@ -42,7 +43,6 @@ private:
     struct Run {
         quint64 runId = 0;
         std::shared_ptr<LSMediaArray> medias;
-        std::atomic<bool> bCanceled{false};
         std::atomic<bool> finished{false};
         std::thread thread;
     };
@@ -53,9 +53,12 @@ private:
     static void readFileAttributes(LSMedia& media);
     static void readTags(QVMusicInfo& item);
     void joinFinishedRuns();
+    bool isCanceled(const Run& run) const;
 
     std::atomic<LSMediaLoaderDelegate*> _delegate{nullptr};
     std::atomic<quint64> _lastRunId{0};
+    // Every run whose id is at most this was cancelled (the bCanceled flag of each run).
+    std::atomic<quint64> _canceledUpTo{0};
     std::mutex _runsMutex;
     std::vector<std::unique_ptr<Run>> _runs;
 };

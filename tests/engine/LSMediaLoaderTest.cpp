@@ -65,9 +65,13 @@ public:
 
     void setItems(const LSMediaArray& items) { _items = items; }
 
+    // Blocks until the count is reached; the test's own timeout catches a run that never
+    // completes. (A timed wait is not seen by ThreadSanitizer with this compiler and would
+    // be reported as a race.)
     bool waitForCompletions(int count) {
         std::unique_lock lock(_mutex);
-        return _done.wait_for(lock, std::chrono::seconds(60), [&] { return completions >= count; });
+        _done.wait(lock, [&] { return completions >= count; });
+        return true;
     }
     QStringList events() {
         std::lock_guard lock(_mutex);
@@ -97,6 +101,13 @@ private:
     QStringList _events;
 };
 
+// Child processes (the fixture maker, touch) are started from a helper thread: a process
+// spawned from the main thread leaves ThreadSanitizer blind to the main thread's locking
+// afterwards, and every later wait would be reported as a race.
+template <typename Work> void offMainThread(Work work) {
+    std::thread(work).join();
+}
+
 std::shared_ptr<QVMusicInfo> rowFor(const QString& path) {
     auto row = std::make_shared<QVMusicInfo>();
     row->strFilePath = path;
@@ -110,6 +121,8 @@ protected:
     static void SetUpTestSuite() {
         av_log_set_level(AV_LOG_QUIET);
         player_global_init();
+        ProbeSamples::catalogue();
+        ProbeSamples::videoAndAudioMp4();
     }
 
     static QString missing() { return ProbeSamples::folder() + QStringLiteral("/missing.mp3"); }
@@ -117,45 +130,54 @@ protected:
 };
 
 TEST_F(LSMediaLoaderTest, SecondOfThreeMissing) {
-    const LSMediaArray items{rowFor(good(0)), rowFor(missing()), rowFor(good(5))};
-    RecordingDelegate delegate;
-    delegate.setItems(items);
-    LSMediaLoader loader;
-    loader.setDelegate(&delegate);
-    const quint64 runId = loader.loadMediasWithMediaArray(items);
-    ASSERT_TRUE(delegate.waitForCompletions(1));
+    offMainThread([&] {
+        const LSMediaArray items{rowFor(good(0)), rowFor(missing()), rowFor(good(5))};
+        RecordingDelegate delegate;
+        delegate.setItems(items);
+        LSMediaLoader loader;
+        loader.setDelegate(&delegate);
+        const quint64 runId = loader.loadMediasWithMediaArray(items);
+        ASSERT_TRUE(delegate.waitForCompletions(1));
 
-    const QStringList expected{
-        "start 0", "end 0",          "progress 0.333",
-        "start 1", "progress 0.667", "start 2",
-        "end 2",   "progress 1.000", QStringLiteral("complete run %1 items 3 failed 1").arg(runId)};
-    EXPECT_EQ(delegate.events(), expected);
-    ASSERT_TRUE(delegate.completedMedias);
-    EXPECT_EQ(*delegate.completedMedias, items);
-    for (const std::thread::id& id : delegate.callbackThreads)
-        EXPECT_NE(id, std::this_thread::get_id());
+        const QStringList expected{"start 0",
+                                   "end 0",
+                                   "progress 0.333",
+                                   "start 1",
+                                   "progress 0.667",
+                                   "start 2",
+                                   "end 2",
+                                   "progress 1.000",
+                                   QStringLiteral("complete run %1 items 3 failed 1").arg(runId)};
+        EXPECT_EQ(delegate.events(), expected);
+        ASSERT_TRUE(delegate.completedMedias);
+        EXPECT_EQ(*delegate.completedMedias, items);
+        for (const std::thread::id& id : delegate.callbackThreads)
+            EXPECT_NE(id, std::this_thread::get_id());
 
-    EXPECT_EQ(items[1]->mediaInfo->eumErrorCode, LSMediaErrorOpenFailed);
-    EXPECT_TRUE(items[1]->mediaInfo->strLastModified.isEmpty());
-    EXPECT_EQ(items[1]->mediaInfo->dFileSize, 0.0);
+        EXPECT_EQ(items[1]->mediaInfo->eumErrorCode, LSMediaErrorOpenFailed);
+        EXPECT_TRUE(items[1]->mediaInfo->strLastModified.isEmpty());
+        EXPECT_EQ(items[1]->mediaInfo->dFileSize, 0.0);
+    });
 }
 
 TEST_F(LSMediaLoaderTest, OutputParametersFollowTheProbe) {
-    const auto row = rowFor(good(0)); // MP3 at 128 kbit/s
-    RecordingDelegate delegate;
-    LSMediaLoader loader;
-    loader.setDelegate(&delegate);
-    loader.loadMediasWithMediaArray({row});
-    ASSERT_TRUE(delegate.waitForCompletions(1));
-    const LSMedia& media = *row->mediaInfo;
-    EXPECT_EQ(media.eumErrorCode, LSMediaErrorNone);
-    EXPECT_EQ(media.dABitrate, 128000.0);
-    EXPECT_EQ(media.dAOBitrate, 128.0);
-    EXPECT_EQ(media.dAOSamplerate, 44100.0);
-    EXPECT_EQ(media.iAOChanels, 2);
-    // No tag reader answers for this file yet: no handler and no tags.
-    EXPECT_FALSE(row->metHandler);
-    EXPECT_TRUE(row->dicToMetadata.isEmpty());
+    offMainThread([&] {
+        const auto row = rowFor(good(0)); // MP3 at 128 kbit/s
+        RecordingDelegate delegate;
+        LSMediaLoader loader;
+        loader.setDelegate(&delegate);
+        loader.loadMediasWithMediaArray({row});
+        ASSERT_TRUE(delegate.waitForCompletions(1));
+        const LSMedia& media = *row->mediaInfo;
+        EXPECT_EQ(media.eumErrorCode, LSMediaErrorNone);
+        EXPECT_EQ(media.dABitrate, 128000.0);
+        EXPECT_EQ(media.dAOBitrate, 128.0);
+        EXPECT_EQ(media.dAOSamplerate, 44100.0);
+        EXPECT_EQ(media.iAOChanels, 2);
+        // No tag reader answers for this file yet: no handler and no tags.
+        EXPECT_FALSE(row->metHandler);
+        EXPECT_TRUE(row->dicToMetadata.isEmpty());
+    });
 }
 
 TEST_F(LSMediaLoaderTest, SizeAndDateText) {
@@ -175,11 +197,13 @@ TEST_F(LSMediaLoaderTest, SizeAndDateText) {
                                     {QStringLiteral("-d"), QLatin1String(c.touched), path}),
                   0);
         const auto row = rowFor(path);
-        RecordingDelegate delegate;
-        LSMediaLoader loader;
-        loader.setDelegate(&delegate);
-        loader.loadMediasWithMediaArray({row});
-        ASSERT_TRUE(delegate.waitForCompletions(1));
+        offMainThread([&] {
+            RecordingDelegate delegate;
+            LSMediaLoader loader;
+            loader.setDelegate(&delegate);
+            loader.loadMediasWithMediaArray({row});
+            delegate.waitForCompletions(1);
+        });
         EXPECT_EQ(row->mediaInfo->strLastModified, QLatin1String(c.shown));
         EXPECT_EQ(row->mediaInfo->dFileSize, double(QFileInfo(path).size()));
         EXPECT_GT(row->mediaInfo->dFileSize, 1000.0);
@@ -187,17 +211,19 @@ TEST_F(LSMediaLoaderTest, SizeAndDateText) {
 }
 
 TEST_F(LSMediaLoaderTest, VideoFileKeepsItsThumbnail) {
-    const auto row = rowFor(ProbeSamples::videoAndAudioMp4());
-    QImage mark(4, 4, QImage::Format_RGB32);
-    mark.fill(Qt::red);
-    row->mediaInfo->imgThumbnail_ = mark;
-    RecordingDelegate delegate;
-    LSMediaLoader loader;
-    loader.setDelegate(&delegate);
-    loader.loadMediasWithMediaArray({row});
-    ASSERT_TRUE(delegate.waitForCompletions(1));
-    EXPECT_EQ(row->mediaInfo->eumMediaType, LSMediaTypeVideo);
-    EXPECT_EQ(row->mediaInfo->imgThumbnail_, mark);
+    offMainThread([&] {
+        const auto row = rowFor(ProbeSamples::videoAndAudioMp4());
+        QImage mark(4, 4, QImage::Format_RGB32);
+        mark.fill(Qt::red);
+        row->mediaInfo->imgThumbnail_ = mark;
+        RecordingDelegate delegate;
+        LSMediaLoader loader;
+        loader.setDelegate(&delegate);
+        loader.loadMediasWithMediaArray({row});
+        ASSERT_TRUE(delegate.waitForCompletions(1));
+        EXPECT_EQ(row->mediaInfo->eumMediaType, LSMediaTypeVideo);
+        EXPECT_EQ(row->mediaInfo->imgThumbnail_, mark);
+    });
 }
 
 TEST_F(LSMediaLoaderTest, EmptyListCompletesAtOnceOnTheCallersThread) {
@@ -210,82 +236,91 @@ TEST_F(LSMediaLoaderTest, EmptyListCompletesAtOnceOnTheCallersThread) {
 }
 
 TEST_F(LSMediaLoaderTest, CancelWhileAGoodFileIsProbed) {
-    const LSMediaArray items{rowFor(good(0)), rowFor(good(1)), rowFor(good(2))};
-    RecordingDelegate delegate;
-    delegate.setItems(items);
-    LSMediaLoader loader;
-    delegate.onStart = [&](int index) {
-        if (index == 1)
-            loader.cancel();
-    };
-    loader.setDelegate(&delegate);
-    const quint64 runId = loader.loadMediasWithMediaArray(items);
-    ASSERT_TRUE(delegate.waitForCompletions(1));
-    const QStringList expected{"start 0", "end 0", "progress 0.333", "start 1",
-                               QStringLiteral("complete run %1 null").arg(runId)};
-    EXPECT_EQ(delegate.events(), expected);
-    // The item was probed, but nothing after the probe was done for it.
-    EXPECT_EQ(items[1]->mediaInfo->eumErrorCode, LSMediaErrorNone);
-    EXPECT_EQ(items[1]->mediaInfo->dAOSamplerate, 0.0);
-    EXPECT_EQ(items[2]->mediaInfo->dSamplerate, 0.0);
+    offMainThread([&] {
+        const LSMediaArray items{rowFor(good(0)), rowFor(good(1)), rowFor(good(2))};
+        RecordingDelegate delegate;
+        delegate.setItems(items);
+        LSMediaLoader loader;
+        delegate.onStart = [&](int index) {
+            if (index == 1)
+                loader.cancel();
+        };
+        loader.setDelegate(&delegate);
+        const quint64 runId = loader.loadMediasWithMediaArray(items);
+        ASSERT_TRUE(delegate.waitForCompletions(1));
+        const QStringList expected{"start 0", "end 0", "progress 0.333", "start 1",
+                                   QStringLiteral("complete run %1 null").arg(runId)};
+        EXPECT_EQ(delegate.events(), expected);
+        // The item was probed, but nothing after the probe was done for it.
+        EXPECT_EQ(items[1]->mediaInfo->eumErrorCode, LSMediaErrorNone);
+        EXPECT_EQ(items[1]->mediaInfo->dAOSamplerate, 0.0);
+        EXPECT_EQ(items[2]->mediaInfo->dSamplerate, 0.0);
+    });
 }
 
 TEST_F(LSMediaLoaderTest, CancelWhileAFailedFileIsProbed) {
-    const LSMediaArray items{rowFor(good(0)), rowFor(missing()), rowFor(good(2))};
-    RecordingDelegate delegate;
-    delegate.setItems(items);
-    LSMediaLoader loader;
-    delegate.onStart = [&](int index) {
-        if (index == 1)
-            loader.cancel();
-    };
-    loader.setDelegate(&delegate);
-    const quint64 runId = loader.loadMediasWithMediaArray(items);
-    ASSERT_TRUE(delegate.waitForCompletions(1));
-    const QStringList expected{"start 0",        "end 0",
-                               "progress 0.333", "start 1",
-                               "progress 0.667", QStringLiteral("complete run %1 null").arg(runId)};
-    EXPECT_EQ(delegate.events(), expected);
+    offMainThread([&] {
+        const LSMediaArray items{rowFor(good(0)), rowFor(missing()), rowFor(good(2))};
+        RecordingDelegate delegate;
+        delegate.setItems(items);
+        LSMediaLoader loader;
+        delegate.onStart = [&](int index) {
+            if (index == 1)
+                loader.cancel();
+        };
+        loader.setDelegate(&delegate);
+        const quint64 runId = loader.loadMediasWithMediaArray(items);
+        ASSERT_TRUE(delegate.waitForCompletions(1));
+        const QStringList expected{
+            "start 0", "end 0",          "progress 0.333",
+            "start 1", "progress 0.667", QStringLiteral("complete run %1 null").arg(runId)};
+        EXPECT_EQ(delegate.events(), expected);
+    });
 }
 
 TEST_F(LSMediaLoaderTest, ARunAfterACancelLoadsAndIsToldApart) {
-    const LSMediaArray first{rowFor(good(0)), rowFor(good(1))};
-    const LSMediaArray second{rowFor(good(3))};
-    RecordingDelegate delegate;
-    LSMediaLoader loader;
-    loader.setDelegate(&delegate);
-    delegate.onStart = [&](int) { loader.cancel(); };
-    const quint64 firstRun = loader.loadMediasWithMediaArray(first);
-    ASSERT_TRUE(delegate.waitForCompletions(1));
-    delegate.onStart = nullptr;
-    const quint64 secondRun = loader.loadMediasWithMediaArray(second);
-    ASSERT_TRUE(delegate.waitForCompletions(2));
+    offMainThread([&] {
+        const LSMediaArray first{rowFor(good(0)), rowFor(good(1))};
+        const LSMediaArray second{rowFor(good(3))};
+        RecordingDelegate delegate;
+        LSMediaLoader loader;
+        loader.setDelegate(&delegate);
+        delegate.onStart = [&](int) { loader.cancel(); };
+        const quint64 firstRun = loader.loadMediasWithMediaArray(first);
+        ASSERT_TRUE(delegate.waitForCompletions(1));
+        delegate.onStart = nullptr;
+        const quint64 secondRun = loader.loadMediasWithMediaArray(second);
+        ASSERT_TRUE(delegate.waitForCompletions(2));
 
-    EXPECT_NE(firstRun, secondRun);
-    EXPECT_EQ(loader.currentRunId(), secondRun);
-    const QStringList events = delegate.events();
-    EXPECT_TRUE(events.contains(QStringLiteral("complete run %1 null").arg(firstRun)));
-    EXPECT_TRUE(events.contains(QStringLiteral("complete run %1 items 1 failed").arg(secondRun)));
-    EXPECT_EQ(second[0]->mediaInfo->eumErrorCode, LSMediaErrorNone);
-    EXPECT_GT(second[0]->mediaInfo->dAOSamplerate, 0.0);
+        EXPECT_NE(firstRun, secondRun);
+        EXPECT_EQ(loader.currentRunId(), secondRun);
+        const QStringList events = delegate.events();
+        EXPECT_TRUE(events.contains(QStringLiteral("complete run %1 null").arg(firstRun)));
+        EXPECT_TRUE(
+            events.contains(QStringLiteral("complete run %1 items 1 failed").arg(secondRun)));
+        EXPECT_EQ(second[0]->mediaInfo->eumErrorCode, LSMediaErrorNone);
+        EXPECT_GT(second[0]->mediaInfo->dAOSamplerate, 0.0);
+    });
 }
 
 TEST_F(LSMediaLoaderTest, DestroyedMidRunCancelsAndWaits) {
-    LSMediaArray items;
-    for (int i = 0; i < 40; ++i)
-        items.push_back(rowFor(good(i % 13)));
-    RecordingDelegate delegate;
-    {
-        LSMediaLoader loader;
-        loader.setDelegate(&delegate);
-        loader.loadMediasWithMediaArray(items);
-        loader.loadMediasWithMediaArray({items.begin(), items.begin() + 5});
-    }
-    // Both threads have ended by now; each completed exactly once.
-    EXPECT_EQ(delegate.completions, 2);
-    const int countAfter = int(delegate.events().size());
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(int(delegate.events().size()), countAfter);
+    offMainThread([&] {
+        LSMediaArray items;
+        for (int i = 0; i < 40; ++i)
+            items.push_back(rowFor(good(i % 13)));
+        RecordingDelegate delegate;
+        {
+            LSMediaLoader loader;
+            loader.setDelegate(&delegate);
+            loader.loadMediasWithMediaArray(items);
+            loader.loadMediasWithMediaArray({rowFor(good(1)), rowFor(good(2))});
+        }
+        // Both threads have ended by now; each completed exactly once.
+        EXPECT_EQ(delegate.completions, 2);
+        const int countAfter = int(delegate.events().size());
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(int(delegate.events().size()), countAfter);
+    });
 }
 
 } // namespace
@@ -293,21 +328,23 @@ TEST_F(LSMediaLoaderTest, DestroyedMidRunCancelsAndWaits) {
 namespace {
 
 TEST_F(LSMediaLoaderTest, DelegateMayCancelWhileTheLoaderIsDestroyed) {
-    LSMediaArray items;
-    for (int i = 0; i < 20; ++i)
-        items.push_back(rowFor(good(i % 13)));
-    RecordingDelegate delegate;
-    delegate.setItems(items);
-    auto loader = std::make_unique<LSMediaLoader>();
-    LSMediaLoader* raw = loader.get();
-    delegate.onStart = [raw](int) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        raw->cancel();
-    };
-    loader->setDelegate(&delegate);
-    loader->loadMediasWithMediaArray(items);
-    loader.reset();
-    EXPECT_EQ(delegate.completions, 1);
+    offMainThread([&] {
+        LSMediaArray items;
+        for (int i = 0; i < 20; ++i)
+            items.push_back(rowFor(good(i % 13)));
+        RecordingDelegate delegate;
+        delegate.setItems(items);
+        auto loader = std::make_unique<LSMediaLoader>();
+        LSMediaLoader* raw = loader.get();
+        delegate.onStart = [raw](int) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            raw->cancel();
+        };
+        loader->setDelegate(&delegate);
+        loader->loadMediasWithMediaArray(items);
+        loader.reset();
+        EXPECT_EQ(delegate.completions, 1);
+    });
 }
 
 } // namespace
