@@ -8,7 +8,10 @@ extern "C" {
 
 #include <SDL2/SDL_audio.h>
 
+#include <sys/stat.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -69,7 +72,22 @@ DictionaryPtr formatOptionsForOpen() {
     return DictionaryPtr(options);
 }
 
+// Only regular files are opened: opening a named pipe would block until something writes
+// to it, and a device may never end.
+int checkRegularFile(const char* path) {
+    struct stat info {};
+    if (stat(path, &info) != 0)
+        return AVERROR(errno);
+    if (S_ISDIR(info.st_mode))
+        return AVERROR(EISDIR);
+    return S_ISREG(info.st_mode) ? 0 : AVERROR(EINVAL);
+}
+
 AVFormatContext* openInput(VideoState* is) {
+    if (const int err = checkRegularFile(is->filename); err < 0) {
+        tool_report_error(is->filename, err);
+        return nullptr;
+    }
     AVFormatContext* ic = avformat_alloc_context();
     if (!ic) {
         tool_report_error(is->filename, AVERROR(ENOMEM));

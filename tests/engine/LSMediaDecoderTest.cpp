@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 
 namespace {
@@ -100,12 +102,25 @@ QString shortWav() {
     return ProbeSamples::wav(2.9);
 }
 
+// Opening a pipe nobody writes to would block for ever.
+QString namedPipe() {
+    const QString path = ProbeSamples::folder() + QStringLiteral("/pipe.mp3");
+    mkfifo(path.toUtf8().constData(), 0600);
+    return path;
+}
+
+QString characterDevice() {
+    return QStringLiteral("/dev/zero");
+}
+
 TEST_F(LSMediaDecoderTest, ErrorCodesOfFilesThatCannotBeUsed) {
     const std::vector<ErrorCase> cases{
         {"missing path", missingPath, LSMediaErrorOpenFailed},
         {"empty file", emptyFile, LSMediaErrorOpenFailed},
         {"random bytes", randomBytes, LSMediaErrorOpenFailed, LSMediaErrorNoStream},
         {"a folder", folderPath, LSMediaErrorOpenFailed},
+        {"a named pipe", namedPipe, LSMediaErrorOpenFailed},
+        {"a character device", characterDevice, LSMediaErrorOpenFailed},
         {"subtitle-only srt", ProbeSamples::subtitleOnlySrt, LSMediaErrorNoStream},
         {"subtitle-only mkv", ProbeSamples::subtitleOnlyMkv, LSMediaErrorNoStream},
         {"2.9 s WAV", shortWav, LSMediaErrorTooShort},
