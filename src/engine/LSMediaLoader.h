@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/LSMediaLoaderDelegate.h"
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class LSMedia;
+class LSMediaDecoder;
+
+// Describes newly added rows on a thread of its own: probes each file, copies the probed
+// audio parameters to the output ones, reads size, date and tags. Each run owns its list and
+// its thread; runs started one after another go on side by side. Destroying the loader
+// cancels every run and waits for its thread.
+class LSMediaLoader {
+public:
+    LSMediaLoader();
+    ~LSMediaLoader();
+    LSMediaLoader(const LSMediaLoader&) = delete;
+    LSMediaLoader& operator=(const LSMediaLoader&) = delete;
+
+    // Starts a run over the items and returns its id at once. An empty list completes at
+    // once, on the caller's thread, with null and null. The run writes into the rows: a row
+    // must not be in two runs at the same time.
+    quint64 loadMediasWithMediaArray(LSMediaArray medias);
+    // Stops every run started so far at its next check; later runs are not affected.
+    void cancel();
+    // The id of the run started last (0 before the first).
+    quint64 currentRunId() const { return _lastRunId.load(); }
+
+    LSMediaLoaderDelegate* delegate() const { return _delegate.load(); }
+    void setDelegate(LSMediaLoaderDelegate* delegate) { _delegate.store(delegate); }
+
+    // Modification date in the form the list shows ("d/M/yy H:m AM").
+    static QString modificationDateText(const QString& path);
+
+private:
+    struct Run {
+        quint64 runId = 0;
+        std::shared_ptr<LSMediaArray> medias;
+        std::atomic<bool> finished{false};
+        std::thread thread;
+    };
+
+    void loadMediasThread(Run& run);
+    // False when the run was cancelled while the item was probed.
+    bool loadOne(Run& run, LSMediaDecoder& decoder, int index, LSMediaIndexSet& failed);
+    static void readFileAttributes(LSMedia& media);
+    static void readTags(QVMusicInfo& item);
+    void joinFinishedRuns();
+    bool isCanceled(const Run& run) const;
+
+    std::atomic<LSMediaLoaderDelegate*> _delegate{nullptr};
+    std::atomic<quint64> _lastRunId{0};
+    // Every run whose id is at most this was cancelled (the bCanceled flag of each run).
+    std::atomic<quint64> _canceledUpTo{0};
+    std::mutex _runsMutex;
+    std::vector<std::unique_ptr<Run>> _runs;
+};

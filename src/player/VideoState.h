@@ -1,0 +1,184 @@
+#pragma once
+
+// Everything the probing and preview core knows about one opened media file. The owner
+// allocates the record zero-filled (av_mallocz), fills in the file name (and, for a preview,
+// itself as owner) and hands it to the core; player_close frees it.
+
+#include "player/PacketQueue.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavcodec/avfft.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <SDL2/SDL_mutex.h>
+#include <SDL2/SDL_thread.h>
+
+#include <cstdint>
+
+inline constexpr int kPlayerFileNameSize = 1024;
+inline constexpr int kPlayerAudioBufferSize = 768000;
+inline constexpr int kPlayerSilenceBufferSize = 1024;
+inline constexpr int kPlayerSampleArraySize = 2 * 65536;
+inline constexpr int kPlayerPictureQueueSize = 2;
+inline constexpr int kPlayerSubPictureQueueSize = 4;
+// Marks a time field without a value after a flush (2^63).
+inline constexpr double kPlayerNoTime = 9223372036854775808.0;
+
+enum PlayerSyncType : int {
+    PLAYER_SYNC_AUDIO_MASTER = 0,
+    PLAYER_SYNC_VIDEO_MASTER = 1,
+    PLAYER_SYNC_EXTERNAL_CLOCK = 2,
+};
+
+enum PlayerShowMode : int {
+    PLAYER_SHOW_MODE_NONE = -1,
+    PLAYER_SHOW_MODE_VIDEO = 0,
+    PLAYER_SHOW_MODE_WAVES = 1,
+    PLAYER_SHOW_MODE_RDFT = 2,
+};
+
+// An audio format: the resampler's source or the audio device's.
+struct AudioParams {
+    int freq;
+    int channels;
+    AVChannelLayout ch_layout;
+    int fmt; // AVSampleFormat
+};
+
+// One converted picture: packed RGB24 from the system allocator.
+struct VideoPicture {
+    double pts;
+    double duration;
+    int64_t pos;
+    int skip;
+    uint8_t* bmp;
+    int width;
+    int height;
+    int allocated;
+    int reallocate;
+    int pix_fmt;
+    int pict_type;
+};
+
+struct SubPicture {
+    double pts;
+    AVSubtitle sub;
+};
+
+struct VideoState {
+    void* owner;
+    void (*display_callback)(void* owner, const uint8_t* rgb, int width, int height);
+    SDL_Thread* read_tid;
+    SDL_Thread* video_tid;
+    SDL_Thread* refresh_tid;
+    const AVInputFormat* iformat;
+    int no_background;
+    // Ends every thread of the state; read by the I/O interrupt callback.
+    int abort_request;
+    int force_refresh;
+    int paused;
+    int last_paused;
+    int queue_attachments_req;
+    int seek_req;
+    int seek_flags;
+    int64_t seek_pos;
+    int64_t seek_rel;
+    int read_pause_return;
+    AVFormatContext* ic;
+
+    int audio_stream;
+    int av_sync_type;
+    double external_clock;
+    int64_t external_clock_time;
+
+    double audio_clock;
+    double audio_diff_cum;
+    double audio_diff_avg_coef;
+    double audio_diff_threshold;
+    int audio_diff_avg_count;
+    AVStream* audio_st;
+    PacketQueue audioq;
+    int audio_hw_buf_size;
+    alignas(16) uint8_t audio_buf2[kPlayerAudioBufferSize];
+    uint8_t silence_buf[kPlayerSilenceBufferSize];
+    uint8_t* audio_buf;
+    uint8_t* audio_buf1;
+    unsigned int audio_buf_size;
+    int audio_buf_index;
+    int audio_write_buf_size;
+    AVPacket audio_pkt_temp;
+    AVPacket audio_pkt;
+    AudioParams audio_src;
+    AudioParams audio_tgt;
+    SwrContext* swr_ctx;
+    double audio_current_pts;
+    double audio_current_pts_drift;
+    int frame_drops_early;
+    int frame_drops_late;
+    AVFrame* frame;
+
+    int show_mode;
+    int16_t sample_array[kPlayerSampleArraySize];
+    int sample_array_index;
+    int last_i_start;
+    RDFTContext* rdft;
+    int rdft_bits;
+    FFTSample* rdft_data;
+    int xpos;
+
+    SDL_Thread* subtitle_tid;
+    int subtitle_stream;
+    int subtitle_stream_changed;
+    AVStream* subtitle_st;
+    PacketQueue subtitleq;
+    SubPicture subpq[kPlayerSubPictureQueueSize];
+    int subpq_size;
+    int subpq_rindex;
+    int subpq_windex;
+    SDL_mutex* subpq_mutex;
+    SDL_cond* subpq_cond;
+
+    double frame_timer;
+    double frame_last_pts;
+    double frame_last_duration;
+    double frame_last_dropped_pts;
+    double frame_last_returned_time;
+    double frame_last_filter_delay;
+    int64_t frame_last_dropped_pos;
+    double video_clock;
+    int video_stream;
+    AVStream* video_st;
+    PacketQueue videoq;
+    double video_current_pts;
+    double video_current_pts_drift;
+    int64_t video_current_pos;
+    VideoPicture pictq[kPlayerPictureQueueSize];
+    int pictq_size;
+    int pictq_rindex;
+    int pictq_windex;
+    SDL_mutex* pictq_mutex;
+    SDL_cond* pictq_cond;
+    SwsContext* img_convert_ctx;
+
+    // UTF-8 path, NUL-terminated.
+    char filename[kPlayerFileNameSize];
+    int width;
+    int height;
+    int xleft;
+    int ytop;
+    int step;
+    int refresh;
+
+    int last_video_stream;
+    int last_audio_stream;
+    int last_subtitle_stream;
+
+    // Set only when this state opened the audio device, so that closing any other state
+    // (a probe in particular) leaves a running preview's device alone.
+    int audio_device_opened;
+};

@@ -1,0 +1,136 @@
+#include "support/MediaFixtures.h"
+#include "support/ProbeSamples.h"
+
+#include "player/player_core.h"
+#include "player/tool_helpers.h"
+
+extern "C" {
+#include <libavutil/mem.h>
+}
+
+#include <SDL2/SDL.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct StateClose {
+    void operator()(VideoState* is) const { player_close(is); }
+};
+using StatePtr = std::unique_ptr<VideoState, StateClose>;
+
+StatePtr probedState(const QString& path) {
+    StatePtr is(static_cast<VideoState*>(av_mallocz(sizeof(VideoState))));
+    const QByteArray utf8 = path.toUtf8();
+    std::strncpy(is->filename, utf8.constData(), sizeof(is->filename) - 1);
+    player_probe_file(is.get());
+    return is;
+}
+
+class ProbeCoreTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        av_log_set_level(AV_LOG_QUIET);
+        player_global_init();
+    }
+};
+
+TEST_F(ProbeCoreTest, StreamIndicesOfAProbe) {
+    struct Case {
+        const char* name;
+        QString path;
+        bool opened;
+        int video, audio, subtitle;
+    };
+    const std::vector<Case> cases{
+        {"audio only", ProbeSamples::catalogue()[0].path, true, -1, 0, -1},
+        {"video and audio", ProbeSamples::videoAndAudioMp4(), true, 0, 1, -1},
+        {"subtitle only", ProbeSamples::subtitleOnlyMkv(), true, -1, -1, 0},
+        {"missing", ProbeSamples::folder() + QStringLiteral("/missing.ogg"), false, -1, -1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StatePtr is = probedState(c.path);
+        EXPECT_EQ(is->ic != nullptr, c.opened);
+        EXPECT_EQ(is->video_stream, c.video);
+        EXPECT_EQ(is->audio_stream, c.audio);
+        EXPECT_EQ(is->subtitle_stream, c.subtitle);
+        player_close_probe(is.get());
+        EXPECT_EQ(is->ic, nullptr);
+    }
+}
+
+TEST_F(ProbeCoreTest, ProbeLeavesTheSharedOptionsAsTheyWere) {
+    av_dict_set(&tool_format_options, "probesize", "500000", 0);
+    const AVDictionary* codecBefore = tool_codec_options;
+    StatePtr is = probedState(ProbeSamples::catalogue()[0].path);
+    EXPECT_NE(is->ic, nullptr);
+    EXPECT_EQ(tool_codec_options, codecBefore);
+    EXPECT_EQ(av_dict_get(tool_codec_options, "request_channels", nullptr, 0), nullptr);
+    ASSERT_EQ(av_dict_count(tool_format_options), 1);
+    EXPECT_STREQ(av_dict_get(tool_format_options, "probesize", nullptr, 0)->value, "500000");
+    av_dict_free(&tool_format_options);
+}
+
+TEST_F(ProbeCoreTest, LeftOverFormatOptionClosesTheFile) {
+    av_dict_set(&tool_format_options, "no_such_demuxer_option", "1", 0);
+    StatePtr is = probedState(ProbeSamples::catalogue()[0].path);
+    av_dict_free(&tool_format_options);
+    EXPECT_EQ(is->ic, nullptr);
+    EXPECT_EQ(is->audio_stream, -1);
+}
+
+TEST_F(ProbeCoreTest, PlaylistCannotReachBeyondLocalFiles) {
+    const QString path = ProbeSamples::folder() + QStringLiteral("/remote.m3u8");
+    MediaFixtures::writeBytes(path, "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\n"
+                                    "http://127.0.0.1:9/segment.ts\n#EXT-X-ENDLIST\n");
+    StatePtr is = probedState(path);
+    EXPECT_EQ(is->audio_stream, -1);
+    EXPECT_EQ(is->video_stream, -1);
+}
+
+// The preview keeps the device open while files are added; a probe must leave it alone.
+TEST_F(ProbeCoreTest, ProbeNeverClosesAnAudioDeviceItDidNotOpen) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    SDL_AudioSpec wanted{};
+    wanted.freq = 44100;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = 1024;
+    wanted.callback = [](void*, Uint8* stream, int len) { std::memset(stream, 0, size_t(len)); };
+    ASSERT_EQ(SDL_OpenAudio(&wanted, nullptr), 0) << SDL_GetError();
+    SDL_PauseAudio(0);
+
+    StatePtr is = probedState(ProbeSamples::catalogue()[0].path);
+    player_close_probe(is.get());
+    is.reset();
+    EXPECT_EQ(SDL_GetAudioStatus(), SDL_AUDIO_PLAYING);
+
+    SDL_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+} // namespace
+
+namespace {
+
+// The shortened codec search inside WAV files still sees through a mislabelled payload.
+TEST_F(ProbeCoreTest, CompressedAudioLabelledAsPcmInWavIsStillRecognised) {
+    const QString mp3 = ProbeSamples::folder() + QStringLiteral("/payload.mp3");
+    const QString wav = ProbeSamples::folder() + QStringLiteral("/mp3-as-pcm.wav");
+    ASSERT_TRUE(MediaFixtures::makeSine(mp3, 5.0, 44100, 2,
+                                        {QStringLiteral("-c:a"), QStringLiteral("libmp3lame")}));
+    ASSERT_TRUE(MediaFixtures::runFfmpeg(
+        {QStringLiteral("-f"), QStringLiteral("s16le"), QStringLiteral("-ar"),
+         QStringLiteral("44100"), QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-i"),
+         mp3, QStringLiteral("-c"), QStringLiteral("copy"), wav}));
+    StatePtr is = probedState(wav);
+    ASSERT_NE(is->ic, nullptr);
+    ASSERT_EQ(is->audio_stream, 0);
+    EXPECT_EQ(is->ic->streams[0]->codecpar->codec_id, AV_CODEC_ID_MP3);
+}
+
+} // namespace
