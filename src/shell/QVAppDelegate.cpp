@@ -6,9 +6,11 @@
 #include "platform/PreferenceKeys.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
+#include "player/player_core.h"
 #include "shell/MTPreferenceWndCtlr.h"
 #include "shell/QVMainAppController.h"
 #include "shell/QVMenuHandleCltr.h"
+#include "tags/MTETagKeyMap.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,15 +19,6 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QUrl>
-
-#if __has_include("tags/MTETagKeyMap.h")
-#include "tags/MTETagKeyMap.h"
-#define QUAVERLY_HAS_TAG_KEY_MAP 1
-#endif
-#if __has_include("player/player_core.h")
-#include "player/player_core.h"
-#define QUAVERLY_HAS_PLAYER_CORE 1
-#endif
 
 namespace {
 QString productTitle(const char* format) {
@@ -91,10 +84,7 @@ void QVAppDelegate::setPreferenceValue() {
 }
 
 void QVAppDelegate::prepareMusicTagMapInfo() {
-#ifdef QUAVERLY_HAS_TAG_KEY_MAP
     MTETagKeyMap::prepareMusicTagMapInfo();
-#endif
-    // SEAM(tags): without the tag layer's key map there is nothing to build.
 }
 
 void QVAppDelegate::configureDisplayForMultPrjs() {
@@ -108,10 +98,7 @@ void QVAppDelegate::applicationDidFinishLaunching() {
     if (_didFinishLaunching)
         return;
     _didFinishLaunching = true;
-#ifdef QUAVERLY_HAS_PLAYER_CORE
     player_global_init();
-#endif
-    // SEAM(player): without the decoding core there is nothing to set up.
     configureForAffliate();
 }
 

@@ -1,5 +1,6 @@
 #include "shell/QVMainAppLoaderBridge.h"
 
+#include "engine/LSMediaLoader.h"
 #include "engine/QVMusicInfo.h"
 #include "shell/QVMainAppController.h"
 
@@ -7,9 +8,6 @@
 #include <QMetaObject>
 
 #include <atomic>
-
-#if __has_include("engine/LSMediaLoader.h")
-#include "engine/LSMediaLoader.h"
 
 // Lives on the loader's threads: never touches a widget, never waits for the main thread.
 class QVMainAppLoaderBridge::Receiver : public LSMediaLoaderDelegate {
@@ -74,29 +72,6 @@ private:
     std::atomic<quint64> _currentRun{0};
     std::unique_ptr<LSMediaLoader> _loader;
 };
-
-#else
-// SEAM(loader): until the media loader lands, rows are taken without probing.
-class QVMainAppLoaderBridge::Receiver {
-public:
-    explicit Receiver(QVMainAppController& controller) : _controller(controller) {}
-    quint64 load(QVMusicList rows) {
-        const quint64 runId = ++_lastRun;
-        QMetaObject::invokeMethod(
-            &_controller,
-            [c = &_controller, runId, rows = std::move(rows)] {
-                c->mainSelCompleteLoad(runId, rows, {});
-            },
-            Qt::QueuedConnection);
-        return runId;
-    }
-    void cancel() {}
-
-private:
-    QVMainAppController& _controller;
-    quint64 _lastRun = 0;
-};
-#endif
 
 QVMainAppLoaderBridge::QVMainAppLoaderBridge(QVMainAppController& controller)
     : _receiver(std::make_unique<Receiver>(controller)) {}

@@ -146,7 +146,6 @@ TEST_F(AddFiles, DestroyingTheWindowDuringALoadEndsItsThreadFirst) {
     EXPECT_TRUE(prompts->alerts.empty());
 }
 
-#if __has_include("engine/LSMediaLoader.h")
 TEST_F(AddFiles, UnprobeableFilesAreNamedInOneAlert) {
     const QString folder = makeMusicFolder();
     ASSERT_FALSE(folder.isEmpty());
@@ -167,7 +166,6 @@ TEST_F(AddFiles, UnprobeableFilesAreNamedInOneAlert) {
     EXPECT_TRUE(prompts->alerts[0].message.endsWith(QStringLiteral("junk 10.mp3\n...")));
     EXPECT_FALSE(controller->loadingSheet()->isVisible());
 }
-#endif
 
 TEST(PathIntake, ExpandsFoldersKeepsFilesAndSkipsMissingPaths) {
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("intake"));
