@@ -73,6 +73,27 @@ TEST_F(AddFiles, FolderDuplicatesAndMissingPathsGiveOneRowPerFile) {
     EXPECT_TRUE(prompts->alerts.empty());
 }
 
+TEST_F(AddFiles, RowsShowArtistAndTitleFromTheTagsOrTheFileName) {
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("tagged"));
+    ASSERT_TRUE(
+        MediaFixtures::makeSine(folder + QStringLiteral("/01 tagged.mp3"), 3.5, 44100, 2,
+                                {QStringLiteral("-metadata"), QStringLiteral("title=Été"),
+                                 QStringLiteral("-metadata"), QStringLiteral("artist=The Band")}));
+    ASSERT_TRUE(MediaFixtures::makeSine(folder + QStringLiteral("/02 plain.mp3"), 3.5));
+    controller->loadAndParseFiles({folder});
+    ASSERT_TRUE(waitForIdle(*controller));
+    ASSERT_EQ(controller->getMusicCount(), 2);
+    const QVFileListModel& model = controller->fileList();
+    EXPECT_EQ(model.data(model.index(0, QVFileListModel::ColumnName)).toString(),
+              QStringLiteral("The Band - Été"));
+    EXPECT_EQ(model.data(model.index(1, QVFileListModel::ColumnName)).toString(),
+              QStringLiteral("02 plain"));
+    EXPECT_EQ(model.data(model.index(0, QVFileListModel::ColumnOutputName)).toString(),
+              QStringLiteral("01 tagged"));
+    // Probed facts reach the summary line: two files of 3.5 s.
+    EXPECT_TRUE(controller->tipsLabel()->text().startsWith(QStringLiteral("2 files, 0.0 hours, ")));
+}
+
 TEST_F(AddFiles, OpenPanelOffersTheListedTypesAndAddsTheChoice) {
     const QString folder = makeMusicFolder();
     ASSERT_FALSE(folder.isEmpty());
