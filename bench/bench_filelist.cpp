@@ -4,14 +4,20 @@
 // plain QStandardItemModel with the same texts, measured in the same run.
 
 #include "engine/LSMedia.h"
+#include "engine/QVDataEngine.h"
 #include "engine/QVMusicInfo.h"
+#include "platform/UserDefaults.h"
 #include "shell/QVFileListModel.h"
+#include "shell/QVMainAppController.h"
+#include "views/RMTableView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QMainWindow>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QWindow>
 
 #include <malloc.h>
@@ -51,7 +57,19 @@ size_t heapInUse() {
     return mallinfo2().uordblks;
 }
 
-std::unique_ptr<QTableView> makeView(QAbstractItemModel* model) {
+void showAndWait(QWidget* window, QTableView* view) {
+    window->show();
+    view->scrollTo(view->model()->index(kRows / 2, 0));
+    QElapsedTimer waited;
+    waited.start();
+    while (!(window->windowHandle() && window->windowHandle()->isExposed()) &&
+           waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QApplication::processEvents();
+}
+
+// The baseline: a plain table over a standard model, sized like the main window's table.
+std::unique_ptr<QTableView> makeBaselineView(QAbstractItemModel* model) {
     auto view = std::make_unique<QTableView>();
     view->setModel(model);
     view->setAlternatingRowColors(true);
@@ -59,14 +77,8 @@ std::unique_ptr<QTableView> makeView(QAbstractItemModel* model) {
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(22);
     view->horizontalHeader()->setStretchLastSection(true);
-    view->resize(760, 440);
-    view->show();
-    view->scrollTo(model->index(kRows / 2, 0));
-    QElapsedTimer waited;
-    waited.start();
-    while (!(view->windowHandle() && view->windowHandle()->isExposed()) && waited.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    QApplication::processEvents();
+    view->resize(760, 420);
+    showAndWait(view.get(), view.get());
     return view;
 }
 
@@ -91,6 +103,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QTemporaryDir settings;
+    UserDefaults::standardUserDefaults().setStorageFile(settings.filePath("settings.ini"));
 
     const size_t before = heapInUse();
     QVFileListModel model;
@@ -98,9 +112,14 @@ int main(int argc, char** argv) {
     const size_t after = heapInUse();
     const double bytesPerRow = double(after - before) / kRows;
 
-    model.setConverting(true);
-    const auto ours = makeView(&model);
-    const double refreshMs = timeRefresh(ours.get(), [&model] { model.reloadData(); });
+    // The main window's own table, its progress cells painted during a run.
+    QVMainAppController controller(QVDataEngine::shareInstance());
+    controller.fileList().appendMusics(model.musics());
+    controller.checkShouldShowDragTips();
+    controller.startConvertOperation();
+    showAndWait(controller.window(), controller.tableView());
+    QVFileListModel& shown = controller.fileList();
+    const double refreshMs = timeRefresh(controller.tableView(), [&shown] { shown.reloadData(); });
 
     QStandardItemModel standard(kRows, 3);
     for (int i = 0; i < kRows; ++i) {
@@ -108,7 +127,7 @@ int main(int argc, char** argv) {
         standard.setData(standard.index(i, 1), QStringLiteral("%1 - A Song Title").arg(i));
         standard.setData(standard.index(i, 2), QString::number(i % 101));
     }
-    const auto baseline = makeView(&standard);
+    const auto baseline = makeBaselineView(&standard);
     const double baselineMs = timeRefresh(baseline.get(), [&standard] {
         Q_EMIT standard.dataChanged(standard.index(0, 0), standard.index(kRows - 1, 2));
     });
