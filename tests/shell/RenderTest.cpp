@@ -1,6 +1,7 @@
 #include "ShellTestSupport.h"
 
 #include "shell/QVAppDelegate.h"
+#include "shell/QVLoadingSheet.h"
 #include "shell/QVSettingSheet.h"
 
 #include <QImage>
@@ -63,6 +64,13 @@ TEST(Render, MainWindowEmptyWithRowsAndTheSettingSheet) {
     controller.fileList().reloadData();
     ASSERT_TRUE(render(controller.window(), QStringLiteral("shell-main-window-converting.png")));
     controller.setConvertOperationFinshed();
+
+    QVLoadingSheet* sheet = controller.loadingSheet();
+    sheet->setLabelText(QStringLiteral("Importing 07 - A rather long song title (live).flac..."));
+    sheet->setProgress(0.4);
+    ASSERT_TRUE(render(sheet, QStringLiteral("shell-loading-sheet.png")));
+    EXPECT_TRUE(hasContent(QStringLiteral("shell-loading-sheet.png")));
+    sheet->hide();
 
     controller.clickSetting();
     ASSERT_TRUE(render(controller.settingSheet(), QStringLiteral("shell-setting-sheet.png")));
