@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include "tags/MTEAudioFile.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -174,9 +176,10 @@ TEST_F(LSMediaLoaderTest, OutputParametersFollowTheProbe) {
         EXPECT_EQ(media.dAOBitrate, 128.0);
         EXPECT_EQ(media.dAOSamplerate, 44100.0);
         EXPECT_EQ(media.iAOChanels, 2);
-        // No tag reader answers for this file yet: no handler and no tags.
-        EXPECT_FALSE(row->metHandler);
-        EXPECT_TRUE(row->dicToMetadata.isEmpty());
+        // The tags to write start as a copy of what the handler read.
+        ASSERT_TRUE(row->metHandler);
+        EXPECT_EQ(row->metHandler->eumFileType, MTEFileTypeMpeg);
+        EXPECT_EQ(row->dicToMetadata, row->metHandler->dicReadInfo);
     });
 }
 
