@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("audio-x-generic")));
 
     QVAppDelegate delegate;
+    delegate.setQuitsWithMainWindow(true);
     delegate.awakeFromNib();
     app.setQuitOnLastWindowClosed(delegate.applicationShouldTerminateAfterLastWindowClosed());
     QTimer::singleShot(0, &delegate, &QVAppDelegate::applicationDidFinishLaunching);

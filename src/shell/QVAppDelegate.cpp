@@ -58,6 +58,10 @@ void QVAppDelegate::newWindow() {
     buildMainMenu();
     connect(_coreMainWndCtlr.get(), &QVMainAppController::stateChanged, this,
             &QVAppDelegate::validateMenuItems);
+    connect(_coreMainWndCtlr.get(), &QVMainAppController::windowWillClose, this, [this] {
+        if (_quitsWithMainWindow && applicationShouldTerminateAfterLastWindowClosed())
+            QCoreApplication::quit();
+    });
     validateMenuItems();
     _coreMainWndCtlr->showWindow();
 }
@@ -268,5 +272,6 @@ void QVAppDelegate::clickQuit() {
     // Quitting goes through the window's close, so its confirmation and clean-up apply.
     if (_coreMainWndCtlr && !_coreMainWndCtlr->window()->close())
         return;
-    QCoreApplication::quit();
+    if (_quitsWithMainWindow)
+        QCoreApplication::quit();
 }

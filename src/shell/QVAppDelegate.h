@@ -34,6 +34,8 @@ public:
     void applicationDidFinishLaunching();
     void configureForAffliate();
     bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
+    // The program quits when the main window closes, even with other windows open.
+    void setQuitsWithMainWindow(bool quits) { _quitsWithMainWindow = quits; }
 
     QVMainAppController* coreMainWndCtlr() const { return _coreMainWndCtlr.get(); }
     QVMenuHandleCltr& menuHandler() const { return *_menuHandler; }
@@ -80,4 +82,5 @@ private:
     std::unique_ptr<VTAboutWindowController> _aboutCtlr;
     QList<QAction*> _menuItems;
     bool _didFinishLaunching = false;
+    bool _quitsWithMainWindow = false;
 };

@@ -287,6 +287,7 @@ bool QVMainAppController::eventFilter(QObject* watched, QEvent* event) {
             event->ignore();
             return true;
         }
+        Q_EMIT windowWillClose();
         return false;
     }
     if (_tableView && watched == _tableView->viewport() && event->type() == QEvent::Resize &&

@@ -145,6 +145,8 @@ public:
 Q_SIGNALS:
     // The state or the number of rows changed: menus and toolbar validate again.
     void stateChanged();
+    // The main window agreed to close and is closing.
+    void windowWillClose();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

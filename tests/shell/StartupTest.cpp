@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -215,8 +216,10 @@ TEST_F(Startup, MenuCommandsReachTheController) {
 TEST_F(Startup, CloseAsksOnlyWithRowsAndCancelKeepsEverything) {
     controller().fileList().appendMusics(makeRows(2));
     controller().checkShouldShowDragTips();
+    QSignalSpy closing(&controller(), &QVMainAppController::windowWillClose);
     prompts->closeAnswer = false;
     EXPECT_FALSE(controller().window()->close());
+    EXPECT_EQ(closing.count(), 0);
     EXPECT_EQ(prompts->closeQuestions, 1);
     EXPECT_TRUE(controller().window()->isVisible());
     EXPECT_EQ(controller().getMusicCount(), 2);
@@ -224,6 +227,7 @@ TEST_F(Startup, CloseAsksOnlyWithRowsAndCancelKeepsEverything) {
     prompts->closeAnswer = true;
     EXPECT_TRUE(controller().window()->close());
     EXPECT_EQ(prompts->closeQuestions, 2);
+    EXPECT_EQ(closing.count(), 1); // what makes the program quit
     EXPECT_EQ(controller().getMusicCount(), 0);
 
     controller().showWindow();
