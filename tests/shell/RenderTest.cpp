@@ -6,6 +6,8 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QProgressBar>
 
@@ -71,6 +73,15 @@ TEST(Render, MainWindowEmptyWithRowsAndTheSettingSheet) {
     ASSERT_TRUE(render(sheet, QStringLiteral("shell-loading-sheet.png")));
     EXPECT_TRUE(hasContent(QStringLiteral("shell-loading-sheet.png")));
     sheet->hide();
+
+    delegate.applicationDidFinishLaunching();
+    for (QMenu* menu : controller.window()->menuBar()->findChildren<QMenu*>()) {
+        if (menu->title().isEmpty())
+            continue;
+        const QString name = QStringLiteral("shell-menu-%1.png").arg(menu->title().remove('&'));
+        menu->adjustSize();
+        EXPECT_TRUE(menu->grab().save(TestEnvironment::renderFolder() + QLatin1Char('/') + name));
+    }
 
     controller.clickSetting();
     ASSERT_TRUE(render(controller.settingSheet(), QStringLiteral("shell-setting-sheet.png")));
