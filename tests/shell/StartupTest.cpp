@@ -211,6 +211,9 @@ TEST_F(Startup, MenuCommandsReachTheController) {
     item("clickClear:")->trigger();
     EXPECT_EQ(controller().getMusicCount(), 0);
     EXPECT_FALSE(item("clickClear:")->isEnabled());
+    item("clickOpen:")->trigger(); // the open panel, answered with nothing
+    EXPECT_EQ(prompts->offeredExtensions, QVMainAppController::allowedFileTypes());
+    EXPECT_EQ(controller().enumAppState(), QVAppStateIdle);
 }
 
 TEST_F(Startup, CloseAsksOnlyWithRowsAndCancelKeepsEverything) {
