@@ -16,6 +16,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <chrono>
@@ -37,6 +38,13 @@ double steadySeconds() {
 // with an absolute path takes any file name literally.
 QString fileArgument(const QString& path) {
     return QStringLiteral("file:") + QFileInfo(path).absoluteFilePath();
+}
+
+// The last few non-empty lines of the child's output, for the log.
+QString lastLines(const QString& text, qsizetype count) {
+    const QStringList lines =
+        text.split(QRegularExpression(QStringLiteral("[\\r\\n]+")), Qt::SkipEmptyParts);
+    return lines.mid(std::max<qsizetype>(0, lines.size() - count)).join(QStringLiteral(" | "));
 }
 
 } // namespace
@@ -124,6 +132,13 @@ void ConvertOperation::runConversion() {
         removeOwnedOutput();
         return;
     }
+    const QString folder = QFileInfo(outputPath).absolutePath();
+    if (!GlobalFun::MakeSureFolderExsist(folder)) {
+        logFailure(QStringLiteral("the output folder %1 cannot be created").arg(folder));
+        finishWith(LSConvertStateFailed);
+        removeOwnedOutput();
+        return;
+    }
     const QString tool = FFMpegLauncher::ffmpegPath();
     if (tool.isEmpty()) {
         logFailure(QStringLiteral("the ffmpeg program was not found beside the application or "
@@ -140,7 +155,7 @@ void ConvertOperation::runConversion() {
     if (state == LSConvertStateFailed && _iExitCode.load() > 0) {
         logFailure(QStringLiteral("ffmpeg ended with status %1; its last words: %2")
                        .arg(_iExitCode.load())
-                       .arg(_outputTail.trimmed()));
+                       .arg(lastLines(_outputTail, 3)));
     }
     if (state == LSConvertStateSucceeded)
         state = completeSucceededJob();
@@ -324,7 +339,8 @@ void ConvertOperation::processStarted() {
 }
 
 void ConvertOperation::processErrorOccurred(const QString& message) {
-    logFailure(message);
+    if (!isCancelled())
+        logFailure(message);
 }
 
 void ConvertOperation::appendOutput(const QString& chunk) {

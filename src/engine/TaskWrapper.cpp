@@ -33,11 +33,6 @@ void TaskWrapper::startProcess() {
     task->setArguments(_arguments.mid(1));
 
     QObject::connect(task, &QProcess::readyReadStandardOutput, task, [this] { readOutput(); });
-    // End of file with the child still running: it has given up talking, so it is ended.
-    QObject::connect(task, &QProcess::readChannelFinished, task, [this] {
-        if (isRunning())
-            stopProcess();
-    });
     QObject::connect(task, &QProcess::finished, task,
                      [this](int exitCode, QProcess::ExitStatus status) {
                          handleFinished(exitCode, status == QProcess::CrashExit);
