@@ -8,9 +8,12 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <string>
+
 namespace {
 std::mutex gOverrideMutex;
-QString gOverridePath;
+// Kept as bytes: every reader gets a string of its own, never one shared across threads.
+std::string gOverridePath;
 
 bool isExecutableFile(const QString& path) {
     const QFileInfo info(path);
@@ -52,8 +55,8 @@ void FFMpegLauncher::launchFFMpeg() {
 QString FFMpegLauncher::ffmpegPath() {
     {
         const std::lock_guard lock(gOverrideMutex);
-        if (!gOverridePath.isEmpty())
-            return gOverridePath;
+        if (!gOverridePath.empty())
+            return QString::fromStdString(gOverridePath);
     }
     if (QCoreApplication::instance()) {
         const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/ffmpeg");
@@ -65,5 +68,5 @@ QString FFMpegLauncher::ffmpegPath() {
 
 void FFMpegLauncher::setFFMpegPathOverride(const QString& path) {
     const std::lock_guard lock(gOverrideMutex);
-    gOverridePath = path;
+    gOverridePath = path.toStdString();
 }

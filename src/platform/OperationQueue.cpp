@@ -118,17 +118,29 @@ bool OperationQueue::isEmpty() const {
 }
 
 void OperationQueue::cancelAllOperations() {
-    const std::vector<std::shared_ptr<Operation>> all = operations();
-    for (const std::shared_ptr<Operation>& operation : all)
+    std::vector<std::shared_ptr<Operation>> waiting;
+    std::vector<std::shared_ptr<Operation>> running;
+    {
+        const std::lock_guard lock(_state->mutex);
+        for (const State::Entry& entry : _state->entries)
+            (entry.pendingRunnable ? waiting : running).push_back(entry.operation);
+    }
+    // Waiting operations first, so none of them starts when a running one makes room.
+    for (const std::shared_ptr<Operation>& operation : waiting)
         operation->cancel();
+    takeBackWaitingRunnables();
+    for (const std::shared_ptr<Operation>& operation : running)
+        operation->cancel();
+}
 
-    // Operations still waiting for a thread are taken back, so they neither run nor hold
-    // the queue open until a running one ends.
+// Runnables still waiting for a thread are taken back, so they neither run nor hold the
+// queue open until a running operation ends.
+void OperationQueue::takeBackWaitingRunnables() {
     const std::lock_guard lock(_state->mutex);
     auto& entries = _state->entries;
     for (auto it = entries.begin(); it != entries.end();) {
         if (it->pendingRunnable && _pool->tryTake(it->pendingRunnable)) {
-            std::unique_ptr<QRunnable> taken(it->pendingRunnable);
+            const std::unique_ptr<QRunnable> taken(it->pendingRunnable);
             it = entries.erase(it);
         } else {
             ++it;

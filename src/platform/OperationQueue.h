@@ -41,6 +41,8 @@ public:
     bool waitUntilAllOperationsAreFinished(int timeoutMs);
 
 private:
+    void takeBackWaitingRunnables();
+
     struct State;
     class Runnable;
     std::shared_ptr<State> _state;
