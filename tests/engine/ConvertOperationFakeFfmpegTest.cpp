@@ -154,6 +154,30 @@ TEST(ConvertOperationFakeFfmpeg, CancelEndsARunningChildAndRemovesItsOutput) {
     }
 }
 
+TEST(ConvertOperationFakeFfmpeg, PausedJobCanBeResumedAndCancelled) {
+    const FakeFfmpeg::Scope fake(FakeFfmpeg::path(QStringLiteral("ffmpeg-hang")));
+    Fixture f;
+    f.op->setKillGracePeriod(60000); // only a resumed child can obey the polite stop in time
+    f.op->pause();                   // no child yet: nothing happens
+    EXPECT_EQ(f.state(), LSConvertStateWaiting);
+    OperationQueue queue;
+    queue.addOperation(f.op);
+    const QString output = f.folder + QStringLiteral("/song.mp3");
+    QElapsedTimer timer;
+    timer.start();
+    while (readFile(output) != "partial" && timer.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    f.op->pause();
+    EXPECT_EQ(f.state(), LSConvertStatePaused);
+    f.op->resume();
+    EXPECT_EQ(f.state(), LSConvertStateConverting);
+    f.op->pause();
+    f.op->cancel();
+    ASSERT_TRUE(drain(queue, 30000));
+    EXPECT_EQ(f.state(), LSConvertStateCanceled);
+    EXPECT_FALSE(QFileInfo::exists(output));
+}
+
 TEST(ConvertOperationFakeFfmpeg, QueuedJobCancelledBeforeItStartsLaunchesNothing) {
     const FakeFfmpeg::Scope fake(FakeFfmpeg::path(QStringLiteral("ffmpeg-hang")));
     Fixture first(QStringLiteral("first.wav"));

@@ -1,6 +1,8 @@
 #include "support/FakeFfmpeg.h"
 #include "support/TestEnvironment.h"
 
+#include "engine/FFMpegLauncher.h"
+#include "engine/FFMpegLauncherDelegate.h"
 #include "engine/TaskWrapper.h"
 #include "engine/TaskWrapperController.h"
 
@@ -164,4 +166,36 @@ TEST(TaskWrapper, ArgumentsReachTheChildUntouched) {
     for (const QString& a : args.mid(1))
         expected += u'[' + a + QStringLiteral("]\n");
     EXPECT_EQ(controller.text, expected);
+}
+
+namespace {
+class StatusDelegate : public FFMpegLauncherDelegate {
+public:
+    void launcherDidTerminatedWithCode(int status) override { statuses.push_back(status); }
+    std::vector<int> statuses;
+};
+} // namespace
+
+TEST(TaskWrapper, LauncherRunsToTheEndAndReportsTheStatus) {
+    struct Case {
+        QString program;
+        int status;
+    };
+    const Case cases[] = {
+        {FakeFfmpeg::path(QStringLiteral("ffmpeg-exit3")), 3},
+        {FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")), 0},
+        {TestEnvironment::makeTempFolder(QStringLiteral("nolaunch")) + QStringLiteral("/ffmpeg"),
+         TaskWrapper::kFailedToStartStatus},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program.toStdString());
+        const FakeFfmpeg::Scope fake(c.program);
+        FFMpegLauncher launcher;
+        StatusDelegate delegate;
+        launcher.setDelegate(&delegate);
+        launcher.setAryArguments(
+            {QStringLiteral("-y"), QStringLiteral("file:") + outputIn("launch")});
+        launcher.launchFFMpeg();
+        EXPECT_EQ(delegate.statuses, std::vector<int>{c.status});
+    }
 }
