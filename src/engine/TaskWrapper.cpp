@@ -86,6 +86,9 @@ void TaskWrapper::reportTermination(int status) {
 }
 
 void TaskWrapper::stopProcess() {
+    // A child still being started would miss the signal.
+    if (_task && _task->state() == QProcess::Starting)
+        _task->waitForStarted(5000);
     if (isRunning()) {
         _task->terminate();
         QProcess* task = _task.get();
@@ -99,6 +102,8 @@ void TaskWrapper::stopProcess() {
 }
 
 void TaskWrapper::suspend() {
+    if (_task && _task->state() == QProcess::Starting)
+        _task->waitForStarted(5000);
     if (isRunning())
         ::kill(pid_t(_task->processId()), SIGSTOP);
 }
