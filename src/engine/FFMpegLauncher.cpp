@@ -53,11 +53,10 @@ void FFMpegLauncher::launchFFMpeg() {
 }
 
 QString FFMpegLauncher::ffmpegPath() {
-    {
-        const std::lock_guard lock(gOverrideMutex);
-        if (!gOverridePath.empty())
-            return QString::fromStdString(gOverridePath);
-    }
+    // Jobs ask from their own threads; one lookup at a time.
+    const std::lock_guard lock(gOverrideMutex);
+    if (!gOverridePath.empty())
+        return QString::fromStdString(gOverridePath);
     if (QCoreApplication::instance()) {
         const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/ffmpeg");
         if (isExecutableFile(beside))
