@@ -5,6 +5,7 @@
 #include "engine/QVMusicInfo.h"
 #include "engine/QViTunesHandler.h"
 #include "engine/TaskWrapper.h"
+#include "platform/MainThreadQueue.h"
 #include "platform/NumberText.h"
 #include "tags/MTEAudioFile.h"
 #include "tags/MTEFileType.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -28,6 +30,8 @@ namespace {
 
 constexpr qsizetype kOutputTailChars = 600;
 constexpr double kMaxLeftTime = 100000.0;
+// How soon a cancel, pause or resume reaches the child.
+constexpr int kCommandPollMs = 50;
 
 double steadySeconds() {
     using namespace std::chrono;
@@ -180,28 +184,60 @@ QString ConvertOperation::prepareOutputPath() {
 }
 
 void ConvertOperation::runChild(const QStringList& arguments) {
-    QEventLoop loop;
     {
         const std::lock_guard lock(_mutex);
         if (isCancelled())
             return;
-        _jobContext = &loop;
+        _childActive = true;
         _media->eumCvtState.store(LSConvertStateConverting);
     }
+    QEventLoop loop;
     _loop = &loop;
     _childEnded = false;
     _iExitCode.store(0);
     _wraperTask = std::make_unique<TaskWrapper>(this, arguments);
     _wraperTask->setKillGracePeriod(_killGraceMs);
+    // Commands from other threads are picked up here, so nothing but plain locked data
+    // crosses between the threads.
+    QTimer commandPoll;
+    QObject::connect(&commandPoll, &QTimer::timeout, &loop, [this] { applyCommands(); });
+    commandPoll.start(kCommandPollMs);
     _wraperTask->startProcess();
+    applyCommands();
     if (!_childEnded)
         loop.exec();
+    commandPoll.stop();
     {
         const std::lock_guard lock(_mutex);
-        _jobContext = nullptr;
+        _childActive = false;
+        _commands.clear();
     }
     _wraperTask.reset();
     _loop = nullptr;
+}
+
+void ConvertOperation::applyCommands() {
+    std::vector<Command> commands;
+    {
+        const std::lock_guard lock(_mutex);
+        commands.swap(_commands);
+    }
+    for (const Command command : commands) {
+        if (!_wraperTask)
+            return;
+        switch (command) {
+        case Command::Stop:
+            _wraperTask->resume(); // a stopped child cannot act on the polite stop
+            _wraperTask->stopProcess();
+            break;
+        case Command::Suspend:
+            _wraperTask->suspend();
+            break;
+        case Command::Resume:
+            _wraperTask->resume();
+            break;
+        }
+    }
 }
 
 int ConvertOperation::finishWith(int state) {
@@ -277,58 +313,37 @@ void ConvertOperation::cancel() {
     Operation::cancel();
     if (_media)
         _media->eumCvtState.store(LSConvertStateCanceled);
-    if (_jobContext) {
+    if (_childActive) {
         _isUserCancel.store(true);
-        postToJobThread([this] {
-            if (!_wraperTask)
-                return;
-            _wraperTask->resume();
-            _wraperTask->stopProcess();
-        });
+        _commands.push_back(Command::Stop);
     }
 }
 
 void ConvertOperation::pause() {
     const std::lock_guard lock(_mutex);
-    if (!_jobContext || _outcomeKnown || isCancelled())
+    if (!_childActive || _outcomeKnown || isCancelled())
         return;
     _media->eumCvtState.store(LSConvertStatePaused);
-    postToJobThread([this] {
-        if (_wraperTask)
-            _wraperTask->suspend();
-    });
+    _commands.push_back(Command::Suspend);
 }
 
 void ConvertOperation::resume() {
     const std::lock_guard lock(_mutex);
-    if (!_jobContext || _outcomeKnown || isCancelled())
+    if (!_childActive || _outcomeKnown || isCancelled())
         return;
     _media->eumCvtState.store(LSConvertStateConverting);
-    postToJobThread([this] {
-        if (_wraperTask)
-            _wraperTask->resume();
-    });
-}
-
-// Called with _mutex held: the context cannot go away meanwhile, and a posted call dies
-// with it, so `this` is alive whenever the call runs.
-void ConvertOperation::postToJobThread(std::function<void()> work) {
-    QMetaObject::invokeMethod(_jobContext, std::move(work), Qt::QueuedConnection);
+    _commands.push_back(Command::Resume);
 }
 
 void ConvertOperation::postToDelegate(
     std::function<void(ConvertOperationDelegate*, ConvertOperation*)> call) {
-    QCoreApplication* app = QCoreApplication::instance();
     std::shared_ptr<ConvertOperation> self = weak_from_this().lock();
-    if (!app || !self)
+    if (!self)
         return;
-    QMetaObject::invokeMethod(
-        app,
-        [self, call = std::move(call)] {
-            if (ConvertOperationDelegate* target = self->delegate())
-                call(target, self.get());
-        },
-        Qt::QueuedConnection);
+    MainThreadQueue::post([self, call = std::move(call)] {
+        if (ConvertOperationDelegate* target = self->delegate())
+            call(target, self.get());
+    });
 }
 
 void ConvertOperation::processStarted() {

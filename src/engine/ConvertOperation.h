@@ -13,9 +13,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class ConvertOperationDelegate;
-class QObject;
 class QEventLoop;
 class QVMusicInfo;
 class TaskWrapper;
@@ -93,7 +93,7 @@ private:
     void removeOwnedOutput();
     bool isRingtone() const;
     double progressLength() const;
-    void postToJobThread(std::function<void()> work);
+    void applyCommands();
     void postToDelegate(std::function<void(ConvertOperationDelegate*, ConvertOperation*)> call);
     void logFailure(const QString& reason) const;
 
@@ -114,7 +114,11 @@ private:
     // Guards the fields below, shared with cancel(), pause() and resume().
     mutable std::mutex _mutex;
     QString _strOutFilePath;
-    QObject* _jobContext = nullptr; // lives on the job's thread while the child runs
+    // What cancel(), pause() and resume() ask of the running child, in order; the job's
+    // thread picks the commands up while it waits for the child.
+    enum class Command { Stop, Suspend, Resume };
+    std::vector<Command> _commands;
+    bool _childActive = false;
     bool _outcomeKnown = false;
     bool _paused = false;
 
