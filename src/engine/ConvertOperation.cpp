@@ -12,7 +12,6 @@
 #include "tags/MTETagCopy.h"
 #include "util/GlobalFun.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QEventLoop>
 #include <QFile>
@@ -123,6 +122,10 @@ void ConvertOperation::runConversion() {
         return;
     }
     const QString outputPath = prepareOutputPath();
+    if (outputPath.isEmpty()) {
+        finishWith(LSConvertStateFailed);
+        return;
+    }
     if (QFileInfo(_fields.strMediaFilePath_).suffix().toLower() == QLatin1String("vob")) {
         logFailure(QStringLiteral("VOB sources are not converted"));
         finishWith(LSConvertStateFailed);
@@ -132,13 +135,6 @@ void ConvertOperation::runConversion() {
     if (_fields.eumDestFmtType != LSDestFmtTypeAudio || !_fields.strProfileName.isEmpty()) {
         logFailure(QStringLiteral("only audio output through ffmpeg is supported here "
                                   "(video output and movie export are not)"));
-        finishWith(LSConvertStateFailed);
-        removeOwnedOutput();
-        return;
-    }
-    const QString folder = QFileInfo(outputPath).absolutePath();
-    if (!GlobalFun::MakeSureFolderExsist(folder)) {
-        logFailure(QStringLiteral("the output folder %1 cannot be created").arg(folder));
         finishWith(LSConvertStateFailed);
         removeOwnedOutput();
         return;
@@ -175,6 +171,11 @@ QString ConvertOperation::prepareOutputPath() {
     QString folder = strOutFilePath();
     if (folder.isEmpty())
         folder = QFileInfo(_fields.strMediaFilePath_).absolutePath();
+    // The folder must exist before the name is reserved, or two jobs could get one name.
+    if (!GlobalFun::MakeSureFolderExsist(folder)) {
+        logFailure(QStringLiteral("the output folder %1 cannot be created").arg(folder));
+        return QString();
+    }
     // Reserves the path: nothing existed there, so whatever is there later is this job's.
     const QString path = GlobalFun::makeSureFullPathIdenticalAndHaveExtention(
         folder + u'/' + baseName + u'.' + extension, extension);

@@ -302,3 +302,24 @@ TEST(ConvertOperationFakeFfmpeg, SucceededFileIsListedInThePlaylistOnce) {
     EXPECT_EQ(PlaylistFile::entries(QStringLiteral(" Quaverly")),
               QStringList{f.folder + QStringLiteral("/song.mp3")});
 }
+
+TEST(ConvertOperationFakeFfmpeg, MissingOutputFolderIsMadeBeforeNamesAreTaken) {
+    const FakeFfmpeg::Scope fake(FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")));
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("mkout"));
+    const QString out = folder + QStringLiteral("/MP3/2026-12-08-20:00:00");
+    OperationQueue queue;
+    std::vector<std::shared_ptr<QVMusicInfo>> rows;
+    for (const char* name : {"b.wav", "b.aiff"}) {
+        const QString source = folder + u'/' + QLatin1String(name);
+        writeFile(source);
+        rows.push_back(makeRow(source, QStringLiteral("mp3"), QString()));
+        auto op = ConvertOperation::initWithMedia(rows.back());
+        op->setStrOutFilePath(out);
+        queue.addOperation(op);
+    }
+    ASSERT_TRUE(drain(queue));
+    for (const auto& row : rows)
+        EXPECT_EQ(row->mediaInfo->eumCvtState.load(), LSConvertStateSucceeded);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name),
+              (QStringList{QStringLiteral("b(1).mp3"), QStringLiteral("b.mp3")}));
+}
