@@ -11,6 +11,6 @@ cmake --build "$build_dir" -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 # Conversion jobs start ffmpeg from worker threads: the child only execs, which is safe.
 # Debian's Qt is not built with ThreadSanitizer: its own painting threads are suppressed.
-export TSAN_OPTIONS="die_after_fork=0 suppressions=$PWD/tests/support/tsan-qt-internal.supp ${TSAN_OPTIONS:-}"
+export TSAN_OPTIONS="die_after_fork=0 suppressions=$PWD/tests/support/tsan.supp ${TSAN_OPTIONS:-}"
 cd "$build_dir"
 ctest --output-on-failure -j"$(nproc)" --timeout 600

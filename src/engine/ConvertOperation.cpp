@@ -1,0 +1,414 @@
+#include "engine/ConvertOperation.h"
+
+#include "engine/ConvertOperationDelegate.h"
+#include "engine/FFMpegLauncher.h"
+#include "engine/QVMusicInfo.h"
+#include "engine/QViTunesHandler.h"
+#include "engine/TaskWrapper.h"
+#include "platform/MainThreadQueue.h"
+#include "platform/NumberText.h"
+#include "tags/MTEAudioFile.h"
+#include "tags/MTEFileType.h"
+#include "tags/MTETagCopy.h"
+#include "util/GlobalFun.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+std::atomic<bool> gShouldCopyMetadata{true};
+
+namespace {
+
+constexpr qsizetype kOutputTailChars = 600;
+constexpr double kMaxLeftTime = 100000.0;
+// How soon a cancel, pause or resume reaches the child.
+constexpr int kCommandPollMs = 50;
+
+double steadySeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// ffmpeg reads "name:rest" as a protocol and "-name" as an option; the file protocol
+// with an absolute path takes any file name literally.
+QString fileArgument(const QString& path) {
+    return QStringLiteral("file:") + QFileInfo(path).absoluteFilePath();
+}
+
+// The last few non-empty lines of the child's output, for the log.
+QString lastLines(const QString& text, qsizetype count) {
+    const QStringList lines =
+        text.split(QRegularExpression(QStringLiteral("[\\r\\n]+")), Qt::SkipEmptyParts);
+    return lines.mid(std::max<qsizetype>(0, lines.size() - count)).join(QStringLiteral(" | "));
+}
+
+} // namespace
+
+std::shared_ptr<ConvertOperation>
+ConvertOperation::initWithMedia(std::shared_ptr<QVMusicInfo> music) {
+    return std::make_shared<ConvertOperation>(Token{}, std::move(music));
+}
+
+ConvertOperation::ConvertOperation(Token, std::shared_ptr<QVMusicInfo> music)
+    : _musicToConvert(std::move(music)),
+      _media(_musicToConvert ? _musicToConvert->mediaInfo : nullptr), _clock(steadySeconds) {
+    if (_musicToConvert) {
+        _strMusicType = _musicToConvert->getStrMusicType();
+        _bIsSendingToiTunes = _musicToConvert->bIsSendingToiTunes;
+        _striTunesPlaylistName = _musicToConvert->striTunesPlaylistName;
+        _dicToMetadata = _musicToConvert->dicToMetadata;
+        _sourceFileType = _musicToConvert->metHandler ? _musicToConvert->metHandler->eumFileType
+                                                      : int(MTEFileTypeMpeg);
+    }
+    if (_media) {
+        _fields = static_cast<const LSMediaFields&>(*_media);
+        _media->eumCvtState.store(LSConvertStateWaiting);
+        _media->dLeftTime.store(_dLastLeftTime);
+    }
+}
+
+ConvertOperation::~ConvertOperation() = default;
+
+QString ConvertOperation::strOutFilePath() const {
+    const std::lock_guard lock(_mutex);
+    return _strOutFilePath;
+}
+
+void ConvertOperation::setStrOutFilePath(const QString& path) {
+    const std::lock_guard lock(_mutex);
+    _strOutFilePath = path;
+}
+
+QStringList ConvertOperation::argumentVector(const LSMediaFields& m, const QString& toolPath,
+                                             const QString& outputPath) {
+    QStringList args{toolPath, QStringLiteral("-i"), fileArgument(m.strMediaFilePath_)};
+    if (m.dTrimLength > 1.0) {
+        args << QStringLiteral("-ss") << NumberText::fromDouble(m.dTrimStart - m.dMovieStartTime, 4)
+             << QStringLiteral("-t") << NumberText::fromDouble(m.dTrimLength, 4);
+    }
+    args << QStringLiteral("-vn");
+    if (!m.vOACodecName.isEmpty())
+        args << QStringLiteral("-acodec") << m.vOACodecName;
+    const int channels = m.dAOBitrate > 192.0 ? 2 : m.iAOChanels;
+    args << QStringLiteral("-ar") << NumberText::fromDouble(m.dAOSamplerate, 2)
+         << QStringLiteral("-b:a") << NumberText::fromDouble(m.dAOBitrate, 2) + u'k'
+         << QStringLiteral("-ac") << QString::number(channels) << QStringLiteral("-y")
+         << fileArgument(outputPath);
+    return args;
+}
+
+void ConvertOperation::main() {
+    runConversion();
+    postToDelegate([](ConvertOperationDelegate* d, ConvertOperation* op) {
+        d->didConvertOperationFinish(op);
+    });
+}
+
+void ConvertOperation::runConversion() {
+    if (!_media) {
+        qWarning().noquote() << "A row without a media description cannot be converted";
+        return;
+    }
+    if (isCancelled()) {
+        finishWith(LSConvertStateCanceled);
+        return;
+    }
+    const QString outputPath = prepareOutputPath();
+    if (outputPath.isEmpty()) {
+        finishWith(LSConvertStateFailed);
+        return;
+    }
+    if (QFileInfo(_fields.strMediaFilePath_).suffix().toLower() == QLatin1String("vob")) {
+        logFailure(QStringLiteral("VOB sources are not converted"));
+        finishWith(LSConvertStateFailed);
+        removeOwnedOutput();
+        return;
+    }
+    if (_fields.eumDestFmtType != LSDestFmtTypeAudio || !_fields.strProfileName.isEmpty()) {
+        logFailure(QStringLiteral("only audio output through ffmpeg is supported here "
+                                  "(video output and movie export are not)"));
+        finishWith(LSConvertStateFailed);
+        removeOwnedOutput();
+        return;
+    }
+    const QString tool = FFMpegLauncher::ffmpegPath();
+    if (tool.isEmpty()) {
+        logFailure(QStringLiteral("the ffmpeg program was not found beside the application or "
+                                  "on PATH"));
+        finishWith(LSConvertStateFailed);
+        removeOwnedOutput();
+        return;
+    }
+
+    runChild(argumentVector(_fields, tool, outputPath));
+
+    int state = _iExitCode.load() == 0 ? LSConvertStateSucceeded : LSConvertStateFailed;
+    state = finishWith(state);
+    if (state == LSConvertStateFailed && _iExitCode.load() > 0) {
+        logFailure(QStringLiteral("ffmpeg ended with status %1; its last words: %2")
+                       .arg(_iExitCode.load())
+                       .arg(lastLines(_outputTail, 3)));
+    }
+    if (state == LSConvertStateSucceeded)
+        state = completeSucceededJob();
+    if (state != LSConvertStateSucceeded)
+        removeOwnedOutput();
+}
+
+QString ConvertOperation::prepareOutputPath() {
+    const QString extension = isRingtone() ? QStringLiteral("m4a") : _fields.strOutFileExt;
+    QString baseName = _fields.strOutFileName;
+    if (baseName.isEmpty())
+        baseName = QFileInfo(_fields.strMediaFilePath_).completeBaseName();
+    QString folder = strOutFilePath();
+    if (folder.isEmpty())
+        folder = QFileInfo(_fields.strMediaFilePath_).absolutePath();
+    // The folder must exist before the name is reserved, or two jobs could get one name.
+    if (!GlobalFun::MakeSureFolderExsist(folder)) {
+        logFailure(QStringLiteral("the output folder %1 cannot be created").arg(folder));
+        return QString();
+    }
+    // Reserves the path: nothing existed there, so whatever is there later is this job's.
+    const QString path = GlobalFun::makeSureFullPathIdenticalAndHaveExtention(
+        folder + u'/' + baseName + u'.' + extension, extension);
+    _ownedPaths << path;
+    setStrOutFilePath(path);
+    return path;
+}
+
+void ConvertOperation::runChild(const QStringList& arguments) {
+    {
+        const std::lock_guard lock(_mutex);
+        if (isCancelled())
+            return;
+        _childActive = true;
+        _media->eumCvtState.store(LSConvertStateConverting);
+    }
+    QEventLoop loop;
+    _loop = &loop;
+    _childEnded = false;
+    _iExitCode.store(0);
+    _wraperTask = std::make_unique<TaskWrapper>(this, arguments);
+    _wraperTask->setKillGracePeriod(_killGraceMs);
+    // Commands from other threads are picked up here, so nothing but plain locked data
+    // crosses between the threads.
+    QTimer commandPoll;
+    QObject::connect(&commandPoll, &QTimer::timeout, &loop, [this] { applyCommands(); });
+    commandPoll.start(kCommandPollMs);
+    _wraperTask->startProcess();
+    applyCommands();
+    if (!_childEnded)
+        loop.exec();
+    commandPoll.stop();
+    {
+        const std::lock_guard lock(_mutex);
+        _childActive = false;
+        _commands.clear();
+    }
+    _wraperTask.reset();
+    _loop = nullptr;
+}
+
+void ConvertOperation::applyCommands() {
+    std::vector<Command> commands;
+    {
+        const std::lock_guard lock(_mutex);
+        commands.swap(_commands);
+    }
+    for (const Command command : commands) {
+        if (!_wraperTask)
+            return;
+        switch (command) {
+        case Command::Stop:
+            _wraperTask->resume(); // a stopped child cannot act on the polite stop
+            _wraperTask->stopProcess();
+            break;
+        case Command::Suspend:
+            _wraperTask->suspend();
+            break;
+        case Command::Resume:
+            _wraperTask->resume();
+            break;
+        }
+    }
+}
+
+int ConvertOperation::finishWith(int state) {
+    const std::lock_guard lock(_mutex);
+    if (isCancelled())
+        state = LSConvertStateCanceled;
+    _outcomeKnown = true;
+    _media->eumCvtState.store(state);
+    return state;
+}
+
+int ConvertOperation::completeSucceededJob() {
+    if (gShouldCopyMetadata.load() && !handleMetadataSave())
+        qWarning().noquote() << "Could not copy the tags of" << _fields.strMediaFilePath_ << "into"
+                             << strOutFilePath();
+    if (isRingtone() && !renameRingtone()) {
+        _media->eumCvtState.store(LSConvertStateFailed);
+        return LSConvertStateFailed;
+    }
+    if (_bIsSendingToiTunes) {
+        _media->eumCvtState.store(LSConvertStateSyncing);
+        postToDelegate(
+            [](ConvertOperationDelegate* d, ConvertOperation* op) { d->convertStartSync(op); });
+        QViTunesHandler::shareInstance().transferMusicToLibrary(strOutFilePath(),
+                                                                _striTunesPlaylistName);
+        _media->eumCvtState.store(LSConvertStateSucceeded);
+    }
+    return LSConvertStateSucceeded;
+}
+
+bool ConvertOperation::renameRingtone() {
+    const QString from = strOutFilePath();
+    const QFileInfo info(from);
+    if (!info.exists())
+        return true;
+    const QString stem = from.left(from.size() - info.suffix().size() - 1);
+    const QString wanted = stem + u'.' + _fields.strOutFileExt;
+    const QString target =
+        GlobalFun::makeSureFullPathIdenticalAndHaveExtention(wanted, QFileInfo(wanted).suffix());
+    _ownedPaths << target;
+    // rename() replaces the empty file that reserves the target.
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(target).constData()) !=
+        0) {
+        logFailure(QStringLiteral("the ringtone could not be renamed to %1").arg(target));
+        return false;
+    }
+    _ownedPaths.removeAll(from);
+    setStrOutFilePath(target);
+    return true;
+}
+
+void ConvertOperation::removeOwnedOutput() {
+    for (const QString& path : std::as_const(_ownedPaths)) {
+        const QFileInfo info(path);
+        if (info.isFile() || info.isSymLink())
+            QFile::remove(path);
+    }
+    _ownedPaths.clear();
+}
+
+bool ConvertOperation::isRingtone() const {
+    return _strMusicType.toLower() == QLatin1String("ringtone");
+}
+
+double ConvertOperation::progressLength() const {
+    return _fields.dTrimLength > 1.0 ? _fields.dTrimLength : _fields.dMovieDuration;
+}
+
+void ConvertOperation::cancel() {
+    const std::lock_guard lock(_mutex);
+    if (_outcomeKnown)
+        return;
+    Operation::cancel();
+    if (_media)
+        _media->eumCvtState.store(LSConvertStateCanceled);
+    if (_childActive) {
+        _isUserCancel.store(true);
+        _commands.push_back(Command::Stop);
+    }
+}
+
+void ConvertOperation::pause() {
+    const std::lock_guard lock(_mutex);
+    if (!_childActive || _outcomeKnown || isCancelled())
+        return;
+    _media->eumCvtState.store(LSConvertStatePaused);
+    _commands.push_back(Command::Suspend);
+}
+
+void ConvertOperation::resume() {
+    const std::lock_guard lock(_mutex);
+    if (!_childActive || _outcomeKnown || isCancelled())
+        return;
+    _media->eumCvtState.store(LSConvertStateConverting);
+    _commands.push_back(Command::Resume);
+}
+
+void ConvertOperation::postToDelegate(
+    std::function<void(ConvertOperationDelegate*, ConvertOperation*)> call) {
+    std::shared_ptr<ConvertOperation> self = weak_from_this().lock();
+    if (!self)
+        return;
+    MainThreadQueue::post([self, call = std::move(call)] {
+        if (ConvertOperationDelegate* target = self->delegate())
+            call(target, self.get());
+    });
+}
+
+void ConvertOperation::processStarted() {
+    _bIsConverting.store(true);
+    _dLastTime = _clock();
+    postToDelegate(
+        [](ConvertOperationDelegate* d, ConvertOperation* op) { d->didConvertOperationStart(op); });
+}
+
+void ConvertOperation::processErrorOccurred(const QString& message) {
+    if (!isCancelled())
+        logFailure(message);
+}
+
+void ConvertOperation::appendOutput(const QString& chunk) {
+    _outputTail += chunk;
+    if (_outputTail.size() > kOutputTailChars)
+        _outputTail.remove(0, _outputTail.size() - kOutputTailChars);
+
+    const std::optional<double> time = _parser.appendOutput(chunk);
+    const double length = progressLength();
+    if (!time || !_media || length <= 0.0)
+        return;
+    const double percent =
+        std::max(std::clamp(*time / length * 100.0, 0.0, 100.0), _media->dProgress.load());
+    _media->dProgress.store(percent);
+
+    const double now = _clock();
+    const double dt = now - _dLastTime;
+    const double dp = percent - _dLastPrg;
+    if (dt < 1.0 || dp < 0.1) {
+        _media->dLeftTime.store(_dLastLeftTime);
+        return;
+    }
+    const double left = std::min((100.0 - percent) / (dp / dt), kMaxLeftTime);
+    _media->dLeftTime.store(left);
+    _dLastPrg = percent;
+    _dLastTime = now;
+    _dLastLeftTime = left;
+    postToDelegate([percent](ConvertOperationDelegate* d, ConvertOperation* op) {
+        d->convertOperationHandleProgress(op, percent);
+    });
+}
+
+void ConvertOperation::launcherDidTerminatedWithCode(int status) {
+    if (_media)
+        _media->dProgress.store(100.0);
+    _iExitCode.store(status);
+    _bIsConverting.store(false);
+    _childEnded = true;
+    if (_loop)
+        _loop->quit();
+}
+
+bool ConvertOperation::handleMetadataSave() {
+    return MTETagCopy::handleMetadataSave(_dicToMetadata, _sourceFileType, strOutFilePath());
+}
+
+QVariantMap ConvertOperation::convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,
+                                                            int toType) {
+    return MTETagCopy::convertMetadataFromTypeToType(tags, fromType, toType);
+}
+
+void ConvertOperation::logFailure(const QString& reason) const {
+    qWarning().noquote()
+        << QStringLiteral("Conversion of \"%1\" failed: %2").arg(_fields.strMediaFilePath_, reason);
+}

@@ -1,0 +1,176 @@
+// End to end with the real ffmpeg program.
+#include "ConvertOperationTestSupport.h"
+#include "support/MediaFixtures.h"
+#include "support/TestEnvironment.h"
+
+#include "engine/FFMpegLauncher.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+struct Target {
+    const char* type;
+    const char* ext;
+    const char* encoder;
+    double sampleRate;
+    double bitrate;
+    int channels;
+    const char* probedCodec;
+    const char* finalExt;
+};
+
+const Target kTargets[] = {
+    {"MP3", "mp3", "libmp3lame", 22050, 64, 1, "mp3", "mp3"},
+    {"AAC", "m4a", "aac", 48000, 128, 2, "aac", "m4a"},
+    {"FLAC", "flac", "flac", 44100, 0, 1, "flac", "flac"},
+    {"Ringtone", "m4r", "aac", 44100, 128, 2, "aac", "m4r"},
+};
+
+std::shared_ptr<QVMusicInfo> rowFor(const QString& source, const Target& t) {
+    auto row = makeRow(source, QString::fromLatin1(t.ext), QString::fromLatin1(t.encoder), 4.0,
+                       QString::fromLatin1(t.type));
+    row->mediaInfo->dAOSamplerate = t.sampleRate;
+    row->mediaInfo->dAOBitrate = t.bitrate;
+    row->mediaInfo->iAOChanels = t.channels;
+    row->dicToMetadata.insert(QStringLiteral("TIT2"), QStringLiteral("Grüße"));
+    return row;
+}
+
+bool haveFfmpeg() {
+    return !FFMpegLauncher::ffmpegPath().isEmpty();
+}
+
+// Made on a thread of its own: Qt starts children with vfork(), after which a
+// thread-sanitizer build no longer sees the starting thread's own locks, and the main
+// thread must stay reliable for the checks that follow.
+QString makeSource(const QString& folder, const QString& name) {
+    const QString path = folder + u'/' + name;
+    bool made = false;
+    std::thread maker([&] { made = MediaFixtures::makeSine(QStringLiteral("file:") + path, 4.0); });
+    maker.join();
+    return made ? path : QString();
+}
+
+} // namespace
+
+TEST(ConvertOperationFfmpeg, ConvertsIntoEachFormat) {
+    if (!haveFfmpeg())
+        GTEST_SKIP() << "no ffmpeg program";
+    gShouldCopyMetadata.store(true);
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("real"));
+    const QString source = makeSource(folder, QStringLiteral("sine.wav"));
+    ASSERT_FALSE(source.isEmpty());
+    const QByteArray sourceBytes = readFile(source);
+
+    OperationQueue queue;
+    std::vector<std::shared_ptr<QVMusicInfo>> rows;
+    std::vector<std::shared_ptr<ConvertOperation>> ops;
+    std::vector<std::unique_ptr<RecordingDelegate>> delegates;
+    for (const Target& t : kTargets) {
+        rows.push_back(rowFor(source, t));
+        ops.push_back(ConvertOperation::initWithMedia(rows.back()));
+        delegates.push_back(std::make_unique<RecordingDelegate>());
+        ops.back()->setDelegate(delegates.back().get());
+        ops.back()->setClock(steppingClock());
+        ops.back()->setStrOutFilePath(TestEnvironment::makeTempFolder(QString::fromLatin1(t.type)));
+        queue.addOperation(ops.back());
+    }
+    ASSERT_TRUE(drain(queue));
+
+    for (size_t i = 0; i < ops.size(); ++i) {
+        const Target& t = kTargets[i];
+        SCOPED_TRACE(t.type);
+        EXPECT_EQ(rows[i]->mediaInfo->eumCvtState.load(), LSConvertStateSucceeded);
+        const QString output = ops[i]->strOutFilePath();
+        EXPECT_EQ(QFileInfo(output).fileName(),
+                  QStringLiteral("sine.") + QLatin1String(t.finalExt));
+        const QJsonObject probe = MediaFixtures::probe(output);
+        const QJsonObject audio = MediaFixtures::firstAudioStream(probe);
+        EXPECT_EQ(audio.value(QStringLiteral("codec_name")).toString(),
+                  QLatin1String(t.probedCodec));
+        EXPECT_EQ(audio.value(QStringLiteral("sample_rate")).toString().toDouble(), t.sampleRate);
+        EXPECT_EQ(audio.value(QStringLiteral("channels")).toInt(), t.channels);
+        const double duration = probe.value(QStringLiteral("format"))
+                                    .toObject()
+                                    .value(QStringLiteral("duration"))
+                                    .toString()
+                                    .toDouble();
+        EXPECT_NEAR(duration, 4.0, 0.2);
+        const QJsonObject tags = probe.value(QStringLiteral("format"))
+                                     .toObject()
+                                     .value(QStringLiteral("tags"))
+                                     .toObject();
+        // Vorbis comments keep their own spelling of the key ("TITLE").
+        QString title;
+        for (auto it = tags.begin(); it != tags.end(); ++it)
+            if (it.key().compare(QLatin1String("title"), Qt::CaseInsensitive) == 0)
+                title = it.value().toString();
+        EXPECT_EQ(title, QStringLiteral("Grüße"));
+        const RecordingDelegate& d = *delegates[i];
+        EXPECT_EQ(d.count(RecordingDelegate::Start), 1);
+        EXPECT_EQ(d.count(RecordingDelegate::Finish), 1);
+        EXPECT_TRUE(d.allOnMainThread);
+        EXPECT_DOUBLE_EQ(rows[i]->dConvertProgress.load(), 100.0);
+        for (size_t k = 1; k < d.progress.size(); ++k)
+            EXPECT_GT(d.progress[k], d.progress[k - 1]);
+    }
+    EXPECT_EQ(readFile(source), sourceBytes);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("sine.wav")});
+}
+
+TEST(ConvertOperationFfmpeg, UnknownEncoderFailsAndLeavesNothing) {
+    if (!haveFfmpeg())
+        GTEST_SKIP() << "no ffmpeg program";
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("badenc"));
+    const QString source = makeSource(folder, QStringLiteral("sine.wav"));
+    ASSERT_FALSE(source.isEmpty());
+    auto row = makeRow(source, QStringLiteral("mp3"), QStringLiteral("no-such-encoder"));
+    auto op = ConvertOperation::initWithMedia(row);
+    const QString out = TestEnvironment::makeTempFolder(QStringLiteral("badencout"));
+    op->setStrOutFilePath(out);
+    RecordingDelegate delegate;
+    ASSERT_TRUE(runJob(op, delegate));
+    EXPECT_EQ(row->mediaInfo->eumCvtState.load(), LSConvertStateFailed);
+    EXPECT_NE(op->iExitCode(), 0);
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
+    EXPECT_DOUBLE_EQ(row->dConvertProgress.load(), QVProgressFailed);
+}
+
+TEST(ConvertOperationFfmpeg, OddFileNamesConvert) {
+    if (!haveFfmpeg())
+        GTEST_SKIP() << "no ffmpeg program";
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("odd"));
+    const QStringList names{QStringLiteral("with space.wav"), QStringLiteral("it's \"quoted\".wav"),
+                            QStringLiteral("-leading dash.wav"), QStringLiteral("Grüße ünï 音.wav"),
+                            QStringLiteral("proto:col.wav")};
+    OperationQueue queue;
+    std::vector<std::shared_ptr<QVMusicInfo>> rows;
+    std::vector<std::shared_ptr<ConvertOperation>> ops;
+    for (const QString& name : names) {
+        const QString source = makeSource(folder, name);
+        ASSERT_FALSE(source.isEmpty()) << name.toStdString();
+        rows.push_back(makeRow(source, QStringLiteral("mp3"), QStringLiteral("libmp3lame")));
+        ops.push_back(ConvertOperation::initWithMedia(rows.back()));
+        queue.addOperation(ops.back()); // into the source's own folder
+    }
+    ASSERT_TRUE(drain(queue));
+    for (size_t i = 0; i < ops.size(); ++i) {
+        SCOPED_TRACE(names[int(i)].toStdString());
+        EXPECT_EQ(rows[i]->mediaInfo->eumCvtState.load(), LSConvertStateSucceeded);
+        const QString expected =
+            folder + u'/' + QFileInfo(names[int(i)]).completeBaseName() + QStringLiteral(".mp3");
+        EXPECT_EQ(ops[i]->strOutFilePath(), expected);
+        EXPECT_EQ(MediaFixtures::firstAudioStream(
+                      MediaFixtures::probe(QStringLiteral("file:") + expected))
+                      .value(QStringLiteral("codec_name"))
+                      .toString(),
+                  QStringLiteral("mp3"));
+    }
+}
