@@ -17,8 +17,8 @@
 #include "util/QVFileLocalManager.h"
 
 #include <QDir>
-#include <QMainWindow>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QPointer>
 #include <QProgressBar>
 #include <QTemporaryFile>
@@ -293,6 +293,8 @@ QString QVConvertRun::summaryText(int succeeded, const QStringList& failedNames)
 }
 
 void QVConvertRun::setConvertOperationFinshed() {
+    if (!isRunning())
+        return;
     if (_timerToRefresh) {
         _timerToRefresh->stop();
         _timerToRefresh.reset();
@@ -395,7 +397,17 @@ void QVConvertRun::convertStartSync(ConvertOperation* operation) {
 }
 
 void QVConvertRun::didConvertOperationFinish(ConvertOperation* operation) {
-    forgetJob(operation);
+    if (forgetJob(operation) && _jobsAwaitingEnd.empty()) {
+        // The last report: the run ends now rather than at the next tick. Queued, so the
+        // summary's modal alert does not run inside the delivery of reports.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isRunning() && _jobsAwaitingEnd.empty())
+                    setConvertOperationFinshed();
+            },
+            Qt::QueuedConnection);
+    }
     const auto music = operation->musicToConvert();
     if (!music)
         return;
