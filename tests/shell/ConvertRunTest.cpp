@@ -307,6 +307,29 @@ TEST_F(ConvertRun, CancelAllEndsEveryRowCanceledWithoutPartialFiles) {
     EXPECT_TRUE(controller->convertRun().queue()->isEmpty());
 }
 
+TEST_F(ConvertRun, ClosingTheWindowDuringARunCancelsItsJobs) {
+    const QStringList paths =
+        makeWavs({QStringLiteral("a.wav"), QStringLiteral("b.wav"), QStringLiteral("c.wav")});
+    ASSERT_EQ(paths.size(), 3);
+    ASSERT_TRUE(add(paths));
+    const FakeFfmpeg::Scope slow(FakeFfmpeg::path(QStringLiteral("ffmpeg-hang")));
+    setDefault(PreferenceKeys::kMaxTastKey, 1);
+    const QString out = TestEnvironment::makeTempFolder(QStringLiteral("close-out"));
+    answerPanel(out, false, false);
+    controller->clickStart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return filesBelow(out).size() == 1; }, 10000));
+    const QVMusicList rows = controller->fileList().musics();
+
+    prompts->closeAnswer = true;
+    EXPECT_TRUE(controller->window()->close());
+    EXPECT_EQ(controller->getMusicCount(), 0);
+    ASSERT_TRUE(waitForRunEnd(30000));
+    for (const auto& row : rows)
+        EXPECT_EQ(row->mediaInfo->eumCvtState.load(), int(LSConvertStateCanceled));
+    EXPECT_EQ(filesBelow(out), QStringList());
+    EXPECT_TRUE(controller->convertRun().queue()->isEmpty());
+}
+
 TEST_F(ConvertRun, AFailedRowIsKeptAndNamedEvenWithRemovalOn) {
     const QString tools = TestEnvironment::makeTempFolder(QStringLiteral("tools"));
     const QString fake = writeSelectiveFfmpeg(tools);
