@@ -349,18 +349,16 @@ double QVConvertRun::getTotalConvertProgress(const QVMusicList& snapshot) {
 void QVConvertRun::clickCancelAll() {
     if (!_queueConvertTask)
         return;
-    for (const auto& operation : _queueConvertTask->operations()) {
-        auto* job = dynamic_cast<ConvertOperation*>(operation.get());
-        if (!job)
-            continue;
-        job->cancel();
+    const auto operations = _queueConvertTask->operations();
+    // Cancels every job; those still waiting for a thread leave the queue at once.
+    _queueConvertTask->cancelAllOperations();
+    for (const auto& operation : operations) {
+        const auto* job = dynamic_cast<const ConvertOperation*>(operation.get());
+        const auto music = job ? job->musicToConvert() : nullptr;
         // A job whose outcome was already known keeps it.
-        const auto music = job->musicToConvert();
         if (music && convertState(*music) == LSConvertStateCanceled)
             music->dConvertProgress.store(QVProgressCanceled);
     }
-    // Jobs still waiting for a thread leave the queue at once.
-    _queueConvertTask->cancelAllOperations();
     refreshUIOnMainThreadWhenConvert();
 }
 
