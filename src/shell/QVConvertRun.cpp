@@ -174,10 +174,10 @@ bool QVConvertRun::doRealConverterTask(const QString& chosenFolder) {
         SystemBeep::beep();
         return false;
     }
-    _organized = boolForKeyOr(PreferenceKeys::kDefaultSetOrganizedKey, true);
+    const bool organized = boolForKeyOr(PreferenceKeys::kDefaultSetOrganizedKey, true);
     const QString formatTitle = _controller.getChooseOutputFmt();
     const QString outputFolder =
-        outputFolderFor(chosenFolder, _organized, setting->fmtName, getTimeNamedFolder());
+        outputFolderFor(chosenFolder, organized, setting->fmtName, getTimeNamedFolder());
     // One clear alert before anything starts, rather than one failure per row.
     if (!prepareOutputFolder(outputFolder))
         return false;

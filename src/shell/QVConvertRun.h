@@ -106,7 +106,6 @@ private:
     QVMusicList _maryMusicsCopy;
     QString _strOutputPath;
     int _totalConvertOps = 0;
-    bool _organized = true;
     // Jobs of this run that have not reported their end yet.
     std::vector<std::shared_ptr<ConvertOperation>> _jobsAwaitingEnd;
     bool _waitingForReports = false;
