@@ -34,7 +34,7 @@ namespace {
 constexpr int kFileCount = 40;
 constexpr int kSeconds = 60;
 constexpr int kWidth = 5;
-constexpr int kRounds = 2;
+constexpr int kRounds = 3;
 
 QString cacheFolder() {
     return QDir::tempPath() + QStringLiteral("/quaverly-bench-run");
