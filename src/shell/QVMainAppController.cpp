@@ -722,6 +722,8 @@ void QVMainAppController::startConvertOperation() {
     _popFmts->setEnabled(false);
     _tableView->setEnabled(false);
     _piCvtProgress->setValue(0);
+    // The total progress takes the summary line's place while the run lasts.
+    _tfTips->hide();
     _piCvtProgress->show();
     validateActions();
 }
@@ -734,6 +736,7 @@ void QVMainAppController::setConvertOperationFinshed() {
     _tableView->setEnabled(true);
     _piCvtProgress->setValue(0);
     _piCvtProgress->hide();
+    _tfTips->show();
     afterListChanged();
 }
 

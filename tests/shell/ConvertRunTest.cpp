@@ -330,6 +330,23 @@ TEST_F(ConvertRun, ClosingTheWindowDuringARunCancelsItsJobs) {
     EXPECT_TRUE(controller->convertRun().queue()->isEmpty());
 }
 
+TEST_F(ConvertRun, OpensNothingWhenTheRunFolderIsGoneAtTheEnd) {
+    ASSERT_TRUE(add(makeWavs({QStringLiteral("a.wav")})));
+    const FakeFfmpeg::Scope slow(FakeFfmpeg::path(QStringLiteral("ffmpeg-hang")));
+    const QString out = TestEnvironment::makeTempFolder(QStringLiteral("gone-out"));
+    answerPanel(out, true, true);
+    controller->clickStart();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return filesBelow(out).size() == 1; }, 10000));
+    const QString runFolder = controller->convertRun().outputPath();
+    EXPECT_TRUE(runFolder.startsWith(out + QStringLiteral("/MP3/")));
+    ASSERT_TRUE(QDir(out + QStringLiteral("/MP3")).removeRecursively());
+
+    controller->clickCancelAll();
+    ASSERT_TRUE(waitForRunEnd(30000));
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(summaries, QStringList{QStringLiteral("0 files has been successfully converted. ")});
+}
+
 TEST_F(ConvertRun, AFailedRowIsKeptAndNamedEvenWithRemovalOn) {
     const QString tools = TestEnvironment::makeTempFolder(QStringLiteral("tools"));
     const QString fake = writeSelectiveFfmpeg(tools);
