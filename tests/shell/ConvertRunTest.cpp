@@ -205,6 +205,8 @@ TEST_F(ConvertRun, ConvertsEveryFileEndToEndWithTagsAndOpensTheRunFolder) {
     EXPECT_EQ(controller->enumAppState(), QVAppStateConverting);
     EXPECT_EQ(controller->startButton()->text(), QStringLiteral("Cancel"));
     EXPECT_EQ(controller->startAction()->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(controller->startAction()->toolTip(), QStringLiteral("Stop convert all files"));
+    EXPECT_TRUE(controller->startAction()->isEnabled());
     EXPECT_FALSE(controller->addFilesAction()->isEnabled());
     EXPECT_FALSE(controller->formatPopUp()->isEnabled());
     EXPECT_FALSE(controller->totalProgress()->isHidden());
@@ -253,6 +255,7 @@ TEST_F(ConvertRun, ConvertsEveryFileEndToEndWithTagsAndOpensTheRunFolder) {
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(runFolder)});
     EXPECT_EQ(controller->startButton()->text(), QStringLiteral("Start"));
     EXPECT_EQ(controller->startAction()->text(), QStringLiteral("Start"));
+    EXPECT_EQ(controller->startAction()->toolTip(), QStringLiteral("Start convert all files"));
     EXPECT_FALSE(controller->startAction()->isEnabled()); // the list is empty
     EXPECT_FALSE(controller->totalProgress()->isVisibleTo(controller->window()));
     // The panel's choices were stored for next time.
@@ -488,6 +491,24 @@ TEST_F(ConvertRun, PlaylistOnlyForPlaylistFormatsWhenAutoSyncIsOn) {
         EXPECT_EQ(row->strMusicType, QString::fromLatin1(c.format));
         ASSERT_TRUE(waitForRunEnd());
     }
+}
+
+TEST_F(ConvertRun, MenuStartAndStopOutsideARunBothOpenThePanel) {
+    QVAppDelegate delegate(&shippedCatalogue(), prompts);
+    delegate.awakeFromNib();
+    QVMainAppController& main = *delegate.coreMainWndCtlr();
+    int asked = 0;
+    main.convertRun().setFolderChooser(
+        [&asked](QWidget*, const QVOutputFolderChoice&) -> std::optional<QVOutputFolderChoice> {
+            ++asked;
+            return std::nullopt;
+        });
+    main.loadAndParseFiles(makeWavs({QStringLiteral("a.wav")}));
+    ASSERT_TRUE(waitForIdle(main));
+    delegate.clickStart();
+    delegate.clickStop();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(main.enumAppState(), QVAppStateIdle);
 }
 
 TEST(ConvertRunText, SummaryNamesAtMostThreeFailures) {
