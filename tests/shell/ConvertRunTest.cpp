@@ -364,6 +364,23 @@ TEST_F(ConvertRun, OpensNothingWhenTheRunFolderIsGoneAtTheEnd) {
     EXPECT_EQ(summaries, QStringList{QStringLiteral("0 files has been successfully converted. ")});
 }
 
+TEST_F(ConvertRun, ARowWithoutMediaGetsNoJobAndIsNeverCountedOrRemoved) {
+    ASSERT_TRUE(add(makeWavs({QStringLiteral("a.wav")})));
+    auto bare = std::make_shared<QVMusicInfo>();
+    bare->strFilePath = QStringLiteral("/nowhere/bare.wav");
+    controller->fileList().appendMusics({bare});
+    const FakeFfmpeg::Scope ok(FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")));
+    setDefault(PreferenceKeys::kRemoveAfterConverteKey, true);
+    answerPanel(TestEnvironment::makeTempFolder(QStringLiteral("bare-out")), true, false);
+
+    controller->clickStart();
+    ASSERT_TRUE(waitForRunEnd());
+    ASSERT_EQ(controller->getMusicCount(), 1);
+    EXPECT_EQ(controller->fileList().musicAt(0), bare);
+    EXPECT_EQ(bare->dConvertProgress.load(), QVProgressWaiting);
+    EXPECT_EQ(summaries, QStringList{QStringLiteral("1 files has been successfully converted. ")});
+}
+
 TEST_F(ConvertRun, AFailedRowIsKeptAndNamedEvenWithRemovalOn) {
     const QString tools = TestEnvironment::makeTempFolder(QStringLiteral("tools"));
     const QString fake = writeSelectiveFfmpeg(tools);
