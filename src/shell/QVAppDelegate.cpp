@@ -179,6 +179,14 @@ void QVAppDelegate::buildMainMenu() {
                    "clickPreference:", QKeySequence::Preferences,
                    &QVMenuHandleCltr::clickPreference);
 
+    QMenu* convert = bar->addMenu(QStringLiteral("&Convert"));
+    addHandledItem(convert, QStringLiteral("Start"),
+                   "clickStart:", QKeySequence(Qt::CTRL | Qt::Key_R),
+                   &QVMenuHandleCltr::clickStart);
+    addHandledItem(convert, QStringLiteral("Stop"),
+                   "clickStop:", QKeySequence(Qt::CTRL | Qt::Key_Period),
+                   &QVMenuHandleCltr::clickStop);
+
     _menuHelpRoot = bar->addMenu(QStringLiteral("&Help"));
     _menuHelp = addItem(_menuHelpRoot, QStringLiteral("Help"),
                         "clickHelp:", QKeySequence::HelpContents, &QVAppDelegate::clickHelp);
@@ -238,6 +246,16 @@ void QVAppDelegate::clickDelete() {
 void QVAppDelegate::clickClear() {
     if (_coreMainWndCtlr)
         _coreMainWndCtlr->clickClear();
+}
+
+void QVAppDelegate::clickStart() {
+    if (_coreMainWndCtlr)
+        _coreMainWndCtlr->clickStart();
+}
+
+void QVAppDelegate::clickStop() {
+    if (_coreMainWndCtlr)
+        _coreMainWndCtlr->clickStart();
 }
 
 void QVAppDelegate::openProductPage(const char* infoKey, const QString& suffix) {

@@ -49,6 +49,9 @@ public:
     void clickMovePre();
     void clickDelete();
     void clickClear();
+    void clickStart();
+    // Outside a run it starts one, as Start does.
+    void clickStop();
     void clickRate();
     void clickFeedback();
     void clickMoreProducts();

@@ -9,6 +9,7 @@
 #include "platform/SystemBeep.h"
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
+#include "shell/QVConvertRun.h"
 #include "shell/QVLoadingSheet.h"
 #include "shell/QVMainAppLoaderBridge.h"
 #include "shell/QVPathIntake.h"
@@ -101,12 +102,15 @@ QVMainAppController::QVMainAppController(QVDataEngine& catalogue,
                                          std::shared_ptr<QVUserPrompts> prompts, QObject* parent)
     : QObject(parent), _catalogue(catalogue),
       _prompts(prompts ? std::move(prompts) : std::make_shared<QVUserPrompts>()),
-      _mediaLoader(std::make_unique<QVMainAppLoaderBridge>(*this)) {
+      _mediaLoader(std::make_unique<QVMainAppLoaderBridge>(*this)),
+      _run(std::make_unique<QVConvertRun>(*this, _prompts)) {
     buildWindow();
     awakeFromNib();
 }
 
 QVMainAppController::~QVMainAppController() {
+    // The run's jobs end before the list and the window go.
+    _run.reset();
     // Every loader thread ends before the list and the window go.
     _mediaLoader.reset();
     _window->removeEventFilter(this);
@@ -220,6 +224,11 @@ void QVMainAppController::buildToolBar() {
     _actClear->setObjectName(QStringLiteral("clickClearFiles:"));
     _actClear->setToolTip(QStringLiteral("Remove every file from the list"));
     connect(_actClear, &QAction::triggered, this, &QVMainAppController::clickClearFiles);
+
+    _toolBar->addSeparator();
+    _actStart = _toolBar->addAction(QStringLiteral("Start"));
+    _actStart->setObjectName(QStringLiteral("clickStart:"));
+    connect(_actStart, &QAction::triggered, this, &QVMainAppController::clickStart);
 }
 
 QWidget* QVMainAppController::buildBottomBar() {
@@ -265,6 +274,12 @@ QWidget* QVMainAppController::buildBottomBar() {
     row->addStretch(1);
     row->addWidget(_tfTips);
     row->addWidget(_piCvtProgress);
+
+    _btnStart = new QPushButton(QStringLiteral("Start"), bar);
+    _btnStart->setObjectName(QStringLiteral("btnStart"));
+    _btnStart->setDefault(true);
+    connect(_btnStart, &QPushButton::clicked, this, &QVMainAppController::clickStart);
+    row->addWidget(_btnStart);
     return bar;
 }
 
@@ -311,6 +326,13 @@ void QVMainAppController::validateActions() {
     _actRemove->setEnabled(!converting && !loading && hasRows);
     _actClear->setEnabled(!converting && !loading && hasRows);
     _btnSetting->setEnabled(!converting && _cnvtFmtSetting.has_value());
+    // Start: during a run it stops the run; it needs rows either way.
+    _actStart->setIcon(converting ? themedIcon("media-playback-stop", QStyle::SP_MediaStop)
+                                  : themedIcon("media-playback-start", QStyle::SP_MediaPlay));
+    _actStart->setText(converting ? QStringLiteral("Stop") : QStringLiteral("Start"));
+    _actStart->setToolTip(converting ? QStringLiteral("Stop convert all files")
+                                     : QStringLiteral("Start convert all files"));
+    _actStart->setEnabled(!loading && hasRows && _cnvtFmtSetting.has_value());
     Q_EMIT stateChanged();
 }
 
@@ -628,8 +650,10 @@ void QVMainAppController::checkShouldShowDragTips() {
 }
 
 void QVMainAppController::enableDownOperationButtons(bool enable) {
-    // SEAM(batch run): Start joins the format pop-up here when the batch run lands.
-    _popFmts->setEnabled(enable && _popFmts->count() > 0);
+    const bool converting = _progressType == QVAppStateConverting;
+    _popFmts->setEnabled(enable && !converting && _popFmts->count() > 0);
+    // During a run the button cancels, so it stays usable.
+    _btnStart->setEnabled(converting || (enable && _popFmts->count() > 0));
 }
 
 QString QVMainAppController::summaryLine(const QVMusicList& musics) {
@@ -664,7 +688,8 @@ bool QVMainAppController::windowShouldClose() {
     // Closing during a load ends it; its rows never arrive.
     cancelLoadInProgress();
     endLoadingSheet();
-    // SEAM(batch run): a run under way is cancelled here when the batch run lands.
+    if (_progressType == QVAppStateConverting)
+        _run->clickCancelAll();
     _model.removeAll();
     afterListChanged();
     return true;
@@ -676,24 +701,42 @@ void QVMainAppController::clickHelp() {
         Workspace::openURL(QUrl(home + QStringLiteral("/help")));
 }
 
+void QVMainAppController::clickStart() {
+    _run->clickStart();
+}
+
+bool QVMainAppController::doRealConverterTask(const QString& chosenFolder) {
+    return _run->doRealConverterTask(chosenFolder);
+}
+
+void QVMainAppController::clickCancelAll() {
+    _run->clickCancelAll();
+}
+
 void QVMainAppController::startConvertOperation() {
     setAppState(QVAppStateConverting);
+    _btnStart->setText(QStringLiteral("Cancel"));
+    _btnStart->setEnabled(true);
     _model.setConverting(true);
     _model.reloadData();
     _popFmts->setEnabled(false);
     _tableView->setEnabled(false);
     _piCvtProgress->setValue(0);
+    // The total progress takes the summary line's place while the run lasts.
+    _tfTips->hide();
     _piCvtProgress->show();
     validateActions();
 }
 
 void QVMainAppController::setConvertOperationFinshed() {
     setAppState(QVAppStateIdle);
+    _btnStart->setText(QStringLiteral("Start"));
     _model.setConverting(false);
     _model.reloadData();
     _tableView->setEnabled(true);
     _piCvtProgress->setValue(0);
     _piCvtProgress->hide();
+    _tfTips->show();
     afterListChanged();
 }
 

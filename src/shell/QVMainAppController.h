@@ -28,6 +28,7 @@ class QVLoadingSheet;
 class QVSettingSheet;
 class QVUserPrompts;
 class QVMainAppLoaderBridge;
+class QVConvertRun;
 
 // The main window ("ConverterMainWindow") and its file list: adding files (open panel,
 // drops, folder expansion, duplicates, probing behind a loading sheet), removing and
@@ -101,9 +102,17 @@ public:
     bool windowShouldClose();
     void clickHelp();
 
+    // The batch run: Start (during a run: cancel), the run into a chosen folder, cancel all.
+    void clickStart();
+    bool doRealConverterTask(const QString& chosenFolder);
+    void clickCancelAll();
+    QVConvertRun& convertRun() const { return *_run; }
+
     // The run's looks, for the batch run to drive.
     void startConvertOperation();
     void setConvertOperationFinshed();
+    // Enables the toolbar items and gives Start its look for the current state.
+    void validateToolbarItems() { validateActions(); }
 
     // Output format and quality.
     QString getChooseOutputFmt() const;
@@ -141,6 +150,8 @@ public:
     QAction* addFilesAction() const { return _actAdd; }
     QAction* removeFilesAction() const { return _actRemove; }
     QAction* clearFilesAction() const { return _actClear; }
+    QAction* startAction() const { return _actStart; }
+    QPushButton* startButton() const { return _btnStart; }
 
 Q_SIGNALS:
     // The state or the number of rows changed: menus and toolbar validate again.
@@ -184,6 +195,8 @@ private:
     QAction* _actAdd = nullptr;
     QAction* _actRemove = nullptr;
     QAction* _actClear = nullptr;
+    QAction* _actStart = nullptr;
+    QPushButton* _btnStart = nullptr;
     QVLoadingSheet* _wndProgress = nullptr;
     QVSettingSheet* _wndSetting = nullptr;
 
@@ -195,4 +208,6 @@ private:
     std::unique_ptr<QVMainAppLoaderBridge> _mediaLoader;
     quint64 _currentLoadRun = 0;
     QStringList _pendingPaths;
+
+    std::unique_ptr<QVConvertRun> _run;
 };

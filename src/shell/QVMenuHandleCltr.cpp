@@ -32,6 +32,14 @@ void QVMenuHandleCltr::clickClear() {
     _delegate.clickClear();
 }
 
+void QVMenuHandleCltr::clickStart() {
+    _delegate.clickStart();
+}
+
+void QVMenuHandleCltr::clickStop() {
+    _delegate.clickStop();
+}
+
 bool QVMenuHandleCltr::validateUserInterfaceItem(const QString& action, QVAppState state,
                                                  int musicCount) {
     if (state == QVAppStateConverting)

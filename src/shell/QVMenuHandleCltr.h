@@ -21,6 +21,8 @@ public:
     void clickMovePre();
     void clickDelete();
     void clickClear();
+    void clickStart();
+    void clickStop();
 
     // During a run only Stop; otherwise the commands that work on rows need rows; every
     // other item is enabled. Loading keeps list edits off until the rows have arrived.
