@@ -8,8 +8,8 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <locale.h>
 #include <limits>
+#include <locale.h>
 #include <memory>
 
 namespace {
