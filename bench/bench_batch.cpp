@@ -17,10 +17,11 @@
 #include <QThread>
 #include <QTimer>
 
+#include "support/BenchSources.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
@@ -31,81 +32,18 @@ constexpr int kSeconds = 60;
 constexpr int kWidth = 5;
 constexpr int kRounds = 2;
 
+const BenchSources& sources() {
+    static const BenchSources files(QDir::tempPath() + QStringLiteral("/quaverly-bench-batch"),
+                                    kFileCount, kSeconds);
+    return files;
+}
+
 QString cacheFolder() {
-    return QDir::tempPath() + QStringLiteral("/quaverly-bench-batch");
+    return sources().folder();
 }
 
 QString sourcePath(int i) {
-    return cacheFolder() + QStringLiteral("/source-%1.wav").arg(i, 2, 10, QLatin1Char('0'));
-}
-
-bool runToEnd(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
-// Runs jobs(i) for i in [0, count) on `width` threads.
-template <typename Job> void onPool(int count, int width, Job job) {
-    std::atomic<int> next{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < width; ++t) {
-        threads.emplace_back([&] {
-            for (int i = next++; i < count; i = next++)
-                job(i);
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-}
-
-bool makeSources(const QString& ffmpeg) {
-    QDir().mkpath(cacheFolder());
-    std::atomic<bool> ok{true};
-    onPool(kFileCount, 8, [&](int i) {
-        const QString path = sourcePath(i);
-        if (QFileInfo(path).size() > 10'000'000)
-            return;
-        const QString tmp = path + QStringLiteral(".part.wav");
-        const QStringList args{QStringLiteral("-v"),
-                               QStringLiteral("error"),
-                               QStringLiteral("-y"),
-                               QStringLiteral("-f"),
-                               QStringLiteral("lavfi"),
-                               QStringLiteral("-i"),
-                               QStringLiteral("sine=frequency=%1:sample_rate=44100:duration=%2")
-                                   .arg(220 + i * 7)
-                                   .arg(kSeconds),
-                               QStringLiteral("-ac"),
-                               QStringLiteral("2"),
-                               tmp};
-        if (!runToEnd(ffmpeg, args) || !QFile::rename(tmp, path))
-            ok = false;
-    });
-    return ok;
-}
-
-double ownCpuSeconds() {
-    rusage self{};
-    getrusage(RUSAGE_SELF, &self);
-    return double(self.ru_utime.tv_sec + self.ru_stime.tv_sec) +
-           double(self.ru_utime.tv_usec + self.ru_stime.tv_usec) / 1e6;
-}
-
-// Reads every source once, so neither contestant pays for a cold page cache.
-void warmUp() {
-    QByteArray buffer;
-    for (int i = 0; i < kFileCount; ++i) {
-        QFile file(sourcePath(i));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        while (!file.read(1 << 20).isEmpty()) {
-        }
-    }
+    return sources().sourcePath(i);
 }
 
 std::shared_ptr<QVMusicInfo> rowFor(int i) {
@@ -180,8 +118,8 @@ double timePlain(const QString& ffmpeg, const QString& outFolder, bool* ok) {
     std::atomic<int> failures{0};
     QElapsedTimer timer;
     timer.start();
-    onPool(kFileCount, kWidth, [&](int i) {
-        if (!runToEnd(vectors[i].first(), vectors[i].mid(1)))
+    BenchSources::onPool(kFileCount, kWidth, [&](int i) {
+        if (!BenchSources::runToEnd(vectors[i].first(), vectors[i].mid(1)))
             ++failures;
     });
     *ok = failures == 0;
@@ -198,14 +136,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     gShouldCopyMetadata.store(false);
-    if (!makeSources(ffmpeg)) {
+    if (!sources().make(ffmpeg)) {
         std::fprintf(stderr, "could not make the source files in %s\n", qPrintable(cacheFolder()));
         return 1;
     }
     std::printf("%d stereo 44.1 kHz WAV files of %d s -> MP3 192 kbit/s, %d at once\n", kFileCount,
                 kSeconds, kWidth);
 
-    warmUp();
+    sources().warmUp();
     double bestQueue = 1e9;
     double bestPlain = 1e9;
     // The order alternates between rounds, so a drift in machine load hits both.
@@ -214,12 +152,12 @@ int main(int argc, char** argv) {
             const bool queueLeg = (leg == 0) == (round % 2 == 0);
             QTemporaryDir out;
             bool ok = false;
-            const double cpuBefore = ownCpuSeconds();
+            const double cpuBefore = BenchSources::ownCpuSeconds();
             const double t =
                 queueLeg ? timeQueue(out.path(), &ok) : timePlain(ffmpeg, out.path(), &ok);
             std::printf("round %d %s %.3f s (own CPU %.3f s)%s\n", round + 1,
                         queueLeg ? "queue+ConvertOperation:" : "plain ffmpeg pool:      ", t,
-                        ownCpuSeconds() - cpuBefore, ok ? "" : " (FAILURES)");
+                        BenchSources::ownCpuSeconds() - cpuBefore, ok ? "" : " (FAILURES)");
             std::fflush(stdout);
             if (!ok)
                 return 1;

@@ -23,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "support/BenchSources.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -36,71 +38,18 @@ constexpr int kSeconds = 60;
 constexpr int kWidth = 5;
 constexpr int kRounds = 3;
 
+const BenchSources& sources() {
+    static const BenchSources files(QDir::tempPath() + QStringLiteral("/quaverly-bench-run"),
+                                    kFileCount, kSeconds);
+    return files;
+}
+
 QString cacheFolder() {
-    return QDir::tempPath() + QStringLiteral("/quaverly-bench-run");
+    return sources().folder();
 }
 
 QString sourcePath(int i) {
-    return cacheFolder() + QStringLiteral("/source-%1.wav").arg(i, 2, 10, QLatin1Char('0'));
-}
-
-bool runToEnd(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
-template <typename Job> void onPool(int count, int width, Job job) {
-    std::atomic<int> next{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < width; ++t) {
-        threads.emplace_back([&] {
-            for (int i = next++; i < count; i = next++)
-                job(i);
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-}
-
-bool makeSources(const QString& ffmpeg) {
-    QDir().mkpath(cacheFolder());
-    std::atomic<bool> ok{true};
-    onPool(kFileCount, 8, [&](int i) {
-        const QString path = sourcePath(i);
-        if (QFileInfo(path).size() > 10'000'000)
-            return;
-        const QString tmp = path + QStringLiteral(".part.wav");
-        const QStringList args{QStringLiteral("-v"),
-                               QStringLiteral("error"),
-                               QStringLiteral("-y"),
-                               QStringLiteral("-f"),
-                               QStringLiteral("lavfi"),
-                               QStringLiteral("-i"),
-                               QStringLiteral("sine=frequency=%1:sample_rate=44100:duration=%2")
-                                   .arg(220 + i * 7)
-                                   .arg(kSeconds),
-                               QStringLiteral("-ac"),
-                               QStringLiteral("2"),
-                               tmp};
-        if (!runToEnd(ffmpeg, args) || !QFile::rename(tmp, path))
-            ok = false;
-    });
-    return ok;
-}
-
-void warmUp() {
-    for (int i = 0; i < kFileCount; ++i) {
-        QFile file(sourcePath(i));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        while (!file.read(1 << 20).isEmpty()) {
-        }
-    }
+    return sources().sourcePath(i);
 }
 
 // Answers the summary without a screen.
@@ -145,8 +94,8 @@ double timePlain(const QString& ffmpeg, const QVMusicList& rows, const QString& 
     std::atomic<int> failures{0};
     QElapsedTimer timer;
     timer.start();
-    onPool(int(vectors.size()), kWidth, [&](int i) {
-        if (!runToEnd(vectors[size_t(i)].first(), vectors[size_t(i)].mid(1)))
+    BenchSources::onPool(int(vectors.size()), kWidth, [&](int i) {
+        if (!BenchSources::runToEnd(vectors[size_t(i)].first(), vectors[size_t(i)].mid(1)))
             ++failures;
     });
     *ok = failures == 0;
@@ -164,7 +113,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no ffmpeg program\n");
         return 1;
     }
-    if (!makeSources(ffmpeg)) {
+    if (!sources().make(ffmpeg)) {
         std::fprintf(stderr, "could not make the source files in %s\n", qPrintable(cacheFolder()));
         return 1;
     }
@@ -200,7 +149,7 @@ int main(int argc, char** argv) {
         "%d stereo 44.1 kHz WAV files of %d s -> MP3 (%s kbit/s), %d at once, tags copied\n",
         kFileCount, kSeconds, qPrintable(controller.currentFormatSetting()->biteRate), kWidth);
 
-    warmUp();
+    sources().warmUp();
     double bestRun = 1e9;
     double bestPlain = 1e9;
     for (int round = 0; round < kRounds; ++round) {

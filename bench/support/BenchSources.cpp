@@ -1,0 +1,68 @@
+#include "BenchSources.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <sys/resource.h>
+
+BenchSources::BenchSources(QString folder, int count, int seconds)
+    : _folder(std::move(folder)), _count(count), _seconds(seconds) {}
+
+QString BenchSources::sourcePath(int i) const {
+    return _folder + QStringLiteral("/source-%1.wav").arg(i, 2, 10, QLatin1Char('0'));
+}
+
+bool BenchSources::make(const QString& ffmpeg) const {
+    QDir().mkpath(_folder);
+    std::atomic<bool> ok{true};
+    onPool(_count, 8, [&](int i) {
+        const QString path = sourcePath(i);
+        if (QFileInfo(path).size() > 10'000'000)
+            return;
+        const QString tmp = path + QStringLiteral(".part.wav");
+        const QStringList args{QStringLiteral("-v"),
+                               QStringLiteral("error"),
+                               QStringLiteral("-y"),
+                               QStringLiteral("-f"),
+                               QStringLiteral("lavfi"),
+                               QStringLiteral("-i"),
+                               QStringLiteral("sine=frequency=%1:sample_rate=44100:duration=%2")
+                                   .arg(220 + i * 7)
+                                   .arg(_seconds),
+                               QStringLiteral("-ac"),
+                               QStringLiteral("2"),
+                               tmp};
+        if (!runToEnd(ffmpeg, args) || !QFile::rename(tmp, path))
+            ok = false;
+    });
+    return ok;
+}
+
+void BenchSources::warmUp() const {
+    for (int i = 0; i < _count; ++i) {
+        QFile file(sourcePath(i));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        while (!file.read(1 << 20).isEmpty()) {
+        }
+    }
+}
+
+bool BenchSources::runToEnd(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+double BenchSources::ownCpuSeconds() {
+    rusage self{};
+    getrusage(RUSAGE_SELF, &self);
+    return double(self.ru_utime.tv_sec + self.ru_stime.tv_sec) +
+           double(self.ru_utime.tv_usec + self.ru_stime.tv_usec) / 1e6;
+}

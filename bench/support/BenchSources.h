@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+// The stereo 44.1 kHz sine WAVs the batch benchmarks convert, kept in a folder under the
+// temporary directory between runs, and the small tools both benchmarks time them with.
+class BenchSources {
+public:
+    BenchSources(QString folder, int count, int seconds);
+
+    QString folder() const { return _folder; }
+    QString sourcePath(int i) const;
+    // Makes the files that are missing; false when ffmpeg failed for one.
+    bool make(const QString& ffmpeg) const;
+    // Reads every source once, so neither contestant pays for a cold page cache.
+    void warmUp() const;
+
+    // Runs a program to its end with no input and its output discarded.
+    static bool runToEnd(const QString& program, const QStringList& arguments);
+    static double ownCpuSeconds();
+
+    // Runs job(i) for i in [0, count) on `width` threads.
+    template <typename Job> static void onPool(int count, int width, Job job) {
+        std::atomic<int> next{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < width; ++t) {
+            threads.emplace_back([&] {
+                for (int i = next++; i < count; i = next++)
+                    job(i);
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+    }
+
+private:
+    QString _folder;
+    int _count;
+    int _seconds;
+};
