@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+class QVariantAnimation;
+
+// One slide change on screen: covers the slider's content with pictures of the old and the
+// new slide and moves or fades them by style (the MIHSliderTransitionStyle values), easing
+// out, then removes itself. Any other style fades.
+class MIHSliderTransition : public QWidget {
+    Q_OBJECT
+public:
+    MIHSliderTransition(QWidget* contentView, const QPixmap& from, const QPixmap& to, int style,
+                        double durationSeconds);
+
+    int style() const { return _style; }
+    // 0 at the start, 1 at the end (eased).
+    double progress() const { return _progress; }
+    // Jumps to the end and removes the overlay.
+    void finish();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap _from;
+    QPixmap _to;
+    int _style;
+    double _progress = 0.0;
+    QVariantAnimation* _animation = nullptr;
+};
