@@ -140,11 +140,9 @@ void RHDrawNinePartImage(QPainter& painter, const QRectF& frame, const RHNinePie
 }
 
 double RHContextGetDeviceScale(const QPainter& painter) {
+    // The device transform already holds the target's device pixel ratio.
     const QTransform toDevice = painter.deviceTransform();
-    double scale = QLineF(toDevice.map(QPointF(0, 0)), toDevice.map(QPointF(1, 0))).length();
-    if (const QPaintDevice* device = painter.device())
-        scale *= device->devicePixelRatio();
-    return scale;
+    return QLineF(toDevice.map(QPointF(0, 0)), toDevice.map(QPointF(1, 0))).length();
 }
 
 float distance(double x, double y) {
