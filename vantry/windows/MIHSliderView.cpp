@@ -282,8 +282,9 @@ void MIHSliderView::placeDots() {
     const QSizeF size = _dotsControl->intrinsicContentSize();
     const QRectF bottomLeft((width() - size.width()) * 0.5, kDotsBottom, size.width(),
                             size.height());
-    _dotsControl->setGeometry(
-        VTBottomLeftGeometry::toTopLeft(bottomLeft, height()).toAlignedRect());
+    const QRectF place = VTBottomLeftGeometry::toTopLeft(bottomLeft, height());
+    _dotsControl->setGeometry(QRect(QPoint(int(std::floor(place.x())), int(std::floor(place.y()))),
+                                    _dotsControl->sizeHint()));
     _dotsControl->raise();
 }
 
