@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -68,6 +69,12 @@ void configureSavePanel(QFileDialog& panel, const QString& title, const QString&
 }
 
 std::optional<QString> chosenPath(const QFileDialog& panel) {
+    // Qt's panel reads double quotes in the name field as separators of several names; a
+    // saved file's name may hold them, so take the field's text as it stands.
+    const auto* nameField = panel.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (panel.acceptMode() == QFileDialog::AcceptSave && nameField &&
+        nameField->text().contains(u'"'))
+        return panel.directory().absoluteFilePath(nameField->text());
     const QStringList files = panel.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty())
         return std::nullopt;
@@ -89,12 +96,14 @@ int showTipsAlert(const QString& messageText, const QString& informativeText,
         addAlertButton(alert, alternateButtonTitle, QMessageBox::RejectRole);
     QPushButton* otherButton = addAlertButton(alert, otherButtonTitle, QMessageBox::ActionRole);
     alert.setDefaultButton(defaultButton);
-    alert.setEscapeButton(alternateButton ? alternateButton
-                          : otherButton   ? otherButton
-                                          : defaultButton);
+    QPushButton* escapeButton = alternateButton ? alternateButton
+                                : otherButton   ? otherButton
+                                                : defaultButton;
+    alert.setEscapeButton(escapeButton);
     showTextsLiterally(alert);
     alert.exec();
-    const QAbstractButton* clicked = alert.clickedButton();
+    // Closed without a button (window manager, reject()): as if the escape button was pressed.
+    const QAbstractButton* clicked = alert.clickedButton() ? alert.clickedButton() : escapeButton;
     if (clicked == alternateButton && alternateButton)
         return 0;
     if (clicked == otherButton && otherButton)
