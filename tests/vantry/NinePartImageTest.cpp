@@ -68,7 +68,7 @@ TEST(RHEdgeInsets, TextFormReadsAndWritesInTheCLocale) {
         {"two values", QStringLiteral("{1,2}"), {1, 2, 0, 0}},
         {"blanks before values", QStringLiteral("{ 1, 2, 3, 4}"), {1, 2, 3, 4}},
         {"no brace", QStringLiteral("1,2,3,4"), {0, 0, 0, 0}},
-        {"comma decimal stops the scan", QStringLiteral("{1,5,2}"), {1, 5, 2, 0}},
+        {"three values", QStringLiteral("{1,5,2}"), {1, 5, 2, 0}},
         {"null", QString(), {0, 0, 0, 0}},
     };
     for (const bool german : {false, true}) {

@@ -166,6 +166,7 @@ TEST(MIHSliderView, ArchiveKeepsSettingsSlidesAndDots) {
 
     MIHSliderView copy(archive);
     EXPECT_EQ(copy.slides().size(), 3);
+    EXPECT_TRUE(slider->slides().isEmpty()) << "the new slider took the slides over";
     EXPECT_EQ(copy.indexOfDisplayedSlide(), 1);
     EXPECT_EQ(copy.transitionStyle(), MIHSliderTransitionMoveInFromTop);
     EXPECT_EQ(copy.scheduledTransitionInterval(), 2.5);
@@ -252,4 +253,16 @@ TEST(VTPageControl, ClicksSelectThePageAndTellTheDelegate) {
     EXPECT_EQ(delegate.selected, QList<qint64>({1, 2}));
     EXPECT_EQ(control.currentPage(), 2);
     EXPECT_TRUE(control.cells().at(2)->isChecked());
+}
+
+TEST(MIHSliderView, DeletedSlidesLeaveTheList) {
+    auto slider = sliderWithSlides(3);
+    slider->displaySlideAtIndex(2);
+    delete slider->slides().at(2);
+    EXPECT_EQ(slider->slides().size(), 2);
+    EXPECT_EQ(slider->dotsControl()->numberOfPages(), 2);
+    EXPECT_EQ(slider->indexOfDisplayedSlide(), 0);
+    EXPECT_EQ(slider->displayedSlide(), nullptr);
+    slider->handleTimerTick();
+    EXPECT_EQ(slider->indexOfDisplayedSlide(), 1) << "the slider carries on with the rest";
 }

@@ -4,12 +4,14 @@
 #include "VTPageControl.h"
 #include "controls/VTBottomLeftGeometry.h"
 
+#include <QChildEvent>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -70,13 +72,16 @@ MIHSliderView::MIHSliderView(const QVariantMap& archive, QWidget* parent) : QWid
     decodeArchive(archive);
 }
 
-MIHSliderView::~MIHSliderView() = default;
+MIHSliderView::~MIHSliderView() {
+    _contentView->removeEventFilter(this);
+}
 
 void MIHSliderView::prepareView() {
     setAttribute(Qt::WA_AcceptTouchEvents);
     _contentView = new QWidget(this);
     _contentView->setObjectName(QStringLiteral("contentView"));
     _contentView->setGeometry(rect());
+    _contentView->installEventFilter(this);
     _dotsControl = new VTPageControl(this);
     _dotsControl->setDelegate(this);
     _dotsControl->setIndicatorDiameterSize(15.0);
@@ -139,6 +144,23 @@ void MIHSliderView::removeSlide(QWidget* slide) {
     if (_indexOfDisplayedSlide >= _slides.size())
         _indexOfDisplayedSlide = 0;
     slideCountChanged();
+}
+
+bool MIHSliderView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == _contentView && event->type() == QEvent::ChildRemoved) {
+        // Compared by address only: the child may be half destroyed already.
+        const QObject* child = static_cast<QChildEvent*>(event)->child();
+        const auto gone = std::find_if(_slides.begin(), _slides.end(), [child](QWidget* slide) {
+            return static_cast<const QObject*>(slide) == child;
+        });
+        if (gone != _slides.end()) {
+            _slides.erase(gone);
+            if (_indexOfDisplayedSlide >= _slides.size())
+                _indexOfDisplayedSlide = 0;
+            slideCountChanged();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MIHSliderView::slideCountChanged() {

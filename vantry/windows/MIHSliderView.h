@@ -20,7 +20,8 @@ enum MIHSliderTransitionStyle {
 
 // A slide show: shows one of its slides (views) at a time, moves on by itself on a
 // repeating timer, and lets the user change slides with a horizontal two-finger swipe or
-// the page dots near its bottom. Slides become children of the slider.
+// the page dots near its bottom. Slides become children of the slider; a slide deleted or
+// taken elsewhere leaves the slide list.
 class MIHSliderView : public QWidget, public VTPageControlDelegate {
     Q_OBJECT
 public:
@@ -74,6 +75,7 @@ public:
     static void drawDot(QPainter& painter, const QRectF& frame, bool on, bool highlighted);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
