@@ -145,9 +145,11 @@ void LSMediaLoader::readFileAttributes(LSMedia& media) {
 }
 
 void LSMediaLoader::readTags(QVMusicInfo& item) {
+    // The probed codec picks the reader when the extension lies about the contents.
+    const QString codec = item.mediaInfo ? item.mediaInfo->strACodecName : QString();
     std::shared_ptr<MTEAudioFile> handler =
-        MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(item.strFilePath,
-                                                                             true);
+        MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(item.strFilePath, true,
+                                                                             codec);
     if (handler)
         item.dicToMetadata = handler->dicReadInfo;
     item.metHandler = std::move(handler);

@@ -30,7 +30,7 @@ public:
     std::atomic<double> dConvertProgress{QVProgressWaiting};
     bool bIsSendingToiTunes = false;
     QString striTunesPlaylistName;
-    // Tag-family key to text, or to a QImage for the cover.
+    // Tag-family key to text; the cover as encoded bytes (or a QImage the user gave).
     QVariantMap dicToMetadata;
 
     QString getStrMusicType() const { return strMusicType; }

@@ -7,8 +7,10 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -34,16 +36,43 @@ QString safeFileStem(const QString& name) {
     return stem.isEmpty() ? QStringLiteral("Playlist") : stem;
 }
 
-QStringList readLines(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+QStringList splitLines(const QString& text) {
+    QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
     for (QString& line : lines) {
         if (line.endsWith(u'\r'))
             line.chop(1);
     }
     return lines;
+}
+
+// The lines of an existing playlist. Nothing when it cannot be read, or when it is no text
+// we understand (not UTF-8, or holding NUL bytes): rewriting it would lose what it holds.
+std::optional<QStringList> readExistingLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "Cannot read the playlist" << path << ":" << file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        qWarning().noquote() << "Cannot read the playlist" << path << ":" << file.errorString();
+        return std::nullopt;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError() || bytes.contains('\0')) {
+        qWarning().noquote() << "The playlist" << path
+                             << "is not a UTF-8 text playlist; it is left as it is";
+        return std::nullopt;
+    }
+    return splitLines(text);
+}
+
+QStringList readLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return splitLines(QString::fromUtf8(file.readAll()));
 }
 
 QStringList entriesOf(const QStringList& lines) {
@@ -137,7 +166,13 @@ bool PlaylistFile::addFile(const QString& name, const QString& filePath) {
         qWarning().noquote() << "The playlist" << path << "is locked by another program";
         return false;
     }
-    QStringList lines = readLines(path);
+    QStringList lines;
+    if (QFileInfo::exists(path)) {
+        std::optional<QStringList> existing = readExistingLines(path);
+        if (!existing)
+            return false;
+        lines = std::move(*existing);
+    }
     if (lines.isEmpty() || lines.first().trimmed() != QLatin1String(kHeader))
         lines.prepend(QString::fromLatin1(kHeader));
     if (entriesOf(lines).contains(entry))

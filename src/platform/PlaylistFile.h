@@ -19,7 +19,8 @@ public:
     static bool create(const QString& name);
     // Lists the file in the playlist, creating the playlist when it is missing. True when
     // the file is listed afterwards (also when it was listed already); false, with a log
-    // line, when the playlist cannot be written or the path cannot be listed.
+    // line, when the playlist cannot be read, is no UTF-8 text (then it is left as it was),
+    // cannot be written, or the path cannot be listed.
     static bool addFile(const QString& name, const QString& filePath);
     // The paths listed in the playlist, in order.
     static QStringList entries(const QString& name);

@@ -42,6 +42,22 @@ int MTEAudioCreator::fileTypeOfPath(const QString& path) {
     return MTEFileTypeOther;
 }
 
+int MTEAudioCreator::fileTypeOfPathAndCodec(const QString& path, const QString& probedCodec) {
+    const int byName = fileTypeOfPath(path);
+    if (byName != MTEFileTypeMpeg || probedCodec.isEmpty())
+        return byName;
+    const bool flacName =
+        QFileInfo(path).suffix().compare(QLatin1String("flac"), Qt::CaseInsensitive) == 0;
+    const QStringList fitting =
+        flacName ? QStringList{QStringLiteral("flac")}
+                 : QStringList{QStringLiteral("mp3"), QStringLiteral("mp2"), QStringLiteral("mp1")};
+    if (fitting.contains(probedCodec, Qt::CaseInsensitive))
+        return byName;
+    qCInfo(lcTags, "%s holds %s audio: its tags are read through FFmpeg", qPrintable(path),
+           qPrintable(probedCodec));
+    return MTEFileTypeOther;
+}
+
 std::shared_ptr<MTEAudioFile> MTEAudioCreator::makeHandlerOfType(int fileType) {
     switch (fileType) {
     case MTEFileTypeMpeg:
@@ -53,13 +69,14 @@ std::shared_ptr<MTEAudioFile> MTEAudioCreator::makeHandlerOfType(int fileType) {
     }
 }
 
-std::shared_ptr<MTEAudioFile> MTEAudioCreator::creatFileWithPathShouldDump(const QString& path,
-                                                                           bool shouldDump) const {
+std::shared_ptr<MTEAudioFile>
+MTEAudioCreator::creatFileWithPathShouldDump(const QString& path, bool shouldDump,
+                                             const QString& probedCodec) const {
     if (!isReadableRegularFile(path)) {
         qCInfo(lcTags, "no readable file for tags at %s", qPrintable(path));
         return nullptr;
     }
-    const int fileType = fileTypeOfPath(path);
+    const int fileType = fileTypeOfPathAndCodec(path, probedCodec);
     std::shared_ptr<MTEAudioFile> handler = makeHandlerOfType(fileType);
     handler->eumFileType = fileType;
     handler->strFilePath = path;

@@ -13,12 +13,18 @@ public:
     static MTEAudioCreator& sharedMTEAudioCreator();
 
     // A handler for the file, its tags read when shouldDump is set; null when there is no
-    // readable regular file at the path.
-    std::shared_ptr<MTEAudioFile> creatFileWithPathShouldDump(const QString& path,
-                                                              bool shouldDump) const;
+    // readable regular file at the path. probedCodec is the audio codec a probe found in
+    // the file (FFmpeg's name), or empty when unknown (see fileTypeOfPathAndCodec).
+    std::shared_ptr<MTEAudioFile>
+    creatFileWithPathShouldDump(const QString& path, bool shouldDump,
+                                const QString& probedCodec = QString()) const;
 
     // The tag family of a path by its extension (case-insensitive).
     static int fileTypeOfPath(const QString& path);
+    // The family by the extension, unless the probed audio says the name is wrong: a file
+    // named .mp3 or .flac holding other audio goes to FFmpeg's reader, since TagLib's MPEG
+    // and FLAC readers search the whole file for their frames (half a minute for 400 MB).
+    static int fileTypeOfPathAndCodec(const QString& path, const QString& probedCodec);
     // An empty handler of the class that serves the family.
     static std::shared_ptr<MTEAudioFile> makeHandlerOfType(int fileType);
 };

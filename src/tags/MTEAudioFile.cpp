@@ -94,6 +94,21 @@ void writeTextFrame(TagLib::ID3v2::Tag* tag, const TagLib::ByteVector& id, const
     tag->addFrame(frame.release());
 }
 
+void removeEncoderEntries(TagLib::ID3v2::Tag* tag) {
+    for (const char* id : {"TXXX", "COMM"}) {
+        for (TagLib::ID3v2::Frame* frame : framesOf(tag, id)) {
+            TagLib::String description;
+            if (const auto* userText =
+                    dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame))
+                description = userText->description();
+            else if (const auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame))
+                description = comment->description();
+            if (MTETagText::isEncoderEntryName(MTETagText::toQString(description)))
+                tag->removeFrame(frame);
+        }
+    }
+}
+
 bool isTextFrameId(const TagLib::ByteVector& id) {
     return id.startsWith("T") && id != "TXXX";
 }
@@ -138,6 +153,26 @@ bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info) {
     tag->addFrame(newFrontCover(jpeg).release());
     qCInfo(lcTags, "empty img");
     return true;
+}
+
+// The comment is the frame without description, else the first that is no encoder data: a
+// described frame such as "iTunNORM" holds numbers for players, not the user's text.
+const TagLib::ID3v2::CommentsFrame* chosenComment(const TagLib::ID3v2::FrameList& frames) {
+    const TagLib::ID3v2::CommentsFrame* chosen = nullptr;
+    for (const TagLib::ID3v2::Frame* frame : frames) {
+        const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame);
+        if (!comment)
+            continue;
+        qCInfo(lcTags, "des-------%s", comment->description().toCString(true));
+        qCInfo(lcTags, "com-------%s", comment->text().toCString(true));
+        const bool described = !comment->description().isEmpty();
+        if (!described && (!chosen || !chosen->description().isEmpty()))
+            chosen = comment;
+        else if (!chosen &&
+                 !MTETagText::isEncoderEntryName(MTETagText::toQString(comment->description())))
+            chosen = comment;
+    }
+    return chosen;
 }
 
 } // namespace
@@ -234,25 +269,23 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
         if (frames.isEmpty())
             continue;
         qCInfo(lcTags, "framelist count : %u", frames.size());
-        for (const TagLib::ID3v2::Frame* frame : frames) {
-            if (key == QLatin1String("COMM")) {
-                if (const auto* comment =
-                        dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
-                    qCInfo(lcTags, "des-------%s", comment->description().toCString(true));
-                    qCInfo(lcTags, "com-------%s", comment->text().toCString(true));
-                }
-            }
-            dicReadInfo.insert(key, MTETagText::toQString(frame->toString()));
+        if (id == "COMM") {
+            if (const TagLib::ID3v2::CommentsFrame* comment = chosenComment(frames))
+                dicReadInfo.insert(key, MTETagText::toQString(comment->text()));
+            continue;
         }
+        // Each frame overwrites the one before: the last of an id stays.
+        for (const TagLib::ID3v2::Frame* frame : frames)
+            dicReadInfo.insert(key, MTETagText::toQString(frame->toString()));
     }
 
     for (const TagLib::ID3v2::Frame* frame : framesOf(tag, "APIC")) {
         const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
         if (!picture)
             continue;
-        const QImage image = MTETagText::imageFromBytes(picture->picture());
-        if (!image.isNull()) {
-            dicReadInfo.insert(kPictureKey, image);
+        const QByteArray cover = MTETagText::coverBytes(picture->picture());
+        if (!cover.isNull()) {
+            dicReadInfo.insert(kPictureKey, cover);
             break;
         }
     }
@@ -289,6 +322,8 @@ bool MTEAudioFile::saveID3V2Info(const QString& path) {
         else
             qCWarning(lcTags, "skipped frame %s: not a text frame", qPrintable(key));
     }
+    if (bRemovesEncoderEntries)
+        removeEncoderEntries(tag);
     const bool pictureWritten = writePicture(tag, dicReadInfo);
     // Saving ID3v2.4 alone strips the ID3v1 and APE tags, so no stale value comes back.
     const bool saved =

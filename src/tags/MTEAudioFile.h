@@ -42,14 +42,18 @@ public:
     int revisionNumber = 0;
     int tagSize = 0;
     int eumID3Version = MTEID3VersionNone;
-    // Family key to text, or to a QImage under the cover key; an empty QVariant under the
-    // cover key means "no picture".
+    // Family key to text; under the cover key the picture's encoded bytes as read (or a
+    // QImage the user gave), an empty QVariant meaning "no picture".
     QVariantMap dicReadInfo;
     // Logical tag name to the family's key (a table of MTETagKeyMap).
     QVariantMap dicMap;
     QString strMineType = QStringLiteral("image/jpeg");
     // "ID3 V2.4.0", "ID3 V1.1", "ID3 Unkown", "" (MP4) or "Vorbis Comment" (FLAC).
     QString strTagVersion;
+    // Set when writing into a fresh encode: entries about the encode the file came from
+    // (MTETagText::isEncoderEntryName), which ffmpeg carries over, are removed as well.
+    // A user's own file keeps them.
+    bool bRemovesEncoderEntries = false;
 
     // The value under the family key of "Artist".
     QString strArtist() const;

@@ -87,18 +87,18 @@ void readComment(const TagLib::Ogg::XiphComment* comment, MTEAudioFile& handler)
     }
 }
 
-QImage readCover(TagLib::FLAC::File& file) {
-    QImage firstDecoded;
+QByteArray readCover(TagLib::FLAC::File& file) {
+    QByteArray firstDecodable;
     for (const TagLib::FLAC::Picture* picture : file.pictureList()) {
-        const QImage image = MTETagText::imageFromBytes(picture->data());
-        if (image.isNull())
+        const QByteArray cover = MTETagText::coverBytes(picture->data());
+        if (cover.isNull())
             continue;
         if (picture->type() == TagLib::FLAC::Picture::FrontCover)
-            return image;
-        if (firstDecoded.isNull())
-            firstDecoded = image;
+            return cover;
+        if (firstDecodable.isNull())
+            firstDecodable = cover;
     }
-    return firstDecoded;
+    return firstDecodable;
 }
 
 void writeTrack(TagLib::Ogg::XiphComment* comment, const QString& text) {
@@ -133,7 +133,7 @@ bool writeCover(TagLib::FLAC::File& file, const QVariantMap& tags, const QString
         return true;
     }
     const QImage image = MTETagText::imageOfValue(tags.value(pictureKey));
-    const TagLib::ByteVector jpeg = MTETagText::jpegBytesOfValue(tags.value(pictureKey));
+    const TagLib::ByteVector jpeg = MTETagText::jpegBytesOfImage(image);
     if (jpeg.isEmpty()) {
         qCWarning(lcTags, "cover could not be encoded as JPEG; the old picture is kept");
         return false;
@@ -150,6 +150,16 @@ bool writeCover(TagLib::FLAC::File& file, const QVariantMap& tags, const QString
     return true;
 }
 
+void removeEncoderFields(TagLib::Ogg::XiphComment* comment) {
+    TagLib::StringList names;
+    for (const auto& [name, values] : comment->fieldListMap()) {
+        if (MTETagText::isEncoderEntryName(MTETagText::toQString(name)))
+            names.append(name);
+    }
+    for (const TagLib::String& name : names)
+        comment->removeFields(name);
+}
+
 } // namespace
 
 bool MTEFlacTags::hasTags(TagLib::FLAC::File& file) {
@@ -160,14 +170,15 @@ bool MTEFlacTags::hasTags(TagLib::FLAC::File& file) {
 void MTEFlacTags::read(TagLib::FLAC::File& file, MTEAudioFile& handler) {
     readComment(file.xiphComment(false), handler);
     const QString pictureKey = handler.dicMap.value(QStringLiteral("AlbumImg")).toString();
-    const QImage cover = readCover(file);
+    const QByteArray cover = readCover(file);
     if (!pictureKey.isEmpty() && !cover.isNull())
         handler.dicReadInfo.insert(pictureKey, cover);
     handler.eumID3Version = MTEID3VersionNone;
     handler.strTagVersion = QStringLiteral("Vorbis Comment");
 }
 
-bool MTEFlacTags::write(const QString& path, const QVariantMap& tags, const QVariantMap& dicMap) {
+bool MTEFlacTags::write(const QString& path, const QVariantMap& tags, const QVariantMap& dicMap,
+                        bool removeEncoderEntries) {
     TagLib::FLAC::File file(MTETagText::fileName(path).constData(), false);
     if (!file.isValid()) {
         qCWarning(lcTags, "not a writable FLAC file: %s", qPrintable(path));
@@ -179,6 +190,8 @@ bool MTEFlacTags::write(const QString& path, const QVariantMap& tags, const QVar
         if (!key.isEmpty() && tags.contains(key))
             writeField(comment, names, tags.value(key));
     }
+    if (removeEncoderEntries)
+        removeEncoderFields(comment);
     const bool coverWritten =
         writeCover(file, tags, dicMap.value(QStringLiteral("AlbumImg")).toString());
     file.strip(TagLib::FLAC::File::ID3v1 | TagLib::FLAC::File::ID3v2);

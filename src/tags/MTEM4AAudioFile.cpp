@@ -20,6 +20,16 @@ bool itemNameOf(const QString& key, TagLib::String* name) {
     return true;
 }
 
+void removeEncoderItems(TagLib::MP4::Tag* tag) {
+    TagLib::StringList names;
+    for (const auto& [name, item] : tag->itemMap()) {
+        if (MTETagText::isEncoderEntryName(MTETagText::toQString(name)))
+            names.append(name);
+    }
+    for (const TagLib::String& name : names)
+        tag->removeItem(name);
+}
+
 } // namespace
 
 bool MTEM4AAudioFile::dumpMediaAttribInfo() {
@@ -71,16 +81,16 @@ void MTEM4AAudioFile::readCover(const TagLib::MP4::Tag* tag) {
     if (covers.isEmpty())
         return;
     const TagLib::MP4::CoverArt& cover = covers.front();
-    const QImage image = MTETagText::imageFromBytes(cover.data());
-    if (image.isNull())
+    const QByteArray bytes = MTETagText::coverBytes(cover.data());
+    if (bytes.isNull())
         qCWarning(lcTags, "failed to get image");
     if (cover.format() == TagLib::MP4::CoverArt::PNG)
         strMineType = QStringLiteral("image/png");
     else if (cover.format() == TagLib::MP4::CoverArt::JPEG)
         strMineType = QStringLiteral("image/jpeg");
     const QString key = dicMap.value(QStringLiteral("AlbumImg")).toString();
-    if (!image.isNull() && !key.isEmpty())
-        dicReadInfo.insert(key, image);
+    if (!bytes.isNull() && !key.isEmpty())
+        dicReadInfo.insert(key, bytes);
 }
 
 bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
@@ -115,6 +125,8 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
         else
             qCWarning(lcTags, "skipped %s: its value is no text", qPrintable(it.key()));
     }
+    if (bRemovesEncoderEntries)
+        removeEncoderItems(tag);
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the MP4 tag of %s", qPrintable(target));

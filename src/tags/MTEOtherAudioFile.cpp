@@ -38,16 +38,32 @@ const AVDictionary* chosenMetadata(const AVFormatContext* context) {
     return streamMetadata(context, AVMEDIA_TYPE_VIDEO);
 }
 
-QImage attachedPicture(const AVFormatContext* context) {
+QByteArray attachedPicture(const AVFormatContext* context) {
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream* stream = context->streams[i];
         if (!(stream->disposition & AV_DISPOSITION_ATTACHED_PIC) || stream->attached_pic.size <= 0)
             continue;
-        const QImage image = QImage::fromData(stream->attached_pic.data, stream->attached_pic.size);
-        if (!image.isNull())
-            return image;
+        const QByteArray cover = MTETagText::coverBytes(QByteArray(
+            reinterpret_cast<const char*>(stream->attached_pic.data), stream->attached_pic.size));
+        if (!cover.isNull())
+            return cover;
     }
     return {};
+}
+
+// Containers that keep the total apart (Vorbis comments, APE) get it back as "n/total",
+// the form the other families read.
+void joinTrackTotal(QVariantMap& tags) {
+    const QString track = tags.value(QStringLiteral("track")).toString().trimmed();
+    if (track.isEmpty() || track.contains(u'/'))
+        return;
+    for (const char* name : {"tracktotal", "totaltracks"}) {
+        const QString total = tags.value(QLatin1String(name)).toString().trimmed();
+        if (total.toInt() > 0) {
+            tags.insert(QStringLiteral("track"), track + u'/' + total);
+            return;
+        }
+    }
 }
 
 } // namespace
@@ -70,7 +86,8 @@ bool MTEOtherAudioFile::dumpMediaAttribInfo() {
             dicReadInfo.insert(key, value);
     }
     const QString pictureKey = dicMap.value(QStringLiteral("AlbumImg")).toString();
-    const QImage cover = attachedPicture(context.get());
+    joinTrackTotal(dicReadInfo);
+    const QByteArray cover = attachedPicture(context.get());
     if (!pictureKey.isEmpty() && !cover.isNull())
         dicReadInfo.insert(pictureKey, cover);
     if (context->duration > 0)

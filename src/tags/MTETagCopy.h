@@ -7,7 +7,8 @@
 // on values only, so any thread may call it for its own output file.
 class MTETagCopy {
 public:
-    // Writes the tags (keyed by the source's family) into the file at outputPath.
+    // Writes the tags (keyed by the source's family) into the file at outputPath, leaving
+    // out the source encoder's gapless and loudness data and a zero year or track.
     // False when nothing could be written or a write failed; an output without tag support
     // is not a failure.
     static bool handleMetadataSave(const QVariantMap& dicToMetadata, int sourceFileType,

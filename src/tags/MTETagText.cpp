@@ -1,8 +1,11 @@
 #include "tags/MTETagText.h"
 
+#include "tags/MTECoverCache.h"
 #include "util/GlobalFun.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 
 #include <limits>
 
@@ -33,17 +36,48 @@ bool MTETagText::isNoPictureMarker(const QVariant& value) {
 }
 
 TagLib::ByteVector MTETagText::jpegBytesOfValue(const QVariant& value) {
-    const QImage image = imageOfValue(value);
+    return jpegBytesOfImage(imageOfValue(value));
+}
+
+TagLib::ByteVector MTETagText::jpegBytesOfImage(const QImage& image) {
     if (image.isNull())
         return {};
     const QByteArray jpeg = GlobalFun::imageDataRepresentationOfType(image, QStringLiteral("jpeg"));
     return TagLib::ByteVector(jpeg.constData(), static_cast<unsigned int>(jpeg.size()));
 }
 
-QImage MTETagText::imageFromBytes(const TagLib::ByteVector& bytes) {
+QByteArray MTETagText::coverBytes(const TagLib::ByteVector& bytes) {
     if (bytes.isEmpty() || bytes.size() > unsigned(std::numeric_limits<int>::max()))
         return {};
-    return QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), int(bytes.size()));
+    return coverBytes(QByteArray(bytes.data(), qsizetype(bytes.size())));
+}
+
+QByteArray MTETagText::coverBytes(const QByteArray& bytes) {
+    if (bytes.isEmpty() || !isDecodableImage(bytes))
+        return {};
+    return MTECoverCache::sharedCover(bytes);
+}
+
+bool MTETagText::isDecodableImage(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    if (!reader.canRead())
+        return false;
+    if (!reader.supportsOption(QImageIOHandler::Size))
+        return !reader.read().isNull(); // no header to judge from: decode once, keep nothing
+    const QSize size = reader.size();
+    return size.isValid() && !size.isEmpty();
+}
+
+bool MTETagText::isEncoderEntryName(const QString& name) {
+    const QString last = name.section(u':', -1);
+    for (const char* entry : {"iTunSMPB", "iTunPGAP", "iTunNORM"}) {
+        if (last.compare(QLatin1String(entry), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
 }
 
 bool MTETagText::isTextValue(const QVariant& value) {

@@ -19,15 +19,28 @@ public:
     // The path in the form the file system takes (TagLib and FFmpeg want bytes).
     static QByteArray fileName(const QString& path);
 
-    // A cover value: a QImage, or encoded image bytes. Null for anything else, including the
-    // "no picture" marker.
+    // A cover value: encoded image bytes (as read from a file) or a QImage (as the user
+    // gives one), decoded here. Null for anything else, including the "no picture" marker.
     static QImage imageOfValue(const QVariant& value);
     // The "no picture" marker stored under a cover key: an empty QVariant.
     static QVariant noPictureMarker() { return {}; }
     static bool isNoPictureMarker(const QVariant& value);
     // JPEG bytes of the cover value; empty when it is no image or cannot be encoded.
     static TagLib::ByteVector jpegBytesOfValue(const QVariant& value);
-    static QImage imageFromBytes(const TagLib::ByteVector& bytes);
+    static TagLib::ByteVector jpegBytesOfImage(const QImage& image);
+    // The picture bytes as a cover value when they look decodable, judged from the image
+    // header and size without decoding the pixels; a null QByteArray otherwise. Rows keep
+    // covers encoded: a decoded 1400x1400 cover costs 7.5 MB, its JPEG a few hundred KB.
+    // Equal pictures share one copy (MTECoverCache).
+    static QByteArray coverBytes(const TagLib::ByteVector& bytes);
+    static QByteArray coverBytes(const QByteArray& bytes);
+    static bool isDecodableImage(const QByteArray& bytes);
+
+    // An entry the encoder of the source wrote about its own encode (gapless delay and
+    // padding "iTunSMPB", "iTunPGAP", loudness "iTunNORM"), by its key, the last part of a
+    // free-form MP4 item name, or the description of an ID3v2 comment. It is wrong for any
+    // new encode of the audio, so it is never copied.
+    static bool isEncoderEntryName(const QString& name);
 
     // A value that stands for text: a string, a number, or nothing (the empty text).
     static bool isTextValue(const QVariant& value);

@@ -1,6 +1,7 @@
 #include "views/QVDetailView.h"
 
 #include "engine/QVMusicInfo.h"
+#include "tags/MTETagText.h"
 #include "views/QVImageScale.h"
 #include "views/QVMusicInfoText.h"
 
@@ -96,7 +97,7 @@ void QVDetailView::showTags() {
     _tfAuthor->setText(orUnknown(QVMusicInfoText::tagText(handler, QStringLiteral("Artist"))));
     _tfName->setText(orUnknown(QVMusicInfoText::tagText(handler, QStringLiteral("Title"))));
     const QImage cover =
-        QVMusicInfoText::tagValue(handler, QStringLiteral("AlbumImg")).value<QImage>();
+        MTETagText::imageOfValue(QVMusicInfoText::tagValue(handler, QStringLiteral("AlbumImg")));
     if (cover.isNull())
         _imageView->clear();
     else

@@ -87,3 +87,67 @@ TEST(PlaylistFile, UnwritableMusicFolderFails) {
     EXPECT_FALSE(PlaylistFile::create(QStringLiteral("X")));
     TestEnvironment::reset();
 }
+
+namespace {
+
+QStringList& playlistWarnings() {
+    static QStringList lines;
+    return lines;
+}
+
+void capturePlaylistWarning(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtWarningMsg)
+        playlistWarnings() += message;
+}
+
+} // namespace
+
+TEST(PlaylistFile, APlaylistItCannotReadOrUnderstandIsLeftAsItWas) {
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"Latin-1 text", QByteArray("#EXTM3U\n/m/caf\xe9.mp3\n")},
+        {"NUL bytes", QByteArray("#EXTM3U\n/m/a.mp3\n\0\0\0binary", 26)},
+        {"cut inside a character", QByteArray("#EXTM3U\n/m/\xc3")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestEnvironment::reset();
+        const QString name = QStringLiteral("Kept");
+        const QString path = PlaylistFile::pathForPlaylistName(name);
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.bytes);
+        file.close();
+
+        playlistWarnings().clear();
+        const QtMessageHandler previous = qInstallMessageHandler(capturePlaylistWarning);
+        EXPECT_FALSE(PlaylistFile::addFile(name, QStringLiteral("/m/new.mp3")));
+        qInstallMessageHandler(previous);
+        EXPECT_EQ(contents(path), c.bytes);
+        EXPECT_EQ(playlistWarnings().size(), 1) << playlistWarnings().join(u'\n').toStdString();
+    }
+}
+
+TEST(PlaylistFile, AFolderInThePlaylistsPlaceIsNotReplaced) {
+    TestEnvironment::reset();
+    const QString path = PlaylistFile::pathForPlaylistName(QStringLiteral("Folder"));
+    ASSERT_TRUE(QDir().mkpath(path + QStringLiteral("/inside")));
+    EXPECT_FALSE(PlaylistFile::addFile(QStringLiteral("Folder"), QStringLiteral("/m/a.mp3")));
+    EXPECT_TRUE(QFileInfo(path + QStringLiteral("/inside")).isDir());
+}
+
+TEST(PlaylistFile, APlaylistWithoutHeaderIsKeptAndGainsOne) {
+    TestEnvironment::reset();
+    const QString path = PlaylistFile::pathForPlaylistName(QStringLiteral("Plain"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("/m/old \xc3\xbc.mp3\r\n");
+    file.close();
+    ASSERT_TRUE(PlaylistFile::addFile(QStringLiteral("Plain"), QStringLiteral("/m/new.mp3")));
+    EXPECT_EQ(contents(path), QByteArray("#EXTM3U\n/m/old \xc3\xbc.mp3\n/m/new.mp3\n"));
+}

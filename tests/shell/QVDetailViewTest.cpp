@@ -6,6 +6,7 @@
 #include "views/QVDraggingImageView.h"
 #include "views/QVDraggingImageViewDelegate.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
@@ -122,6 +123,37 @@ TEST(QVDraggingImageView, TakesDroppedPicturesAndRefusesOtherFiles) {
         EXPECT_EQ(view.image().isNull(), !c.taken) << c.name;
         if (c.taken) {
             EXPECT_EQ(delegate.last.size(), QSize(32, 24)) << c.name;
+        }
+    }
+}
+
+TEST(QVDetailView, ShowsACoverHeldAsItsEncodedBytes) {
+    QImage picture(160, 160, QImage::Format_RGB32);
+    picture.fill(QColor(200, 40, 60));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(picture.save(&buffer, "JPEG"));
+    struct Case {
+        const char* name;
+        QVariant cover;
+        bool shown;
+    };
+    const Case cases[] = {{"JPEG bytes", jpeg, true},
+                          {"bytes that are no picture", QByteArray("not a picture"), false},
+                          {"no picture", QVariant(), false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto row = probedRow(true);
+        row->metHandler->dicReadInfo.insert(QStringLiteral("COVER"), c.cover);
+        QVDetailView view;
+        view.setMusicInfo(row);
+        EXPECT_EQ(!view.imageView()->pixmap().isNull(), c.shown);
+        if (c.shown) {
+            const QImage shown = view.imageView()->pixmap().toImage();
+            EXPECT_NEAR(QColor(shown.pixel(shown.rect().center())).red(), 200, 8);
+            view.grab().save(TestEnvironment::renderFolder() +
+                             QStringLiteral("/detail-view-encoded-cover.png"));
         }
     }
 }

@@ -118,8 +118,7 @@ TEST(HostileTagInput, ReadingNeitherCrashesNorChangesTheFile) {
         const auto handler =
             MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(path, true);
         ASSERT_TRUE(handler) << hostile.name;
-        EXPECT_TRUE(handler->getValueForKey(QStringLiteral("AlbumImg")).value<QImage>().isNull())
-            << hostile.name;
+        EXPECT_TRUE(coverImage(*handler).isNull()) << hostile.name;
         EXPECT_EQ(fileBytes(path), hostile.bytes) << hostile.name;
     }
 }
@@ -161,8 +160,7 @@ TEST(HostileTagInput, EmptyPictureFramesAreSkippedOnReading) {
     }
     const auto handler =
         MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(path, true);
-    EXPECT_EQ(handler->getValueForKey(QStringLiteral("AlbumImg")).value<QImage>().size(),
-              QSize(12, 10));
+    EXPECT_EQ(coverImage(*handler).size(), QSize(12, 10));
 
     // The empty frame is the first one: a new cover goes there, and it is no longer empty.
     ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(6, 6)}},

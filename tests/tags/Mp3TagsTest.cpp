@@ -73,8 +73,7 @@ TEST(Mp3Tags, EveryTagSurvivesAndAnIndependentReaderAgrees) {
     ASSERT_TRUE(handler);
     for (const auto& [name, value] : expected)
         EXPECT_EQ(id3Text(handler, name), value) << qPrintable(name);
-    EXPECT_EQ(handler->getValueForKey(QStringLiteral("AlbumImg")).value<QImage>().size(),
-              QSize(3000, 3000));
+    EXPECT_EQ(coverImage(*handler).size(), QSize(3000, 3000));
     EXPECT_EQ(handler->strTagVersion, QStringLiteral("ID3 V2.4.0"));
     EXPECT_EQ(handler->eumID3Version, MTEID3Version2);
     EXPECT_EQ(handler->dAudioLength, 1.0);
@@ -164,8 +163,7 @@ TEST(Mp3Tags, NoPictureRemovesTheFirstPictureFrameOnly) {
 
     ASSERT_TRUE(MTETagCopy::handleMetadataSave({}, MTEFileTypeMpeg, path));
     EXPECT_EQ(attachedPictureCount(MediaFixtures::probe(path)), 1);
-    EXPECT_EQ(readTags(path)->getValueForKey(QStringLiteral("AlbumImg")).value<QImage>().size(),
-              QSize(40, 30));
+    EXPECT_EQ(coverImage(*readTags(path)).size(), QSize(40, 30));
 }
 
 TEST(Mp3Tags, ACoverThatCannotBeEncodedKeepsTheOldPictureAndReportsFailure) {

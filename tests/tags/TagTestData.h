@@ -2,7 +2,9 @@
 
 #include "support/MediaFixtures.h"
 #include "support/TestEnvironment.h"
+#include "tags/MTEAudioFile.h"
 #include "tags/MTETagKeyMap.h"
+#include "tags/MTETagText.h"
 
 #include <QColor>
 #include <QFile>
@@ -118,6 +120,11 @@ inline int attachedPictureCount(const QJsonObject& probe) {
                      .value(QStringLiteral("attached_pic"))
                      .toInt();
     return count;
+}
+
+// The cover a handler read, decoded as a view would show it.
+inline QImage coverImage(const MTEAudioFile& handler) {
+    return MTETagText::imageOfValue(handler.getValueForKey(QStringLiteral("AlbumImg")));
 }
 
 inline QByteArray fileBytes(const QString& path) {

@@ -36,8 +36,7 @@ ThreadResult writeAndReadBack(const QString& path, int thread) {
             ++result.failedWrites;
         const auto reread = creator.creatFileWithPathShouldDump(path, true);
         if (!reread || reread->getValueForKey(QStringLiteral("Title")).toString() != title ||
-            reread->getValueForKey(QStringLiteral("AlbumImg")).value<QImage>().size() !=
-                QSize(40 + thread, 30 + round))
+            coverImage(*reread).size() != QSize(40 + thread, 30 + round))
             ++result.mismatches;
     }
     return result;

@@ -1,0 +1,367 @@
+#include "TagTestData.h"
+#include "tags/MTEAudioCreator.h"
+#include "tags/MTEFileType.h"
+#include "tags/MTETagCopy.h"
+#include "util/GlobalFun.h"
+
+#include <QFile>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4coverart.h>
+#include <taglib/mp4file.h>
+#include <taglib/mp4tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+
+#include <gtest/gtest.h>
+
+using namespace TagTestData;
+
+namespace {
+
+std::shared_ptr<MTEAudioFile> readTags(const QString& path) {
+    return MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(path, true);
+}
+
+QString makeAudio(const QString& name, const QStringList& extra = {}) {
+    const QString path = TestEnvironment::makeTempFolder(QStringLiteral("clean")) + u'/' + name;
+    EXPECT_TRUE(MediaFixtures::makeSine(path, 1.0, 44100, 2, extra));
+    return path;
+}
+
+// What the conversion job does: ffmpeg converts with its default metadata mapping, then
+// the row's tags are copied in.
+QString convertWithTags(const std::shared_ptr<MTEAudioFile>& source, const QString& outputName) {
+    const QString output =
+        TestEnvironment::makeTempFolder(QStringLiteral("out")) + u'/' + outputName;
+    EXPECT_TRUE(MediaFixtures::runFfmpeg({QStringLiteral("-i"), source->strFilePath, output}));
+    EXPECT_TRUE(MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output));
+    return output;
+}
+
+QStringList probedTagsMentioning(const QString& path, const QString& word) {
+    QStringList found;
+    const QJsonObject probe = MediaFixtures::probe(path);
+    QList<QJsonObject> tagSets{formatTags(probe)};
+    for (const QJsonValue& stream : probe.value(QStringLiteral("streams")).toArray())
+        tagSets += stream.toObject().value(QStringLiteral("tags")).toObject();
+    for (const QJsonObject& tags : tagSets) {
+        for (auto it = tags.begin(); it != tags.end(); ++it) {
+            if (it.key().contains(word, Qt::CaseInsensitive) ||
+                it.value().toString().contains(word, Qt::CaseInsensitive))
+                found += it.key() + u'=' + it.value().toString();
+        }
+    }
+    return found;
+}
+
+void addComment(TagLib::ID3v2::Tag* tag, const char* description, const char* text) {
+    auto* frame = new TagLib::ID3v2::CommentsFrame(TagLib::String::UTF8);
+    frame->setLanguage("eng");
+    frame->setDescription(description);
+    frame->setText(text);
+    tag->addFrame(frame);
+}
+
+void addUserText(TagLib::ID3v2::Tag* tag, const char* description, const char* text) {
+    auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::UTF8);
+    frame->setDescription(description);
+    frame->setText(text);
+    tag->addFrame(frame);
+}
+
+// An MP3 or M4A source as an iTunes encode leaves it: gapless and loudness data beside the
+// user's title and comment.
+QString makeSourceWithEncoderData(const QString& extension) {
+    const QString path = makeAudio(QStringLiteral("encoded.") + extension,
+                                   {QStringLiteral("-metadata"), QStringLiteral("title=Song"),
+                                    QStringLiteral("-metadata"), QStringLiteral("comment=real")});
+    const QByteArray name = QFile::encodeName(path);
+    if (extension == QLatin1String("mp3")) {
+        TagLib::MPEG::File file(name.constData());
+        TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+        addComment(tag, "iTunNORM", " 00000C4F 00000C4F 0000DF8D");
+        addComment(tag, "iTunPGAP", "0");
+        addUserText(tag, "iTunSMPB", " 00000000 00000210 000007E0 0000000000AC4BB0");
+        EXPECT_TRUE(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers));
+    } else {
+        TagLib::MP4::File file(name.constData());
+        for (const char* entry : {"iTunSMPB", "iTunNORM", "iTunPGAP"})
+            file.tag()->setItem(TagLib::String("----:com.apple.iTunes:") + entry,
+                                TagLib::StringList(TagLib::String(" 00000000 00000210")));
+        EXPECT_TRUE(file.save());
+    }
+    return path;
+}
+
+} // namespace
+
+TEST(CleanTagCopy, EncoderDataOfTheSourceNeverReachesTheOutput) {
+    struct Case {
+        const char* source;
+        const char* output;
+    };
+    const Case cases[] = {{"mp3", "mp3"}, {"mp3", "flac"}, {"mp3", "m4a"},
+                          {"m4a", "m4a"}, {"m4a", "mp3"},  {"m4a", "flac"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.source) + " to " + c.output);
+        const auto source = readTags(makeSourceWithEncoderData(QLatin1String(c.source)));
+        ASSERT_TRUE(source);
+        const QString output = convertWithTags(source, QStringLiteral("out.") + c.output);
+
+        EXPECT_EQ(probedTagsMentioning(output, QStringLiteral("iTun")), QStringList());
+        const QJsonObject tags = formatTags(MediaFixtures::probe(output));
+        EXPECT_EQ(probeTag(tags, QStringLiteral("title")), QStringLiteral("Song"));
+        EXPECT_EQ(probeTag(tags, QStringLiteral("comment")), QStringLiteral("real"));
+    }
+    // The user's own file keeps its encoder data when its tags are written.
+    const QString own = makeSourceWithEncoderData(QStringLiteral("mp3"));
+    const auto handler = readTags(own);
+    handler->dicReadInfo.insert(QStringLiteral("TIT2"), QStringLiteral("Edited"));
+    ASSERT_TRUE(handler->saveID3AttribPath(0, own));
+    EXPECT_EQ(probedTagsMentioning(own, QStringLiteral("iTunSMPB")).size(), 1);
+}
+
+TEST(CleanTagCopy, AnId3v1TagWithoutYearOrTrackGivesNoZeroInTheOutput) {
+    struct Case {
+        const char* name;
+        QStringList v1Fields;
+        const char* date;
+        const char* track;
+    };
+    const Case cases[] = {
+        {"no year or track", {}, "", ""},
+        {"year and track", {QStringLiteral("date=1999"), QStringLiteral("track=7")}, "1999", "7"},
+    };
+    for (const Case& c : cases) {
+        QStringList arguments{QStringLiteral("-write_id3v1"), QStringLiteral("1"),
+                              QStringLiteral("-metadata"), QStringLiteral("title=Old")};
+        for (const QString& field : c.v1Fields)
+            arguments << QStringLiteral("-metadata") << field;
+        const QString sourcePath = makeAudio(QStringLiteral("v1.mp3"), arguments);
+        {
+            TagLib::MPEG::File file(QFile::encodeName(sourcePath).constData());
+            ASSERT_TRUE(file.strip(TagLib::MPEG::File::ID3v2));
+        }
+        const auto source = readTags(sourcePath);
+        ASSERT_EQ(source->strTagVersion, QStringLiteral("ID3 V1.1"));
+        if (c.v1Fields.isEmpty()) { // read as the ID3v1 tag holds it
+            EXPECT_EQ(source->getValueForKey(QStringLiteral("Date")).toString(),
+                      QStringLiteral("0"));
+        }
+
+        for (const char* outputName : {"out.mp3", "out.m4a", "out.flac"}) {
+            SCOPED_TRACE(std::string(c.name) + " into " + outputName);
+            const QString output = makeAudio(QLatin1String(outputName));
+            ASSERT_TRUE(
+                MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output));
+            const QJsonObject tags = formatTags(MediaFixtures::probe(output));
+            EXPECT_EQ(probeTag(tags, QStringLiteral("title")), QStringLiteral("Old"));
+            EXPECT_EQ(probeTag(tags, QStringLiteral("date")), QLatin1String(c.date));
+            EXPECT_EQ(probeTag(tags, QStringLiteral("track")), QLatin1String(c.track));
+        }
+    }
+}
+
+TEST(CleanTagCopy, TheCommentIsTheFrameWithoutDescription) {
+    struct Frame {
+        const char* description;
+        const char* text;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Frame> frames;
+        const char* comment;
+    };
+    const Case cases[] = {
+        {"loudness data before the comment", {{"iTunNORM", " 0000 1111"}, {"", "mine"}}, "mine"},
+        {"loudness data after the comment", {{"", "mine"}, {"iTunNORM", " 0000 1111"}}, "mine"},
+        {"only described frames", {{"Custom1", "first"}, {"Custom2", "second"}}, "first"},
+        {"encoder data before a described frame",
+         {{"iTunPGAP", "0"}, {"Note", "described"}},
+         "described"},
+        {"only encoder data", {{"iTunNORM", " 0000 1111"}}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = makeAudio(QStringLiteral("comments.mp3"));
+        {
+            TagLib::MPEG::File file(QFile::encodeName(path).constData());
+            for (const Frame& frame : c.frames)
+                addComment(file.ID3v2Tag(true), frame.description, frame.text);
+            ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers));
+        }
+        EXPECT_EQ(readTags(path)->getValueForKey(QStringLiteral("Comment")).toString(),
+                  QLatin1String(c.comment));
+    }
+}
+
+TEST(CleanTagCopy, TheFfmpegReaderJoinsTheTrackTotal) {
+    struct Case {
+        const char* file;
+        const char* track;
+        const char* totalField;
+        const char* read;
+    };
+    const Case cases[] = {
+        {"a.ogg", "5", "TRACKTOTAL=12", "5/12"},
+        {"b.opus", "5", "TOTALTRACKS=9", "5/9"},
+        {"c.ogg", "5/7", "TRACKTOTAL=12", "5/7"},
+        {"d.ogg", "5", "TRACKTOTAL=0", "5"},
+        {"e.ogg", "5", nullptr, "5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        QStringList arguments{QStringLiteral("-metadata"), QStringLiteral("track=") + c.track};
+        if (c.totalField)
+            arguments << QStringLiteral("-metadata") << QLatin1String(c.totalField);
+        const auto source = readTags(makeAudio(QLatin1String(c.file), arguments));
+        ASSERT_EQ(source->eumFileType, MTEFileTypeOther);
+        EXPECT_EQ(source->getValueForKey(QStringLiteral("Track")).toString(),
+                  QLatin1String(c.read));
+
+        const QString output = makeAudio(QStringLiteral("out.m4a"));
+        ASSERT_TRUE(MTETagCopy::handleMetadataSave(source->dicReadInfo, MTEFileTypeOther, output));
+        EXPECT_EQ(probeTag(formatTags(MediaFixtures::probe(output)), QStringLiteral("track")),
+                  QLatin1String(c.read));
+    }
+}
+
+TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
+    const QImage picture = makeCover(300, 200);
+    struct Case {
+        const char* source;
+        const char* output;
+    };
+    const Case cases[] = {{"mp3", "m4a"}, {"m4a", "flac"}, {"flac", "mp3"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.source) + " to " + c.output);
+        const QString sourcePath = makeAudio(QStringLiteral("covered.") + c.source);
+        const int sourceType = MTEAudioCreator::fileTypeOfPath(sourcePath);
+        const QVariantMap withCover = MTETagCopy::convertMetadataFromTypeToType(
+            {{QStringLiteral("APIC"), picture}}, MTEFileTypeMpeg, sourceType);
+        ASSERT_TRUE(MTETagCopy::handleMetadataSave(withCover, sourceType, sourcePath));
+
+        const auto source = readTags(sourcePath);
+        const QVariant cover = source->getValueForKey(QStringLiteral("AlbumImg"));
+        EXPECT_EQ(cover.metaType().id(), QMetaType::QByteArray);
+        EXPECT_TRUE(cover.toByteArray().startsWith("\xFF\xD8"));
+        EXPECT_EQ(coverImage(*source).size(), picture.size());
+
+        const QString output = makeAudio(QStringLiteral("out.") + c.output);
+        ASSERT_TRUE(MTETagCopy::handleMetadataSave(source->dicReadInfo, sourceType, output));
+        const QJsonObject stream = attachedPictureStream(MediaFixtures::probe(output));
+        EXPECT_EQ(stream.value(QStringLiteral("width")).toInt(), 300);
+        EXPECT_EQ(stream.value(QStringLiteral("height")).toInt(), 200);
+    }
+}
+
+TEST(CleanTagCopy, OnlyAPictureWhoseHeaderDecodesIsKept) {
+    const QByteArray jpeg =
+        GlobalFun::imageDataRepresentationOfType(makeCover(12, 10), QStringLiteral("jpeg"));
+    const QByteArray png =
+        GlobalFun::imageDataRepresentationOfType(makeCover(12, 10), QStringLiteral("png"));
+    struct Case {
+        const char* name;
+        QByteArray first;
+    };
+    const Case cases[] = {
+        {"JPEG start then junk",
+         QByteArray("\xFF\xD8\xFF\xE0", 4) + MediaFixtures::randomBytes(64)},
+        {"PNG signature then junk", png.left(8) + MediaFixtures::randomBytes(64)},
+        {"JPEG cut inside its header", jpeg.left(20)},
+        {"text", QByteArray("not an image")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = makeAudio(QStringLiteral("pictures.mp3"));
+        {
+            TagLib::MPEG::File file(QFile::encodeName(path).constData());
+            for (const QByteArray& bytes : {c.first, png}) {
+                auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+                frame->setPicture(TagLib::ByteVector(bytes.constData(), unsigned(bytes.size())));
+                file.ID3v2Tag(true)->addFrame(frame);
+            }
+            ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers));
+        }
+        EXPECT_EQ(readTags(path)->getValueForKey(QStringLiteral("AlbumImg")).toByteArray(), png);
+    }
+}
+
+namespace {
+
+QStringList& capturedLines() {
+    static QStringList lines;
+    return lines;
+}
+
+void captureMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
+    capturedLines() += message;
+}
+
+} // namespace
+
+TEST(CleanTagCopy, AnMp4CoverThatDoesNotDecodeIsLoggedAndNotKept) {
+    const QString path = makeAudio(QStringLiteral("broken cover.m4a"));
+    {
+        TagLib::MP4::File file(QFile::encodeName(path).constData());
+        TagLib::MP4::CoverArtList covers;
+        covers.append(TagLib::MP4::CoverArt(TagLib::MP4::CoverArt::PNG,
+                                            TagLib::ByteVector("\x89PNG\r\n\x1a\n broken", 15)));
+        file.tag()->setItem("covr", covers);
+        ASSERT_TRUE(file.save());
+    }
+    capturedLines().clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
+    const auto handler = readTags(path);
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(capturedLines().contains(QStringLiteral("failed to get image")));
+    EXPECT_FALSE(handler->dicReadInfo.contains(QStringLiteral("covr")));
+    EXPECT_EQ(handler->strMineType, QStringLiteral("image/png"));
+}
+
+TEST(TagHandlerChoice, TheProbedCodecOverrulesAMisleadingExtension) {
+    struct Case {
+        const char* path;
+        const char* codec;
+        int type;
+    };
+    const Case cases[] = {
+        {"/m/song.mp3", "mp3", MTEFileTypeMpeg},
+        {"/m/song.MP3", "mp2", MTEFileTypeMpeg},
+        {"/m/song.mp3", "", MTEFileTypeMpeg},
+        {"/m/silence.mp3", "pcm_s16le", MTEFileTypeOther},
+        {"/m/lossless.mp3", "flac", MTEFileTypeOther},
+        {"/m/song.flac", "flac", MTEFileTypeMpeg},
+        {"/m/song.flac", "mp3", MTEFileTypeOther},
+        {"/m/song.m4a", "pcm_s16le", MTEFileTypeM4A},
+        {"/m/song.ogg", "vorbis", MTEFileTypeOther},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(
+            MTEAudioCreator::fileTypeOfPathAndCodec(QLatin1String(c.path), QLatin1String(c.codec)),
+            c.type)
+            << c.path << " holding " << c.codec;
+}
+
+TEST(CleanTagCopy, TracksWithTheSamePictureShareOneCopy) {
+    const QVariantMap cover{{QStringLiteral("APIC"), makeCover(64, 48)}};
+    QList<QByteArray> read;
+    for (const char* name : {"first.mp3", "second.mp3"}) {
+        const QString path = makeAudio(QLatin1String(name));
+        ASSERT_TRUE(MTETagCopy::handleMetadataSave(cover, MTEFileTypeMpeg, path));
+        read += readTags(path)->getValueForKey(QStringLiteral("AlbumImg")).toByteArray();
+    }
+    ASSERT_FALSE(read.front().isEmpty());
+    EXPECT_TRUE(read.front().isSharedWith(read.back()));
+
+    const QString other = makeAudio(QStringLiteral("other.mp3"));
+    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(30, 30)}},
+                                               MTEFileTypeMpeg, other));
+    EXPECT_FALSE(readTags(other)
+                     ->getValueForKey(QStringLiteral("AlbumImg"))
+                     .toByteArray()
+                     .isSharedWith(read.front()));
+}
