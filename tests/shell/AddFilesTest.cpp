@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -214,6 +215,11 @@ TEST_F(AddFiles, CancelDuringTheWalkOfABigTreeAddsNothing) {
     EXPECT_EQ(controller->enumAppState(), QVAppStateLoading);
     EXPECT_TRUE(controller->loadingSheet()->isVisible());
     EXPECT_EQ(controller->getMusicCount(), 0);
+    // The sheet paints while the tree is walked (saved for a look).
+    QTest::qWait(10);
+    const QImage sheet = controller->loadingSheet()->grab().toImage();
+    EXPECT_FALSE(sheet.isNull());
+    sheet.save(TestEnvironment::renderFolder() + QStringLiteral("/shell-loading-sheet-walk.png"));
     controller->clickCancelLoad();
     EXPECT_EQ(controller->enumAppState(), QVAppStateIdle);
     EXPECT_FALSE(controller->loadingSheet()->isVisible());
