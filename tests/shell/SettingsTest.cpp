@@ -227,13 +227,13 @@ TEST(FormatCatalogueFallback, HostileCatalogueFilesGiveTheNoFormatsState) {
         QByteArray bytes;
     };
     const Case cases[] = {
-        {"NUL byte in a key", QByteArray(good).replace("<key>Audios</key>",
-                                                       QByteArray("<key>Aud\0ios</key>", 18))},
+        {"NUL byte in a key",
+         QByteArray(good).replace("<key>Audios</key>", QByteArray("<key>Aud\0ios</key>", 18))},
         {"100,000 nested arrays",
-         QByteArray(good).replace("<key>Audios</key>",
-                                  "<key>x</key>" + QByteArray("<array>").repeated(100000) +
-                                      QByteArray("</array>").repeated(100000) +
-                                      "<key>Audios</key>")},
+         QByteArray(good).replace("<key>Audios</key>", "<key>x</key>" +
+                                                           QByteArray("<array>").repeated(100000) +
+                                                           QByteArray("</array>").repeated(100000) +
+                                                           "<key>Audios</key>")},
         {"cut in half", good.left(good.size() / 2)},
     };
     for (const Case& c : cases) {
