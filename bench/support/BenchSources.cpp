@@ -6,6 +6,7 @@
 #include <QProcess>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 BenchSources::BenchSources(QString folder, int count, int seconds)
     : _folder(std::move(folder)), _count(count), _seconds(seconds) {}
@@ -48,6 +49,24 @@ void BenchSources::warmUp() const {
         while (!file.read(1 << 20).isEmpty()) {
         }
     }
+}
+
+bool BenchSources::makeLinkedTree(const QString& source, const QString& root, int folders,
+                                  int perFolder) {
+    const QByteArray from = QFile::encodeName(source);
+    for (int f = 0; f < folders; ++f) {
+        const QString folder = root + QStringLiteral("/album %1").arg(f, 3, 10, QLatin1Char('0'));
+        if (!QDir().mkpath(folder))
+            return false;
+        for (int i = 0; i < perFolder; ++i) {
+            const QString path =
+                folder + QStringLiteral("/track %1.wav").arg(i, 3, 10, QLatin1Char('0'));
+            if (!QFileInfo::exists(path) &&
+                ::link(from.constData(), QFile::encodeName(path).constData()) != 0)
+                return false;
+        }
+    }
+    return true;
 }
 
 bool BenchSources::runToEnd(const QString& program, const QStringList& arguments) {

@@ -20,6 +20,11 @@ public:
     // Reads every source once, so neither contestant pays for a cold page cache.
     void warmUp() const;
 
+    // A tree of `folders` folders under root, each holding `perFolder` names for the same
+    // source (hard links, so a big tree costs no space); false when one cannot be made.
+    static bool makeLinkedTree(const QString& source, const QString& root, int folders,
+                               int perFolder);
+
     // Runs a program to its end with no input and its output discarded.
     static bool runToEnd(const QString& program, const QStringList& arguments);
     static double ownCpuSeconds();

@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QLocale>
 
+#include <utility>
+
 namespace {
 
 const QImage& audioItemImage() {
@@ -53,15 +55,29 @@ quint64 LSMediaLoader::loadMediasWithMediaArray(LSMediaArray medias) {
             target->mediaLoaderDidCompleteLoadMediasFailedIndex(nullptr, nullptr, runId);
         return runId;
     }
-    joinFinishedRuns();
     auto run = std::make_unique<Run>();
     run->runId = runId;
     run->medias = std::make_shared<LSMediaArray>(std::move(medias));
+    startRun(std::move(run));
+    return runId;
+}
+
+quint64 LSMediaLoader::loadMediasWithPreparation(Preparation prepare) {
+    auto run = std::make_unique<Run>();
+    run->runId = ++_lastRunId;
+    run->medias = std::make_shared<LSMediaArray>();
+    run->prepare = std::move(prepare);
+    const quint64 runId = run->runId;
+    startRun(std::move(run));
+    return runId;
+}
+
+void LSMediaLoader::startRun(std::unique_ptr<Run> run) {
+    joinFinishedRuns();
     std::lock_guard lock(_runsMutex);
     Run& started = *run;
     _runs.push_back(std::move(run));
     started.thread = std::thread([this, &started] { loadMediasThread(started); });
-    return runId;
 }
 
 void LSMediaLoader::cancel() {
@@ -87,8 +103,26 @@ void LSMediaLoader::joinFinishedRuns() {
     });
 }
 
+void LSMediaLoader::completeEmpty(const Run& run) {
+    if (LSMediaLoaderDelegate* target = delegate())
+        target->mediaLoaderDidCompleteLoadMediasFailedIndex(nullptr, nullptr, run.runId);
+}
+
+bool LSMediaLoader::prepareRun(Run& run) {
+    if (!run.prepare)
+        return true;
+    const Preparation prepare = std::exchange(run.prepare, nullptr);
+    *run.medias = prepare([this, &run] { return isCanceled(run); });
+    if (!isCanceled(run) && !run.medias->empty())
+        return true;
+    completeEmpty(run);
+    return false;
+}
+
 void LSMediaLoader::loadMediasThread(Run& run) {
     FinishedMark mark(run.finished);
+    if (!prepareRun(run))
+        return;
     LSMediaDecoder decoder;
     auto failed = std::make_shared<LSMediaIndexSet>();
     const int count = int(run.medias->size());

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -28,6 +29,12 @@ public:
     // once, on the caller's thread, with null and null. The run writes into the rows: a row
     // must not be in two runs at the same time.
     quint64 loadMediasWithMediaArray(LSMediaArray medias);
+    // Makes the items on the run's own thread, then loads them as above: the folder walk
+    // of an add, so a big tree never holds up the caller. isCanceled answers true once the
+    // run is cancelled. No items, or a cancel during the preparation, completes with null
+    // and null.
+    using Preparation = std::function<LSMediaArray(const std::function<bool()>& isCanceled)>;
+    quint64 loadMediasWithPreparation(Preparation prepare);
     // Stops every run started so far at its next check; later runs are not affected.
     void cancel();
     // The id of the run started last (0 before the first).
@@ -43,11 +50,16 @@ private:
     struct Run {
         quint64 runId = 0;
         std::shared_ptr<LSMediaArray> medias;
+        Preparation prepare;
         std::atomic<bool> finished{false};
         std::thread thread;
     };
 
+    void startRun(std::unique_ptr<Run> run);
     void loadMediasThread(Run& run);
+    // False when the run ends here: cancelled, or nothing to load.
+    bool prepareRun(Run& run);
+    void completeEmpty(const Run& run);
     // False when the run was cancelled while the item was probed.
     bool loadOne(Run& run, LSMediaDecoder& decoder, int index, LSMediaIndexSet& failed);
     static void readFileAttributes(LSMedia& media);

@@ -1,14 +1,14 @@
 #include "platform/PropertyList.h"
 
-#include <QDateTime>
+#include "platform/PropertyListBinaryReader.h"
+#include "platform/PropertyListXmlReader.h"
+
 #include <QFile>
-#include <QTimeZone>
 
 #include <plist/plist.h>
 
 #include <clocale>
 #include <cstdlib>
-#include <limits>
 #include <locale.h>
 #include <memory>
 
@@ -45,80 +45,6 @@ private:
     locale_t _c;
     locale_t _previous = LC_GLOBAL_LOCALE;
 };
-
-// libplist dates count from 2001-01-01 UTC.
-const QDateTime kPlistEpoch(QDate(2001, 1, 1), QTime(0, 0), QTimeZone::utc());
-
-QVariant toVariant(plist_t node);
-
-QVariantMap dictToMap(plist_t node) {
-    QVariantMap map;
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(node, &it);
-    std::unique_ptr<void, MallocDeleter> iterOwner(it);
-    for (;;) {
-        char* rawKey = nullptr;
-        plist_t value = nullptr;
-        plist_dict_next_item(node, it, &rawKey, &value);
-        CString key(rawKey);
-        if (!value)
-            break;
-        map.insert(QString::fromUtf8(key.get()), toVariant(value));
-    }
-    return map;
-}
-
-QVariantList arrayToList(plist_t node) {
-    QVariantList list;
-    const uint32_t count = plist_array_get_size(node);
-    for (uint32_t i = 0; i < count; ++i)
-        list.append(toVariant(plist_array_get_item(node, i)));
-    return list;
-}
-
-QVariant toVariant(plist_t node) {
-    switch (plist_get_node_type(node)) {
-    case PLIST_DICT:
-        return dictToMap(node);
-    case PLIST_ARRAY:
-        return arrayToList(node);
-    case PLIST_STRING: {
-        char* raw = nullptr;
-        plist_get_string_val(node, &raw);
-        CString text(raw);
-        return QString::fromUtf8(text.get());
-    }
-    case PLIST_BOOLEAN: {
-        uint8_t value = 0;
-        plist_get_bool_val(node, &value);
-        return bool(value);
-    }
-    case PLIST_UINT: {
-        uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        return qulonglong(value);
-    }
-    case PLIST_REAL: {
-        double value = 0;
-        plist_get_real_val(node, &value);
-        return value;
-    }
-    case PLIST_DATA: {
-        char* raw = nullptr;
-        uint64_t length = 0;
-        plist_get_data_val(node, &raw, &length);
-        CString bytes(raw);
-        return QByteArray(bytes.get(), qsizetype(length));
-    }
-    case PLIST_DATE: {
-        int32_t sec = 0, usec = 0;
-        plist_get_date_val(node, &sec, &usec);
-        return kPlistEpoch.addMSecs(qint64(sec) * 1000 + usec / 1000);
-    }
-    default:
-        return {};
-    }
-}
 
 plist_t fromVariant(const QVariant& value) {
     switch (value.typeId()) {
@@ -158,20 +84,20 @@ plist_t fromVariant(const QVariant& value) {
 } // namespace
 
 QVariant PropertyList::fromData(const QByteArray& bytes) {
-    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int32_t>::max())
+    // libplist asserts on a NUL byte in a key and recurses without limit, so files are read
+    // by our own bounded readers; libplist only writes.
+    if (bytes.isEmpty() || bytes.size() > kMaxBytes)
         return {};
-    const CNumericLocale cLocale;
-    plist_t root = nullptr;
-    plist_from_memory(bytes.constData(), uint32_t(bytes.size()), &root);
-    PlistPtr owner(root);
-    return root ? toVariant(root) : QVariant();
+    if (PropertyListBinaryReader::looksBinary(bytes))
+        return PropertyListBinaryReader::read(bytes);
+    return PropertyListXmlReader::read(bytes);
 }
 
 QVariant PropertyList::fromFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxBytes)
         return {};
-    return fromData(file.readAll());
+    return fromData(file.read(kMaxBytes + 1));
 }
 
 QVariantMap PropertyList::dictionaryWithContentsOfFile(const QString& path) {

@@ -5,9 +5,13 @@
 #include <QVariant>
 
 // Property lists (XML or binary) as Qt values: dictionaries become QVariantMap, arrays
-// QVariantList, strings QString, integers qulonglong, reals double, data QByteArray.
+// QVariantList, strings QString, integers qulonglong (negative ones qlonglong), reals
+// double, data QByteArray, dates QDateTime in UTC.
 class PropertyList {
 public:
+    // Larger inputs are refused unread.
+    static constexpr qsizetype kMaxBytes = 64 * 1024 * 1024;
+
     // An invalid QVariant when the bytes are not a property list.
     static QVariant fromData(const QByteArray& bytes);
     static QVariant fromFile(const QString& path);

@@ -145,6 +145,7 @@ QAction* QVAppDelegate::addHandledItem(QMenu* menu, const QString& title, const 
     action->setShortcut(shortcut);
     connect(action, &QAction::triggered, _menuHandler.get(), slot);
     _menuItems.append(action);
+    _handledItems.append(action);
     return action;
 }
 
@@ -152,6 +153,7 @@ void QVAppDelegate::buildMainMenu() {
     QMenuBar* bar = _coreMainWndCtlr->window()->menuBar();
     bar->clear();
     _menuItems.clear();
+    _handledItems.clear();
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     addHandledItem(file, QStringLiteral("Add Files…"), "clickOpen:", QKeySequence::Open,
@@ -199,7 +201,7 @@ void QVAppDelegate::buildMainMenu() {
 }
 
 void QVAppDelegate::validateMenuItems() {
-    for (QAction* item : std::as_const(_menuItems))
+    for (QAction* item : std::as_const(_handledItems))
         item->setEnabled(_menuHandler->validateUserInterfaceItem(item));
 }
 

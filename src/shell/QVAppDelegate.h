@@ -59,7 +59,8 @@ public:
     void clickHide();
     void clickQuit();
 
-    // Enables or disables every menu item by the menu target's rules.
+    // Enables or disables the items routed to the menu target by its rules; the
+    // delegate's own items (Quit, Hide, About, Help, the web pages) stay enabled.
     void validateMenuItems();
 
     QAction* _menuAbout = nullptr;
@@ -84,6 +85,7 @@ private:
     std::unique_ptr<MTPreferenceWndCtlr> _preferenceCltr;
     std::unique_ptr<VTAboutWindowController> _aboutCtlr;
     QList<QAction*> _menuItems;
+    QList<QAction*> _handledItems;
     bool _didFinishLaunching = false;
     bool _quitsWithMainWindow = false;
 };

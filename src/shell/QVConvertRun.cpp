@@ -47,21 +47,14 @@ int convertState(const QVMusicInfo& music) {
     return music.mediaInfo ? music.mediaInfo->eumCvtState.load() : int(LSConvertStateWaiting);
 }
 
-// A folder the run can write into: made when missing, and a file can be created in it.
-bool isWritableFolder(const QString& folder) {
-    if (!GlobalFun::MakeSureFolderExsist(folder) || !QFileInfo(folder).isDir())
-        return false;
-    QTemporaryFile probe(folder + QStringLiteral("/.quaverly-write-check-XXXXXX"));
-    return probe.open();
-}
-
 } // namespace
 
 QVConvertRun::QVConvertRun(QVMainAppController& controller, std::shared_ptr<QVUserPrompts> prompts,
                            QObject* parent)
     : QObject(parent), _controller(controller), _prompts(std::move(prompts)),
       _folderChooser(&QVOutputFolderPanel::run),
-      _now([] { return QDateTime::currentDateTimeUtc(); }) {}
+      _now([] { return QDateTime::currentDateTimeUtc(); }),
+      _makeFolder(&GlobalFun::MakeSureFolderExsist) {}
 
 QVConvertRun::~QVConvertRun() {
     if (_timerToRefresh)
@@ -86,6 +79,10 @@ void QVConvertRun::setFolderChooser(QVOutputFolderPanel::Chooser chooser) {
 void QVConvertRun::setNow(std::function<QDateTime()> now) {
     if (now)
         _now = std::move(now);
+}
+
+void QVConvertRun::setFolderMaker(FolderMaker maker) {
+    _makeFolder = maker ? std::move(maker) : FolderMaker(&GlobalFun::MakeSureFolderExsist);
 }
 
 bool QVConvertRun::isRunning() const {
@@ -132,6 +129,11 @@ QString QVConvertRun::getTimeNamedFolder() const {
     return getTimeNamedFolder(_now());
 }
 
+QString QVConvertRun::colonFreeFolderName(const QString& datedFolder) {
+    QString name = datedFolder;
+    return name.replace(u':', u'.');
+}
+
 QString QVConvertRun::outputFolderFor(const QString& chosenFolder, bool organized,
                                       const QString& formatName, const QString& datedFolder) {
     QString folder = chosenFolder;
@@ -157,14 +159,30 @@ void QVConvertRun::applyFormatSetting(LSMediaFields& m, const QVFormatSetting& s
     m.eumDestFmtType = LSDestFmtTypeAudio;
 }
 
-bool QVConvertRun::prepareOutputFolder(const QString& folder) {
+// A folder the run can write into: made when missing, and a file can be created in it.
+bool QVConvertRun::isWritableFolder(const QString& folder) const {
+    if (!_makeFolder(folder) || !QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(folder + QStringLiteral("/.quaverly-write-check-XXXXXX"));
+    return probe.open();
+}
+
+QString QVConvertRun::prepareOutputFolder(const QString& chosenFolder, bool organized,
+                                          const QString& formatName) {
+    const QString dated = getTimeNamedFolder();
+    const QString folder = outputFolderFor(chosenFolder, organized, formatName, dated);
     if (isWritableFolder(folder))
-        return true;
+        return folder;
+    // FAT and exFAT refuse ':' in a name.
+    const QString colonFree =
+        outputFolderFor(chosenFolder, organized, formatName, colonFreeFolderName(dated));
+    if (isWritableFolder(colonFree))
+        return colonFree;
     _prompts->showAlert(
         _controller.window(), QStringLiteral("The output folder cannot be written to."),
         QStringLiteral("%1\nNothing was converted. Please choose another output folder.")
             .arg(QDir::toNativeSeparators(folder)));
-    return false;
+    return {};
 }
 
 bool QVConvertRun::doRealConverterTask(const QString& chosenFolder) {
@@ -176,10 +194,9 @@ bool QVConvertRun::doRealConverterTask(const QString& chosenFolder) {
     }
     const bool organized = boolForKeyOr(PreferenceKeys::kDefaultSetOrganizedKey, true);
     const QString formatTitle = _controller.getChooseOutputFmt();
-    const QString outputFolder =
-        outputFolderFor(chosenFolder, organized, setting->fmtName, getTimeNamedFolder());
     // One clear alert before anything starts, rather than one failure per row.
-    if (!prepareOutputFolder(outputFolder))
+    const QString outputFolder = prepareOutputFolder(chosenFolder, organized, setting->fmtName);
+    if (outputFolder.isEmpty())
         return false;
 
     if (!_queueConvertTask)

@@ -46,6 +46,9 @@ public:
     void setFolderChooser(QVOutputFolderPanel::Chooser chooser);
     // Replaces the clock that names the run's folder.
     void setNow(std::function<QDateTime()> now);
+    // Replaces how the run's folder is made (true when it exists afterwards).
+    using FolderMaker = std::function<bool(const QString& folder)>;
+    void setFolderMaker(FolderMaker maker);
 
     // Start, or during a run cancel.
     void clickStart();
@@ -57,6 +60,8 @@ public:
     // The run's folder name: the UTC date and time as YYYY-MM-DD-HH:MM:SS.
     static QString getTimeNamedFolder(const QDateTime& when);
     QString getTimeNamedFolder() const;
+    // The dated name as FAT and exFAT accept it: '.' in place of ':'.
+    static QString colonFreeFolderName(const QString& datedFolder);
     // Where this run writes: the chosen folder, the format's name when organised, the
     // dated folder.
     static QString outputFolderFor(const QString& chosenFolder, bool organized,
@@ -90,7 +95,11 @@ private:
     void refreshUIOnMainThreadWhenConvert();
     void whenReportsDelivered();
     void setConvertOperationFinshed();
-    bool prepareOutputFolder(const QString& folder);
+    bool isWritableFolder(const QString& folder) const;
+    // The run's folder, made and writable; empty (after telling the user) when neither the
+    // dated name nor its colon-free form can be made.
+    QString prepareOutputFolder(const QString& chosenFolder, bool organized,
+                                const QString& formatName);
     void queueJob(const std::shared_ptr<QVMusicInfo>& music, const QVFormatSetting& setting,
                   const QString& formatTitle, bool sendToPlaylist, const QString& playlistName);
     void removeConvertedRow(const std::shared_ptr<QVMusicInfo>& music);
@@ -100,6 +109,7 @@ private:
     std::shared_ptr<QVUserPrompts> _prompts;
     QVOutputFolderPanel::Chooser _folderChooser;
     std::function<QDateTime()> _now;
+    FolderMaker _makeFolder;
 
     std::unique_ptr<OperationQueue> _queueConvertTask;
     std::unique_ptr<QTimer> _timerToRefresh;

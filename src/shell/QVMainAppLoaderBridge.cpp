@@ -1,6 +1,5 @@
 #include "shell/QVMainAppLoaderBridge.h"
 
-#include "engine/LSMediaLoader.h"
 #include "engine/QVMusicInfo.h"
 #include "shell/QVMainAppController.h"
 
@@ -22,9 +21,9 @@ public:
     }
 
     // Called on the main thread only, so the next id is known before the run starts.
-    quint64 load(QVMusicList rows) {
+    quint64 load(LSMediaLoader::Preparation prepare) {
         _currentRun = _loader->currentRunId() + 1;
-        return _loader->loadMediasWithMediaArray(std::move(rows));
+        return _loader->loadMediasWithPreparation(std::move(prepare));
     }
     void cancel() { _loader->cancel(); }
 
@@ -78,8 +77,8 @@ QVMainAppLoaderBridge::QVMainAppLoaderBridge(QVMainAppController& controller)
 
 QVMainAppLoaderBridge::~QVMainAppLoaderBridge() = default;
 
-quint64 QVMainAppLoaderBridge::load(QVMusicList rows) {
-    return _receiver->load(std::move(rows));
+quint64 QVMainAppLoaderBridge::load(LSMediaLoader::Preparation prepare) {
+    return _receiver->load(std::move(prepare));
 }
 
 void QVMainAppLoaderBridge::cancel() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/LSMediaLoader.h"
 #include "shell/QVFileListModel.h"
 
 #include <QtGlobal>
@@ -18,9 +19,10 @@ public:
     QVMainAppLoaderBridge(const QVMainAppLoaderBridge&) = delete;
     QVMainAppLoaderBridge& operator=(const QVMainAppLoaderBridge&) = delete;
 
-    // Starts probing the rows; returns the load's id at once. Its completion always
-    // arrives later, on the main thread, also for an empty list.
-    quint64 load(QVMusicList rows);
+    // Starts a load whose rows the preparation makes on the loader's thread; returns the
+    // load's id at once. Its completion always arrives later, on the main thread, also when
+    // there is nothing to load.
+    quint64 load(LSMediaLoader::Preparation prepare);
     // Stops every load started so far.
     void cancel();
 

@@ -1,5 +1,7 @@
 #include "shell/QVPathIntake.h"
 
+#include "engine/LSMedia.h"
+#include "engine/QVMusicInfo.h"
 #include "util/GlobalFun.h"
 
 #include <QDir>
@@ -18,9 +20,12 @@ QString cleanAbsolute(const QString& path) {
 }
 } // namespace
 
-QStringList QVPathIntake::expandPaths(const QStringList& paths) {
+QStringList QVPathIntake::expandPaths(const QStringList& paths,
+                                      const std::function<bool()>& shouldStop) {
     QStringList files;
     for (const QString& raw : paths) {
+        if (shouldStop && shouldStop())
+            break;
         if (raw.isEmpty())
             continue;
         const QString path = cleanAbsolute(raw);
@@ -37,12 +42,27 @@ QStringList QVPathIntake::expandPaths(const QStringList& paths) {
             continue;
         }
         // The walk's order is the file system's; a sorted batch reads better in the list.
-        QStringList beneath = GlobalFun::fileListAtDirenctory(path);
+        QStringList beneath = GlobalFun::fileListAtDirenctory(path, shouldStop);
         beneath.sort();
         for (const QString& file : beneath)
             files.append(QDir::cleanPath(file));
     }
     return files;
+}
+
+QVMusicList QVPathIntake::newRows(const QStringList& files) {
+    QVMusicList rows;
+    rows.reserve(size_t(files.size()));
+    for (const QString& path : files) {
+        auto media = std::make_shared<LSMedia>();
+        media->strMediaFilePath_ = path;
+        media->strOutFileName = QVFileListModel::fileNameWithoutExtension(path);
+        auto music = std::make_shared<QVMusicInfo>();
+        music->mediaInfo = std::move(media);
+        music->strFilePath = path;
+        rows.push_back(std::move(music));
+    }
+    return rows;
 }
 
 QStringList QVPathIntake::removeDuplicates(const QStringList& expanded, const QStringList& listed) {

@@ -38,8 +38,9 @@ QString GlobalFun::makeSureFullPathIdenticalAndHaveExtention(const QString& path
     return VTGlobalFunctions::makeSureFullPathIdenticalAndHaveExtention(path, extension);
 }
 
-QStringList GlobalFun::fileListAtDirenctory(const QString& folder) {
-    return VTFileLocalManager::fileListAtDirenctory(folder);
+QStringList GlobalFun::fileListAtDirenctory(const QString& folder,
+                                            const std::function<bool()>& shouldStop) {
+    return VTFileLocalManager::fileListAtDirenctory(folder, shouldStop);
 }
 
 QString GlobalFun::getTimeStringBySecond(double seconds) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The application's helpers. Most forward to the framework's implementation, so there is
 // one behaviour for both; getTimeStringBySecond is the application's own short form.
 class GlobalFun {
@@ -16,7 +18,8 @@ public:
     static bool MakeSureFolderExsist(const QString& folder);
     static QString makeSureFullPathIdenticalAndHaveExtention(const QString& path,
                                                              const QString& extension);
-    static QStringList fileListAtDirenctory(const QString& folder);
+    static QStringList fileListAtDirenctory(const QString& folder,
+                                            const std::function<bool()>& shouldStop = {});
 
     // "00:05", "1:05", "10:00", " 1:2:05", "10:00:00".
     static QString getTimeStringBySecond(double seconds);

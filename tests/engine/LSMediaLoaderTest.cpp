@@ -238,6 +238,79 @@ TEST_F(LSMediaLoaderTest, EmptyListCompletesAtOnceOnTheCallersThread) {
     EXPECT_EQ(delegate.events(), QStringList{QStringLiteral("complete run %1 null").arg(runId)});
 }
 
+TEST_F(LSMediaLoaderTest, PreparationRunsOnTheRunsThreadAndItsItemsLoad) {
+    offMainThread([&] {
+        const LSMediaArray items{rowFor(good(0)), rowFor(missing())};
+        RecordingDelegate delegate;
+        delegate.setItems(items);
+        LSMediaLoader loader;
+        loader.setDelegate(&delegate);
+        std::thread::id preparedOn;
+        const quint64 runId =
+            loader.loadMediasWithPreparation([&](const std::function<bool()>& isCanceled) {
+                preparedOn = std::this_thread::get_id();
+                EXPECT_FALSE(isCanceled());
+                return items;
+            });
+        ASSERT_TRUE(delegate.waitForCompletions(1));
+        EXPECT_NE(preparedOn, std::this_thread::get_id());
+        EXPECT_EQ(delegate.events(),
+                  (QStringList{"start 0", "end 0", "progress 0.500", "start 1", "progress 1.000",
+                               QStringLiteral("complete run %1 items 2 failed 1").arg(runId)}));
+        ASSERT_TRUE(delegate.completedMedias);
+        EXPECT_EQ(*delegate.completedMedias, items);
+    });
+}
+
+TEST_F(LSMediaLoaderTest, CancelDuringThePreparationEndsTheRunWithoutItems) {
+    offMainThread([&] {
+        const LSMediaArray items{rowFor(good(0))};
+        RecordingDelegate delegate;
+        LSMediaLoader loader;
+        loader.setDelegate(&delegate);
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool preparing = false;
+        bool canceled = false;
+        bool sawCancel = false;
+        const quint64 runId =
+            loader.loadMediasWithPreparation([&](const std::function<bool()>& isCanceled) {
+                std::unique_lock lock(mutex);
+                preparing = true;
+                changed.notify_all();
+                changed.wait(lock, [&] { return canceled; });
+                sawCancel = isCanceled();
+                return items; // a walk that did not look would still end here
+            });
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return preparing; });
+            loader.cancel();
+            canceled = true;
+            changed.notify_all();
+        }
+        ASSERT_TRUE(delegate.waitForCompletions(1));
+        std::lock_guard lock(mutex);
+        EXPECT_TRUE(sawCancel);
+        EXPECT_EQ(delegate.events(),
+                  QStringList{QStringLiteral("complete run %1 null").arg(runId)});
+        EXPECT_EQ(items[0]->mediaInfo->dSamplerate, 0.0); // never probed
+    });
+}
+
+TEST_F(LSMediaLoaderTest, PreparationWithNothingToLoadCompletesWithNull) {
+    offMainThread([&] {
+        RecordingDelegate delegate;
+        LSMediaLoader loader;
+        loader.setDelegate(&delegate);
+        const quint64 runId = loader.loadMediasWithPreparation(
+            [](const std::function<bool()>&) { return LSMediaArray(); });
+        ASSERT_TRUE(delegate.waitForCompletions(1));
+        EXPECT_EQ(delegate.events(),
+                  QStringList{QStringLiteral("complete run %1 null").arg(runId)});
+    });
+}
+
 TEST_F(LSMediaLoaderTest, CancelWhileAGoodFileIsProbed) {
     offMainThread([&] {
         const LSMediaArray items{rowFor(good(0)), rowFor(good(1)), rowFor(good(2))};

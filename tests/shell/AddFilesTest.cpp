@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,48 @@ TEST_F(AddFiles, UnprobeableFilesAreNamedInOneAlert) {
     EXPECT_FALSE(controller->loadingSheet()->isVisible());
 }
 
+// A tree of empty files, made once per test program.
+QString bigTree(int folders, int filesPerFolder) {
+    static const QString root = [&] {
+        const QString made = TestEnvironment::makeTempFolder(QStringLiteral("big tree"));
+        for (int f = 0; f < folders; ++f) {
+            const QString folder = made + QStringLiteral("/album %1").arg(f);
+            QDir().mkpath(folder);
+            for (int i = 0; i < filesPerFolder; ++i)
+                QFile(folder + QStringLiteral("/%1.mp3").arg(i)).open(QIODevice::WriteOnly);
+        }
+        return made;
+    }();
+    return root;
+}
+
+// The walk of a big tree happens on the loader's thread: the sheet is up and Cancel ends
+// the load at once; nothing of that walk ever reaches the list.
+TEST_F(AddFiles, CancelDuringTheWalkOfABigTreeAddsNothing) {
+    const QString tree = bigTree(5, 4000);
+    const QString folder = makeMusicFolder();
+    ASSERT_FALSE(folder.isEmpty());
+    controller->window()->show();
+    controller->loadAndParseFiles({tree});
+    EXPECT_EQ(controller->enumAppState(), QVAppStateLoading);
+    EXPECT_TRUE(controller->loadingSheet()->isVisible());
+    EXPECT_EQ(controller->getMusicCount(), 0);
+    // The sheet paints while the tree is walked (saved for a look).
+    QTest::qWait(10);
+    const QImage sheet = controller->loadingSheet()->grab().toImage();
+    EXPECT_FALSE(sheet.isNull());
+    sheet.save(TestEnvironment::renderFolder() + QStringLiteral("/shell-loading-sheet-walk.png"));
+    controller->clickCancelLoad();
+    EXPECT_EQ(controller->enumAppState(), QVAppStateIdle);
+    EXPECT_FALSE(controller->loadingSheet()->isVisible());
+
+    controller->loadAndParseFiles({folder + QStringLiteral("/a one.wav")});
+    ASSERT_TRUE(waitForIdle(*controller));
+    QTest::qWait(100); // whatever the cancelled walk still reports is ignored
+    EXPECT_EQ(fileNames(*controller), QStringList{QStringLiteral("a one.wav")});
+    EXPECT_TRUE(prompts->alerts.empty());
+}
+
 TEST(PathIntake, ExpandsFoldersKeepsFilesAndSkipsMissingPaths) {
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("intake"));
     ASSERT_TRUE(writeFile(folder + QStringLiteral("/x/1.mp3")));
@@ -210,6 +253,16 @@ TEST(PathIntake, LinkedFoldersAreWalkedOnceEvenInALoop) {
     EXPECT_EQ(viaLink, QStringList{folder + QStringLiteral("/link/a.mp3")});
     const QStringList both = QVPathIntake::expandPaths({folder});
     EXPECT_EQ(both.size(), 1);
+}
+
+TEST(PathIntake, WalkEndsWhenAsked) {
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("stop"));
+    ASSERT_TRUE(writeFile(folder + QStringLiteral("/x/1.mp3")));
+    ASSERT_TRUE(writeFile(folder + QStringLiteral("/2.mp3")));
+    EXPECT_TRUE(QVPathIntake::expandPaths({folder, folder + QStringLiteral("/2.mp3")}, [] {
+                    return true;
+                }).isEmpty());
+    EXPECT_EQ(QVPathIntake::expandPaths({folder}, [] { return false; }).size(), 2);
 }
 
 TEST(PathIntake, DuplicatesAreDroppedAgainstTheListAndWithinTheBatch) {

@@ -11,6 +11,7 @@
 #include "shell/QVSettingSheet.h"
 #include "tags/MTEFileType.h"
 #include "tags/MTETagCopy.h"
+#include "util/GlobalFun.h"
 #include "util/QVFileLocalManager.h"
 
 #include "FakeFfmpeg.h"
@@ -466,6 +467,52 @@ TEST_F(ConvertRun, AnUnwritableOutputFolderIsOneAlertBeforeAnyJob) {
         EXPECT_EQ(music->mediaInfo->eumCvtState.load(), int(LSConvertStateWaiting));
 }
 
+// A file system like FAT or exFAT refuses ':' in a name; the run then writes into the
+// same dated folder with '.' in its place.
+TEST_F(ConvertRun, DatedFolderFallsBackToDotsWhereColonsAreRefused) {
+    struct Case {
+        const char* fileSystem;
+        std::function<bool(const QString&)> makeFolder;
+        QString expectedFolder; // below the chosen folder; empty: nothing starts
+    };
+    const auto refuseColons = [](const QString& folder) {
+        return !QFileInfo(folder).fileName().contains(u':') &&
+               GlobalFun::MakeSureFolderExsist(folder);
+    };
+    const Case cases[] = {
+        {"accepting colons", &GlobalFun::MakeSureFolderExsist,
+         QStringLiteral("MP3/2026-12-07-22:22:00")},
+        {"refusing colons", refuseColons, QStringLiteral("MP3/2026-12-07-22.22.00")},
+        {"refusing everything", [](const QString&) { return false; }, QString()},
+    };
+    ASSERT_TRUE(add(makeWavs({QStringLiteral("a.wav")})));
+    const FakeFfmpeg::Scope ok(FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")));
+    const QDateTime when(QDate(2026, 12, 7), QTime(22, 22, 0), Qt::UTC);
+    controller->convertRun().setNow([when] { return when; });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fileSystem);
+        prompts->alerts.clear();
+        summaries.clear();
+        const QString out = TestEnvironment::makeTempFolder(QStringLiteral("fat-out"));
+        answerPanel(out, true, false);
+        controller->convertRun().setFolderMaker(c.makeFolder);
+        controller->clickStart();
+        if (c.expectedFolder.isEmpty()) {
+            EXPECT_EQ(controller->enumAppState(), QVAppStateIdle);
+            ASSERT_EQ(prompts->alerts.size(), 1u);
+            EXPECT_EQ(prompts->alerts.front().title,
+                      QStringLiteral("The output folder cannot be written to."));
+            EXPECT_TRUE(prompts->alerts.front().message.contains(
+                out + QStringLiteral("/MP3/2026-12-07-22:22:00")));
+            continue;
+        }
+        ASSERT_TRUE(waitForRunEnd());
+        EXPECT_EQ(controller->convertRun().outputPath(), out + u'/' + c.expectedFolder);
+        EXPECT_EQ(filesBelow(out), QStringList{c.expectedFolder + QStringLiteral("/a.mp3")});
+    }
+    controller->convertRun().setFolderMaker({});
+}
+
 TEST_F(ConvertRun, PanelOffersTheStoredChoicesAndItsCancelStartsNothing) {
     ASSERT_TRUE(add(makeWavs({QStringLiteral("a.wav")})));
     answerPanel(QString(), true, true); // the user cancels
@@ -540,6 +587,55 @@ TEST_F(ConvertRun, MenuStartAndStopOutsideARunBothOpenThePanel) {
     delegate.clickStop();
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(main.enumAppState(), QVAppStateIdle);
+}
+
+// Only the items routed to the menu target follow the run; the application's own items
+// (Quit, Hide, About, Help, the web pages) stay usable, and Quit still asks first.
+TEST_F(ConvertRun, DuringARunOnlyTheMenuTargetsItemsAreDisabledAndQuitAsksAndCancels) {
+    QVAppDelegate delegate(&shippedCatalogue(), prompts);
+    delegate.awakeFromNib();
+    delegate.applicationDidFinishLaunching();
+    QVMainAppController& main = *delegate.coreMainWndCtlr();
+    main.loadAndParseFiles(makeWavs({QStringLiteral("a.wav"), QStringLiteral("b.wav")}));
+    ASSERT_TRUE(waitForIdle(main));
+    const FakeFfmpeg::Scope slow(FakeFfmpeg::path(QStringLiteral("ffmpeg-hang")));
+    const QString out = TestEnvironment::makeTempFolder(QStringLiteral("menu-out"));
+    main.convertRun().setFolderChooser(
+        [out](QWidget*, const QVOutputFolderChoice&) -> std::optional<QVOutputFolderChoice> {
+            return QVOutputFolderChoice{out, false, false};
+        });
+    main.clickStart();
+    ASSERT_EQ(main.enumAppState(), QVAppStateConverting);
+
+    const QStringList enabledDuringRun = {
+        QStringLiteral("clickStop:"),        QStringLiteral("clickQuit:"),
+        QStringLiteral("clickHide:"),        QStringLiteral("clickAbout:"),
+        QStringLiteral("clickHelp:"),        QStringLiteral("clickFeedback:"),
+        QStringLiteral("clickRate:"),        QStringLiteral("clickSupport:"),
+        QStringLiteral("clickMoreProducts:")};
+    QStringList seen;
+    for (const QAction* item : delegate.menuItems()) {
+        seen << item->objectName();
+        EXPECT_EQ(item->isEnabled(), enabledDuringRun.contains(item->objectName()))
+            << item->objectName().toStdString();
+    }
+    for (const QString& name : enabledDuringRun)
+        EXPECT_TRUE(seen.contains(name)) << name.toStdString();
+
+    prompts->closeAnswer = false;
+    delegate.clickQuit();
+    EXPECT_EQ(prompts->closeQuestions, 1);
+    EXPECT_EQ(main.enumAppState(), QVAppStateConverting);
+    EXPECT_TRUE(main.window()->isVisible());
+
+    prompts->closeAnswer = true;
+    const QVMusicList rows = main.fileList().musics();
+    delegate.clickQuit();
+    EXPECT_EQ(prompts->closeQuestions, 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main.enumAppState() == QVAppStateIdle; }, 30000));
+    for (const auto& row : rows)
+        EXPECT_EQ(row->mediaInfo->eumCvtState.load(), int(LSConvertStateCanceled));
+    EXPECT_TRUE(filesBelow(out).isEmpty());
 }
 
 TEST(ConvertRunText, SummaryNamesAtMostThreeFailures) {
@@ -629,6 +725,8 @@ TEST(ConvertRunText, FormatSettingReachesTheRowsParameters) {
 }
 
 TEST(ConvertRunText, OutputFolderIsChosenFormatAndUtcTime) {
+    EXPECT_EQ(QVConvertRun::colonFreeFolderName(QStringLiteral("2026-12-07-22:22:00")),
+              QStringLiteral("2026-12-07-22.22.00"));
     const QDateTime utc(QDate(2026, 12, 7), QTime(22, 22, 0), Qt::UTC);
     EXPECT_EQ(QVConvertRun::getTimeNamedFolder(utc), QStringLiteral("2026-12-07-22:22:00"));
     const QDateTime berlin(QDate(2026, 12, 7), QTime(23, 22, 0), QTimeZone("Europe/Berlin"));

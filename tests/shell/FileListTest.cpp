@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ostream>
+#include <string>
+
 namespace {
 
 struct ControllerFixture : ::testing::Test {
@@ -33,6 +37,7 @@ struct ControllerFixture : ::testing::Test {
 };
 
 struct DeleteCase {
+    const char* name;
     int count;
     std::vector<int> selected;
     std::vector<int> deleted;
@@ -40,6 +45,10 @@ struct DeleteCase {
     QString expectedSelectedName;
     int expectedCount;
 };
+
+void PrintTo(const DeleteCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DeleteRules : public ControllerFixture, public ::testing::WithParamInterface<DeleteCase> {};
 
@@ -60,22 +69,40 @@ TEST_P(DeleteRules, RemovesRowsAndSelectsTheNeighbour) {
               c.expectedCount == 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DeleteRules,
-                         ::testing::Values(
-                             // Deleting rows 2 to 4 of 10 selects the row formerly at 5.
-                             DeleteCase{10, {2, 3, 4}, {2, 3, 4}, 2, QStringLiteral("track 05"), 7},
-                             // The last rows: the row before the first deleted one.
-                             DeleteCase{5, {3, 4}, {3, 4}, 2, QStringLiteral("track 02"), 3},
-                             // First and last of three: the remaining row.
-                             DeleteCase{3, {0, 2}, {0, 2}, 0, QStringLiteral("track 01"), 1},
-                             // Everything: no selection, the drop area is back.
-                             DeleteCase{4, {}, {0, 1, 2, 3}, -1, QString(), 0},
-                             // Out-of-range indexes are ignored; the valid one follows the rules.
-                             DeleteCase{5, {1}, {1, 99, -3}, 1, QStringLiteral("track 02"), 4},
-                             // Only out-of-range indexes: nothing happens.
-                             DeleteCase{5, {2}, {-1, 5, 7}, 2, QStringLiteral("track 02"), 5},
-                             // Unordered with repeats.
-                             DeleteCase{6, {}, {4, 1, 4}, 3, QStringLiteral("track 05"), 4}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, DeleteRules,
+    ::testing::Values(
+        // Deleting rows 2 to 4 of 10 selects the row formerly at 5.
+        DeleteCase{"MiddleRowsSelectTheRowAfter",
+                   10,
+                   {2, 3, 4},
+                   {2, 3, 4},
+                   2,
+                   QStringLiteral("track 05"),
+                   7},
+        // The last rows: the row before the first deleted one.
+        DeleteCase{
+            "LastRowsSelectTheRowBefore", 5, {3, 4}, {3, 4}, 2, QStringLiteral("track 02"), 3},
+        // First and last of three: the remaining row.
+        DeleteCase{
+            "FirstAndLastLeaveTheMiddle", 3, {0, 2}, {0, 2}, 0, QStringLiteral("track 01"), 1},
+        // Everything: no selection, the drop area is back.
+        DeleteCase{"EveryRowShowsTheDropArea", 4, {}, {0, 1, 2, 3}, -1, QString(), 0},
+        // Out-of-range indexes are ignored; the valid one follows the rules.
+        DeleteCase{
+            "OutOfRangeIndexesAreIgnored", 5, {1}, {1, 99, -3}, 1, QStringLiteral("track 02"), 4},
+        // Only out-of-range indexes: nothing happens.
+        DeleteCase{"OnlyOutOfRangeIndexesChangeNothing",
+                   5,
+                   {2},
+                   {-1, 5, 7},
+                   2,
+                   QStringLiteral("track 02"),
+                   5},
+        // Unordered with repeats.
+        DeleteCase{
+            "UnorderedRepeatsCountOnce", 6, {}, {4, 1, 4}, 3, QStringLiteral("track 05"), 4}),
+    [](const ::testing::TestParamInfo<DeleteCase>& info) { return std::string(info.param.name); });
 
 struct MoveCase {
     int count;
@@ -83,6 +110,10 @@ struct MoveCase {
     int direction;
     int expected;
 };
+
+void PrintTo(const MoveCase& c, std::ostream* os) {
+    *os << c.count << " rows, move " << c.direction << " to row " << c.expected;
+}
 
 class MoveRules : public ControllerFixture, public ::testing::WithParamInterface<MoveCase> {};
 
@@ -96,11 +127,21 @@ TEST_P(MoveRules, MovesTheSelectionNotTheRows) {
     EXPECT_EQ(names(), before);
 }
 
+// "Of5FromRow2Down1": five rows, row 2 selected, one step down.
+std::string moveCaseName(const ::testing::TestParamInfo<MoveCase>& info) {
+    const MoveCase& c = info.param;
+    std::string name = "Of" + std::to_string(c.count) + "From";
+    name += c.selected.empty() ? "Nothing" : "Row" + std::to_string(c.selected.front());
+    name += c.direction >= 1 ? "Down" : "Up";
+    return name + std::to_string(std::abs(c.direction));
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, MoveRules,
                          ::testing::Values(MoveCase{5, {}, 1, 0}, MoveCase{5, {}, -1, 0},
                                            MoveCase{5, {0}, -1, 0}, MoveCase{5, {4}, 1, 4},
                                            MoveCase{5, {2}, 1, 3}, MoveCase{5, {2}, -1, 1},
-                                           MoveCase{5, {2}, 7, 3}, MoveCase{1, {0}, 1, 0}));
+                                           MoveCase{5, {2}, 7, 3}, MoveCase{1, {0}, 1, 0}),
+                         moveCaseName);
 
 TEST_F(ControllerFixture, RowsDraggedOutAreRemovedOnce) {
     addRows(5);

@@ -216,4 +216,40 @@ TEST(FormatCatalogueFallback, WithoutMp3TheFirstFormatAndWithoutFormatsAClearMes
     none.clickOK();
 }
 
+// A damaged catalogue file reads as no catalogue: the window says so, nothing crashes.
+TEST(FormatCatalogueFallback, HostileCatalogueFilesGiveTheNoFormatsState) {
+    QFile shipped(QStringLiteral(QUAVERLY_RESOURCE_DIR) + QStringLiteral("/Formats.plist"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    const QByteArray good = shipped.readAll();
+    ASSERT_TRUE(good.contains("<key>Audios</key>"));
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"NUL byte in a key",
+         QByteArray(good).replace("<key>Audios</key>", QByteArray("<key>Aud\0ios</key>", 18))},
+        {"100,000 nested arrays",
+         QByteArray(good).replace("<key>Audios</key>", "<key>x</key>" +
+                                                           QByteArray("<array>").repeated(100000) +
+                                                           QByteArray("</array>").repeated(100000) +
+                                                           "<key>Audios</key>")},
+        {"cut in half", good.left(good.size() / 2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestEnvironment::reset();
+        const QString path =
+            TestEnvironment::makeTempFolder(QStringLiteral("hostile")) + QStringLiteral("/F.plist");
+        ASSERT_TRUE(writeFile(path, c.bytes));
+        QVDataEngine catalogue(PropertyList::dictionaryWithContentsOfFile(path));
+        EXPECT_TRUE(catalogue.getAllOutputFormats().isEmpty());
+        QVMainAppController controller(catalogue, std::make_shared<FakePrompts>());
+        EXPECT_FALSE(controller.formatPopUp()->isEnabled());
+        EXPECT_EQ(controller.tipsLabel()->text(),
+                  QStringLiteral("No output formats are available: the format catalogue is "
+                                 "missing or empty."));
+    }
+}
+
 } // namespace

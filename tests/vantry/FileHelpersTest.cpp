@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <mutex>
 #include <thread>
 
@@ -188,4 +192,107 @@ TEST(FileHelpers, ImageDataByTypeWord) {
 TEST(FileHelpers, RealHomeFollowsThePasswordDatabaseNotHome) {
     EXPECT_EQ(RealHomeDirectory(), TestEnvironment::homeDirectory());
     EXPECT_EQ(VTFileLocalManager::userRealHomeDirectory(), TestEnvironment::homeDirectory());
+}
+
+namespace {
+
+// Collects the warnings logged while it lives (the walk runs on the calling thread).
+class WarningCapture {
+public:
+    WarningCapture() {
+        lines().clear();
+        _previous = qInstallMessageHandler(&WarningCapture::handler);
+    }
+    ~WarningCapture() { qInstallMessageHandler(_previous); }
+    WarningCapture(const WarningCapture&) = delete;
+    WarningCapture& operator=(const WarningCapture&) = delete;
+    static QStringList& lines() {
+        static QStringList collected;
+        return collected;
+    }
+
+private:
+    static void handler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtWarningMsg)
+            lines() << message;
+    }
+    QtMessageHandler _previous;
+};
+
+// Makes a file or folder whose name is raw bytes, below a folder named through Qt.
+bool makeRaw(const QString& folder, const QByteArray& rawName, bool asFolder) {
+    const QByteArray path = QFile::encodeName(folder) + '/' + rawName;
+    if (asFolder)
+        return ::mkdir(path.constData(), 0755) == 0 &&
+               MediaFixtures::writeBytes(folder + QStringLiteral("/dummy"), "x") &&
+               ::rename(QFile::encodeName(folder + QStringLiteral("/dummy")).constData(),
+                        (path + "/inside.mp3").constData()) == 0;
+    FILE* file = std::fopen(path.constData(), "wb");
+    return file && std::fclose(file) == 0;
+}
+
+// Qt cannot see such names, so it cannot remove them either.
+void removeRaw(const QString& folder, const QByteArray& rawName, bool asFolder) {
+    const QByteArray path = QFile::encodeName(folder) + '/' + rawName;
+    if (asFolder) {
+        ::unlink((path + "/inside.mp3").constData());
+        ::rmdir(path.constData());
+    } else {
+        ::unlink(path.constData());
+    }
+}
+
+} // namespace
+
+// QDir drops names that are not valid UTF-8 without a word; the walk names each in the log
+// with its folder and its raw bytes, and leaves it out.
+TEST(FolderHelpers, NamesThatAreNotUtf8AreLoggedWithTheirFolderAndSkipped) {
+    struct Case {
+        const char* what;
+        QByteArray rawName;
+        const char* shownAs;
+        bool asFolder;
+    };
+    const Case cases[] = {
+        {"Latin-1 accent", "caf\xe9.mp3", "caf\\xe9.mp3", false},
+        {"cut-off sequence", "ok\xc3.mp3", "ok\\xc3.mp3", false},
+        {"lone continuation byte", "\x80x.wav", "\\x80x.wav", false},
+        {"overlong slash", "\xc0\xaf.flac", "\\xc0\\xaf.flac", false},
+        {"folder with such a name", "dir\xff", "dir\\xff", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("raw names"));
+        ASSERT_TRUE(makeRaw(folder, c.rawName, c.asFolder));
+        const WarningCapture capture;
+        EXPECT_TRUE(VTFileLocalManager::fileListAtDirenctory(folder).isEmpty());
+        ASSERT_EQ(WarningCapture::lines().size(), 1);
+        const QString line = WarningCapture::lines().first();
+        EXPECT_TRUE(line.contains(folder)) << line.toStdString();
+        EXPECT_TRUE(line.endsWith(QLatin1String(c.shownAs))) << line.toStdString();
+
+        touch(folder + QStringLiteral("/fine é.mp3"));
+        EXPECT_EQ(VTFileLocalManager::fileListAtDirenctory(folder),
+                  QStringList{folder + QStringLiteral("/fine é.mp3")});
+        removeRaw(folder, c.rawName, c.asFolder);
+    }
+}
+
+TEST(FolderHelpers, ListingStopsWhenAsked) {
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("stop"));
+    for (int i = 0; i < 5; ++i)
+        touch(folder + QStringLiteral("/d%1/f.mp3").arg(i));
+    struct Case {
+        const char* what;
+        int foldersAllowed; // folders entered before the answer turns to yes
+        qsizetype expectedFiles;
+    };
+    const Case cases[] = {{"never", 1000, 5}, {"at once", 0, 0}, {"after three folders", 3, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        int asked = 0;
+        const QStringList files = VTFileLocalManager::fileListAtDirenctory(
+            folder, [&] { return asked++ >= c.foldersAllowed; });
+        EXPECT_EQ(files.size(), c.expectedFiles);
+    }
 }

@@ -12,8 +12,15 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QLoggingCategory>
-#include <QSet>
 #include <QUuid>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
 
 QString RealHomeDirectory() {
     return UserFolders::realHomeDirectory();
@@ -27,22 +34,75 @@ QString appName() {
     return VTAppInfoUtil::appName();
 }
 
-void listFiles(const QString& folder, QSet<QString>& visited, QStringList& out) {
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
-    if (canonical.isEmpty() || visited.contains(canonical))
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+struct FolderWalk {
+    const std::function<bool()>& shouldStop;
+    std::set<std::pair<dev_t, ino_t>> visited;
+    QStringList& files;
+};
+
+// Bytes as printable text: anything outside printable ASCII as \xNN.
+QString rawNameText(const QByteArray& raw) {
+    QString text;
+    for (const char byte : raw) {
+        const auto value = uchar(byte);
+        if (value >= 0x20 && value < 0x7F && value != '\\')
+            text += QLatin1Char(byte);
+        else
+            text += QStringLiteral("\\x") + QString::number(value, 16).rightJustified(2, u'0');
+    }
+    return text;
+}
+
+std::vector<std::pair<QByteArray, unsigned char>> folderEntries(const QByteArray& folder) {
+    std::vector<std::pair<QByteArray, unsigned char>> entries;
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.constData()));
+    if (!dir)
+        return entries;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            entries.emplace_back(name, entry->d_type);
+    }
+    return entries;
+}
+
+void listFiles(const QString& folder, FolderWalk& walk) {
+    if (walk.shouldStop && walk.shouldStop())
         return;
-    visited.insert(canonical);
-    const QDir dir(folder);
-    const QStringList entries = dir.entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-    for (const QString& name : entries) {
+    const QByteArray encoded = QFile::encodeName(folder);
+    struct stat info {};
+    if (::stat(encoded.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        !walk.visited.emplace(info.st_dev, info.st_ino).second)
+        return;
+    // Read the whole folder first, so that no more than one folder is open at a time.
+    const auto entries = folderEntries(encoded);
+    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+    for (const auto& [raw, type] : entries) {
+        const QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) != raw) {
+            qCWarning(lcFileList).noquote()
+                << "Skipped a file or folder whose name is not valid UTF-8 in" << folder << ":"
+                << rawNameText(raw);
+            continue;
+        }
         qCDebug(lcFileList).noquote() << "apath:" << name;
-        const QString full = dir.filePath(name);
-        const QFileInfo info(full);
-        if (info.isFile())
-            out.append(full);
-        else if (info.isDir())
-            listFiles(full, visited, out);
+        const QString full = prefix + name;
+        unsigned char kind = type;
+        if (kind != DT_REG && kind != DT_DIR) { // a link, or a file system that does not say
+            struct stat target {};
+            if (::stat(QFile::encodeName(full).constData(), &target) != 0)
+                continue; // a dangling link, or gone since the listing
+            kind =
+                S_ISREG(target.st_mode) ? DT_REG : (S_ISDIR(target.st_mode) ? DT_DIR : DT_UNKNOWN);
+        }
+        if (kind == DT_REG)
+            walk.files.append(full);
+        else if (kind == DT_DIR)
+            listFiles(full, walk);
     }
 }
 
@@ -125,12 +185,13 @@ QString VTFileLocalManager::makeSureFullPathIdenticalAndHaveExtention(const QStr
     return VTGlobalFunctions::makeSureFullPathIdenticalAndHaveExtention(path, extension);
 }
 
-QStringList VTFileLocalManager::fileListAtDirenctory(const QString& folder) {
+QStringList VTFileLocalManager::fileListAtDirenctory(const QString& folder,
+                                                     const std::function<bool()>& shouldStop) {
     QStringList files;
-    if (!QFileInfo(folder).isDir())
+    if (folder.isEmpty())
         return files;
-    QSet<QString> visited;
-    listFiles(folder, visited, files);
+    FolderWalk walk{shouldStop, {}, files};
+    listFiles(folder, walk);
     return files;
 }
 

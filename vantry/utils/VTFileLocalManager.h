@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The user's real home directory from the password database, even when $HOME points
 // elsewhere; $HOME when the database has no entry for this user.
 QString RealHomeDirectory();
@@ -28,8 +30,12 @@ public:
     static QString makeSureFullPathIdenticalAndHaveExtention(const QString& path,
                                                              const QString& extension);
     // Every plain file below the folder, depth first. Links to folders are followed once:
-    // a folder already on the walk is not entered again.
-    static QStringList fileListAtDirenctory(const QString& folder);
+    // a folder already on the walk is not entered again. A name that is not valid UTF-8
+    // cannot be opened through a QString: it is skipped and logged with its folder and its
+    // raw bytes. shouldStop, when given, is asked before each folder; once it answers true
+    // the walk ends with what it has found.
+    static QStringList fileListAtDirenctory(const QString& folder,
+                                            const std::function<bool()>& shouldStop = {});
     static bool trashAllItemsAtPath(const QString& folder);
     static bool copyFileToFile(const QString& source, const QString& destination);
     static qint64 fileSizeAtPath(const QString& path);
