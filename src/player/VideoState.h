@@ -204,6 +204,11 @@ struct VideoState {
     std::atomic<SDL_AudioDeviceID> audio_dev;
     // The owner wants the device paused; a device opened later starts paused then.
     std::atomic<int> audio_owner_paused;
+    // Held while the device is paused or started, so the owner's word and the reader's
+    // first start cannot cross.
+    std::mutex audio_pause_mutex;
+    // The device waits for the reader's first audio packets before it starts playing.
+    int audio_start_pending;
     // The audio decoder has given everything after an end-of-stream packet.
     int audio_finished;
 

@@ -81,6 +81,7 @@ void player_seek_to_time(VideoState* is, double seconds) {
 }
 
 void player_pause_audio(VideoState* is, int pause_on) {
+    std::lock_guard lock(is->audio_pause_mutex);
     is->audio_owner_paused = pause_on;
     if (const SDL_AudioDeviceID dev = is->audio_dev)
         SDL_PauseAudioDevice(dev, pause_on);

@@ -55,6 +55,10 @@ CodecContextPtr openDecoder(VideoState* is, AVStream* st, int* err) {
         return nullptr;
     ctx->pkt_timebase = st->time_base;
     applyDecoderSettings(ctx.get(), codec);
+    // Frame threads would hold back one frame per thread: the sound would start late and
+    // a file's last frames would never come out.
+    if (ctx->codec_type == AVMEDIA_TYPE_AUDIO)
+        ctx->thread_type = FF_THREAD_SLICE;
 
     AVDictionary* raw = options.release();
     if (!av_dict_get(raw, "threads", nullptr, 0))
@@ -100,8 +104,7 @@ int openAudio(VideoState* is, int index, AVStream* st, CodecContextPtr ctx) {
     av_packet_unref(&is->audio_pkt_temp);
     player_queue_start(&is->audioq);
     is->audio_stream = index;
-    if (!is->audio_owner_paused)
-        SDL_PauseAudioDevice(is->audio_dev, 0);
+    is->audio_start_pending = 1;
     return 0;
 }
 

@@ -452,6 +452,19 @@ ReadOutcome readPacket(VideoState* is) {
     return ReadOutcome::Retry;
 }
 
+// Starts the audio device once its first packets are queued (or nothing more will come), so
+// that its first callbacks find sound instead of handing out silence.
+void startAudioWhenFed(VideoState* is, bool nothingMoreSoon) {
+    if (!is->audio_start_pending)
+        return;
+    if (!nothingMoreSoon && queuedPackets(&is->audioq) < 2)
+        return;
+    is->audio_start_pending = 0;
+    std::lock_guard lock(is->audio_pause_mutex);
+    if (!is->audio_owner_paused)
+        SDL_PauseAudioDevice(is->audio_dev, 0);
+}
+
 // Demuxes until the state is aborted; returns early only for exit at end or a broken file.
 void readLoop(VideoState* is) {
     bool endSignalled = false;
@@ -464,10 +477,12 @@ void readLoop(VideoState* is) {
             is->queue_attachments_req = 0;
         }
         if (queuesFull(is)) {
+            startAudioWhenFed(is, true);
             sleepMs(10);
             continue;
         }
         const ReadOutcome outcome = readPacket(is);
+        startAudioWhenFed(is, outcome != ReadOutcome::Packet);
         if (outcome == ReadOutcome::Broken)
             return;
         if (outcome == ReadOutcome::Packet) {
@@ -499,6 +514,7 @@ void player_reader_thread(VideoState* is) {
     const bool playing = openForPlayback(is, choice) && openComponents(is, choice);
     if (playing) {
         readLoop(is);
+        startAudioWhenFed(is, true);
         while (!is->abort_request)
             sleepMs(100);
     }
