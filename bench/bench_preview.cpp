@@ -18,8 +18,8 @@ extern "C" {
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QThread>
 #include <QTimer>
 
@@ -44,17 +44,20 @@ struct Source {
 bool makeSource(const Source& source) {
     if (QFileInfo::exists(source.path))
         return true;
-    QStringList args{QStringLiteral("-nostdin"), QStringLiteral("-y"), QStringLiteral("-f"),
-                     QStringLiteral("lavfi"), QStringLiteral("-i"),
+    QStringList args{QStringLiteral("-nostdin"),
+                     QStringLiteral("-y"),
+                     QStringLiteral("-f"),
+                     QStringLiteral("lavfi"),
+                     QStringLiteral("-i"),
                      QStringLiteral("sine=frequency=440:sample_rate=44100:duration=60"),
-                     QStringLiteral("-ac"), QStringLiteral("2")};
+                     QStringLiteral("-ac"),
+                     QStringLiteral("2")};
     args += source.codecArgs;
     args += source.path;
     return BenchSources::runToEnd(QStringLiteral("ffmpeg"), args);
 }
 
-template <typename Predicate>
-bool runUntil(Predicate predicate, int timeoutMs) {
+template <typename Predicate> bool runUntil(Predicate predicate, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!predicate() && clock.elapsed() < timeoutMs) {
@@ -127,7 +130,8 @@ int main(int argc, char** argv) {
     QDir().mkpath(QString::fromLatin1(kCacheFolder));
     const QString folder = QString::fromLatin1(kCacheFolder);
     const std::vector<Source> sources{
-        {"mp3", folder + QStringLiteral("/sine-60s.mp3"),
+        {"mp3",
+         folder + QStringLiteral("/sine-60s.mp3"),
          {QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
           QStringLiteral("192k")}},
         {"flac", folder + QStringLiteral("/sine-60s.flac"), {}},

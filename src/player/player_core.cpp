@@ -375,9 +375,17 @@ int queuedPackets(PacketQueue* q) {
 bool queuesFull(VideoState* is) {
     const int total =
         queuedBytes(&is->audioq) + queuedBytes(&is->videoq) + queuedBytes(&is->subtitleq);
-    return total > kPlayerMaxQueueSize || (kindSatisfied(&is->audioq, is->audio_stream) &&
-                                           kindSatisfied(&is->videoq, is->video_stream) &&
-                                           kindSatisfied(&is->subtitleq, is->subtitle_stream));
+    if (total > kPlayerMaxQueueSize) {
+        // Pictures decoding slower than the sound plays must not starve it: nothing shows
+        // them, so the waiting ones are dropped and the picture decoder starts afresh.
+        if (kindSatisfied(&is->audioq, is->audio_stream) || is->video_stream < 0)
+            return true;
+        putFlushPacket(&is->videoq);
+        return false;
+    }
+    return kindSatisfied(&is->audioq, is->audio_stream) &&
+           kindSatisfied(&is->videoq, is->video_stream) &&
+           kindSatisfied(&is->subtitleq, is->subtitle_stream);
 }
 
 void putEmptyPacket(PacketQueue* q, int stream_index) {

@@ -67,8 +67,7 @@ private:
     std::vector<Posted> _posted;
 };
 
-template <typename Predicate>
-bool runUntil(Predicate predicate, int timeoutMs) {
+template <typename Predicate> bool runUntil(Predicate predicate, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!predicate() && clock.elapsed() < timeoutMs) {
@@ -148,7 +147,8 @@ TEST_F(QVAudioPlayerTest, FourSecondSinePlaysToTheEnd) {
     const auto ends = log.named(Notifications::kPlayEnd);
     ASSERT_EQ(ends.size(), 1u);
     EXPECT_FALSE(endedByUser(ends[0]));
-    EXPECT_EQ(ends[0].info.value(QString::fromLatin1(Notifications::kMusicInfoKey))
+    EXPECT_EQ(ends[0]
+                  .info.value(QString::fromLatin1(Notifications::kMusicInfoKey))
                   .value<std::shared_ptr<QVMusicInfo>>()
                   ->strFilePath,
               sineWav(QStringLiteral("player-4s.wav"), 4.0));
