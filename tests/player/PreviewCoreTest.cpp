@@ -180,6 +180,37 @@ TEST_F(PreviewCoreTest, VideoFilePlaysItsAudioToTheEnd) {
     EXPECT_GT(is->video_current_pts, 1.0);
 }
 
+// The last samples of a file reach the device: the time comes to rest at the file's end.
+TEST_F(PreviewCoreTest, PlaybackRunsToTheLastSample) {
+    struct Case {
+        const char* name;
+        QString path;
+    };
+    const Case cases[] = {
+        {"flac", sine("end-2s.flac", 2, 44100, 2)},
+        {"mp3", mp3Sine("end-2s.mp3", 2)},
+        {"wav", sine("end-2s.wav", 2, 44100, 2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StatePtr is = startPreview(c.path);
+        ASSERT_TRUE(is);
+        ASSERT_TRUE(waitFor([&] { return player_current_time(is.get()) > 1.0; }, 5000));
+        // Resting: unchanged over a fifth of a second (several device callbacks).
+        double last = -1.0;
+        ASSERT_TRUE(waitFor(
+            [&] {
+                const double now = player_current_time(is.get());
+                const bool resting = now == last;
+                last = now;
+                sleepMs(200);
+                return resting;
+            },
+            4000));
+        EXPECT_NEAR(last, 2.0, 0.1);
+    }
+}
+
 TEST_F(PreviewCoreTest, SeekRequestsMoveForwardAndBack) {
     StatePtr is = startPreview(sine("seek-10s.wav", 10, 44100, 2));
     ASSERT_TRUE(is);
