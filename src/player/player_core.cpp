@@ -8,6 +8,7 @@ extern "C" {
 }
 
 #include <SDL2/SDL_audio.h>
+#include <SDL2/SDL_thread.h>
 
 #include <sys/stat.h>
 
@@ -529,6 +530,9 @@ void player_reader_thread(VideoState* is) {
     closeForPlayback(is);
     if (!playing)
         is->read_failed = 1;
+    // SDL keeps per-thread error text for threads it did not start; free it before this
+    // thread goes.
+    SDL_TLSCleanup();
 }
 
 } // namespace
