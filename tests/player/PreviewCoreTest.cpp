@@ -258,8 +258,8 @@ TEST_F(PreviewCoreTest, SamplesReachTheDevice) {
     QFile written(raw);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     const QByteArray bytes = written.readAll();
-    const auto* raw = reinterpret_cast<const int16_t*>(bytes.constData());
-    const std::vector<int16_t> samples(raw, raw + bytes.size() / 2);
+    const auto* pcm = reinterpret_cast<const int16_t*>(bytes.constData());
+    const std::vector<int16_t> samples(pcm, pcm + bytes.size() / 2);
     // Skip leading silence, then count rising zero crossings over one second.
     size_t first = 0;
     while (first < samples.size() && std::abs(samples[first]) < 1000)
