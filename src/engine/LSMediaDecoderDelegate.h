@@ -24,4 +24,7 @@ public:
         (void)height;
     }
     virtual void audioCallBackWithSamples(const QVariant& samples) { (void)samples; }
+    // The preview could not play (unreadable file, no decoder, no audio device): nothing more
+    // will be reported for it. The decoder may be released from here.
+    virtual void LSMediaDecoderPlaybackFailed(LSMediaDecoder* decoder) { (void)decoder; }
 };

@@ -131,3 +131,17 @@ void player_queue_destroy(PacketQueue* q) {
     q->mutex = nullptr;
     q->cond = nullptr;
 }
+
+bool player_queue_aborted(PacketQueue* q) {
+    SDL_LockMutex(q->mutex);
+    const bool aborted = q->abort_request != 0;
+    SDL_UnlockMutex(q->mutex);
+    return aborted;
+}
+
+void player_queue_stats(PacketQueue* q, int* nb_packets, int* size) {
+    SDL_LockMutex(q->mutex);
+    *nb_packets = q->nb_packets;
+    *size = q->size;
+    SDL_UnlockMutex(q->mutex);
+}

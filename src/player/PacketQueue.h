@@ -43,3 +43,6 @@ void player_queue_abort(PacketQueue* q);
 // 1 with a packet (now the caller's), 0 when empty and not blocking, -1 when aborted.
 int player_queue_get(PacketQueue* q, AVPacket* pkt, int block);
 void player_queue_destroy(PacketQueue* q);
+// For threads other than the queue's producer and consumer: read under the queue's lock.
+bool player_queue_aborted(PacketQueue* q);
+void player_queue_stats(PacketQueue* q, int* nb_packets, int* size);

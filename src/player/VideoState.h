@@ -1,8 +1,12 @@
 #pragma once
 
 // Everything the probing and preview core knows about one opened media file. The owner
-// allocates the record zero-filled (av_mallocz), fills in the file name (and, for a preview,
-// itself as owner) and hands it to the core; player_close frees it.
+// allocates the record zero-filled (player_alloc_state), fills in the file name (and, for a
+// preview, itself as owner) and hands it to the core; player_close frees it.
+//
+// A preview state is shared by the owner's thread, the reader, tick and decoder threads and
+// the audio device's callback: what more than one of them touches is an atomic or lives
+// under the picture or subtitle lock.
 
 #include "player/PacketQueue.h"
 
@@ -15,10 +19,13 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <SDL2/SDL_mutex.h>
-#include <SDL2/SDL_thread.h>
+#include <SDL2/SDL_audio.h>
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 
 inline constexpr int kPlayerFileNameSize = 1024;
 inline constexpr int kPlayerAudioBufferSize = 768000;
@@ -73,25 +80,29 @@ struct SubPicture {
 struct VideoState {
     void* owner;
     void (*display_callback)(void* owner, const uint8_t* rgb, int width, int height);
-    SDL_Thread* read_tid;
-    SDL_Thread* video_tid;
-    SDL_Thread* refresh_tid;
+    std::thread read_tid;
+    std::thread video_tid;
+    std::thread refresh_tid;
     const AVInputFormat* iformat;
     int no_background;
     // Ends every thread of the state; read by the I/O interrupt callback.
-    int abort_request;
+    std::atomic<int> abort_request;
     int force_refresh;
-    int paused;
+    std::atomic<int> paused;
     int last_paused;
     int queue_attachments_req;
-    int seek_req;
-    int seek_flags;
-    int64_t seek_pos;
-    int64_t seek_rel;
-    int read_pause_return;
+    // Set last by a seek request, after its target; cleared by the reader once it has sought.
+    std::atomic<int> seek_req;
+    std::atomic<int> seek_flags;
+    std::atomic<int64_t> seek_pos;
+    std::atomic<int64_t> seek_rel;
+    std::atomic<int> read_pause_return;
+    // Opened and closed by the reader; other threads ask file_open and file_duration.
     AVFormatContext* ic;
 
-    int audio_stream;
+    // Stream indices are read by other threads to learn whether a component is open; the
+    // stream pointers only by the component's own thread.
+    std::atomic<int> audio_stream;
     int av_sync_type;
     double external_clock;
     int64_t external_clock_time;
@@ -116,13 +127,13 @@ struct VideoState {
     AudioParams audio_src;
     AudioParams audio_tgt;
     SwrContext* swr_ctx;
-    double audio_current_pts;
-    double audio_current_pts_drift;
+    std::atomic<double> audio_current_pts;
+    std::atomic<double> audio_current_pts_drift;
     int frame_drops_early;
     int frame_drops_late;
     AVFrame* frame;
 
-    int show_mode;
+    std::atomic<int> show_mode;
     int16_t sample_array[kPlayerSampleArraySize];
     int sample_array_index;
     int last_i_start;
@@ -131,8 +142,8 @@ struct VideoState {
     FFTSample* rdft_data;
     int xpos;
 
-    SDL_Thread* subtitle_tid;
-    int subtitle_stream;
+    std::thread subtitle_tid;
+    std::atomic<int> subtitle_stream;
     int subtitle_stream_changed;
     AVStream* subtitle_st;
     PacketQueue subtitleq;
@@ -140,9 +151,10 @@ struct VideoState {
     int subpq_size;
     int subpq_rindex;
     int subpq_windex;
-    SDL_mutex* subpq_mutex;
-    SDL_cond* subpq_cond;
+    std::mutex subpq_mutex;
+    std::condition_variable subpq_cond;
 
+    // The frame_* fields and the video times change under the picture lock.
     double frame_timer;
     double frame_last_pts;
     double frame_last_duration;
@@ -151,18 +163,18 @@ struct VideoState {
     double frame_last_filter_delay;
     int64_t frame_last_dropped_pos;
     double video_clock;
-    int video_stream;
+    std::atomic<int> video_stream;
     AVStream* video_st;
     PacketQueue videoq;
-    double video_current_pts;
-    double video_current_pts_drift;
+    std::atomic<double> video_current_pts;
+    std::atomic<double> video_current_pts_drift;
     int64_t video_current_pos;
     VideoPicture pictq[kPlayerPictureQueueSize];
     int pictq_size;
     int pictq_rindex;
     int pictq_windex;
-    SDL_mutex* pictq_mutex;
-    SDL_cond* pictq_cond;
+    std::mutex pictq_mutex;
+    std::condition_variable pictq_cond;
     SwsContext* img_convert_ctx;
 
     // UTF-8 path, NUL-terminated.
@@ -171,8 +183,8 @@ struct VideoState {
     int height;
     int xleft;
     int ytop;
-    int step;
-    int refresh;
+    std::atomic<int> step;
+    std::atomic<int> refresh;
 
     int last_video_stream;
     int last_audio_stream;
@@ -181,4 +193,32 @@ struct VideoState {
     // Set only when this state opened the audio device, so that closing any other state
     // (a probe in particular) leaves a running preview's device alone.
     int audio_device_opened;
+
+    // Seconds one picture lasts, from the stream's frame rate (0 when unknown).
+    double video_frame_duration;
+    // The decoders of the open components (codec parameters no longer carry one).
+    AVCodecContext* audio_dec;
+    AVCodecContext* video_dec;
+    AVCodecContext* subtitle_dec;
+    // Written by the reader when it opens or closes the device, read by the owner to pause.
+    std::atomic<SDL_AudioDeviceID> audio_dev;
+    // The owner wants the device paused; a device opened later starts paused then.
+    std::atomic<int> audio_owner_paused;
+    // Held while the device is paused or started, so the owner's word and the reader's
+    // first start cannot cross.
+    std::mutex audio_pause_mutex;
+    // The device waits for the reader's first audio packets before it starts playing.
+    int audio_start_pending;
+    // The audio decoder has given everything after an end-of-stream packet.
+    int audio_finished;
+
+    // What the owner's thread may ask of the file while the reader has it open.
+    std::atomic<int> file_open;
+    std::atomic<int64_t> file_duration;
+    std::atomic<int64_t> file_start_time;
+    // The reader ended without playing anything (file, codecs or audio device failed).
+    std::atomic<int> read_failed;
+    // When the device callback first handed out decoded samples (av_gettime_relative), 0
+    // before.
+    std::atomic<int64_t> first_audio_time;
 };

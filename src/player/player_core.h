@@ -58,6 +58,10 @@ inline constexpr int kPlayerAudioDiffAvgNb = 20;
 // Next channel count to try when the audio device refuses a count (indexed by min(7, count)).
 inline constexpr int kPlayerNextChannelCount[8] = {0, 0, 1, 6, 2, 6, 4, 6};
 
+// A zero-filled state for probing or previewing, freed by player_close (or by player_start
+// when it fails).
+VideoState* player_alloc_state();
+
 // Once at launch, before any state exists. Safe to call again; it does the work once until
 // player_shutdown.
 void player_global_init();
@@ -70,5 +74,28 @@ void player_shutdown(VideoState* is);
 // each with its own state.
 void player_probe_file(VideoState* is);
 void player_close_probe(VideoState* is);
-// Stops the state's threads (when it has any), closes what it opened and frees it.
+// Stops the state's threads (when it has any), closes what it opened and frees it. A null
+// state is ignored.
 void player_close(VideoState* is);
+
+// Starts previewing is->filename on a reader thread. Returns the state, or null when the
+// thread cannot start; the state is then already freed.
+VideoState* player_start(VideoState* is);
+// Seconds of the file played so far: the audio time when audio is open, else the time of
+// the last picture, else 0. Never negative.
+double player_current_time(VideoState* is);
+// Asks the reader to seek to pos (microseconds, or bytes when by_bytes); rel is the distance
+// from the current position and bounds the search. Ignored while a seek is pending.
+void player_seek_request(VideoState* is, int64_t pos, int64_t rel, int by_bytes);
+// Seeks to a time in seconds from the current playback time.
+void player_seek_to_time(VideoState* is, double seconds);
+// Pauses or resumes the state's audio device; a state without one is left alone.
+void player_pause_audio(VideoState* is, int pause_on);
+// True once the reader has ended without anything to play.
+bool player_has_failed(const VideoState* is);
+// True while the reader has the file open.
+bool player_file_is_open(const VideoState* is);
+// The open file's duration plus its start time, in microseconds; AV_NOPTS_VALUE when unknown.
+int64_t player_file_end_time(const VideoState* is);
+// Waits at most timeout_ms until no converted picture is queued; true when none is.
+bool player_wait_pictures_drained(VideoState* is, int timeout_ms);

@@ -23,7 +23,7 @@ struct StateClose {
 using StatePtr = std::unique_ptr<VideoState, StateClose>;
 
 StatePtr probedState(const QString& path) {
-    StatePtr is(static_cast<VideoState*>(av_mallocz(sizeof(VideoState))));
+    StatePtr is(player_alloc_state());
     const QByteArray utf8 = path.toUtf8();
     std::strncpy(is->filename, utf8.constData(), sizeof(is->filename) - 1);
     player_probe_file(is.get());
