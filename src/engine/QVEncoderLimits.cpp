@@ -15,13 +15,15 @@ struct Limits {
     int maxChannels = kDefaultMaxChannels;
 };
 
-// Checked against the Debian encoders by the catalogue's encode test. Vorbis and WMA take
-// other rates only at some bitrates, so they are held to the rates the catalogue offers.
+// Checked against the Debian encoders by the catalogue's encode test. Vorbis, WMA and MPEG
+// audio layer II take other rates only at some bitrates, so they are held to the rates the
+// catalogue offers.
 const QHash<QString, Limits>& limitsTable() {
     static const QHash<QString, Limits> table = {
         {QStringLiteral("libmp3lame"),
          {{48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000}, 2}},
-        {QStringLiteral("mp2"), {{48000, 44100, 32000, 24000, 22050, 16000}, 2}},
+        // The lower MPEG-2 rates refuse the higher bitrates.
+        {QStringLiteral("mp2"), {{48000, 44100, 32000}, 2}},
         {QStringLiteral("aac"),
          {{96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000}, 8}},
         {QStringLiteral("ac3"), {{48000, 44100, 32000}, 6}},
