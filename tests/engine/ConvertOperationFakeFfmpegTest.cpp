@@ -309,6 +309,16 @@ TEST(ConvertOperationFakeFfmpeg, AFailedRingtoneRenameKeepsTheConvertedFile) {
     EXPECT_TRUE(LogCapture::contains(QStringLiteral("could not be renamed")));
 }
 
+TEST(ConvertOperationFakeFfmpeg, ASourceNameAtTheNameLimitGivesAShortenedOutputName) {
+    const FakeFfmpeg::Scope fake(FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")));
+    const QString stem = QStringLiteral("ü").repeated(125) + u'x'; // 251 bytes
+    Fixture f(stem + QStringLiteral(".wav"), QStringLiteral("FLAC"), QStringLiteral("flac"));
+    ASSERT_TRUE(runJob(f.op, f.delegate));
+    EXPECT_EQ(f.state(), LSConvertStateSucceeded);
+    EXPECT_EQ(f.op->strOutFilePath(), f.folder + u'/' + stem.left(125) + QStringLiteral(".flac"));
+    EXPECT_EQ(readFile(f.op->strOutFilePath()), QByteArray("converted\n"));
+}
+
 TEST(ConvertOperationFakeFfmpeg, SucceededFileIsListedInThePlaylistOnce) {
     TestEnvironment::reset();
     const FakeFfmpeg::Scope fake(FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")));
