@@ -125,7 +125,9 @@ void TaskWrapper::readOutput() {
 }
 
 void TaskWrapper::handleEndOfOutput() {
-    _outputNotifier.reset();
+    // The notifier may be the sender of this very call: disabled now, deleted later.
+    if (_outputNotifier)
+        _outputNotifier->setEnabled(false);
     ::close(_outputFd);
     _outputFd = -1;
     if (!_task || _task->state() == QProcess::NotRunning)
