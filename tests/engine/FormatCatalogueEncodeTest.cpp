@@ -71,6 +71,10 @@ struct Conversion {
     int sampleRate = 0; // 0: not checked
     int channels = 0;   // 0: not checked
     bool ok = false;
+    QJsonObject stream; // what ffprobe found
+    // Only outputs with a promised rate or channel count are probed; the others need only
+    // be accepted.
+    bool checked() const { return sampleRate || channels; }
 };
 
 void runAll(std::vector<Conversion>& runs) {
@@ -78,8 +82,12 @@ void runAll(std::vector<Conversion>& runs) {
     std::vector<std::thread> workers;
     for (int w = 0; w < 6; ++w)
         workers.emplace_back([&] {
-            for (size_t i = next++; i < runs.size(); i = next++)
+            for (size_t i = next++; i < runs.size(); i = next++) {
                 runs[i].ok = MediaFixtures::runFfmpeg(runs[i].arguments);
+                if (runs[i].ok && runs[i].checked())
+                    runs[i].stream =
+                        MediaFixtures::firstAudioStream(MediaFixtures::probe(runs[i].output));
+            }
         });
     for (std::thread& worker : workers)
         worker.join();
@@ -89,8 +97,9 @@ void expectPromises(const std::vector<Conversion>& runs) {
     for (const Conversion& run : runs) {
         SCOPED_TRACE(run.label.toStdString());
         ASSERT_TRUE(run.ok);
-        const QJsonObject stream =
-            MediaFixtures::firstAudioStream(MediaFixtures::probe(run.output));
+        if (!run.checked())
+            continue;
+        const QJsonObject& stream = run.stream;
         EXPECT_EQ(stream.value(QStringLiteral("codec_name")).toString(), run.codec);
         if (run.sampleRate) {
             EXPECT_EQ(stream.value(QStringLiteral("sample_rate")).toString().toInt(),
