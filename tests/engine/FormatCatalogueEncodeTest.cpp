@@ -172,11 +172,14 @@ TEST_F(CatalogueEncode, EveryOfferedChoiceIsAcceptedByTheEncoder) {
         for (const QString& rate : format.arySampleRate)
             for (const QString& channels : format.aryChannels)
                 runs.push_back(makeRun(format, stereo(), rate, format.biteRate, channels));
-        // Every bitrate also in mono: no encoder needs a second channel for any of them.
+        // Every bitrate also in mono: no encoder needs a second channel for any of them, so
+        // mono above 192 kbit/s (once forced to stereo) is checked to stay mono.
         for (const QString& bitrate : format.aryBiteRate)
             for (const QString& channels : format.aryChannels) {
                 Conversion run = makeRun(format, stereo(), format.sampleRate, bitrate, channels);
-                run.channels = channels == QLatin1String("Mono") ? 1 : 0;
+                const bool highMono =
+                    channels == QLatin1String("Mono") && NumberText::doubleValue(bitrate) > 192.0;
+                run.channels = highMono ? 1 : 0;
                 runs.push_back(run);
             }
     }
