@@ -2,6 +2,7 @@
 
 #include "engine/ConvertOperationDelegate.h"
 #include "engine/FFMpegLauncher.h"
+#include "engine/QVEncoderLimits.h"
 #include "engine/QVMusicInfo.h"
 #include "engine/QViTunesHandler.h"
 #include "engine/TaskWrapper.h"
@@ -31,6 +32,13 @@ constexpr qsizetype kOutputTailChars = 600;
 constexpr double kMaxLeftTime = 100000.0;
 // How soon a cancel, pause or resume reaches the child.
 constexpr int kCommandPollMs = 50;
+// Trim values are passed with four decimals; closer than this to the file's own edges,
+// a trim is the whole file.
+constexpr double kTrimTolerance = 0.001;
+
+bool renameFile(const QString& from, const QString& to) {
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
 
 double steadySeconds() {
     using namespace std::chrono;
@@ -59,7 +67,8 @@ ConvertOperation::initWithMedia(std::shared_ptr<QVMusicInfo> music) {
 
 ConvertOperation::ConvertOperation(Token, std::shared_ptr<QVMusicInfo> music)
     : _musicToConvert(std::move(music)),
-      _media(_musicToConvert ? _musicToConvert->mediaInfo : nullptr), _clock(steadySeconds) {
+      _media(_musicToConvert ? _musicToConvert->mediaInfo : nullptr), _clock(steadySeconds),
+      _rename(renameFile) {
     if (_musicToConvert) {
         _strMusicType = _musicToConvert->getStrMusicType();
         _bIsSendingToiTunes = _musicToConvert->bIsSendingToiTunes;
@@ -87,21 +96,31 @@ void ConvertOperation::setStrOutFilePath(const QString& path) {
     _strOutFilePath = path;
 }
 
+bool ConvertOperation::trimIsNarrowerThanFile(const LSMediaFields& m) {
+    if (m.dTrimLength <= 1.0)
+        return false;
+    const double offset = m.dTrimStart - m.dMovieStartTime;
+    const double trimEnd = offset + m.dTrimLength;
+    return offset > kTrimTolerance || trimEnd < m.dMovieDuration - kTrimTolerance;
+}
+
 QStringList ConvertOperation::argumentVector(const LSMediaFields& m, const QString& toolPath,
                                              const QString& outputPath) {
     QStringList args{toolPath, QStringLiteral("-i"), fileArgument(m.strMediaFilePath_)};
-    if (m.dTrimLength > 1.0) {
+    // The probed length of a file is an estimate (a VBR MP3 without a Xing header is read
+    // short), so a conversion of the whole file is never cut to it.
+    if (trimIsNarrowerThanFile(m)) {
         args << QStringLiteral("-ss") << NumberText::fromDouble(m.dTrimStart - m.dMovieStartTime, 4)
              << QStringLiteral("-t") << NumberText::fromDouble(m.dTrimLength, 4);
     }
     args << QStringLiteral("-vn");
     if (!m.vOACodecName.isEmpty())
         args << QStringLiteral("-acodec") << m.vOACodecName;
-    const int channels = m.dAOBitrate > 192.0 ? 2 : m.iAOChanels;
-    args << QStringLiteral("-ar") << NumberText::fromDouble(m.dAOSamplerate, 2)
-         << QStringLiteral("-b:a") << NumberText::fromDouble(m.dAOBitrate, 2) + u'k'
-         << QStringLiteral("-ac") << QString::number(channels) << QStringLiteral("-y")
-         << fileArgument(outputPath);
+    const double sampleRate = QVEncoderLimits::sampleRateFor(m.vOACodecName, m.dAOSamplerate);
+    const int channels = QVEncoderLimits::channelsFor(m.vOACodecName, m.iAOChanels);
+    args << QStringLiteral("-ar") << NumberText::fromDouble(sampleRate, 2) << QStringLiteral("-b:a")
+         << NumberText::fromDouble(m.dAOBitrate, 2) + u'k' << QStringLiteral("-ac")
+         << QString::number(channels) << QStringLiteral("-y") << fileArgument(outputPath);
     return args;
 }
 
@@ -280,9 +299,12 @@ bool ConvertOperation::renameRingtone() {
         GlobalFun::makeSureFullPathIdenticalAndHaveExtention(wanted, QFileInfo(wanted).suffix());
     _ownedPaths << target;
     // rename() replaces the empty file that reserves the target.
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(target).constData()) !=
-        0) {
-        logFailure(QStringLiteral("the ringtone could not be renamed to %1").arg(target));
+    if (!_rename(from, target)) {
+        logFailure(QStringLiteral("the ringtone could not be renamed to %1; the converted file "
+                                  "is kept as %2")
+                       .arg(target, from));
+        // The converted file stays; only the unused reservation goes.
+        _ownedPaths.removeAll(from);
         return false;
     }
     _ownedPaths.removeAll(from);

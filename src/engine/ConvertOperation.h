@@ -39,6 +39,8 @@ class ConvertOperation : public Operation,
 public:
     // Seconds of a monotonic clock; replaceable for tests.
     using Clock = std::function<double()>;
+    // Moves a file to a new name; true on success. Replaceable for tests.
+    using RenameFunction = std::function<bool(const QString& from, const QString& to)>;
 
     // Sets the media's state to Waiting. A row without media gives a job that only logs.
     static std::shared_ptr<ConvertOperation> initWithMedia(std::shared_ptr<QVMusicInfo> music);
@@ -54,6 +56,7 @@ public:
     void setDelegate(ConvertOperationDelegate* delegate) { _delegate.store(delegate); }
     // Set before the job is queued.
     void setClock(Clock clock) { _clock = std::move(clock); }
+    void setRenameFunction(RenameFunction rename) { _rename = std::move(rename); }
     void setKillGracePeriod(int milliseconds) { _killGraceMs = milliseconds; }
 
     int iExitCode() const { return _iExitCode.load(); }
@@ -80,8 +83,12 @@ public:
                                                      int toType);
 
     // The child's argument vector for one media description; element 0 is the tool.
+    // Sample rate and channel count are brought within what the encoder takes.
     static QStringList argumentVector(const LSMediaFields& media, const QString& toolPath,
                                       const QString& outputPath);
+    // The media's trim leaves out part of the file: it starts after the file's start or
+    // ends before its probed end.
+    static bool trimIsNarrowerThanFile(const LSMediaFields& media);
 
 private:
     void runConversion();
@@ -109,6 +116,7 @@ private:
 
     std::atomic<ConvertOperationDelegate*> _delegate{nullptr};
     Clock _clock;
+    RenameFunction _rename;
     int _killGraceMs = 3000;
 
     // Guards the fields below, shared with cancel(), pause() and resume().

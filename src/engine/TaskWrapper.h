@@ -7,10 +7,15 @@
 #include <memory>
 
 class QProcess;
+class QSocketNotifier;
 class TaskWrapperController;
 
 // Runs one program as a child process: an argument vector (never a shell), standard input
 // closed, standard output and error merged and read as they come.
+//
+// The output goes through a pipe of our own rather than QProcess's, whose end of output
+// is only reported when the child exits: a child that closes its output but keeps running
+// is ended once the end of its output has been read (after a short grace period).
 //
 // A TaskWrapper belongs to the thread that made it: every member is called there, and
 // that thread must run an event loop while the child runs, since the controller's
@@ -39,9 +44,14 @@ public:
 
     bool isRunning() const;
     void setKillGracePeriod(int milliseconds) { _killGraceMs = milliseconds; }
+    // How long a child may keep running after closing its output before it is stopped.
+    void setEndOfOutputGracePeriod(int milliseconds) { _endOfOutputGraceMs = milliseconds; }
 
 private:
+    bool openOutputPipe();
+    void closeOutputPipe();
     void readOutput();
+    void handleEndOfOutput();
     void reportTermination(int status);
     void handleFinished(int exitCode, bool crashed);
     void handleError();
@@ -49,7 +59,13 @@ private:
     TaskWrapperController* _controller;
     QStringList _arguments;
     std::unique_ptr<QProcess> _task;
+    // The reading end of the child's output pipe and its watcher; -1 once closed.
+    int _outputFd = -1;
+    // The writing end, held only until the child has been started with its copies.
+    int _childOutputFd = -1;
+    std::unique_ptr<QSocketNotifier> _outputNotifier;
     QStringDecoder _decoder{QStringDecoder::Utf8};
     bool _terminationReported = false;
     int _killGraceMs = 3000;
+    int _endOfOutputGraceMs = 500;
 };

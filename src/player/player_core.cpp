@@ -18,6 +18,7 @@ extern "C" {
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -64,17 +65,37 @@ int decodeInterrupt(void* ctx) {
     return abortFlag(static_cast<VideoState*>(ctx));
 }
 
+// A RIFF-style WAVE file ("RIFF", "RIFX", "RF64" or "BW64", then "WAVE").
+bool isWaveFile(const char* path) {
+    char header[12] = {};
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    const size_t read = std::fread(header, 1, sizeof header, file);
+    std::fclose(file);
+    if (read != sizeof header || std::memcmp(header + 8, "WAVE", 4) != 0)
+        return false;
+    for (const char* magic : {"RIFF", "RIFX", "RF64", "BW64"}) {
+        if (std::memcmp(header, magic, 4) == 0)
+            return true;
+    }
+    return false;
+}
+
 // A private copy of the process-wide demuxer options: the library edits the dictionary it
 // is given, and other threads may be opening files at the same time.
 // Local files only: a playlist or reference file must not make a probe reach out to the
-// network. And a stream whose codec the demuxer wants confirmed from its data (PCM in WAV)
-// is judged on its first 16 KiB rather than 128 KiB: the full search made each WAV cost
-// about ten milliseconds and finds nothing more in the files people add.
-DictionaryPtr formatOptionsForOpen() {
+// network. And in a WAV file, whose PCM the demuxer confirms from its data, the codec is
+// judged on a few packets rather than the library's full search: that made each WAV cost
+// about ten milliseconds and finds nothing more there. Other containers keep the full
+// search: an MPEG-TS stream identified only by its data (TrueHD, DTS) needs more than a
+// few packets, or its audio is lost or misread.
+DictionaryPtr formatOptionsForOpen(const char* path) {
     AVDictionary* options = nullptr;
     av_dict_copy(&options, tool_format_options, 0);
     av_dict_set(&options, "protocol_whitelist", "file", AV_DICT_DONT_OVERWRITE);
-    av_dict_set(&options, "max_probe_packets", "4", AV_DICT_DONT_OVERWRITE);
+    if (isWaveFile(path))
+        av_dict_set(&options, "max_probe_packets", "4", AV_DICT_DONT_OVERWRITE);
     return DictionaryPtr(options);
 }
 
@@ -102,7 +123,7 @@ AVFormatContext* openInput(VideoState* is) {
     ic->interrupt_callback.callback = decodeInterrupt;
     ic->interrupt_callback.opaque = is;
 
-    DictionaryPtr options = formatOptionsForOpen();
+    DictionaryPtr options = formatOptionsForOpen(is->filename);
     AVDictionary* raw = options.release();
     const int err = avformat_open_input(&ic, is->filename, is->iformat, &raw);
     options.reset(raw);

@@ -84,6 +84,7 @@ TEST(ConvertOperationFakeFfmpeg, OutcomesFollowTheChild) {
         {"ffmpeg-stderr-only", LSConvertStateSucceeded, true, 100.0},
         {"ffmpeg-exit3", LSConvertStateFailed, false, QVProgressFailed},
         {"ffmpeg-crash", LSConvertStateFailed, false, QVProgressFailed},
+        {"ffmpeg-close-output", LSConvertStateFailed, false, QVProgressFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program);
@@ -286,6 +287,36 @@ TEST(ConvertOperationFakeFfmpeg, RingtoneIsRenamedToItsOwnExtension) {
     EXPECT_EQ(readFile(f.op->strOutFilePath()), QByteArray("converted\n"));
     EXPECT_EQ(readFile(f.folder + QStringLiteral("/tone.m4r")), QByteArray("older"));
     EXPECT_FALSE(QFileInfo::exists(f.folder + QStringLiteral("/tone.m4a")));
+}
+
+TEST(ConvertOperationFakeFfmpeg, AFailedRingtoneRenameKeepsTheConvertedFile) {
+    const LogCapture log;
+    const FakeFfmpeg::Scope fake(FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")));
+    Fixture f(QStringLiteral("tone.wav"), QStringLiteral("Ringtone"), QStringLiteral("m4r"));
+    QStringList renames;
+    f.op->setRenameFunction([&renames](const QString& from, const QString& to) {
+        renames << from << to;
+        return false;
+    });
+    ASSERT_TRUE(runJob(f.op, f.delegate));
+    EXPECT_EQ(f.state(), LSConvertStateFailed);
+    const QString converted = f.folder + QStringLiteral("/tone.m4a");
+    EXPECT_EQ(renames, (QStringList{converted, f.folder + QStringLiteral("/tone.m4r")}));
+    EXPECT_EQ(f.op->strOutFilePath(), converted);
+    EXPECT_EQ(readFile(converted), QByteArray("converted\n"));
+    // The name reserved for the rename is given back.
+    EXPECT_EQ(f.files(), (QStringList{QStringLiteral("tone.m4a"), QStringLiteral("tone.wav")}));
+    EXPECT_TRUE(LogCapture::contains(QStringLiteral("could not be renamed")));
+}
+
+TEST(ConvertOperationFakeFfmpeg, ASourceNameAtTheNameLimitGivesAShortenedOutputName) {
+    const FakeFfmpeg::Scope fake(FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")));
+    const QString stem = QStringLiteral("ü").repeated(125) + u'x'; // 251 bytes
+    Fixture f(stem + QStringLiteral(".wav"), QStringLiteral("FLAC"), QStringLiteral("flac"));
+    ASSERT_TRUE(runJob(f.op, f.delegate));
+    EXPECT_EQ(f.state(), LSConvertStateSucceeded);
+    EXPECT_EQ(f.op->strOutFilePath(), f.folder + u'/' + stem.left(125) + QStringLiteral(".flac"));
+    EXPECT_EQ(readFile(f.op->strOutFilePath()), QByteArray("converted\n"));
 }
 
 TEST(ConvertOperationFakeFfmpeg, SucceededFileIsListedInThePlaylistOnce) {

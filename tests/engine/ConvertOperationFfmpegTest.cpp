@@ -4,6 +4,7 @@
 #include "support/TestEnvironment.h"
 
 #include "engine/FFMpegLauncher.h"
+#include "engine/LSMediaDecoder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -173,4 +174,46 @@ TEST(ConvertOperationFfmpeg, OddFileNamesConvert) {
                       .toString(),
                   QStringLiteral("mp3"));
     }
+}
+
+// A VBR MP3 without a Xing header probes shorter than it is (the length is estimated from
+// its loud, dense start); converting the whole file must still give all of it.
+TEST(ConvertOperationFfmpeg, AnUntrimmedConversionKeepsTheWholeSource) {
+    if (!haveFfmpeg())
+        GTEST_SKIP() << "no ffmpeg program";
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("whole"));
+    const QString source = folder + QStringLiteral("/loud then quiet.mp3");
+    bool made = false;
+    std::thread maker([&] {
+        made = MediaFixtures::runFfmpeg(
+            {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+             QStringLiteral("anoisesrc=d=3:a=0.5:r=44100"), QStringLiteral("-f"),
+             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("anullsrc=r=44100"),
+             QStringLiteral("-filter_complex"),
+             QStringLiteral("[0][1]concat=n=2:v=0:a=1,atrim=duration=20"), QStringLiteral("-ac"),
+             QStringLiteral("1"), QStringLiteral("-c:a"), QStringLiteral("libmp3lame"),
+             QStringLiteral("-q:a"), QStringLiteral("0"), QStringLiteral("-write_xing"),
+             QStringLiteral("0"), source});
+    });
+    maker.join();
+    ASSERT_TRUE(made);
+
+    auto row = makeRow(source, QStringLiteral("flac"), QStringLiteral("flac"), 0.0,
+                       QStringLiteral("FLAC"));
+    LSMediaDecoder().dumpMediaStreamInfoWithFileMedia(source, *row->mediaInfo);
+    ASSERT_EQ(row->mediaInfo->eumErrorCode, LSMediaErrorNone);
+    ASSERT_LT(row->mediaInfo->dTrimLength, 15.0); // the estimate really is short
+    row->mediaInfo->iAOChanels = 1;
+    auto op = ConvertOperation::initWithMedia(row);
+    op->setStrOutFilePath(TestEnvironment::makeTempFolder(QStringLiteral("wholeout")));
+    RecordingDelegate delegate;
+    ASSERT_TRUE(runJob(op, delegate));
+    EXPECT_EQ(row->mediaInfo->eumCvtState.load(), LSConvertStateSucceeded);
+    const double duration = MediaFixtures::probe(op->strOutFilePath())
+                                .value(QStringLiteral("format"))
+                                .toObject()
+                                .value(QStringLiteral("duration"))
+                                .toString()
+                                .toDouble();
+    EXPECT_NEAR(duration, 20.0, 0.1);
 }

@@ -142,6 +142,32 @@ TEST(TaskWrapper, StopEndsHangingAndTermIgnoringChildren) {
     }
 }
 
+TEST(TaskWrapper, AChildThatClosesItsOutputButKeepsRunningIsEnded) {
+    struct Case {
+        const char* program;
+        int status;
+        int stops; // processFinished comes from each stop
+    };
+    // A child that exits as it closes its output keeps its own status.
+    const Case cases[] = {{"ffmpeg-close-output", TaskWrapper::kCrashedStatus, 1},
+                          {"ffmpeg-ok", 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        RecordingController controller;
+        TaskWrapper task(&controller, command(FakeFfmpeg::path(QString::fromLatin1(c.program)),
+                                              outputIn("closed")));
+        task.setEndOfOutputGracePeriod(100);
+        task.setKillGracePeriod(300);
+        task.startProcess();
+        // The sleeping child would take ten minutes: far beyond this wait.
+        ASSERT_TRUE(controller.waitForExit(15000));
+        EXPECT_EQ(controller.statuses, std::vector<int>{c.status});
+        EXPECT_TRUE(controller.text.contains(QStringLiteral("time=00:00:01.00")));
+        EXPECT_EQ(controller.finished, c.stops);
+        EXPECT_FALSE(task.isRunning());
+    }
+}
+
 TEST(TaskWrapper, CharactersSplitBetweenReadsArriveWhole) {
     RecordingController controller;
     TaskWrapper task(&controller, {FakeFfmpeg::path(QStringLiteral("ffmpeg-split-utf8"))});

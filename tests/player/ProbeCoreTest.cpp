@@ -134,3 +134,63 @@ TEST_F(ProbeCoreTest, CompressedAudioLabelledAsPcmInWavIsStillRecognised) {
 }
 
 } // namespace
+
+namespace {
+
+// Audio inside every container the open panel offers for video is found and read as what
+// it is, including streams the demuxer can only identify from their data.
+TEST_F(ProbeCoreTest, AudioInsideVideoContainersIsNeverLost) {
+    struct Case {
+        const char* name;
+        const char* file;
+        QStringList encode; // output options after the video and audio inputs
+        const char* codec;
+        int sampleRate;
+    };
+    const QStringList noVideo{QStringLiteral("-map"), QStringLiteral("1:a")};
+    const QStringList mpeg2{QStringLiteral("-c:v"), QStringLiteral("mpeg2video")};
+    const QStringList mpeg4{QStringLiteral("-c:v"), QStringLiteral("mpeg4")};
+    const QStringList experimental{QStringLiteral("-strict"), QStringLiteral("-2")};
+    const auto audio = [](const char* encoder) {
+        return QStringList{QStringLiteral("-c:a"), QString::fromLatin1(encoder)};
+    };
+    const Case cases[] = {
+        {"MPEG-TS with TrueHD", "truehd.ts", noVideo + audio("truehd") + experimental, "truehd",
+         48000},
+        {"MPEG-TS with DTS and video", "dts.ts", mpeg2 + audio("dca") + experimental, "dts", 48000},
+        {"MPEG-TS with MP2 and video", "mp2.ts", mpeg2 + audio("mp2"), "mp2", 48000},
+        {"MPEG-PS with AC-3 and video", "ac3.mpg", mpeg2 + audio("ac3"), "ac3", 48000},
+        {"MPEG-PS with LPCM and video", "lpcm.mpg", mpeg2 + audio("pcm_s16be"), "pcm_dvd", 48000},
+        {"Matroska with TrueHD", "truehd.mkv", noVideo + audio("truehd") + experimental, "truehd",
+         48000},
+        {"Matroska with AAC and video", "aac.mkv", mpeg4 + audio("aac"), "aac", 48000},
+        {"FLV with MP3 and video", "mp3.flv",
+         QStringList{QStringLiteral("-c:v"), QStringLiteral("flv1"), QStringLiteral("-ar"),
+                     QStringLiteral("44100")} +
+             audio("libmp3lame"),
+         "mp3", 44100},
+        {"AVI with AC-3 and video", "ac3.avi", mpeg4 + audio("ac3"), "ac3", 48000},
+        {"AVI with DTS and video", "dts.avi", mpeg4 + audio("dca") + experimental, "dts", 48000},
+        {"MP4 with AAC and video", "aac.mp4", mpeg4 + audio("aac"), "aac", 48000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = ProbeSamples::folder() + QStringLiteral("/in-") + c.file;
+        ASSERT_TRUE(MediaFixtures::runFfmpeg(
+            QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                        QStringLiteral("testsrc=duration=4:size=160x120:rate=10"),
+                        QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                        QStringLiteral("sine=frequency=440:sample_rate=48000:duration=4"),
+                        QStringLiteral("-ac"), QStringLiteral("2")} +
+            c.encode + QStringList{path}));
+        StatePtr is = probedState(path);
+        ASSERT_NE(is->ic, nullptr);
+        ASSERT_GE(is->audio_stream, 0);
+        const AVCodecParameters* par = is->ic->streams[is->audio_stream]->codecpar;
+        EXPECT_STREQ(avcodec_get_name(par->codec_id), c.codec);
+        EXPECT_EQ(par->sample_rate, c.sampleRate);
+        EXPECT_EQ(par->ch_layout.nb_channels, 2);
+    }
+}
+
+} // namespace

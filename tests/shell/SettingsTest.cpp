@@ -148,7 +148,7 @@ TEST_F(FormatChoice, ChoosingAFormatKeepsTheSlidersQualityAndTellsOthers) {
     controller->chooseFormat(QStringLiteral("AAC"), false);
     EXPECT_EQ(posted, QStringList{QStringLiteral("AAC")});
     ASSERT_TRUE(controller->currentFormatSetting());
-    EXPECT_EQ(controller->currentFormatSetting()->sampleRate, QStringLiteral("96000"));
+    EXPECT_EQ(controller->currentFormatSetting()->sampleRate, QStringLiteral("Use Source"));
     EXPECT_EQ(controller->currentFormatSetting()->biteRate, QStringLiteral("320"));
     EXPECT_EQ(controller->currentFormatSetting()->channels, QStringLiteral("Stereo"));
 

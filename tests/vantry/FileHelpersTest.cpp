@@ -66,6 +66,48 @@ TEST(UniquePath, CountersAndExtensions) {
     }
 }
 
+TEST(UniquePath, NamesAreShortenedToTheFileSystemsLimit) {
+    const QString a251(251, u'a');
+    const QString eAcute126(126, QChar(0xE9));                         // 2 bytes each in UTF-8
+    const QString decomposed = QStringLiteral("e\u0301").repeated(85); // 3 bytes a letter
+    const QString b252(252, u'b');
+    const struct {
+        const char* name;
+        QString base;
+        const char* ext;
+        QStringList taken;
+        QString expected;
+    } cases[] = {
+        {"a long name keeps its extension", a251, "flac", {}, a251.left(250) + ".flac"},
+        {"the counter is kept too",
+         a251,
+         "flac",
+         {a251.left(250) + ".flac"},
+         a251.left(247) + "(1).flac"},
+        {"two-byte letters are never split", eAcute126, "mp3", {}, eAcute126.left(125) + ".mp3"},
+        {"accents stay with their letters",
+         decomposed,
+         "mp3",
+         {},
+         decomposed.left(2 * 83) + ".mp3"},
+        {"a counter changed only in the cut part shows at the end",
+         b252 + "(1)z",
+         "mp3",
+         {b252.left(251) + ".mp3"},
+         b252.left(248) + "(2).mp3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("long"));
+        for (const QString& taken : c.taken)
+            touch(folder + u'/' + taken);
+        const QString result = unique(folder + u'/' + c.base, QString::fromLatin1(c.ext));
+        EXPECT_EQ(result, folder + u'/' + c.expected);
+        EXPECT_LE(QFileInfo(result).fileName().toUtf8().size(), 255);
+        EXPECT_TRUE(QFileInfo(result).isFile());
+    }
+}
+
 TEST(UniquePath, MissingFolderGivesThePathUnreserved) {
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("nofolder"));
     const QString result = unique(folder + QStringLiteral("/missing/a"), QStringLiteral("mp3"));

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QRegularExpression>
+#include <QTextBoundaryFinder>
 
 #include <cerrno>
 #include <climits>
@@ -50,6 +52,42 @@ QString extensionOf(const QString& fileName) {
     if (dot <= 0)
         return {};
     return fileName.mid(dot + 1);
+}
+
+// The longest file name, in bytes, the file system holding the folder takes.
+qsizetype nameLimitOf(const QString& folder) {
+    constexpr qsizetype kCommonLimit = 255;
+    const QByteArray native = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const long limit = ::pathconf(native.constData(), _PC_NAME_MAX);
+    return limit > 0 ? qsizetype(limit) : kCommonLimit;
+}
+
+qsizetype encodedLength(QStringView text) {
+    return QFile::encodeName(text.toString()).size();
+}
+
+// base + "." + ext, with the base shortened to fit the name limit. A counter such as "(2)"
+// at the end of the base and the extension are kept; the base is cut between characters
+// as the user sees them, so no UTF-8 sequence (or accent) is split.
+QString fittedFileName(const QString& base, const QString& ext, qsizetype limit) {
+    const QString tail = u'.' + ext;
+    if (encodedLength(base) + encodedLength(tail) <= limit)
+        return base + tail;
+    static const QRegularExpression trailingCounter(QStringLiteral("\\(\\d+\\)$"));
+    const QRegularExpressionMatch counter = trailingCounter.match(base);
+    const QString kept = counter.hasMatch() ? counter.captured() : QString();
+    const QString head = base.left(base.size() - kept.size());
+    const qsizetype room = limit - encodedLength(kept) - encodedLength(tail);
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, head);
+    qsizetype cut = 0;
+    qsizetype bytes = 0;
+    for (qsizetype next = graphemes.toNextBoundary(); next > 0; next = graphemes.toNextBoundary()) {
+        bytes += encodedLength(QStringView(head).mid(cut, next - cut));
+        if (bytes > room)
+            break;
+        cut = next;
+    }
+    return head.left(cut) + kept + tail;
 }
 
 } // namespace
@@ -141,7 +179,8 @@ QString VTGlobalFunctions::makeSureFullPathIdenticalAndHaveExtention(const QStri
 
     const QString ext = extensionOf(fileName);
     QString base = fileName.left(fileName.size() - ext.size() - 1);
-    QString candidate = folder + fileName;
+    const qsizetype nameLimit = nameLimitOf(folder);
+    QString candidate = folder + fittedFileName(base, ext, nameLimit);
     int n = 1;
     for (int attempt = 0; attempt < 100000; ++attempt) {
         const int reserved = reservePath(candidate);
@@ -156,7 +195,13 @@ QString VTGlobalFunctions::makeSureFullPathIdenticalAndHaveExtention(const QStri
             ++n;
             base.replace(counter, QStringLiteral("(%1)").arg(n));
         }
-        candidate = folder + base + u'.' + ext;
+        const QString previous = candidate;
+        candidate = folder + fittedFileName(base, ext, nameLimit);
+        // A counter that changed only in the part cut off must show at the end instead.
+        if (candidate == previous) {
+            base += QStringLiteral("(%1)").arg(n);
+            candidate = folder + fittedFileName(base, ext, nameLimit);
+        }
     }
     return candidate;
 }
