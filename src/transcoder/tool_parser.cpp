@@ -134,7 +134,7 @@ void tool_parse_options(PerFileOptions* o, int argc, char** argv, const ToolOpti
     }
 }
 
-int tool_parse_option(PerFileOptions* o, const char* opt, const char* arg,
+int tool_parse_option(PerFileOptions* o, const char* opt, const char* next,
                       const ToolOption* options) {
     const char* name = opt;
     int flagValue = 1;
@@ -154,6 +154,8 @@ int tool_parse_option(PerFileOptions* o, const char* opt, const char* arg,
         av_log(nullptr, AV_LOG_ERROR, "Unrecognized option '%s'\n", opt);
         return AVERROR(EINVAL);
     }
+    // Only a row that takes an argument sees the next word.
+    const char* arg = (po->flags & TOOLOPT_ARG) ? next : nullptr;
     if ((po->flags & TOOLOPT_ARG) && !arg) {
         av_log(nullptr, AV_LOG_ERROR, "Missing argument for option '%s'\n", opt);
         return AVERROR(EINVAL);

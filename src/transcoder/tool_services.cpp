@@ -6,7 +6,9 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -57,15 +59,23 @@ int tool_read_yes_no() {
 int tool_read_file(const char* filename, uint8_t** bufptr, size_t* size) {
     *bufptr = nullptr;
     *size = 0;
-    FilePtr f(std::fopen(filename, "rb"));
-    if (!f)
+    // Without O_NONBLOCK, opening a named pipe would wait for a writer.
+    const int fd = open(filename, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return cannotRead(filename, errno);
-
     struct stat info {};
-    if (fstat(fileno(f.get()), &info) != 0)
-        return cannotRead(filename, errno);
-    if (!S_ISREG(info.st_mode))
-        return cannotRead(filename, ESPIPE);
+    const int statErr = fstat(fd, &info) != 0 ? errno : 0;
+    if (statErr || !S_ISREG(info.st_mode)) {
+        const int err = statErr ? statErr : ESPIPE; // a size only a regular file can tell
+        close(fd);
+        return cannotRead(filename, err);
+    }
+    FilePtr f(fdopen(fd, "rb"));
+    if (!f) {
+        const int err = errno;
+        close(fd);
+        return cannotRead(filename, err);
+    }
     if (std::fseek(f.get(), 0, SEEK_END) != 0)
         return cannotRead(filename, errno);
     const long length = std::ftell(f.get());
