@@ -93,7 +93,7 @@ TEST_P(PixelFormats, ShowFlagsComponentsAndBits) {
 
 const PixelCase kPixelCases[] = {
     {"IO... yuv420p                3            12"},
-    {"I...P pal8                   1             8"},
+    {"I..P. pal8                   1             8"},
     {"IO... rgba                   4            32"},
     {"..H.. vaapi                  0             0"},
     {"IO..B monob                  1             1"},
