@@ -56,7 +56,8 @@ std::string readAll(int fd) {
     for (int waited = 0; waited < 5000 && seen < expected; ++waited) {
         while (seen < tc_signal_count()) {
             ++seen;
-            const unsigned char report = static_cast<unsigned char>(tc_interrupt_requested(nullptr));
+            const unsigned char report =
+                static_cast<unsigned char>(tc_interrupt_requested(nullptr));
             (void)!write(toParent, &report, 1);
         }
         usleep(1000);

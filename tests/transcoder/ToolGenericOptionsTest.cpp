@@ -174,11 +174,10 @@ TEST_P(OptionHelp, PrintsTheQualifyingRowsUnderTheHeading) {
 }
 
 const HelpSectionCase kHelpSections[] = {
-    {"required flags", TOOLOPT_EXIT, 0, 0, "Heading:\n-formats            show available formats\n\n"},
-    {"rejected flags", 0, 0xE804, 0,
-     "Heading:\n-y                  overwrite output files\n\n"},
-    {"any of", 0, TOOLOPT_ADVANCED, 0xE000,
-     "Heading:\n-vcodec codec       force video codec\n\n"},
+    {"required flags", TOOLOPT_EXIT, 0, 0,
+     "Heading:\n-formats            show available formats\n\n"},
+    {"rejected flags", 0, 0xE804, 0, "Heading:\n-y                  overwrite output files\n\n"},
+    {"any of", 0, TOOLOPT_ADVANCED, 0xE000, "Heading:\n-vcodec codec       force video codec\n\n"},
     {"empty argument name keeps its blank", TOOLOPT_VIDEO | TOOLOPT_ADVANCED, 0, 0,
      "Heading:\n-top                top=1/bottom=0/auto=-1 field first\n\n"},
     {"long name cut to 63 characters", TOOLOPT_ADVANCED | TOOLOPT_PER_FILE, 0, 0,

@@ -66,14 +66,13 @@ class FilterPads : public ::testing::TestWithParam<FilterCase> {};
 TEST_P(FilterPads, ShowMediaLettersOrABarForASideWithout) {
     const std::string out = capturedStdout([] { tool_show_filters(); });
     char expected[64];
-    std::snprintf(expected, sizeof(expected), "\n%-16s %-10s ", GetParam().filter,
-                  GetParam().pads);
+    std::snprintf(expected, sizeof(expected), "\n%-16s %-10s ", GetParam().filter, GetParam().pads);
     EXPECT_NE(out.find(expected), std::string::npos) << expected;
 }
 
 const FilterCase kFilterCases[] = {
-    {"aformat", "A->A"},   {"anullsrc", "|->A"}, {"anullsink", "A->|"},
-    {"overlay", "VV->V"},  {"amix", "|->A"},     {"asplit", "A->|"},
+    {"aformat", "A->A"},  {"anullsrc", "|->A"}, {"anullsink", "A->|"},
+    {"overlay", "VV->V"}, {"amix", "|->A"},     {"asplit", "A->|"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Listings, FilterPads, ::testing::ValuesIn(kFilterCases),

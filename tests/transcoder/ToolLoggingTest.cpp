@@ -50,9 +50,8 @@ TEST_P(LogLevelNames, SetTheLevel) {
 }
 
 const LevelCase kLevels[] = {
-    {"quiet", -8}, {"panic", 0},    {"fatal", 8},   {"error", 16}, {"warning", 24},
-    {"info", 32},  {"verbose", 40}, {"debug", 48},  {"24", 24},    {"-8", -8},
-    {"56", 56},
+    {"quiet", -8},   {"panic", 0},  {"fatal", 8}, {"error", 16}, {"warning", 24}, {"info", 32},
+    {"verbose", 40}, {"debug", 48}, {"24", 24},   {"-8", -8},    {"56", 56},
 };
 
 INSTANTIATE_TEST_SUITE_P(Logging, LogLevelNames, ::testing::ValuesIn(kLevels),
@@ -73,9 +72,8 @@ TEST(Logging, UnknownLevelListsTheNamesAndEndsWithStatusOne) {
 TEST(Logging, EarlyOptionsApplyVWhenLoglevelIsAbsent) {
     LogLevelGuard guard;
     av_log_set_level(AV_LOG_INFO);
-    char* argv[] = {const_cast<char*>("ffmpeg"), const_cast<char*>("-i"),
-                    const_cast<char*>("-v"), const_cast<char*>("-v"),
-                    const_cast<char*>("warning")};
+    char* argv[] = {const_cast<char*>("ffmpeg"), const_cast<char*>("-i"), const_cast<char*>("-v"),
+                    const_cast<char*>("-v"), const_cast<char*>("warning")};
     tool_early_log_options(5, argv, kLogOptions);
     EXPECT_EQ(av_log_get_level(), AV_LOG_WARNING);
 }
@@ -162,22 +160,19 @@ TEST_P(ReportFile, StartsWithTheStartMessageAndTheQuotedCommandLine) {
     std::smatch parts;
     ASSERT_TRUE(std::regex_match(
         name, parts, std::regex(R"(ffmpeg-(\d{4})(\d\d)(\d\d)-(\d\d)(\d\d)(\d\d)\.log)")));
-    const std::string started = "ffmpeg started on " + parts[1].str() + "-" + parts[2].str() +
-                                "-" + parts[3].str() + " at " + parts[4].str() + ":" +
-                                parts[5].str() + ":" + parts[6].str() + "\n";
-    const std::string commandLine = byVariable
-                                        ? "ffmpeg -i \"in put.wav\" -v error\n"
-                                        : "ffmpeg -report -i \"in put.wav\" -v error\n";
+    const std::string started = "ffmpeg started on " + parts[1].str() + "-" + parts[2].str() + "-" +
+                                parts[3].str() + " at " + parts[4].str() + ":" + parts[5].str() +
+                                ":" + parts[6].str() + "\n";
+    const std::string commandLine = byVariable ? "ffmpeg -i \"in put.wav\" -v error\n"
+                                               : "ffmpeg -report -i \"in put.wav\" -v error\n";
     EXPECT_EQ(fileText(reports.first()), started + "Report written to \"" + name +
-                                             "\"\nCommand line:\n" + commandLine +
-                                             "after 1\n");
+                                             "\"\nCommand line:\n" + commandLine + "after 1\n");
     EXPECT_EQ(av_log_get_level(), AV_LOG_VERBOSE) << "the report raises the level -v set";
 }
 
-INSTANTIATE_TEST_SUITE_P(Logging, ReportFile, ::testing::Values(false, true),
-                         [](const auto& info) {
-                             return std::string(info.param ? "FFREPORT" : "ReportOption");
-                         });
+INSTANTIATE_TEST_SUITE_P(Logging, ReportFile, ::testing::Values(false, true), [](const auto& info) {
+    return std::string(info.param ? "FFREPORT" : "ReportOption");
+});
 
 TEST(Logging, ReportRaisesTheLevelToVerbose) {
     LogLevelGuard guard;

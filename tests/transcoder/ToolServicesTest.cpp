@@ -103,7 +103,10 @@ const PresetCase kPresetCases[] = {
      {"data/quaverly-test.ffpreset", "home/.ffmpeg/quaverly-test.ffpreset"},
      nullptr,
      "home/.ffmpeg/quaverly-test.ffpreset"},
-    {"codec name only tried with a codec", true, {"data/libx-quaverly-test.ffpreset"}, nullptr,
+    {"codec name only tried with a codec",
+     true,
+     {"data/libx-quaverly-test.ffpreset"},
+     nullptr,
      nullptr},
     {"nothing found", true, {}, "libx", nullptr},
 };
