@@ -4,7 +4,6 @@
 #include "transcoder/tool_buffer_pool.h"
 
 extern "C" {
-#include <libavutil/channel_layout.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -144,24 +143,6 @@ TEST(BufferPool, InvalidPictureSizeIsRefused) {
     LogCapture log;
     EXPECT_EQ(tool_pool_get_buffer(dec.get(), frame.get(), 0), -1);
     EXPECT_NE(log.str().find("codec_get_buffer: image parameters invalid\n"), std::string::npos);
-}
-
-TEST(BufferPool, AudioFramesGetTheDefaultBuffers) {
-    BufferPoolPtr pool = tool_pool_new();
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_PCM_S16LE);
-    CodecContextPtr dec(avcodec_alloc_context3(codec));
-    dec->sample_rate = 8000;
-    av_channel_layout_default(&dec->ch_layout, 1);
-    dec->opaque = pool.get();
-    ASSERT_EQ(avcodec_open2(dec.get(), codec, nullptr), 0);
-    FramePtr frame(av_frame_alloc());
-    frame->format = AV_SAMPLE_FMT_S16;
-    frame->nb_samples = 64;
-    av_channel_layout_default(&frame->ch_layout, 1);
-    EXPECT_EQ(tool_pool_get_buffer(dec.get(), frame.get(), 0), 0);
-    EXPECT_NE(frame->buf[0], nullptr);
-    frame.reset();
-    EXPECT_EQ(idleCount(*pool), 0u);
 }
 
 } // namespace

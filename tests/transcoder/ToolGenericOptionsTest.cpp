@@ -5,7 +5,6 @@
 #include "transcoder/tool_parser.h"
 
 extern "C" {
-#include <libavutil/cpu.h>
 #include <libavutil/error.h>
 #include <libavutil/mem.h>
 #include <libavutil/opt.h>
@@ -94,14 +93,6 @@ TEST_F(GenericOptions, BadScalerValueIsReportedAndReturned) {
     EXPECT_NE(log.str().find("Error setting option sws_flags.\n"), std::string::npos);
 }
 
-TEST_F(GenericOptions, DebugRaisesTheLevelAndSetsTheCodecOption) {
-    const int level = av_log_get_level();
-    EXPECT_EQ(tool_set_debug("debug", "mb_type"), 0);
-    EXPECT_EQ(av_log_get_level(), AV_LOG_DEBUG);
-    EXPECT_EQ(entry(tool_codec_options, "debug"), "mb_type");
-    av_log_set_level(level);
-}
-
 TEST(CommonHandlers, MaxAllocTakesOnlyAWholeNumber) {
     EXPECT_EQ(tool_set_max_alloc("max_alloc", "1000000"), 0);
     EXPECT_EQ(av_malloc(2000000), nullptr);
@@ -111,12 +102,6 @@ TEST(CommonHandlers, MaxAllocTakesOnlyAWholeNumber) {
         EXPECT_EQ(exitStatusOf([&] { tool_set_max_alloc("max_alloc", bad); }), 1) << bad;
         EXPECT_EQ(log.str(), std::string("Invalid max_alloc \"") + bad + "\".\n");
     }
-}
-
-TEST(CommonHandlers, UnknownCpuFlagsAreAnError) {
-    LogCapture log;
-    EXPECT_LT(tool_set_cpu_flags("cpuflags", "not-a-cpu"), 0);
-    av_force_cpu_flags(-1);
 }
 
 TEST(CommonHandlers, TimeLimitSetsTheCpuLimitInAChild) {
@@ -131,13 +116,6 @@ TEST(CommonHandlers, TimeLimitSetsTheCpuLimitInAChild) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-}
-
-TEST(CommonHandlers, TimeLimitOutsideItsRangeEndsWithStatusOne) {
-    LogCapture log;
-    EXPECT_EQ(exitStatusOf([] { tool_set_time_limit("timelimit", "-1"); }), 1);
-    EXPECT_NE(log.str().find("The value for timelimit was -1 which is not within"),
-              std::string::npos);
 }
 
 int noop(const char*, const char*) {

@@ -178,18 +178,6 @@ INSTANTIATE_TEST_SUITE_P(Logging, ReportFile, ::testing::Values(false, true), []
     return std::string(info.param ? "FFREPORT" : "ReportOption");
 });
 
-TEST(Logging, ReportRaisesTheLevelToVerbose) {
-    LogLevelGuard guard;
-    QTemporaryDir dir;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    av_log_set_level(AV_LOG_WARNING);
-    EXPECT_EQ(tool_open_report(), 0);
-    EXPECT_EQ(av_log_get_level(), AV_LOG_VERBOSE);
-    tool_close_report();
-    QDir::setCurrent(previous);
-}
-
 TEST(Logging, ReportThatCannotBeOpenedReturnsTheSystemError) {
     QTemporaryDir dir;
     const QString previous = QDir::currentPath();
