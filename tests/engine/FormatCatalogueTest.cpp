@@ -104,8 +104,9 @@ TEST(FormatCatalogue, ShippedCatalogueHasTheFormatsTheWindowNeeds) {
         EXPECT_TRUE(format.aryChannels.contains(format.channels));
         EXPECT_FALSE(format.arySampleRate.contains(QString())); // no stray commas shipped
         // The top preset keeps the source's rate (Opus always plays back at 48 kHz).
-        if (format.fmtName != QLatin1String("Opus"))
+        if (format.fmtName != QLatin1String("Opus")) {
             EXPECT_EQ(format.arySampleRate.first(), QStringLiteral("Use Source"));
+        }
     }
     EXPECT_EQ(engine.getFormatWithName(QStringLiteral("Opus"))->arySampleRate,
               QStringList{"48000"});
