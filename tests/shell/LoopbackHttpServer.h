@@ -29,6 +29,8 @@ public:
         QByteArray body;
         // Bytes of the body to send before holding the connection open; -1 sends it all.
         qsizetype stallAfter = -1;
+        // Without a length the body ends when the connection closes.
+        bool announceLength = true;
     };
     using Handler = std::function<Reply(const Request&)>;
 
@@ -97,7 +99,7 @@ private:
             head += name + ": " + value + "\r\n";
             hasLength = hasLength || name.toLower() == "content-length";
         }
-        if (!hasLength)
+        if (!hasLength && reply.announceLength)
             head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
         socket->write(head + "\r\n");
         if (reply.stallAfter >= 0) {

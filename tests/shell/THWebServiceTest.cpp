@@ -295,6 +295,24 @@ TEST_F(THDownloadWebServiceTest, AFreshDownloadAsksFromZeroAndNamesTheFileFromTh
     EXPECT_EQ(readAll(destination), kResource);
 }
 
+TEST_F(THDownloadWebServiceTest, WithoutAnAnnouncedLengthThereIsNoProgressButAnEnd) {
+    LoopbackHttpServer server([](const Request&) {
+        Reply reply{200, "OK", {}, kResource};
+        reply.announceLength = false;
+        return reply;
+    });
+    THDownloadWebService service;
+    configure(service, server);
+    service.setDownloadBlock([&](const auto&, const auto&, bool finished, double) {
+        EXPECT_EQ(service.fileSize(), 0u);
+        blockFinished = blockFinished || finished;
+    });
+    ASSERT_TRUE(runToEnd(service));
+    EXPECT_TRUE(delegate.progress.isEmpty());
+    EXPECT_TRUE(blockFinished);
+    EXPECT_EQ(readAll(destination), kResource);
+}
+
 TEST_F(THDownloadWebServiceTest, AWholeBodyInsteadOfTheRangeRestartsTheFile) {
     writeAll(temporary, QByteArray(1000, 'x'));
     LoopbackHttpServer server([](const Request&) { return Reply{200, "OK", {}, kResource}; });

@@ -7,6 +7,7 @@
 #include "TestEnvironment.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolBar>
@@ -172,6 +173,10 @@ TEST_F(VTPreferencesWindow, ClickingAToolbarItemSwitchesPanes) {
     EXPECT_FALSE(set.list[0]->view()->isVisible());
     EXPECT_TRUE(set.list[1]->view()->isVisible());
     EXPECT_EQ(changes, 2);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(defaults().hasObjectForKey(kTopLeftKey));
+    EXPECT_FALSE(defaults().hasObjectForKey(frameKey("one")));
+    EXPECT_FALSE(defaults().hasObjectForKey(frameKey("two")));
 
     controller.toolbarItemForIdentifier(QStringLiteral("two"))->trigger();
     EXPECT_EQ(set.list[1]->appeared, 1);
