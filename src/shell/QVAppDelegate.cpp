@@ -7,6 +7,9 @@
 #include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "player/player_core.h"
+#include "shell/AdvancedPreferencesViewController.h"
+#include "shell/GeneralPreferencesViewController.h"
+#include "shell/MASPreferencesWindowController.h"
 #include "shell/MTPreferenceWndCtlr.h"
 #include "shell/QVMainAppController.h"
 #include "shell/QVMenuHandleCltr.h"
@@ -212,6 +215,22 @@ void QVAppDelegate::clickPreference() {
         });
     }
     _preferenceCltr->showWindow();
+}
+
+MASPreferencesWindowController& QVAppDelegate::preferencesWindowController() {
+    if (!_wndCltrForTunes) {
+        QVDataEngine& catalogue = _catalogue ? *_catalogue : QVDataEngine::shareInstance();
+        MASPreferencesWindowController::MASPanes panes;
+        panes.push_back(std::make_unique<GeneralPreferencesViewController>(
+            [this] {
+                return _coreMainWndCtlr ? _coreMainWndCtlr->getChooseOutputFmt() : QString();
+            },
+            catalogue));
+        panes.push_back(std::make_unique<AdvancedPreferencesViewController>());
+        _wndCltrForTunes = std::make_unique<MASPreferencesWindowController>(
+            std::move(panes), QCoreApplication::translate("Localizable", "Preferences"));
+    }
+    return *_wndCltrForTunes;
 }
 
 void QVAppDelegate::clickAbout() {

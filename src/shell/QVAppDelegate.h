@@ -11,6 +11,7 @@ class QVDataEngine;
 class QVMainAppController;
 class QVMenuHandleCltr;
 class QVUserPrompts;
+class MASPreferencesWindowController;
 class MTPreferenceWndCtlr;
 class VTAboutWindowController;
 
@@ -39,6 +40,8 @@ public:
 
     QVMainAppController* coreMainWndCtlr() const { return _coreMainWndCtlr.get(); }
     QVMenuHandleCltr& menuHandler() const { return *_menuHandler; }
+    // The toolbar preferences window (General and Advanced panes), made on first use.
+    MASPreferencesWindowController& preferencesWindowController();
 
     // Menu commands.
     void clickPreference();
@@ -84,6 +87,7 @@ private:
     std::unique_ptr<QVMenuHandleCltr> _menuHandler;
     std::unique_ptr<MTPreferenceWndCtlr> _preferenceCltr;
     std::unique_ptr<VTAboutWindowController> _aboutCtlr;
+    std::unique_ptr<MASPreferencesWindowController> _wndCltrForTunes;
     QList<QAction*> _menuItems;
     QList<QAction*> _handledItems;
     bool _didFinishLaunching = false;

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "windows/VTPreferencesViewControllerProtocol.h"
+
+// A pane of the application's toolbar preferences window.
+class MASPreferencesViewController : public VTPreferencesViewControllerProtocol {};
