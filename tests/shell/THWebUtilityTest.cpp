@@ -44,6 +44,10 @@ struct DigestVector {
     const char* hex;
 };
 
+void PrintTo(const DigestVector& testCase, std::ostream* out) {
+    *out << testCase.name;
+}
+
 std::string digestVectorName(const ::testing::TestParamInfo<DigestVector>& info) {
     return info.param.name;
 }

@@ -73,6 +73,10 @@ struct SignalCase {
     std::string interrupts; // what tc_interrupt_requested said after each signal
 };
 
+void PrintTo(const SignalCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
+
 class Signals : public ::testing::TestWithParam<SignalCase> {};
 
 TEST_P(Signals, EndTheProcessWithTheirStatus) {

@@ -49,6 +49,10 @@ struct RouteCase {
     std::string expected;
 };
 
+void PrintTo(const RouteCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
+
 class GenericRouting : public GenericOptions, public ::testing::WithParamInterface<RouteCase> {};
 
 TEST_P(GenericRouting, StoresTheOptionWhereItBelongs) {
@@ -141,6 +145,10 @@ struct HelpSectionCase {
     uint32_t any;
     const char* printed;
 };
+
+void PrintTo(const HelpSectionCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
 
 class OptionHelp : public ::testing::TestWithParam<HelpSectionCase> {};
 

@@ -61,6 +61,10 @@ struct FilterCase {
     const char* pads;
 };
 
+void PrintTo(const FilterCase& testCase, std::ostream* out) {
+    *out << testCase.filter;
+}
+
 class FilterPads : public ::testing::TestWithParam<FilterCase> {};
 
 TEST_P(FilterPads, ShowMediaLettersOrABarForASideWithout) {
@@ -83,6 +87,10 @@ INSTANTIATE_TEST_SUITE_P(Listings, FilterPads, ::testing::ValuesIn(kFilterCases)
 struct PixelCase {
     const char* line;
 };
+
+void PrintTo(const PixelCase& testCase, std::ostream* out) {
+    *out << testCase.line;
+}
 
 class PixelFormats : public ::testing::TestWithParam<PixelCase> {};
 
@@ -147,6 +155,10 @@ struct HelpCase {
     const char* topic;
     std::vector<const char*> shown;
 };
+
+void PrintTo(const HelpCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
 
 class HelpTopics : public ::testing::TestWithParam<HelpCase> {};
 

@@ -40,6 +40,10 @@ struct LevelCase {
     int level;
 };
 
+void PrintTo(const LevelCase& testCase, std::ostream* out) {
+    *out << testCase.text;
+}
+
 class LogLevelNames : public ::testing::TestWithParam<LevelCase> {};
 
 TEST_P(LogLevelNames, SetTheLevel) {
@@ -82,6 +86,10 @@ struct QuoteCase {
     const char* word;
     const char* written;
 };
+
+void PrintTo(const QuoteCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
 
 class ReportQuoting : public ::testing::TestWithParam<QuoteCase> {};
 

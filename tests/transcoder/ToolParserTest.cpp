@@ -95,6 +95,10 @@ struct ParseCase {
     std::string expected;
 };
 
+void PrintTo(const ParseCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
+
 class ParseValues : public ::testing::TestWithParam<ParseCase> {};
 
 std::vector<char*> commandLine(const std::vector<const char*>& words) {
@@ -194,6 +198,10 @@ struct FailCase {
     const char* message; // empty: none expected
 };
 
+void PrintTo(const FailCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
+
 class ParseFailures : public ::testing::TestWithParam<FailCase> {};
 
 TEST_P(ParseFailures, EndWithStatusAndMessage) {
@@ -269,6 +277,10 @@ struct LocateCase {
     const char* wanted;
     int index;
 };
+
+void PrintTo(const LocateCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
 
 class LocateOption : public ::testing::TestWithParam<LocateCase> {};
 

@@ -59,6 +59,10 @@ struct PresetCase {
     const char* found; // relative to the temporary folder; null: none
 };
 
+void PrintTo(const PresetCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
+
 class PresetSearch : public ::testing::TestWithParam<PresetCase> {};
 
 TEST_P(PresetSearch, TakesTheFirstFileInSearchOrder) {
@@ -135,6 +139,10 @@ struct ReadCase {
     const char* message; // what the error log holds; empty for success
 };
 
+void PrintTo(const ReadCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
+
 class ReadFile : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadFile, ReadsRegularFilesWholeAndRefusesTheRest) {
@@ -185,6 +193,10 @@ struct AnswerCase {
     int yes;
     const char* left; // what standard input still holds afterwards
 };
+
+void PrintTo(const AnswerCase& testCase, std::ostream* out) {
+    *out << testCase.description;
+}
 
 class YesNo : public ::testing::TestWithParam<AnswerCase> {};
 
