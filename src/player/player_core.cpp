@@ -23,6 +23,7 @@ extern "C" {
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 std::atomic<int64_t> player_start_time{AV_NOPTS_VALUE};
 
@@ -99,6 +100,44 @@ DictionaryPtr formatOptionsForOpen(const char* path) {
     return DictionaryPtr(options);
 }
 
+// The MPEG audio demuxer when the file is an ID3v2 tag followed by what the library itself
+// judges MPEG audio, else null. Detection from the file's start has to read past the whole
+// tag, re-reading a growing buffer as it goes, which costs over ten milliseconds behind a
+// large cover; this reads the tag's header and a little of what follows it instead.
+const AVInputFormat* mpegAudioBehindId3(const char* path) {
+    constexpr int kHeaderSize = 10;
+    constexpr int kSampleSize = 8 * 1024;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), std::fclose);
+    if (!file)
+        return nullptr;
+    unsigned char header[kHeaderSize] = {};
+    if (std::fread(header, 1, kHeaderSize, file.get()) != kHeaderSize ||
+        std::memcmp(header, "ID3", 3) != 0 || header[3] == 0xff || header[4] == 0xff)
+        return nullptr;
+    long tagSize = 0;
+    for (int i = 6; i < kHeaderSize; ++i) {
+        if (header[i] & 0x80)
+            return nullptr;
+        tagSize = (tagSize << 7) | header[i];
+    }
+    tagSize += kHeaderSize;
+    if (header[5] & 0x10)
+        tagSize += kHeaderSize; // footer
+    if (std::fseek(file.get(), tagSize, SEEK_SET) != 0)
+        return nullptr;
+    std::vector<unsigned char> sample(kSampleSize + AVPROBE_PADDING_SIZE, 0);
+    const size_t read = std::fread(sample.data(), 1, kSampleSize, file.get());
+    if (read == 0)
+        return nullptr;
+    AVProbeData probe{};
+    probe.filename = "";
+    probe.buf = sample.data();
+    probe.buf_size = int(read);
+    int score = AVPROBE_SCORE_EXTENSION;
+    const AVInputFormat* format = av_probe_input_format2(&probe, 1, &score);
+    return format && std::strcmp(format->name, "mp3") == 0 ? format : nullptr;
+}
+
 // Only regular files are opened: opening a named pipe would block until something writes
 // to it, and a device may never end.
 int checkRegularFile(const char* path) {
@@ -123,9 +162,10 @@ AVFormatContext* openInput(VideoState* is) {
     ic->interrupt_callback.callback = decodeInterrupt;
     ic->interrupt_callback.opaque = is;
 
+    const AVInputFormat* format = is->iformat ? is->iformat : mpegAudioBehindId3(is->filename);
     DictionaryPtr options = formatOptionsForOpen(is->filename);
     AVDictionary* raw = options.release();
-    const int err = avformat_open_input(&ic, is->filename, is->iformat, &raw);
+    const int err = avformat_open_input(&ic, is->filename, format, &raw);
     options.reset(raw);
     if (err < 0) {
         tool_report_error(is->filename, err);
@@ -202,6 +242,12 @@ void player_probe_file(VideoState* is) {
         return;
     AVFormatContext* ic = is->ic;
 
+    // A probe needs nothing from a cover's pixels, and decoding a large one cost several
+    // milliseconds per file.
+    for (unsigned i = 0; i < ic->nb_streams; ++i) {
+        if (ic->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC)
+            ic->streams[i]->discard = AVDISCARD_ALL;
+    }
     int err = 0;
     {
         StreamInfoOptions streamOptions(ic, tool_codec_options);

@@ -4,6 +4,8 @@
 #include "player/player_core.h"
 #include "player/tool_helpers.h"
 
+#include <QFile>
+
 extern "C" {
 #include <libavutil/mem.h>
 }
@@ -190,6 +192,107 @@ TEST_F(ProbeCoreTest, AudioInsideVideoContainersIsNeverLost) {
         EXPECT_STREQ(avcodec_get_name(par->codec_id), c.codec);
         EXPECT_EQ(par->sample_rate, c.sampleRate);
         EXPECT_EQ(par->ch_layout.nb_channels, 2);
+    }
+}
+
+// What the library's own detection makes of a file, for comparison with the probe.
+struct InputClose {
+    void operator()(AVFormatContext* ic) const { avformat_close_input(&ic); }
+};
+using InputPtr = std::unique_ptr<AVFormatContext, InputClose>;
+
+InputPtr detectedAndRead(const QString& path) {
+    AVFormatContext* ic = nullptr;
+    if (avformat_open_input(&ic, path.toUtf8().constData(), nullptr, nullptr) < 0)
+        return nullptr;
+    InputPtr owned(ic);
+    if (avformat_find_stream_info(ic, nullptr) < 0)
+        return nullptr;
+    return owned;
+}
+
+QString describe(const AVFormatContext* ic, int audio) {
+    if (!ic)
+        return QStringLiteral("not opened");
+    QString text = QStringLiteral("%1 streams=%2 duration=%3")
+                       .arg(QLatin1String(ic->iformat->name))
+                       .arg(ic->nb_streams)
+                       .arg(ic->duration);
+    if (audio >= 0) {
+        const AVCodecParameters* par = ic->streams[audio]->codecpar;
+        text += QStringLiteral(" %1 %2Hz %3ch %4bps")
+                    .arg(QLatin1String(avcodec_get_name(par->codec_id)))
+                    .arg(par->sample_rate)
+                    .arg(par->ch_layout.nb_channels)
+                    .arg(par->bit_rate);
+    }
+    for (unsigned i = 0; i < ic->nb_streams; ++i) {
+        if (ic->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC)
+            text += QStringLiteral(" picture");
+    }
+    return text;
+}
+
+QByteArray id3Tag(int bodySize) {
+    QByteArray tag("ID3\x04\x00\x00", 6);
+    for (int shift : {21, 14, 7, 0})
+        tag.append(char((bodySize >> shift) & 0x7f));
+    return tag + QByteArray(bodySize, '\0');
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST_F(ProbeCoreTest, FilesBehindAnId3TagProbeAsTheLibraryDetectsThem) {
+    const QString dir = ProbeSamples::folder() + QStringLiteral("/id3-");
+    const QString sine = dir + QStringLiteral("sine.mp3");
+    const QString cover = dir + QStringLiteral("cover.jpg");
+    const QString covered = dir + QStringLiteral("covered.mp3");
+    ASSERT_TRUE(MediaFixtures::makeSine(sine, 3.0));
+    ASSERT_TRUE(MediaFixtures::runFfmpeg(
+        {"-f", "lavfi", "-i", "testsrc=size=800x800", "-frames:v", "1", cover}));
+    ASSERT_TRUE(MediaFixtures::runFfmpeg({"-i", sine, "-i", cover, "-map", "0", "-map", "1", "-c",
+                                          "copy", "-disposition:v", "attached_pic", covered}));
+    ASSERT_TRUE(MediaFixtures::makeSine(dir + QStringLiteral("vbr.mp3"), 3.0, 44100, 2,
+                                        {"-q:a", "4", "-write_xing", "0"}));
+    ASSERT_TRUE(
+        MediaFixtures::makeSine(dir + QStringLiteral("wave.mp3"), 3.0, 44100, 2, {"-f", "wav"}));
+    ASSERT_TRUE(MediaFixtures::makeSine(dir + QStringLiteral("raw.flac"), 3.0));
+    ASSERT_TRUE(
+        MediaFixtures::makeSine(dir + QStringLiteral("raw.aac"), 3.0, 44100, 2, {"-f", "adts"}));
+    const QByteArray coveredBytes = fileBytes(covered);
+    ASSERT_GT(coveredBytes.size(), 20000);
+    const struct {
+        const char* file;
+        QByteArray bytes; // written over the file when not empty
+    } cases[] = {
+        {"sine.mp3", {}},
+        {"covered.mp3", {}},
+        {"vbr.mp3", {}},
+        {"wave.mp3", {}},
+        {"flac.mp3", id3Tag(3000) + fileBytes(dir + QStringLiteral("raw.flac"))},
+        {"adts.mp3", id3Tag(3000) + fileBytes(dir + QStringLiteral("raw.aac"))},
+        {"truncated.mp3", coveredBytes.left(coveredBytes.size() / 2)},
+        {"one-frame-header.mp3",
+         id3Tag(3000) + QByteArray("\xff\xfb\x90\x64", 4) + MediaFixtures::randomBytes(20000)},
+        {"tag-past-the-end.mp3", id3Tag(3000).left(1000)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = dir + QLatin1String(c.file);
+        if (!c.bytes.isEmpty()) {
+            ASSERT_TRUE(MediaFixtures::writeBytes(path, c.bytes));
+        }
+        const InputPtr reference = detectedAndRead(path);
+        int referenceAudio = -1;
+        if (reference)
+            referenceAudio =
+                av_find_best_stream(reference.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+        StatePtr is = probedState(path);
+        EXPECT_EQ(describe(is->ic, is->audio_stream),
+                  describe(reference.get(), referenceAudio < 0 ? -1 : referenceAudio));
     }
 }
 
