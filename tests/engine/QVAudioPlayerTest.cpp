@@ -1,5 +1,6 @@
 #include "support/MediaFixtures.h"
 #include "support/ProbeSamples.h"
+#include "support/TestEnvironment.h"
 
 #include "engine/LSMediaDecoder.h"
 #include "engine/QVAudioPlayer.h"
@@ -81,12 +82,6 @@ void runFor(int ms) {
     runUntil([] { return false; }, ms);
 }
 
-int threadCount() {
-    return int(QDir(QStringLiteral("/proc/self/task"))
-                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                   .size());
-}
-
 std::shared_ptr<QVMusicInfo> rowFor(const QString& path) {
     auto row = std::make_shared<QVMusicInfo>();
     row->strFilePath = path;
@@ -111,12 +106,12 @@ protected:
         av_log_set_level(AV_LOG_QUIET);
         player_global_init();
     }
-    void SetUp() override { _baseline = threadCount(); }
+    void SetUp() override { _baseline = TestEnvironment::threadCount(); }
     void TearDown() override {
         player().setPlayingMusic(nullptr);
         runFor(50);
-        EXPECT_TRUE(runUntil([&] { return threadCount() <= _baseline; }, 2000))
-            << threadCount() << " threads, " << _baseline << " before";
+        EXPECT_TRUE(runUntil([&] { return TestEnvironment::threadCount() <= _baseline; }, 2000))
+            << TestEnvironment::threadCount() << " threads, " << _baseline << " before";
     }
     static QVAudioPlayer& player() { return QVAudioPlayer::shareAudioPlayer(); }
 

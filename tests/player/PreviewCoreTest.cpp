@@ -1,5 +1,6 @@
 #include "support/MediaFixtures.h"
 #include "support/ProbeSamples.h"
+#include "support/TestEnvironment.h"
 
 #include "player/player_core.h"
 #include "player/player_internal.h"
@@ -24,12 +25,6 @@ struct StateClose {
     void operator()(VideoState* is) const { player_close(is); }
 };
 using StatePtr = std::unique_ptr<VideoState, StateClose>;
-
-int threadCount() {
-    return int(QDir(QStringLiteral("/proc/self/task"))
-                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                   .size());
-}
 
 void sleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -142,7 +137,7 @@ class PreviewSourceTest : public PreviewCoreTest,
 TEST_P(PreviewSourceTest, PlaysAtItsOwnRateAndChannels) {
     const SourceCase& c = GetParam();
     const QString path = c.path();
-    const int baseline = threadCount();
+    const int baseline = TestEnvironment::threadCount();
     {
         StatePtr is = startPreview(path);
         ASSERT_TRUE(is);
@@ -156,8 +151,8 @@ TEST_P(PreviewSourceTest, PlaysAtItsOwnRateAndChannels) {
         EXPECT_EQ(is->audio_tgt.channels, c.deviceChannels);
         EXPECT_FALSE(player_has_failed(is.get()));
     }
-    EXPECT_TRUE(waitFor([&] { return threadCount() <= baseline; }, 2000))
-        << threadCount() << " threads, " << baseline << " before";
+    EXPECT_TRUE(waitFor([&] { return TestEnvironment::threadCount() <= baseline; }, 2000))
+        << TestEnvironment::threadCount() << " threads, " << baseline << " before";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -332,13 +327,13 @@ TEST_F(PreviewCoreTest, UnplayableInputsFailWithoutHanging) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScopedEnv driver("SDL_AUDIODRIVER", c.driver);
-        const int baseline = threadCount();
+        const int baseline = TestEnvironment::threadCount();
         {
             StatePtr is = startPreview(c.path);
             ASSERT_TRUE(is);
             EXPECT_TRUE(waitFor([&] { return player_has_failed(is.get()); }, 5000));
         }
-        EXPECT_TRUE(waitFor([&] { return threadCount() <= baseline; }, 2000));
+        EXPECT_TRUE(waitFor([&] { return TestEnvironment::threadCount() <= baseline; }, 2000));
     }
 }
 

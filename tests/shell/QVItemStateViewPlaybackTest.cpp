@@ -44,7 +44,7 @@ TEST(QVItemStateViewPlayback, FollowsAPlayStartedThroughThePlayer) {
     player.play();
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 5000 && view.priProgress()->value() < 30) {
+    while (clock.elapsed() < 20000 && view.priProgress()->value() < 30) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(2);
     }

@@ -1,5 +1,7 @@
 #include "TestEnvironment.h"
 
+#include <thread>
+
 #include "platform/MainBundle.h"
 #include "platform/UserDefaults.h"
 #include "platform/UserFolders.h"
@@ -55,4 +57,15 @@ void TestEnvironment::reset() {
     UserFolders::setRealHomeDirectoryOverride(homeDirectory());
     UserFolders::setMusicDirectoryOverride(musicDirectory());
     MainBundle::mainBundle().setResourceDirectory(QStringLiteral(QUAVERLY_RESOURCE_DIR));
+}
+
+int TestEnvironment::threadCount() {
+    static const bool warmedUp = [] {
+        std::thread([] {}).join();
+        return true;
+    }();
+    (void)warmedUp;
+    return int(QDir(QStringLiteral("/proc/self/task"))
+                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                   .size());
 }

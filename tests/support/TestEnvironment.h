@@ -18,4 +18,8 @@ public:
     // Points the settings, home, Music folder and resources at the test root again and
     // clears the stored settings.
     static void reset();
+
+    // Threads of this process. The first call lets a thread come and go first, so runtime
+    // helpers that start with the first thread (the thread sanitizer's) are already counted.
+    static int threadCount();
 };

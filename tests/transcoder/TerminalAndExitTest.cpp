@@ -19,10 +19,11 @@
 
 namespace {
 
-// Reads one byte, waiting at most five seconds; -1 on timeout or end.
+// Reads one byte, waiting at most twenty seconds (sanitizer builds on a busy machine are
+// slow to deliver signals); -1 on timeout or end.
 int readByte(int fd) {
     pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, 5000) <= 0)
+    if (poll(&p, 1, 20000) <= 0)
         return -1;
     unsigned char byte = 0;
     return read(fd, &byte, 1) == 1 ? byte : -1;
@@ -53,7 +54,7 @@ std::string readAll(int fd) {
     unsigned char ready = 'r';
     (void)!write(toParent, &ready, 1);
     int seen = 0;
-    for (int waited = 0; waited < 5000 && seen < expected; ++waited) {
+    for (int waited = 0; waited < 20000 && seen < expected; ++waited) {
         while (seen < tc_signal_count()) {
             ++seen;
             const unsigned char report =
