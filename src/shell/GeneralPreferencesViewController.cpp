@@ -4,6 +4,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PreferenceKeys.h"
 #include "platform/UserDefaults.h"
+#include "shell/PreferenceStore.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,20 +15,13 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+using PreferenceStore::storeBool;
+using PreferenceStore::storedBool;
+
 namespace {
 
 constexpr int kViewWidth = 440;
 constexpr int kViewHeight = 265;
-
-void storeBool(const char* key, bool on) {
-    UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    defaults.setBool(QLatin1String(key), on);
-    defaults.synchronize();
-}
-
-bool storedBool(const char* key) {
-    return UserDefaults::standardUserDefaults().boolForKey(QLatin1String(key));
-}
 
 // Three switches on their tracks: the general-preferences picture.
 QIcon switchesImage() {
@@ -176,15 +170,11 @@ void GeneralPreferencesViewController::updateAutoSyncButtonState() {
     if (!_chkAutoSync)
         return;
     const QString format = _chosenOutputFormat ? _chosenOutputFormat() : QString();
-    const bool playlistFormat = QVDataEngine::itunesFormats().contains(format);
-    _chkAutoSync->setChecked(playlistFormat && storedBool(PreferenceKeys::kAutoSyncKey));
-    _chkAutoSync->setEnabled(playlistFormat);
+    PreferenceStore::showAutoSyncState(_chkAutoSync, format);
 }
 
 void GeneralPreferencesViewController::controlTextDidChange(const QString& text) {
-    UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    defaults.setObject(QLatin1String(PreferenceKeys::kiTunesPlaylistNameKey), text);
-    defaults.synchronize();
+    PreferenceStore::storePlaylistName(text);
 }
 
 void GeneralPreferencesViewController::clickRemoveAfterConverte(bool on) {

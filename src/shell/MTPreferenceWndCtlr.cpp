@@ -4,6 +4,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PreferenceKeys.h"
 #include "platform/UserDefaults.h"
+#include "shell/PreferenceStore.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,19 +14,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-namespace {
-
-void storeBool(const char* key, bool on) {
-    UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    defaults.setBool(QLatin1String(key), on);
-    defaults.synchronize();
-}
-
-bool storedBool(const char* key) {
-    return UserDefaults::standardUserDefaults().boolForKey(QLatin1String(key));
-}
-
-} // namespace
+using PreferenceStore::storeBool;
+using PreferenceStore::storedBool;
 
 MTPreferenceWndCtlr::MTPreferenceWndCtlr(std::function<QString()> chosenOutputFormat,
                                          QWidget* parent)
@@ -104,15 +94,11 @@ void MTPreferenceWndCtlr::awakeFromNib() {
 
 void MTPreferenceWndCtlr::updateAutoSyncButtonState() {
     const QString format = _chosenOutputFormat ? _chosenOutputFormat() : QString();
-    const bool playlistFormat = QVDataEngine::itunesFormats().contains(format);
-    _chkAutoSync->setChecked(playlistFormat && storedBool(PreferenceKeys::kAutoSyncKey));
-    _chkAutoSync->setEnabled(playlistFormat);
+    PreferenceStore::showAutoSyncState(_chkAutoSync, format);
 }
 
 void MTPreferenceWndCtlr::controlTextDidChange(const QString& text) {
-    UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    defaults.setObject(QLatin1String(PreferenceKeys::kiTunesPlaylistNameKey), text);
-    defaults.synchronize();
+    PreferenceStore::storePlaylistName(text);
 }
 
 void MTPreferenceWndCtlr::clickRemoveAfterConverte(bool on) {
