@@ -3,8 +3,6 @@
 #include "TLTextFieldDelegate.h"
 
 TLTextField::TLTextField(QWidget* parent) : QLineEdit(parent) {
-    // textChanged comes before textEdited for the same change, so the text from before a
-    // user's change is known when it is reported.
     connect(this, &QLineEdit::textChanged, this, &TLTextField::noteTextChanged);
     connect(this, &QLineEdit::textEdited, this, &TLTextField::noteTextEdited);
     connect(this, &QLineEdit::editingFinished, this, [this] { _editing = false; });
@@ -21,10 +19,13 @@ void TLTextField::noteTextChanged(const QString& text) {
     _shownText = text;
 }
 
-void TLTextField::noteTextEdited() {
+// The line edit reports a user's change through textEdited and textChanged, in an order it
+// does not promise; the text from before the change is known either way.
+void TLTextField::noteTextEdited(const QString& text) {
+    const QString before = _shownText == text ? _textBeforeChange : _shownText;
     if (!_editing) {
         _editing = true;
-        Q_EMIT textShouldBeginEditing(this, _textBeforeChange);
+        Q_EMIT textShouldBeginEditing(this, before);
     }
     Q_EMIT controlTextDidChange(this);
 }

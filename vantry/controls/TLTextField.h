@@ -30,7 +30,7 @@ protected:
 
 private:
     void noteTextChanged(const QString& text);
-    void noteTextEdited();
+    void noteTextEdited(const QString& text);
 
     TLTextFieldDelegate* _customDelegate = nullptr;
     QString _shownText;
