@@ -154,6 +154,8 @@ void VTOnOffSwitchControlCell::drawWithFrameInView(QPainter& painter, const QRec
                                                    const DrawState& view) {
     if (_tracking)
         _trackingCellFrame = frame;
+    if (frame.isEmpty())
+        return;
     const double scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     QImage layer((frame.size() * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     layer.setDevicePixelRatio(scale);
