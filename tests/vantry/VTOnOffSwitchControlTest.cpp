@@ -1,0 +1,213 @@
+#include "controls/VTOnOffSwitchControl.h"
+#include "controls/VTOnOffSwitchControlCell.h"
+#include "platform/SystemBeep.h"
+
+#include "TestEnvironment.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+// The switch is 80 by 24: the thumb centre rests at about x 19 when off and 61 when on.
+constexpr int kMiddleY = 12;
+
+struct DragCase {
+    const char* name;
+    bool allowsMixed;
+    int startState;
+    int pressX;
+    std::vector<int> moveXs; // the release happens at the last one (at the press without)
+    int expectedState;
+};
+
+void PrintTo(const DragCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SwitchDrag : public ::testing::TestWithParam<DragCase> {};
+
+void drag(VTOnOffSwitchControl& control, int pressX, const std::vector<int>& moveXs) {
+    QTest::mousePress(&control, Qt::LeftButton, {}, QPoint(pressX, kMiddleY));
+    int x = pressX;
+    for (int moveX : moveXs) {
+        x = moveX;
+        QTest::mouseMove(&control, QPoint(x, kMiddleY));
+    }
+    QTest::mouseRelease(&control, Qt::LeftButton, {}, QPoint(x, kMiddleY));
+}
+
+QColor pixel(const QImage& image, int x, int y) {
+    return image.pixelColor(x, y);
+}
+
+// Kept four times enlarged for a person to look at.
+void saveRender(const QImage& image, const QString& name) {
+    image.scaled(image.size() * 4).save(TestEnvironment::renderFolder() + QLatin1Char('/') + name);
+}
+} // namespace
+
+TEST_P(SwitchDrag, ReleaseLeavesTheSwitchWhereTheThumbWasLetGo) {
+    const DragCase& c = GetParam();
+    VTOnOffSwitchControl control;
+    control.resize(80, 24);
+    control.cell().setAllowsMixedState(c.allowsMixed);
+    control.setState(c.startState);
+    QSignalSpy clicks(&control, &QAbstractButton::clicked);
+
+    drag(control, c.pressX, c.moveXs);
+
+    EXPECT_EQ(control.state(), c.expectedState);
+    EXPECT_EQ(control.isChecked(), c.expectedState == 1);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_FALSE(control.cell().isTracking());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VTOnOffSwitchControl, SwitchDrag,
+    ::testing::Values(DragCase{"ClickTurnsOn", false, 0, 40, {}, 1},
+                      DragCase{"ClickTurnsOff", false, 1, 40, {}, 0},
+                      DragCase{"DragPastTheMiddleTurnsOn", false, 0, 18, {30, 45}, 1},
+                      DragCase{"ShortDragStaysOff", false, 0, 18, {33}, 0},
+                      DragCase{"DragLeftPastTheMiddleTurnsOff", false, 1, 60, {48, 35}, 0},
+                      DragCase{"QuickLongLeftwardDragKeepsItOff", false, 0, 40, {-100}, 0},
+                      DragCase{"LongLeftwardDragReleasedOutsideTurnsOff", false, 1, 60, {-100}, 0},
+                      DragCase{"RightwardDragReleasedOutsideTurnsOn", false, 0, 20, {200}, 1},
+                      DragCase{"MixedClickFromOffGivesMixed", true, 0, 40, {}, -1},
+                      DragCase{"MixedDragToTheMiddleThirdGivesMixed", true, 0, 18, {39}, -1},
+                      DragCase{"MixedDragToTheRightGivesOn", true, 0, 18, {70}, 1},
+                      DragCase{"MixedDragToTheLeftGivesOff", true, 1, 60, {5}, 0}),
+    [](const ::testing::TestParamInfo<DragCase>& info) { return std::string(info.param.name); });
+
+TEST(VTOnOffSwitchControl, ClickReleasedOffTheSwitchChangesNothing) {
+    VTOnOffSwitchControl control;
+    control.resize(80, 24);
+    QSignalSpy clicks(&control, &QAbstractButton::clicked);
+    QTest::mousePress(&control, Qt::LeftButton, {}, QPoint(78, kMiddleY));
+    QTest::mouseRelease(&control, Qt::LeftButton, {}, QPoint(81, kMiddleY));
+    EXPECT_EQ(control.state(), 0);
+    EXPECT_EQ(clicks.count(), 0);
+}
+
+TEST(VTOnOffSwitchControl, ArrowKeysStepAndBeepAtTheEnds) {
+    struct Case {
+        const char* name;
+        bool allowsMixed;
+        int startState;
+        Qt::Key key;
+        int expectedState;
+        int beeps;
+    } cases[] = {
+        {"right from off", false, 0, Qt::Key_Right, 1, 0},
+        {"right from on", false, 1, Qt::Key_Right, 1, 1},
+        {"left from on", false, 1, Qt::Key_Left, 0, 0},
+        {"left from off", false, 0, Qt::Key_Left, 0, 1},
+        {"mixed: right from off", true, 0, Qt::Key_Right, -1, 0},
+        {"mixed: right from mixed", true, -1, Qt::Key_Right, 1, 0},
+        {"mixed: left from on", true, 1, Qt::Key_Left, -1, 0},
+        {"mixed: left from mixed", true, -1, Qt::Key_Left, 0, 0},
+        {"mixed: right from on", true, 1, Qt::Key_Right, 1, 1},
+    };
+    for (const Case& c : cases) {
+        VTOnOffSwitchControl control;
+        control.cell().setAllowsMixedState(c.allowsMixed);
+        control.setState(c.startState);
+        const int beeps = SystemBeep::count();
+        QTest::keyClick(&control, c.key);
+        EXPECT_EQ(control.state(), c.expectedState) << c.name;
+        EXPECT_EQ(SystemBeep::count() - beeps, c.beeps) << c.name;
+    }
+}
+
+TEST(VTOnOffSwitchControl, SpaceTogglesLikeAClick) {
+    VTOnOffSwitchControl control;
+    QTest::keyClick(&control, Qt::Key_Space);
+    EXPECT_EQ(control.state(), 1);
+    QTest::keyClick(&control, Qt::Key_Space);
+    EXPECT_EQ(control.state(), 0);
+}
+
+TEST(VTOnOffSwitchControlCell, NewCellsAndThumbGeometry) {
+    VTOnOffSwitchControlCell cell;
+    EXPECT_EQ(cell.onSwitchLabel(), QStringLiteral("ON"));
+    EXPECT_EQ(cell.offSwitchLabel(), QStringLiteral("OFF"));
+    EXPECT_TRUE(cell.showsOnOffLabels());
+    EXPECT_EQ(cell.onOffSwitchControlColors(), VTOnOffSwitchControlDefaultColors);
+    EXPECT_EQ(cell.focusRingType(), VTOnOffSwitchControlCell::FocusRingType::Exterior);
+
+    // Frame 102 wide: w = 100, thumb 0.45f of it.
+    const QRectF frame(10, 0, 102, 20);
+    const double thumb = 0.45f * 100.0;
+    struct Case {
+        int state;
+        double x;
+    } cases[] = {{0, 11.0}, {1, 11.0 + 100.0 - thumb}, {-1, 10.0 + 50.0 - thumb / 2.0}};
+    cell.setAllowsMixedState(true);
+    for (const Case& c : cases) {
+        cell.setState(c.state);
+        EXPECT_EQ(cell.thumbRectInFrame(frame), QRectF(c.x, 1.0, thumb, 18.0)) << c.state;
+    }
+    cell.setAllowsMixedState(false);
+    EXPECT_EQ(cell.state(), 1) << "mixed is not kept when no longer allowed";
+}
+
+TEST(VTOnOffSwitchControlCell, CentreFollowsTheDragWithinTheTrack) {
+    VTOnOffSwitchControlCell cell;
+    const QRectF frame(0, 0, 80, 24);
+    QWidget view;
+    cell.startTrackingAtInView(QPointF(20, 10), &view);
+    cell.continueTrackingAtInView(QPointF(20, 10), QPointF(25, 10), &view);
+    const QRectF thumb = cell.thumbRectInFrame(frame);
+    EXPECT_DOUBLE_EQ(cell.centerXForThumbWithFrame(frame), thumb.center().x() + 5.0);
+    cell.continueTrackingAtInView(QPointF(25, 10), QPointF(500, 10), &view);
+    EXPECT_DOUBLE_EQ(cell.centerXForThumbWithFrame(frame), 80.0 - 1.0 - thumb.width() / 2.0);
+    cell.continueTrackingAtInView(QPointF(500, 10), QPointF(-500, 10), &view);
+    EXPECT_DOUBLE_EQ(cell.centerXForThumbWithFrame(frame), 1.0 + thumb.width() / 2.0);
+}
+
+TEST(VTOnOffSwitchControlCell, HitTestAndCentredRectangles) {
+    VTOnOffSwitchControlCell cell;
+    const QRectF frame(0, 0, 80, 24);
+    EXPECT_EQ(cell.hitTestForEventInRectOfView(QPointF(40, 12), frame),
+              VTOnOffSwitchControlCell::NSCellHitContentArea |
+                  VTOnOffSwitchControlCell::NSCellHitTrackableArea);
+    EXPECT_EQ(cell.hitTestForEventInRectOfView(QPointF(90, 12), frame),
+              VTOnOffSwitchControlCell::NSCellHitNone);
+    EXPECT_EQ(DKCenterRect(QRectF(0, 0, 10, 10), QRectF(0, 0, 30, 20)), QRectF(10, 5, 10, 10));
+    EXPECT_EQ(DKCenterRect(QRectF(0, 0, 10, 4), QRectF(5, 5, 20, 10)), QRectF(10, 8, 10, 4));
+}
+
+TEST(VTOnOffSwitchControl, RendersTintThumbAndWashedOutWhenDisabled) {
+    VTOnOffSwitchControl control;
+    control.resize(80, 24);
+    control.setState(1);
+    const QImage on = control.grab().toImage();
+    saveRender(on, QStringLiteral("switch-on.png"));
+    // On: the left side is tinted blue, the thumb on the right is near white.
+    const QColor onSide = pixel(on, 10, 12);
+    EXPECT_GT(onSide.blue(), onSide.red() + 60) << "blue tint left of the thumb";
+    EXPECT_GT(pixel(on, 62, 12).lightness(), 220) << "white thumb on the right";
+
+    control.setState(0);
+    const QImage off = control.grab().toImage();
+    saveRender(off, QStringLiteral("switch-off.png"));
+    const QColor offSide = pixel(off, 70, 20);
+    EXPECT_LT(std::abs(offSide.blue() - offSide.red()), 10) << "no tint right of the thumb";
+    EXPECT_GT(pixel(off, 18, 12).lightness(), 220) << "white thumb on the left";
+
+    control.cell().setOnOffSwitchControlColors(VTOnOffSwitchControlCustomColors);
+    control.cell().setCustomOnColor(Qt::red);
+    control.setState(1);
+    const QColor oneCustom = pixel(control.grab().toImage(), 10, 20);
+    EXPECT_LT(std::abs(oneCustom.red() - oneCustom.blue()), 10) << "one custom colour: no tint";
+    control.cell().setOnOffSwitchCustomOnColorOffColor(Qt::red, Qt::green);
+    const QColor custom = pixel(control.grab().toImage(), 10, 20);
+    EXPECT_GT(custom.red(), custom.blue() + 60) << "both custom colours: red on side";
+
+    control.setEnabled(false);
+    const QImage disabled = control.grab().toImage();
+    saveRender(disabled, QStringLiteral("switch-disabled.png"));
+    EXPECT_GT(pixel(disabled, 70, 20).lightness(), offSide.lightness() + 40) << "washed out";
+    EXPECT_GT(pixel(disabled, 62, 12).lightness(), 220) << "thumb stays on the right";
+}
