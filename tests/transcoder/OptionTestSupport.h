@@ -75,14 +75,22 @@ inline void resetTranscoderState() {
     tool_options_free();
 }
 
-// Every option test starts and ends with a fresh state and the default log callback.
+// Every option test starts and ends with a fresh state and the default log callback. An
+// unexpected end of the program fails the test instead of ending the test program.
 class OptionTest : public ::testing::Test {
 protected:
-    void SetUp() override { resetTranscoderState(); }
+    void SetUp() override {
+        _previousExit = tc_set_exit_function(throwExit);
+        resetTranscoderState();
+    }
     void TearDown() override {
         resetTranscoderState();
         av_log_set_callback(av_log_default_callback);
+        tc_set_exit_function(_previousExit);
     }
+
+private:
+    TcExitFunction _previousExit = nullptr;
 };
 
 // A dictionary entry's value, or "(none)".
