@@ -1,6 +1,10 @@
 // Where each option of the transcoder's table lands, and how the handlers fail.
 #include "OptionTestSupport.h"
 
+extern "C" {
+#include <libavdevice/avdevice.h>
+}
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -301,12 +305,6 @@ const FatalCase kFatalCases[] = {
     {"a removed pad option",
      {"-padcolor", "red"},
      {"Option 'padcolor' has been removed, use the pad filter instead\n"}},
-    {"vc has no device option to reach",
-     {"-vc", "1"},
-     {"This option is deprecated, use -channel.\n", "Unrecognized option 'channel'\n"}},
-    {"tvstd has no device option to reach",
-     {"-tvstd", "pal"},
-     {"This option is deprecated, use -standard.\n", "Unrecognized option 'standard'\n"}},
     {"a pass number above three",
      {"-pass", "4"},
      {"The value for pass was 4 which is not within 1.000000 - 3.000000\n"}},
@@ -373,6 +371,18 @@ const VsyncCase kVsyncCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Options, VideoSync, ::testing::ValuesIn(kVsyncCases),
                          [](const auto& info) { return testNameFrom(info.param.description); });
+
+// The video input devices own the options "channel" and "standard" once registered.
+TEST_F(OptionTest, DeprecatedDeviceAliasesWarnAndReachTheDeviceOptions) {
+    avdevice_register_all();
+    PerFileOptions o;
+    LogCapture log;
+    parseWords(&o, {"-vc", "1", "-tvstd", "pal"});
+    EXPECT_EQ(dictValue(tool_format_options, "channel"), "1");
+    EXPECT_EQ(dictValue(tool_format_options, "standard"), "pal");
+    EXPECT_NE(log.str().find("This option is deprecated, use -channel.\n"), std::string::npos);
+    EXPECT_NE(log.str().find("This option is deprecated, use -standard.\n"), std::string::npos);
+}
 
 TEST_F(OptionTest, ProgressOpensItsFileForWriting) {
     const QString path = TestEnvironment::makeTempFolder() + QStringLiteral("/progress 'é'.txt");
