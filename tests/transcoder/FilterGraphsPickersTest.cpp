@@ -1,5 +1,4 @@
 #include "FilterGraphsTestSupport.h"
-#include "TranscoderTestSupport.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -18,13 +17,11 @@ struct PixelPickCase {
     std::vector<AVPixelFormat> allowed; // the result is one of these; empty: the wanted format
     bool warns;
 };
+using PixelFormatPickTest = GraphCaseTest<PixelPickCase>;
 
-class PixelFormatPickTest : public GraphRecordsTest,
-                            public ::testing::WithParamInterface<PixelPickCase> {};
-
-TEST_P(PixelFormatPickTest, KeepsASupportedFormatOrPicksOneFromTheEncoderList) {
+TEST_P(PixelFormatPickTest, KeepsASupportedFormatOrPicksFromTheEncoderList) {
     const PixelPickCase& c = GetParam();
-    TargetStream* ost = addTargetStream(c.encoder, AVMEDIA_TYPE_VIDEO);
+    TargetStream* ost = addTargetStream(c.encoder, false);
     ost->enc_ctx->strict_std_compliance = c.strictness;
     LogCapture log;
     const AVPixelFormat picked = tc_pick_pixel_format(ost, ost->enc, c.wanted);
@@ -32,44 +29,35 @@ TEST_P(PixelFormatPickTest, KeepsASupportedFormatOrPicksOneFromTheEncoderList) {
     if (c.allowed.empty())
         EXPECT_EQ(picked, c.wanted);
     else
-        EXPECT_NE(std::find(c.allowed.begin(), c.allowed.end(), picked), c.allowed.end())
-            << av_get_pix_fmt_name(picked);
-    if (c.warns) {
-        const std::string warning = std::string("Incompatible pixel format '") +
-                                    av_get_pix_fmt_name(c.wanted) + "' for codec '" + c.encoder +
-                                    "', auto-selecting format '" + av_get_pix_fmt_name(picked) +
-                                    "'\n";
-        EXPECT_NE(log.str().find(warning), std::string::npos) << log.str();
-    } else {
-        EXPECT_EQ(log.str().find("Incompatible"), std::string::npos) << log.str();
-    }
+        EXPECT_NE(std::find(c.allowed.begin(), c.allowed.end(), picked), c.allowed.end());
+    const std::string warning = c.warns ? std::string("Incompatible pixel format '") +
+                                              av_get_pix_fmt_name(c.wanted) + "' for codec '" +
+                                              c.encoder + "', auto-selecting format '" +
+                                              av_get_pix_fmt_name(picked) + "'\n"
+                                        : "Incompatible";
+    EXPECT_EQ(log.str().find(warning) != std::string::npos, c.warns) << log.str();
 }
 
 const std::vector<AVPixelFormat> kLooseMjpeg{AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ422P,
                                              AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUV422P};
 
-INSTANTIATE_TEST_SUITE_P(
+GRAPH_CASES(
     Encoders, PixelFormatPickTest,
-    ::testing::Values(
-        PixelPickCase{"supported format kept", "png", 0, AV_PIX_FMT_RGB24, {}, false},
-        PixelPickCase{"alpha kept for an alpha format",
-                      "png",
-                      0,
-                      AV_PIX_FMT_ARGB,
-                      {AV_PIX_FMT_RGBA, AV_PIX_FMT_RGBA64BE, AV_PIX_FMT_YA8, AV_PIX_FMT_YA16BE},
-                      true},
-        PixelPickCase{
-            "MJPEG full list at normal strictness", "mjpeg", 0, AV_PIX_FMT_YUVJ444P, {}, false},
-        PixelPickCase{"MJPEG fixed list when unofficial", "mjpeg", -1, AV_PIX_FMT_YUVJ444P,
-                      kLooseMjpeg, true},
-        PixelPickCase{"LJPEG fixed list keeps bgra", "ljpeg", -1, AV_PIX_FMT_BGRA, {}, false},
-        PixelPickCase{"no wanted format picks silently", "mjpeg", -1, AV_PIX_FMT_NONE, kLooseMjpeg,
-                      false},
-        PixelPickCase{
-            "no encoder keeps the wanted format", nullptr, 0, AV_PIX_FMT_GRAY8, {}, false},
-        PixelPickCase{
-            "encoder without a list keeps it", "pcm_s16le", 0, AV_PIX_FMT_GRAY8, {}, false}),
-    [](const auto& info) { return testNameFrom(info.param.description); });
+    PixelPickCase{"supported format kept", "png", 0, AV_PIX_FMT_RGB24, {}, false},
+    PixelPickCase{"alpha format gets alpha",
+                  "png",
+                  0,
+                  AV_PIX_FMT_ARGB,
+                  {AV_PIX_FMT_RGBA, AV_PIX_FMT_RGBA64BE, AV_PIX_FMT_YA8, AV_PIX_FMT_YA16BE},
+                  true},
+    PixelPickCase{"MJPEG full list when official", "mjpeg", 0, AV_PIX_FMT_YUVJ444P, {}, false},
+    PixelPickCase{"MJPEG fixed list when unofficial", "mjpeg", -1, AV_PIX_FMT_YUVJ444P, kLooseMjpeg,
+                  true},
+    PixelPickCase{"LJPEG fixed list keeps bgra", "ljpeg", -1, AV_PIX_FMT_BGRA, {}, false},
+    PixelPickCase{"no wanted format picks silently", "mjpeg", -1, AV_PIX_FMT_NONE, kLooseMjpeg,
+                  false},
+    PixelPickCase{"no encoder keeps the format", nullptr, 0, AV_PIX_FMT_GRAY8, {}, false},
+    PixelPickCase{"encoder without a list keeps it", "pcm_s16le", 0, AV_PIX_FMT_GRAY8, {}, false});
 
 struct SamplePickCase {
     const char* description;
@@ -79,46 +67,36 @@ struct SamplePickCase {
     bool not_lossless;
     bool warns;
 };
-
-class SampleFormatPickTest : public GraphRecordsTest,
-                             public ::testing::WithParamInterface<SamplePickCase> {};
+using SampleFormatPickTest = GraphCaseTest<SamplePickCase>;
 
 TEST_P(SampleFormatPickTest, FallsBackToTheEncodersFirstFormat) {
     const SamplePickCase& c = GetParam();
-    TargetStream* ost = addTargetStream(c.encoder, AVMEDIA_TYPE_AUDIO);
+    TargetStream* ost = addTargetStream(c.encoder, true);
     ost->enc_ctx->sample_fmt = c.requested;
     LogCapture log;
     tc_pick_sample_format(ost, ost->enc);
 
     EXPECT_EQ(ost->enc_ctx->sample_fmt, c.expected);
     EXPECT_EQ(log.str().find("Conversion will not be lossless.\n") != std::string::npos,
-              c.not_lossless)
-        << log.str();
-    if (c.warns) {
-        const std::string warning = std::string("Incompatible sample format '") +
-                                    av_get_sample_fmt_name(c.requested) + "' for codec '" +
-                                    c.encoder + "', auto-selecting format '" +
-                                    av_get_sample_fmt_name(c.expected) + "'\n";
-        EXPECT_NE(log.str().find(warning), std::string::npos) << log.str();
-    } else {
-        EXPECT_EQ(log.str().find("Incompatible"), std::string::npos) << log.str();
-    }
+              c.not_lossless);
+    const std::string warning =
+        c.warns ? std::string("Incompatible sample format '") +
+                      av_get_sample_fmt_name(c.requested) + "' for codec '" + c.encoder +
+                      "', auto-selecting format '" + av_get_sample_fmt_name(c.expected) + "'\n"
+                : "Incompatible";
+    EXPECT_EQ(log.str().find(warning) != std::string::npos, c.warns) << log.str();
 }
 
-INSTANTIATE_TEST_SUITE_P(
+GRAPH_CASES(
     Encoders, SampleFormatPickTest,
-    ::testing::Values(SamplePickCase{"FLAC from float loses precision", "flac", AV_SAMPLE_FMT_FLTP,
-                                     AV_SAMPLE_FMT_S16, true, true},
-                      SamplePickCase{"FLAC from double loses precision", "flac", AV_SAMPLE_FMT_DBL,
-                                     AV_SAMPLE_FMT_S16, true, true},
-                      SamplePickCase{"FLAC from 8 bit widens", "flac", AV_SAMPLE_FMT_U8,
-                                     AV_SAMPLE_FMT_S16, false, true},
-                      SamplePickCase{"FLAC keeps 32 bit", "flac", AV_SAMPLE_FMT_S32,
-                                     AV_SAMPLE_FMT_S32, false, false},
-                      SamplePickCase{"FLAC without a request", "flac", AV_SAMPLE_FMT_NONE,
-                                     AV_SAMPLE_FMT_S16, false, false},
-                      SamplePickCase{"lossy MP3 only warns", "libmp3lame", AV_SAMPLE_FMT_DBL,
-                                     AV_SAMPLE_FMT_S32P, false, true}),
-    [](const auto& info) { return testNameFrom(info.param.description); });
+    SamplePickCase{"FLAC from float", "flac", AV_SAMPLE_FMT_FLTP, AV_SAMPLE_FMT_S16, true, true},
+    SamplePickCase{"FLAC from double", "flac", AV_SAMPLE_FMT_DBL, AV_SAMPLE_FMT_S16, true, true},
+    SamplePickCase{"FLAC from 8 bit widens", "flac", AV_SAMPLE_FMT_U8, AV_SAMPLE_FMT_S16, false,
+                   true},
+    SamplePickCase{"FLAC keeps 32 bit", "flac", AV_SAMPLE_FMT_S32, AV_SAMPLE_FMT_S32, false, false},
+    SamplePickCase{"FLAC without a request", "flac", AV_SAMPLE_FMT_NONE, AV_SAMPLE_FMT_S16, false,
+                   false},
+    SamplePickCase{"lossy MP3 only warns", "libmp3lame", AV_SAMPLE_FMT_DBL, AV_SAMPLE_FMT_S32P,
+                   false, true});
 
 } // namespace

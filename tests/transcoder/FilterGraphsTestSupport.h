@@ -1,8 +1,9 @@
 #pragma once
 
-// Source and target stream records built by hand, and helpers that look into a built filter
-// graph and push generated frames through it.
+// Stream records built by hand, and helpers that look into a built filter graph and push
+// generated frames through it.
 
+#include "TranscoderTestSupport.h"
 #include "transcoder/filter_graphs.h"
 #include "transcoder/transcoder_state.h"
 
@@ -10,7 +11,6 @@ extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/mem.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
@@ -18,62 +18,31 @@ extern "C" {
 #include <gtest/gtest.h>
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
+// An audio stream when channels > 0, else video (subtitles when subtitle is set).
 struct StreamSpec {
-    AVMediaType type = AVMEDIA_TYPE_AUDIO;
-    int width = 0;
+    int channels = 0;
+    int rate_or_width = 0;
     int height = 0;
-    AVPixelFormat pix_fmt = AV_PIX_FMT_YUV420P;
-    AVRational time_base{1, 25};
-    AVRational frame_rate{25, 1};
-    int sample_rate = 48000;
-    AVSampleFormat sample_fmt = AV_SAMPLE_FMT_FLTP;
-    int channels = 2;
+    bool subtitle = false;
 };
-
-inline StreamSpec audioSpec(int sample_rate, int channels) {
-    StreamSpec spec;
-    spec.sample_rate = sample_rate;
-    spec.channels = channels;
-    spec.time_base = {1, sample_rate};
-    return spec;
+inline StreamSpec audioSpec(int rate, int channels) {
+    return {channels, rate, 0, false};
 }
-
 inline StreamSpec videoSpec(int width, int height) {
-    StreamSpec spec;
-    spec.type = AVMEDIA_TYPE_VIDEO;
-    spec.width = width;
-    spec.height = height;
-    return spec;
+    return {0, width, height, false};
 }
-
 inline StreamSpec subtitleSpec(int width = 0, int height = 0) {
-    StreamSpec spec = videoSpec(width, height);
-    spec.type = AVMEDIA_TYPE_SUBTITLE;
-    spec.pix_fmt = AV_PIX_FMT_NONE;
-    spec.time_base = {1, 1000};
-    spec.frame_rate = {0, 0};
-    return spec;
+    return {0, width, height, true};
 }
 
-inline AVCodecID codecFor(AVMediaType type) {
-    switch (type) {
-    case AVMEDIA_TYPE_AUDIO:
-        return AV_CODEC_ID_PCM_F32LE;
-    case AVMEDIA_TYPE_VIDEO:
-        return AV_CODEC_ID_RAWVIDEO;
-    default:
-        return AV_CODEC_ID_SUBRIP;
-    }
-}
-
-// Appends a source file with one stream per spec, as opening a file would leave them.
+// Appends a source file as opening it would leave it: 48 kHz planar float audio, or
+// yuv420p video at 25 frames a second.
 inline void addSourceFile(const std::vector<StreamSpec>& specs) {
     TranscoderState& state = tc_state();
     auto file = std::make_unique<SourceFile>();
@@ -82,19 +51,22 @@ inline void addSourceFile(const std::vector<StreamSpec>& specs) {
     file->nb_streams = int(specs.size());
     for (const StreamSpec& spec : specs) {
         AVStream* st = avformat_new_stream(file->ctx.get(), nullptr);
-        st->time_base = spec.time_base;
-        st->r_frame_rate = spec.frame_rate;
         st->discard = AVDISCARD_ALL;
         AVCodecParameters* par = st->codecpar;
-        par->codec_type = spec.type;
-        par->codec_id = codecFor(spec.type);
-        par->width = spec.width;
-        par->height = spec.height;
-        par->sample_rate = spec.type == AVMEDIA_TYPE_AUDIO ? spec.sample_rate : 0;
-        par->format = spec.type == AVMEDIA_TYPE_AUDIO ? int(spec.sample_fmt) : int(spec.pix_fmt);
-        if (spec.type == AVMEDIA_TYPE_AUDIO)
+        if (spec.channels) {
+            par->codec_type = AVMEDIA_TYPE_AUDIO;
+            par->sample_rate = spec.rate_or_width;
+            par->format = AV_SAMPLE_FMT_FLTP;
             av_channel_layout_default(&par->ch_layout, spec.channels);
-
+            st->time_base = {1, spec.rate_or_width};
+        } else {
+            par->codec_type = spec.subtitle ? AVMEDIA_TYPE_SUBTITLE : AVMEDIA_TYPE_VIDEO;
+            par->width = spec.rate_or_width;
+            par->height = spec.height;
+            par->format = spec.subtitle ? AV_PIX_FMT_NONE : AV_PIX_FMT_YUV420P;
+            st->time_base = {1, 25};
+            st->r_frame_rate = {25, 1};
+        }
         auto ist = std::make_unique<SourceStream>();
         ist->file_index = int(state.input_files.size());
         ist->st = st;
@@ -109,33 +81,33 @@ inline SourceStream* sourceStream(size_t position) {
     return tc_state().input_streams.at(position).get();
 }
 
-// A target stream of output file 0 with the named encoder (null: none) and its defaults.
-inline TargetStream* addTargetStream(const char* encoder, AVMediaType type) {
+// A target stream of output file 0 with the named encoder (null: none) at its defaults.
+inline TargetStream* addTargetStream(const char* encoder, bool audio) {
     TranscoderState& state = tc_state();
     auto ost = std::make_unique<TargetStream>();
     ost->index = int(state.output_streams.size());
     ost->enc = encoder ? avcodec_find_encoder_by_name(encoder) : nullptr;
     ost->enc_ctx.reset(avcodec_alloc_context3(ost->enc));
-    ost->enc_ctx->codec_type = type;
     ost->sws_flags = SWS_BICUBIC;
-    ost->avfilter = type == AVMEDIA_TYPE_AUDIO ? "anull" : "null";
+    ost->avfilter = audio ? "anull" : "null";
     state.output_streams.push_back(std::move(ost));
     return state.output_streams.back().get();
 }
 
-inline AVFilterContext* filterNamed(const AVFilterGraph* graph, const std::string& name) {
-    for (unsigned i = 0; graph && i < graph->nb_filters; ++i)
-        if (name == graph->filters[i]->name)
-            return graph->filters[i];
+inline AVFilterContext* filterNamed(const GraphRecord* fg, const std::string& name) {
+    for (unsigned i = 0; fg->graph && i < fg->graph->nb_filters; ++i)
+        if (name == fg->graph->filters[i]->name)
+            return fg->graph->filters[i];
     return nullptr;
 }
 
-// The kinds of the filters from this one downstream along output 0.
-inline std::vector<std::string> chainFrom(const AVFilterContext* filter) {
+// The kinds of the first filters from this one downstream along output 0.
+inline std::vector<std::string> chainFrom(const AVFilterContext* filter, size_t length) {
     std::vector<std::string> chain;
-    while (filter) {
+    for (; filter && chain.size() < length; filter = filter->outputs[0]->dst) {
         chain.push_back(filter->filter->name);
-        filter = filter->nb_outputs && filter->outputs[0] ? filter->outputs[0]->dst : nullptr;
+        if (!filter->nb_outputs || !filter->outputs[0])
+            break;
     }
     return chain;
 }
@@ -150,107 +122,82 @@ inline std::string optionOf(AVFilterContext* filter, const char* key) {
     return text;
 }
 
-// Planar float audio whose every sample in channel c is levels[c].
-inline FramePtr audioFrame(int sample_rate, int channels, int nb_samples,
-                           const std::vector<float>& levels, int64_t pts) {
+// Planar float audio whose samples in channel c are all levels[c].
+inline FramePtr audioFrame(int rate, const std::vector<float>& levels, int nb_samples,
+                           int64_t pts) {
     FramePtr frame(av_frame_alloc());
     frame->format = AV_SAMPLE_FMT_FLTP;
-    frame->sample_rate = sample_rate;
-    av_channel_layout_default(&frame->ch_layout, channels);
+    frame->sample_rate = rate;
+    av_channel_layout_default(&frame->ch_layout, int(levels.size()));
     frame->nb_samples = nb_samples;
     frame->pts = pts;
     EXPECT_EQ(av_frame_get_buffer(frame.get(), 0), 0);
-    for (int c = 0; c < channels; ++c) {
-        auto* samples = reinterpret_cast<float*>(frame->extended_data[c]);
-        for (int i = 0; i < nb_samples; ++i)
-            samples[i] = levels.at(size_t(c));
-    }
+    for (size_t c = 0; c < levels.size(); ++c)
+        std::fill_n(reinterpret_cast<float*>(frame->extended_data[c]), nb_samples, levels[c]);
     return frame;
 }
 
-inline FramePtr videoFrame(int width, int height, AVPixelFormat format, int64_t pts) {
+inline FramePtr videoFrame(int width, int height, int64_t pts) {
     FramePtr frame(av_frame_alloc());
-    frame->format = format;
+    frame->format = AV_PIX_FMT_YUV420P;
     frame->width = width;
     frame->height = height;
     frame->pts = pts;
     EXPECT_EQ(av_frame_get_buffer(frame.get(), 0), 0);
-    for (int plane = 0; plane < AV_NUM_DATA_POINTERS && frame->buf[plane]; ++plane)
-        std::memset(frame->buf[plane]->data, 128, frame->buf[plane]->size);
+    for (int plane = 0; plane < 3; ++plane) // grey; the chroma planes have half the rows
+        std::memset(frame->data[plane], 128,
+                    size_t(frame->linesize[plane]) * size_t(plane ? (height + 1) / 2 : height));
     return frame;
 }
 
-// Feeds the frames into the source, ends the stream and returns everything the sink gives.
+// Feeds the frames to the source, ends the stream and returns all the sink gives.
 inline std::vector<FramePtr> filterFrames(AVFilterContext* source, AVFilterContext* sink,
                                           std::vector<FramePtr> frames) {
+    frames.emplace_back(); // the end of the stream
     std::vector<FramePtr> out;
-    auto drain = [&] {
-        for (;;) {
-            FramePtr filtered(av_frame_alloc());
-            if (av_buffersink_get_frame(sink, filtered.get()) < 0)
-                return;
-            out.push_back(std::move(filtered));
-        }
-    };
     for (FramePtr& frame : frames) {
         EXPECT_GE(av_buffersrc_add_frame(source, frame.get()), 0);
-        drain();
+        for (FramePtr filtered(av_frame_alloc());
+             av_buffersink_get_frame(sink, filtered.get()) >= 0; filtered.reset(av_frame_alloc()))
+            out.push_back(std::move(filtered));
     }
-    EXPECT_GE(av_buffersrc_add_frame(source, nullptr), 0);
-    drain();
     return out;
 }
 
-// Everything the library logs while it lives, and the options each filter instance was given
-// as the library reports setting them. Filters rewrite some option texts while they start up,
-// so the report is the faithful record of the arguments built for them.
+// The library's log while it lives, and for each filter instance the options it was given,
+// as "key=value" joined by ':'. Filters rewrite some option texts while they start, so the
+// library's report of setting them is the faithful record of the arguments built for them.
 class FilterSettingsLog {
 public:
     FilterSettingsLog() {
-        std::lock_guard lock(mutex());
         current() = this;
         av_log_set_callback(&FilterSettingsLog::callback);
     }
     ~FilterSettingsLog() {
         av_log_set_callback(av_log_default_callback);
-        std::lock_guard lock(mutex());
         current() = nullptr;
     }
-    FilterSettingsLog(const FilterSettingsLog&) = delete;
-    FilterSettingsLog& operator=(const FilterSettingsLog&) = delete;
-
-    std::string str() const {
-        std::lock_guard lock(mutex());
-        return _text;
-    }
-    // "key=value" for each option set on the instance, in order, joined by ':'.
+    std::string str() const { return _text; }
     std::string settingsOf(const std::string& instance) const {
-        std::lock_guard lock(mutex());
         const auto found = _settings.find(instance);
         return found == _settings.end() ? std::string() : found->second;
     }
 
 private:
-    static constexpr const char* kSettingFormat = "Setting '%s' to value '%s'\n";
-
-    static std::mutex& mutex() {
-        static std::mutex m;
-        return m;
-    }
     static FilterSettingsLog*& current() {
         static FilterSettingsLog* log = nullptr;
         return log;
     }
     static void callback(void* ptr, int, const char* fmt, va_list args) {
+        static std::mutex mutex;
+        std::lock_guard lock(mutex);
         va_list copy;
         va_copy(copy, args);
         char line[4096];
         std::vsnprintf(line, sizeof(line), fmt, args);
-        std::lock_guard lock(mutex());
-        FilterSettingsLog* log = current();
-        if (log) {
+        if (FilterSettingsLog* log = current()) {
             log->_text += line;
-            if (ptr && std::strcmp(fmt, kSettingFormat) == 0) {
+            if (ptr && std::strcmp(fmt, "Setting '%s' to value '%s'\n") == 0) {
                 const char* key = va_arg(copy, const char*);
                 const char* value = va_arg(copy, const char*);
                 const AVClass* cls = *static_cast<const AVClass**>(ptr);
@@ -260,7 +207,6 @@ private:
         }
         va_end(copy);
     }
-
     std::string _text;
     std::map<std::string, std::string> _settings;
 };
@@ -270,7 +216,6 @@ class GraphRecordsTest : public ::testing::Test {
 protected:
     void SetUp() override { resetState(); }
     void TearDown() override { resetState(); }
-
     static void resetState() {
         TranscoderState& state = tc_state();
         state.freeRecords();
@@ -279,3 +224,11 @@ protected:
         state.audio_drift_threshold = 0.1f;
     }
 };
+
+// Parameterised cases print as their description.
+template <class Case>
+class GraphCaseTest : public GraphRecordsTest, public ::testing::WithParamInterface<Case> {};
+#define GRAPH_CASES(prefix, suite, ...)                                                            \
+    INSTANTIATE_TEST_SUITE_P(prefix, suite, ::testing::Values(__VA_ARGS__), [](const auto& info) { \
+        return testNameFrom(info.param.description);                                               \
+    })
