@@ -175,14 +175,6 @@ GRAPH_CASES(
                  "png",
                  [](SourceStream*, TargetStream* ost) { ost->keep_pix_fmt = 1; },
                  {{kFormat, ""}}},
-    TopologyCase{"kept codec format unchecked",
-                 {videoSpec(320, 240)},
-                 "png",
-                 [](SourceStream*, TargetStream* ost) {
-                     ost->keep_pix_fmt = 1;
-                     ost->enc_ctx->pix_fmt = AV_PIX_FMT_YUV420P;
-                 },
-                 {{kFormat, "pix_fmts=yuv420p"}}},
     TopologyCase{"unofficial MJPEG list",
                  {videoSpec(320, 240)},
                  "mjpeg",
@@ -265,23 +257,6 @@ TEST_F(FilterGraphsTest, Mp3TargetGetsFiveOneDownmixedAndResampledToStereoS16p) 
     EXPECT_NEAR(total, 44100, 64);
     EXPECT_GT(std::abs(reinterpret_cast<const int16_t*>(out[1]->extended_data[0])[10]), 3000);
     EXPECT_LT(std::abs(reinterpret_cast<const int16_t*>(out[1]->extended_data[1])[10]), 100);
-}
-
-TEST_F(FilterGraphsTest, ChannelMapMovesAndMutesChannels) {
-    GraphRecord* fg = simpleGraph({audioSpec(2)}, "pcm_f32le");
-    TargetStream* ost = fg->outputs[0]->ost;
-    ost->audio_channels_map[0] = 1;
-    ost->audio_channels_map[1] = -1;
-    ost->audio_channels_mapped = 2;
-    LogCapture log;
-    ASSERT_EQ(tc_build_graph(fg), 0);
-    std::vector<FramePtr> frames;
-    frames.push_back(audioFrame({0.25f, 0.75f}, 1024, 0));
-    const auto out = filterFrames(fg, std::move(frames));
-    ASSERT_FALSE(out.empty());
-    const auto* interleaved = reinterpret_cast<const float*>(out[0]->data[0]);
-    EXPECT_NEAR(interleaved[0], 0.75f, 1e-4);
-    EXPECT_NEAR(interleaved[1], 0.0f, 1e-4);
 }
 
 TEST_F(FilterGraphsTest, VideoComesOutScaledInTheAskedFormatAndNumberedAtAForcedRate) {
