@@ -63,173 +63,99 @@ std::string canvasSource(const char* size) {
            ":time_base=1/25:pixel_aspect=0/1:frame_rate=25/1";
 }
 
-GRAPH_CASES(
-    Graphs, TopologyTest,
-    TopologyCase{"plain audio",
-                 {audioSpec(2)},
-                 "flac",
-                 nullptr,
-                 {{"graph 0 input from stream 0:0", kStereoSource}, {kVolume, ""}, {kResample, ""}},
-                 {"abuffer", "anull"}},
-    TopologyCase{"volume",
-                 {audioSpec(2)},
-                 "flac",
-                 [](SourceStream*, TargetStream*) { tc_state().audio_volume = 512; },
-                 {{kVolume, "volume=2.000000"}, {kResample, ""}},
-                 {"abuffer", "volume", "anull"},
-                 "-vol is forwarded to lavfi similarly to -af volume=2.000000.\n"},
-    TopologyCase{"sync 1 after volume",
-                 {audioSpec(2)},
-                 "flac",
-                 [](SourceStream*, TargetStream*) {
-                     tc_state().audio_sync_method = 1;
-                     tc_state().audio_volume = 512;
-                 },
-                 {{kResample, "min_comp=0.001:min_hard_comp=0.100000"}},
-                 {"abuffer", "volume", "aresample", "anull"},
-                 "-async is forwarded to lavfi similarly to -af "
-                 "aresample=min_comp=0.001:min_hard_comp=0.100000.\n"},
-    TopologyCase{"sync 2 bounds the soft compensation",
-                 {audioSpec(2)},
-                 "flac",
-                 [](SourceStream*, TargetStream*) { tc_state().audio_sync_method = 2; },
-                 {{kResample, "min_comp=0.001:min_hard_comp=0.100000:max_soft_comp=0.000042"}}},
-    TopologyCase{"second pad of the graph's filter",
-                 {audioSpec(2)},
-                 "flac",
-                 [](SourceStream*, TargetStream* ost) {
-                     tc_state().audio_sync_method = 1;
-                     tc_state().audio_volume = 512;
-                     ost->avfilter = "anullsrc[s];[s]amix=duration=first";
-                 },
-                 {},
-                 {"abuffer", "volume", "aresample", "amix"}},
-    TopologyCase{"channel map",
-                 {audioSpec(2)},
-                 "pcm_f32le",
-                 [](SourceStream*, TargetStream* ost) {
-                     ost->audio_channels_map[0] = 1;
-                     ost->audio_channels_map[1] = 0;
-                     ost->audio_channels_mapped = 2;
-                 },
-                 {{"pan", "args=0x3|c0=c1|c1=c0"}},
-                 {},
-                 "-map_channel is forwarded to lavfi similarly to -af pan=0x3|c0=c1|c1=c0.\n"},
-    TopologyCase{"encoder lists joined by bars",
-                 {audioSpec(2)},
-                 "libmp3lame",
-                 nullptr,
-                 {{kAformat, "sample_fmts=s32p|fltp|s16p:sample_rates=44100|48000|32000|22050|"
-                             "24000|16000|11025|12000|8000:channel_layouts=0x4|0x3"}}},
-    TopologyCase{"no rate list and no rate",
-                 {audioSpec(2)},
-                 "pcm_s16le",
-                 nullptr,
-                 {{kAformat, "sample_fmts=s16"}}},
-    TopologyCase{"channel count alone gets the default layout",
-                 {audioSpec(2)},
-                 "pcm_s16le",
-                 [](SourceStream*, TargetStream* ost) { ost->enc_ctx->ch_layout.nb_channels = 6; },
-                 {{kAformat, "sample_fmts=s16:channel_layouts=0x3f"}}},
-    TopologyCase{"nothing known gives no aformat",
-                 {audioSpec(2)},
-                 nullptr,
-                 nullptr,
-                 {{kAformat, ""}},
-                 {"abuffer", "anull", "abuffersink"}},
-    TopologyCase{"scaled",
-                 {videoSpec(320, 240)},
-                 "png",
-                 [](SourceStream* ist, TargetStream* ost) {
-                     ist->dec_ctx->sample_aspect_ratio = {4, 3};
-                     ost->enc_ctx->width = 160;
-                     ost->enc_ctx->height = 120;
-                     ost->enc_ctx->pix_fmt = AV_PIX_FMT_RGB24;
-                 },
-                 {{kVideoSource,
-                   "video_size=320x240:pix_fmt=0:time_base=1/25:pixel_aspect=4/3:frame_rate=25/1"},
-                  {"scaler for output stream 0:0", "w=160:h=120:flags=0x4"},
-                  {kFormat, "pix_fmts=rgb24"}},
-                 {"buffer", "null", "scale", "format", "buffersink"}},
-    TopologyCase{"forced frame rate",
-                 {videoSpec(320, 240)},
-                 "png",
-                 [](SourceStream* ist, TargetStream*) {
-                     ist->framerate = {30, 1};
-                 },
-                 {{kVideoSource,
-                   "video_size=320x240:pix_fmt=0:time_base=1/30:pixel_aspect=0/1:frame_rate=30/1"},
-                  {"force CFR for input from stream 0:0", "expr=N"}},
-                 {"buffer", "setpts", "null"}},
-    TopologyCase{
-        "unsupported codec format",
-        {videoSpec(320, 240)},
-        "png",
-        [](SourceStream*, TargetStream* ost) { ost->enc_ctx->pix_fmt = AV_PIX_FMT_YUV420P; },
-        {{kFormat, "pix_fmts=rgb24"}},
-        {},
-        "Incompatible pixel format 'yuv420p' for codec 'png', auto-selecting format "
-        "'rgb24'\n"},
-    TopologyCase{"kept without codec format",
-                 {videoSpec(320, 240)},
-                 "png",
-                 [](SourceStream*, TargetStream* ost) { ost->keep_pix_fmt = 1; },
-                 {{kFormat, ""}}},
-    TopologyCase{"unofficial MJPEG list",
-                 {videoSpec(320, 240)},
-                 "mjpeg",
-                 [](SourceStream*, TargetStream* ost) { ost->enc_ctx->strict_std_compliance = -1; },
-                 {{kFormat, "pix_fmts=yuvj420p|yuvj422p|yuv420p|yuv422p"}}},
-    TopologyCase{"subtitle canvas of the files video",
-                 {videoSpec(1920, 1080), subtitleSpec()},
-                 "png",
-                 nullptr,
-                 {{"graph 0 input from stream 0:1", canvasSource("1920x1080")}},
-                 {},
-                 "sub2video: using 1920x1080 canvas\n"},
-    TopologyCase{"subtitle canvas without video",
-                 {subtitleSpec()},
-                 "png",
-                 nullptr,
-                 {{kVideoSource, canvasSource("720x576")}},
-                 {},
-                 "sub2video: using 720x576 canvas\n"},
+using Source = SourceStream*;
+using Target = TargetStream*;
+
+// clang-format off
+GRAPH_CASES(Graphs, TopologyTest,
+    TopologyCase{"plain audio", {audioSpec(2)}, "flac", nullptr,
+        {{"graph 0 input from stream 0:0", kStereoSource}, {kVolume, ""}, {kResample, ""}},
+        {"abuffer", "anull"}},
+    TopologyCase{"volume", {audioSpec(2)}, "flac",
+        [](Source, Target) { tc_state().audio_volume = 512; },
+        {{kVolume, "volume=2.000000"}, {kResample, ""}}, {"abuffer", "volume", "anull"},
+        "-vol is forwarded to lavfi similarly to -af volume=2.000000.\n"},
+    TopologyCase{"sync 1 after volume", {audioSpec(2)}, "flac",
+        [](Source, Target) { tc_state().audio_sync_method = 1; tc_state().audio_volume = 512; },
+        {{kResample, "min_comp=0.001:min_hard_comp=0.100000"}},
+        {"abuffer", "volume", "aresample", "anull"},
+        "-async is forwarded to lavfi similarly to -af "
+        "aresample=min_comp=0.001:min_hard_comp=0.100000.\n"},
+    TopologyCase{"sync 2 bounds the soft compensation", {audioSpec(2)}, "flac",
+        [](Source, Target) { tc_state().audio_sync_method = 2; },
+        {{kResample, "min_comp=0.001:min_hard_comp=0.100000:max_soft_comp=0.000042"}}},
+    TopologyCase{"second pad of the graph's filter", {audioSpec(2)}, "flac",
+        [](Source, Target ost) {
+            tc_state().audio_sync_method = 1;
+            tc_state().audio_volume = 512;
+            ost->avfilter = "anullsrc[s];[s]amix=duration=first";
+        },
+        {}, {"abuffer", "volume", "aresample", "amix"}},
+    TopologyCase{"channel map", {audioSpec(2)}, "pcm_f32le",
+        [](Source, Target ost) {
+            ost->audio_channels_map[0] = 1;
+            ost->audio_channels_map[1] = -1; // muted
+            ost->audio_channels_mapped = 2;
+        },
+        {{"pan", "args=0x3|c0=c1"}}, {},
+        "-map_channel is forwarded to lavfi similarly to -af pan=0x3|c0=c1.\n"},
+    TopologyCase{"encoder lists joined by bars", {audioSpec(2)}, "libmp3lame", nullptr,
+        {{kAformat, "sample_fmts=s32p|fltp|s16p:sample_rates=44100|48000|32000|22050|24000|"
+                    "16000|11025|12000|8000:channel_layouts=0x4|0x3"}}},
+    TopologyCase{"no rate list and no rate", {audioSpec(2)}, "pcm_s16le", nullptr,
+        {{kAformat, "sample_fmts=s16"}}},
+    TopologyCase{"channel count alone gets the default layout", {audioSpec(2)}, "pcm_s16le",
+        [](Source, Target ost) { ost->enc_ctx->ch_layout.nb_channels = 6; },
+        {{kAformat, "sample_fmts=s16:channel_layouts=0x3f"}}},
+    TopologyCase{"nothing known gives no aformat", {audioSpec(2)}, nullptr, nullptr,
+        {{kAformat, ""}}, {"abuffer", "anull", "abuffersink"}},
+    TopologyCase{"scaled", {videoSpec(320, 240)}, "png",
+        [](Source ist, Target ost) {
+            ist->dec_ctx->sample_aspect_ratio = {4, 3};
+            ost->enc_ctx->width = 160;
+            ost->enc_ctx->height = 120;
+            ost->enc_ctx->pix_fmt = AV_PIX_FMT_RGB24;
+        },
+        {{kVideoSource,
+          "video_size=320x240:pix_fmt=0:time_base=1/25:pixel_aspect=4/3:frame_rate=25/1"},
+         {"scaler for output stream 0:0", "w=160:h=120:flags=0x4"}, {kFormat, "pix_fmts=rgb24"}},
+        {"buffer", "null", "scale", "format", "buffersink"}},
+    TopologyCase{"forced frame rate", {videoSpec(320, 240)}, "png",
+        [](Source ist, Target) { ist->framerate = {30, 1}; },
+        {{kVideoSource,
+          "video_size=320x240:pix_fmt=0:time_base=1/30:pixel_aspect=0/1:frame_rate=30/1"},
+         {"force CFR for input from stream 0:0", "expr=N"}},
+        {"buffer", "setpts", "null"}},
+    TopologyCase{"unsupported codec format", {videoSpec(320, 240)}, "png",
+        [](Source, Target ost) { ost->enc_ctx->pix_fmt = AV_PIX_FMT_YUV420P; },
+        {{kFormat, "pix_fmts=rgb24"}}, {},
+        "Incompatible pixel format 'yuv420p' for codec 'png', auto-selecting format 'rgb24'\n"},
+    TopologyCase{"kept without codec format", {videoSpec(320, 240)}, "png",
+        [](Source, Target ost) { ost->keep_pix_fmt = 1; }, {{kFormat, ""}}},
+    TopologyCase{"unofficial MJPEG list", {videoSpec(320, 240)}, "mjpeg",
+        [](Source, Target ost) { ost->enc_ctx->strict_std_compliance = -1; },
+        {{kFormat, "pix_fmts=yuvj420p|yuvj422p|yuv420p|yuv422p"}}},
+    TopologyCase{"subtitle canvas of the files video", {videoSpec(1920, 1080), subtitleSpec()},
+        "png", nullptr, {{"graph 0 input from stream 0:1", canvasSource("1920x1080")}}, {},
+        "sub2video: using 1920x1080 canvas\n"},
+    TopologyCase{"subtitle canvas without video", {subtitleSpec()}, "png", nullptr,
+        {{kVideoSource, canvasSource("720x576")}}, {}, "sub2video: using 720x576 canvas\n"},
     TopologyCase{"subtitle canvas of largest width and height",
-                 {videoSpec(320, 200), videoSpec(640, 100), subtitleSpec()},
-                 "png",
-                 nullptr,
-                 {{"graph 0 input from stream 0:2", canvasSource("640x200")}}},
-    TopologyCase{"subtitle with its own size",
-                 {videoSpec(1920, 1080), subtitleSpec(640, 360)},
-                 "png",
-                 nullptr,
-                 {{"graph 0 input from stream 0:1", canvasSource("640x360")}}},
-    TopologyCase{"split leaves two outputs",
-                 {audioSpec(2)},
-                 "flac",
-                 [](SourceStream*, TargetStream* ost) { ost->avfilter = "asplit"; },
-                 {},
-                 {},
-                 "Simple filtergraph 'asplit' does not have exactly one input and output.\n",
-                 AVERROR(EINVAL)},
-    TopologyCase{"audio without a rate",
-                 {audioSpec(2)},
-                 "flac",
-                 [](SourceStream* ist, TargetStream*) { ist->dec_ctx->sample_rate = 0; },
-                 {},
-                 {},
-                 "Invalid sample rate 0 for input stream 0:0.\n",
-                 AVERROR(EINVAL)},
-    TopologyCase{"video time base of zero",
-                 {videoSpec(320, 240)},
-                 "png",
-                 [](SourceStream* ist, TargetStream*) {
-                     ist->st->time_base = {0, 1};
-                 },
-                 {},
-                 {},
-                 "Invalid time base 0/1 for input stream 0:0.\n",
-                 AVERROR(EINVAL)});
+        {videoSpec(320, 200), videoSpec(640, 100), subtitleSpec()}, "png", nullptr,
+        {{"graph 0 input from stream 0:2", canvasSource("640x200")}}},
+    TopologyCase{"subtitle with its own size", {videoSpec(1920, 1080), subtitleSpec(640, 360)},
+        "png", nullptr, {{"graph 0 input from stream 0:1", canvasSource("640x360")}}},
+    TopologyCase{"split leaves two outputs", {audioSpec(2)}, "flac",
+        [](Source, Target ost) { ost->avfilter = "asplit"; }, {}, {},
+        "Simple filtergraph 'asplit' does not have exactly one input and output.\n",
+        AVERROR(EINVAL)},
+    TopologyCase{"audio without a rate", {audioSpec(2)}, "flac",
+        [](Source ist, Target) { ist->dec_ctx->sample_rate = 0; }, {}, {},
+        "Invalid sample rate 0 for input stream 0:0.\n", AVERROR(EINVAL)},
+    TopologyCase{"video time base of zero", {videoSpec(320, 240)}, "png",
+        [](Source ist, Target) { ist->st->time_base = {0, 1}; }, {}, {},
+        "Invalid time base 0/1 for input stream 0:0.\n", AVERROR(EINVAL)});
+// clang-format on
 
 TEST_F(FilterGraphsTest, Mp3TargetGetsFiveOneDownmixedAndResampledToStereoS16p) {
     GraphRecord* fg = simpleGraph({audioSpec(6)}, "libmp3lame");
