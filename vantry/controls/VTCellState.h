@@ -10,5 +10,6 @@ struct VTCellState {
     bool highlighted = false; // pressed
     bool hovered = false;
     bool focused = false;
+    bool selected = false; // the table row is selected
     Qt::CheckState checkState = Qt::Unchecked;
 };
