@@ -88,8 +88,8 @@ void VTRevealButtonCell::drawInteriorWithFrameInView(QPainter& painter, const QR
     const QRectF title = titleRectForBounds(cellFrame, view);
     if (!_value.isEmpty() && title.width() > 0) {
         const QFont font = _value.fontOr(viewFont(view));
-        const QString shown =
-            QFontMetricsF(font).elidedText(_value.string, _lineBreakMode, title.width() + 0.5);
+        const QString shown = QFontMetricsF(font, painter.device())
+                                  .elidedText(_value.string, _lineBreakMode, title.width() + 0.5);
         const QPalette palette = view ? view->palette() : QApplication::palette();
         painter.save();
         painter.setFont(font);

@@ -104,7 +104,7 @@ bool VTRevealButtonCellDelegate::mouseReleased() {
     _pressedIndex = QModelIndex();
     _pressedInside = false;
     redraw(pressed);
-    if (clicked) {
+    if (clicked && _cell.infoButtonAction()) {
         _clickedIndex = pressed;
         _cell.sendInfoButtonAction(_view);
     }
