@@ -16,7 +16,8 @@ void VTAttributedTitle::drawInRect(QPainter& painter, const QRectF& rect, const 
     if (string.isEmpty() || rect.width() <= 0)
         return;
     const QFont drawFont = fontOr(fallbackFont);
-    const QString shown = QFontMetricsF(drawFont).elidedText(string, Qt::ElideRight, rect.width());
+    const QString shown =
+        QFontMetricsF(drawFont, painter.device()).elidedText(string, Qt::ElideRight, rect.width());
     painter.save();
     painter.setFont(drawFont);
     painter.setPen(foregroundColor.isValid() ? foregroundColor : fallbackColor);
