@@ -120,6 +120,18 @@ TEST(VTRevealButtonCell, HitTestAndOpacity) {
     }
 }
 
+TEST(VTRevealButtonCell, TrackingTakesTheHoverFlagFromThePointer) {
+    VTRevealButtonCell cell;
+    QWidget view;
+    const QRectF frame(0, 0, 200, 20);
+    cell.addTrackingAreasForViewInRectWithUserInfoMouseLocation(&view, frame, {}, {190, 8});
+    EXPECT_TRUE(view.hasMouseTracking());
+    EXPECT_TRUE(cell.iMouseHoveredInInfoButton());
+    EXPECT_DOUBLE_EQ(VTRevealButtonCell::infoButtonOpacity(cell.ownState(false)), 1.0);
+    cell.addTrackingAreasForViewInRectWithUserInfoMouseLocation(&view, frame, {}, {100, 8});
+    EXPECT_FALSE(cell.iMouseHoveredInInfoButton());
+}
+
 TEST(VTRevealButtonCell, LongTextIsTruncatedAtItsTail) {
     VTRevealButtonCell cell;
     const QString title = QStringLiteral("MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM");

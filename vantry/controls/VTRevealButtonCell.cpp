@@ -22,6 +22,18 @@ bool VTRevealButtonCell::sendInfoButtonAction(QWidget* sender) const {
     return true;
 }
 
+void VTRevealButtonCell::addTrackingAreasForViewInRectWithUserInfoMouseLocation(
+    QWidget* view, const QRectF& cellFrame, const QVariant&, const QPointF& mouseLocation) {
+    if (!view)
+        return;
+    view->setMouseTracking(true);
+    const bool inside = infoButtonRectForBounds(cellFrame, view).contains(mouseLocation);
+    if (inside == _iMouseHoveredInInfoButton)
+        return;
+    _iMouseHoveredInInfoButton = inside;
+    view->update(cellFrame.toAlignedRect());
+}
+
 VTCellState VTRevealButtonCell::ownState(bool selected) const {
     VTCellState state;
     state.highlighted = _iMouseDownInInfoButton;

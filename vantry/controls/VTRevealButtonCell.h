@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QRectF>
+#include <QVariant>
 
 #include <functional>
 
@@ -57,6 +58,13 @@ public:
     bool iMouseHoveredInInfoButton() const { return _iMouseHoveredInInfoButton; }
     // Stores the hover flag; the host asks for the redraw.
     void setMouseEntered(bool entered) { _iMouseHoveredInInfoButton = entered; }
+    // Has view report pointer moves and takes the hover flag from mouseLocation (in view
+    // coordinates), redrawing cellFrame when it changes. Qt's tracking carries no user
+    // info: userInfo is not used.
+    void addTrackingAreasForViewInRectWithUserInfoMouseLocation(QWidget* view,
+                                                                const QRectF& cellFrame,
+                                                                const QVariant& userInfo,
+                                                                const QPointF& mouseLocation);
     // That state as the drawing takes it.
     VTCellState ownState(bool selected) const;
 
