@@ -139,6 +139,31 @@ void RHDrawNinePartImage(QPainter& painter, const QRectF& frame, const RHNinePie
     }
 }
 
+void RHDrawThreePartImage(QPainter& painter, const QRectF& frame, const QImage& startCap,
+                          const QImage& centerFill, const QImage& endCap, bool vertical,
+                          QPainter::CompositionMode operation, double alphaFraction) {
+    if (!(frame.width() > 0) || !(frame.height() > 0))
+        return;
+    const auto along = [vertical](const QSizeF& size) {
+        return vertical ? size.height() : size.width();
+    };
+    const double length = vertical ? frame.height() : frame.width();
+    double start = along(pointSize(startCap)), end = along(pointSize(endCap));
+    if (start + end > length) {
+        const double share = length / (start + end);
+        start *= share;
+        end *= share;
+    }
+    const auto piece = [&](double offset, double size) {
+        return vertical ? QRectF(frame.left(), frame.top() + offset, frame.width(), size)
+                        : QRectF(frame.left() + offset, frame.top(), size, frame.height());
+    };
+    RHDrawStretchedImageInRect(painter, startCap, piece(0, start), operation, alphaFraction);
+    RHDrawStretchedImageInRect(painter, centerFill, piece(start, length - start - end), operation,
+                               alphaFraction);
+    RHDrawStretchedImageInRect(painter, endCap, piece(length - end, end), operation, alphaFraction);
+}
+
 double RHContextGetDeviceScale(const QPainter& painter) {
     // The device transform already holds the target's device pixel ratio.
     const QTransform toDevice = painter.deviceTransform();

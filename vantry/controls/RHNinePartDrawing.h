@@ -49,6 +49,15 @@ void RHDrawImageInRect(QPainter& painter, const QImage& image, const QRectF& rec
 void RHDrawNinePartImage(QPainter& painter, const QRectF& frame, const RHNinePieces& pieces,
                          QPainter::CompositionMode operation, bool tile);
 
+// Lays three images out over frame along one axis: the start cap (left, or top when vertical)
+// and the end cap (right, or bottom) at their own length along the axis, the centre fill
+// stretched between them; all three are stretched across the axis to the frame's size. When
+// the caps are longer together than the frame, they share it in proportion and the centre
+// is left out. Images are always drawn upright. Nothing is drawn when frame is empty.
+void RHDrawThreePartImage(QPainter& painter, const QRectF& frame, const QImage& startCap,
+                          const QImage& centerFill, const QImage& endCap, bool vertical,
+                          QPainter::CompositionMode operation, double alphaFraction);
+
 // Device pixels per point of what the painter draws on.
 double RHContextGetDeviceScale(const QPainter& painter);
 

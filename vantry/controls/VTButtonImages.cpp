@@ -1,0 +1,89 @@
+#include "VTButtonImages.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+constexpr int kBaseHeight = 24;
+constexpr int kCapWidth = 6;
+constexpr double kRadius = 4.0;
+
+QImage blankImage(int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+} // namespace
+
+QImage VTButtonImages::imageNamed(const QString& name) {
+    if (name.startsWith(QLatin1String("settings-base_")))
+        return settingsBase(name.mid(14));
+    if (name == QLatin1String("arrow-down-off") || name == QLatin1String("arrow-down-on"))
+        return arrowDown(name.endsWith(QLatin1String("on")));
+    if (name == QLatin1String("NSRevealFreestandingTemplate"))
+        return revealFreestanding();
+    return {};
+}
+
+// A light rounded bar with a grey rim, cut into a left cap, a one-point middle and a right
+// cap.
+QImage VTButtonImages::settingsBase(const QString& part) {
+    int offset = 0, width = 0;
+    if (part == QLatin1String("left")) {
+        width = kCapWidth;
+    } else if (part == QLatin1String("center")) {
+        offset = kCapWidth;
+        width = 1;
+    } else if (part == QLatin1String("right")) {
+        offset = kCapWidth + 1;
+        width = kCapWidth;
+    } else {
+        return {};
+    }
+    QImage image = blankImage(width, kBaseHeight);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.translate(-offset, 0);
+    const QRectF bar(0.5, 0.5, 2 * kCapWidth + 1 - 1.0, kBaseHeight - 1.0);
+    QLinearGradient fill(bar.topLeft(), bar.bottomLeft());
+    fill.setColorAt(0.0, QColor(252, 252, 252));
+    fill.setColorAt(1.0, QColor(228, 229, 231));
+    painter.setBrush(fill);
+    painter.setPen(QColor(168, 170, 174));
+    painter.drawRoundedRect(bar, kRadius, kRadius);
+    return image;
+}
+
+// A small downward triangle: dark grey, or white for the highlighted look.
+QImage VTButtonImages::arrowDown(bool on) {
+    QImage image = blankImage(9, 6);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(on ? QColor(Qt::white) : QColor(51, 51, 51));
+    painter.drawPolygon(QPolygonF({QPointF(0, 0.5), QPointF(9, 0.5), QPointF(4.5, 6)}));
+    return image;
+}
+
+// A dark disc with a white arrow pointing right; drawn at reduced opacity when idle.
+QImage VTButtonImages::revealFreestanding() {
+    QImage image = blankImage(14, 14);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(20, 20, 20));
+    painter.drawEllipse(QRectF(0, 0, 14, 14));
+    painter.setBrush(Qt::white);
+    QPainterPath arrow;
+    arrow.moveTo(3.5, 6);
+    arrow.lineTo(7, 6);
+    arrow.lineTo(7, 3.5);
+    arrow.lineTo(10.5, 7);
+    arrow.lineTo(7, 10.5);
+    arrow.lineTo(7, 8);
+    arrow.lineTo(3.5, 8);
+    arrow.closeSubpath();
+    painter.drawPath(arrow);
+    return image;
+}
