@@ -92,6 +92,7 @@ void QVMetadataEditWndCtlr::buildLayout() {
     _tabView->addTab(buildArtworkTab(), QStringLiteral("Artwork"));
     _tabView->addTab(buildLyricsTab(), QStringLiteral("Lyrics"));
     auto* infoTab = new QWidget;
+    infoTab->setMinimumSize(kInfoViewSize);
     _tabView->addTab(infoTab, QStringLiteral("Info"));
 
     _btnPre = new QPushButton(QStringLiteral("Previous"), this);

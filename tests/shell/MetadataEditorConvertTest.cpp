@@ -199,22 +199,6 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
     }
 }
 
-TEST_F(EditThenConvert, CancelledEditsNeverReachTheOutput) {
-    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("cancel-sources"));
-    const QString source = folder + QStringLiteral("/kept.mp3");
-    ASSERT_TRUE(aside([&] { return MediaFixtures::makeSine(source, 3.5, 44100, 2); }));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{key("TIT2"), key("Kept title")}}, MTEFileTypeMpeg,
-                                               source));
-    controller->loadAndParseFiles({source});
-    ASSERT_TRUE(waitForIdle(*controller));
-    editFirstRow([&](QVMetadataEditWndCtlr& editor) {
-        typeOver(editor.findChild<QLineEdit*>(key("_tfTitle")), key("Thrown away"));
-        QTest::mouseClick(editor.cancelButton(), Qt::LeftButton);
-    });
-    const QJsonObject probe = MediaFixtures::probe(convert(key("MP3")));
-    EXPECT_EQ(formatTag(probe, key("title")), key("Kept title"));
-}
-
 // Renders the editor's tabs and the locked state into TestEnvironment::renderFolder().
 TEST(MetadataEditorRender, FourTabsAndTheLockedBand) {
     TestEnvironment::reset();
