@@ -172,6 +172,9 @@ void QVAppDelegate::buildMainMenu() {
                    &QVMenuHandleCltr::clickDelete);
     addHandledItem(edit, QStringLiteral("Clear List"), "clickClear:", QKeySequence(),
                    &QVMenuHandleCltr::clickClear);
+    addHandledItem(edit, QStringLiteral("Edit Metadata…"),
+                   "clickMetadata:", QKeySequence(Qt::CTRL | Qt::Key_I),
+                   &QVMenuHandleCltr::clickMetadata);
     edit->addSeparator();
     addHandledItem(edit, QStringLiteral("Select Next"),
                    "clickMoveNext:", QKeySequence(Qt::ALT | Qt::Key_Down),
@@ -267,6 +270,11 @@ void QVAppDelegate::clickDelete() {
 void QVAppDelegate::clickClear() {
     if (_coreMainWndCtlr)
         _coreMainWndCtlr->clickClear();
+}
+
+void QVAppDelegate::clickMetadata() {
+    if (_coreMainWndCtlr)
+        _coreMainWndCtlr->clickMetadata();
 }
 
 void QVAppDelegate::clickStart() {

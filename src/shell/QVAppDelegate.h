@@ -52,6 +52,7 @@ public:
     void clickMovePre();
     void clickDelete();
     void clickClear();
+    void clickMetadata();
     void clickStart();
     // Outside a run it starts one, as Start does.
     void clickStop();

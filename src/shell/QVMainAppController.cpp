@@ -12,6 +12,7 @@
 #include "shell/QVConvertRun.h"
 #include "shell/QVLoadingSheet.h"
 #include "shell/QVMainAppLoaderBridge.h"
+#include "shell/QVMetadataEditWndCtlr.h"
 #include "shell/QVPathIntake.h"
 #include "shell/QVSettingSheet.h"
 #include "shell/QVUserPrompts.h"
@@ -170,6 +171,12 @@ void QVMainAppController::buildWindow() {
     _tableView->viewport()->installEventFilter(this);
     connect(_tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { validateActions(); });
+    connect(_tableView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (!index.isValid() || _progressType == QVAppStateConverting)
+            return;
+        selectRows({index.row()});
+        clickMetadata();
+    });
     layout->addWidget(_tableView, 1);
 
     _dropInTipsView = new VTDropInTipsView_Before(_tableView->viewport());
@@ -226,6 +233,14 @@ void QVMainAppController::buildToolBar() {
     _actClear->setObjectName(QStringLiteral("clickClearFiles:"));
     _actClear->setToolTip(QStringLiteral("Remove every file from the list"));
     connect(_actClear, &QAction::triggered, this, &QVMainAppController::clickClearFiles);
+
+    _actMetadata =
+        _toolBar->addAction(themedIcon("document-properties", QStyle::SP_FileDialogInfoView),
+                            QStringLiteral("Metadata"));
+    _actMetadata->setObjectName(QStringLiteral("clickMetadata:"));
+    _actMetadata->setToolTip(
+        QStringLiteral("Edit the tags, cover and lyrics of the selected file"));
+    connect(_actMetadata, &QAction::triggered, this, &QVMainAppController::clickMetadata);
 
     _toolBar->addSeparator();
     _actStart = _toolBar->addAction(QStringLiteral("Start"));
@@ -335,6 +350,7 @@ void QVMainAppController::validateActions() {
     _actStart->setToolTip(converting ? QStringLiteral("Stop convert all files")
                                      : QStringLiteral("Start convert all files"));
     _actStart->setEnabled(!loading && hasRows && _cnvtFmtSetting.has_value());
+    _actMetadata->setEnabled(!converting && !selectedRows().empty());
     Q_EMIT stateChanged();
 }
 
@@ -697,6 +713,22 @@ void QVMainAppController::clickHelp() {
     const QString home = homepageUrl();
     if (!home.isEmpty())
         Workspace::openURL(QUrl(home + QStringLiteral("/help")));
+}
+
+void QVMainAppController::clickMetadata() {
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty() || _progressType == QVAppStateConverting)
+        return;
+    if (!_ctlMetadata) {
+        _ctlMetadata = new QVMetadataEditWndCtlr(
+            _catalogue, [this] { return _cnvtFmtSetting; }, _window.get());
+        _ctlMetadata->setCustomDelegate(this);
+    }
+    if (rows.size() > 1)
+        selectRows({rows.front()});
+    _ctlMetadata->setMusicInfo(_model.musicAt(rows.front()));
+    _ctlMetadata->show();
+    _ctlMetadata->exec();
 }
 
 void QVMainAppController::clickStart() {

@@ -3,6 +3,7 @@
 #include "engine/LSMediaTypes.h"
 #include "engine/QVFormatSetting.h"
 #include "shell/QVFileListModel.h"
+#include "shell/QVMetadataEditWndCtlrDelegate.h"
 #include "views/RMTableViewDataSource.h"
 
 #include <QObject>
@@ -29,12 +30,15 @@ class QVSettingSheet;
 class QVUserPrompts;
 class QVMainAppLoaderBridge;
 class QVConvertRun;
+class QVMetadataEditWndCtlr;
 
 // The main window ("ConverterMainWindow") and its file list: adding files (open panel,
 // drops, folder expansion, duplicates, probing behind a loading sheet), removing and
 // selecting rows, the summary line, the output format and its settings sheet, and the
 // window's state (idle, loading, converting). Everything here runs on the main thread.
-class QVMainAppController : public QObject, public RMTableViewDataSource {
+class QVMainAppController : public QObject,
+                            public RMTableViewDataSource,
+                            public QVMetadataEditWndCtlrDelegate {
     Q_OBJECT
 public:
     // Extensions the open panel offers, in the order the panel lists them.
@@ -101,6 +105,11 @@ public:
     static QString summaryLine(const QVMusicList& musics);
     bool windowShouldClose();
     void clickHelp();
+    // Opens the metadata editor for the first selected row (the selection is reduced to
+    // it) and runs it modally. Nothing happens without a selection or during a run.
+    void clickMetadata();
+    // Made on first use; null until then.
+    QVMetadataEditWndCtlr* metadataEditor() const { return _ctlMetadata; }
 
     // The batch run: Start (during a run: cancel), the run into a chosen folder, cancel all.
     void clickStart();
@@ -151,6 +160,7 @@ public:
     QAction* removeFilesAction() const { return _actRemove; }
     QAction* clearFilesAction() const { return _actClear; }
     QAction* startAction() const { return _actStart; }
+    QAction* metadataAction() const { return _actMetadata; }
     QPushButton* startButton() const { return _btnStart; }
 
 Q_SIGNALS:
@@ -196,9 +206,12 @@ private:
     QAction* _actRemove = nullptr;
     QAction* _actClear = nullptr;
     QAction* _actStart = nullptr;
+    QAction* _actMetadata = nullptr;
     QPushButton* _btnStart = nullptr;
     QVLoadingSheet* _wndProgress = nullptr;
     QVSettingSheet* _wndSetting = nullptr;
+    // A child of the main window, which owns it.
+    QVMetadataEditWndCtlr* _ctlMetadata = nullptr;
 
     std::optional<QVFormatSetting> _cnvtFmtSetting;
     std::vector<int> _dragIndexSet;

@@ -40,10 +40,16 @@ void QVMenuHandleCltr::clickStop() {
     _delegate.clickStop();
 }
 
+void QVMenuHandleCltr::clickMetadata() {
+    _delegate.clickMetadata();
+}
+
 bool QVMenuHandleCltr::validateUserInterfaceItem(const QString& action, QVAppState state,
-                                                 int musicCount) {
+                                                 int musicCount, int selectedCount) {
     if (state == QVAppStateConverting)
         return action == QLatin1String("clickStop:");
+    if (action == QLatin1String("clickMetadata:"))
+        return selectedCount > 0;
     static const QStringList needRows = {
         QStringLiteral("clickDelete:"), QStringLiteral("clickClear:"),
         QStringLiteral("clickMoveNext:"), QStringLiteral("clickMovePre:"),
@@ -60,5 +66,6 @@ bool QVMenuHandleCltr::validateUserInterfaceItem(const QAction* item) const {
     if (!item || !controller)
         return true;
     return validateUserInterfaceItem(item->objectName(), controller->enumAppState(),
-                                     controller->getMusicCount());
+                                     controller->getMusicCount(),
+                                     int(controller->selectedRows().size()));
 }

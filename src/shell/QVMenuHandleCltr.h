@@ -23,10 +23,13 @@ public:
     void clickClear();
     void clickStart();
     void clickStop();
+    void clickMetadata();
 
     // During a run only Stop; otherwise the commands that work on rows need rows; every
-    // other item is enabled. Loading keeps list edits off until the rows have arrived.
-    static bool validateUserInterfaceItem(const QString& action, QVAppState state, int musicCount);
+    // other item is enabled. Loading keeps list edits off until the rows have arrived. The
+    // metadata editor needs a selected row.
+    static bool validateUserInterfaceItem(const QString& action, QVAppState state, int musicCount,
+                                          int selectedCount = 0);
     bool validateUserInterfaceItem(const QAction* item) const;
 
 private:

@@ -61,5 +61,12 @@ void QVDraggingImageView::paintEvent(QPaintEvent*) {
     if (_image.isNull())
         return;
     QPainter painter(this);
+    // As an image view does by default: a picture larger than the view is shrunk to fit, a
+    // smaller one keeps its own size, centred.
+    if (_image.width() <= width() && _image.height() <= height()) {
+        painter.drawImage(
+            QPointF((width() - _image.width()) / 2.0, (height() - _image.height()) / 2.0), _image);
+        return;
+    }
     painter.drawImage(QPointF(0, 0), QVImageScale::scaledImageToFitSize(_image, size()));
 }

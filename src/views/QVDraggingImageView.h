@@ -7,7 +7,7 @@ class QMimeData;
 class QVDraggingImageViewDelegate;
 
 // An image well that takes dropped pictures: image data, or the first dropped file when it
-// reads as an image. It shows its image scaled to fit and centred.
+// reads as an image. It shows its image centred, shrunk to fit when larger than the view.
 class QVDraggingImageView : public QWidget {
     Q_OBJECT
 public:

@@ -96,3 +96,14 @@ inline bool writeFile(const QString& path, const QByteArray& bytes = "x") {
 inline bool waitForIdle(const QVMainAppController& controller, int timeoutMs = 30000) {
     return QTest::qWaitFor([&] { return controller.enumAppState() == QVAppStateIdle; }, timeoutMs);
 }
+
+// Types text into a widget key by key, as a user would; characters beyond ASCII arrive as
+// key presses carrying their text, as an input method delivers them.
+inline void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7f)
+            QTest::keyClick(widget, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}

@@ -1,0 +1,265 @@
+#include "ShellTestSupport.h"
+
+#include "platform/PreferenceKeys.h"
+#include "platform/UserDefaults.h"
+#include "platform/Workspace.h"
+#include "shell/QVAppDelegate.h"
+#include "shell/QVConvertRun.h"
+#include "shell/QVFileInfoViewController.h"
+#include "shell/QVMetadataEditWndCtlr.h"
+#include "tags/MTEFileType.h"
+#include "tags/MTETagCopy.h"
+#include "views/QVDraggingImageView.h"
+#include "views/QVTipsView.h"
+
+#include "MediaFixtures.h"
+#include "ViewTestSupport.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+namespace {
+
+QString key(const char* name) {
+    return QString::fromLatin1(name);
+}
+
+QImage makeCover(QColor color) {
+    QImage image(300, 200, QImage::Format_RGB32);
+    image.fill(color);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, 150, 100, QColor(240, 200, 20));
+    return image;
+}
+
+QString formatTag(const QJsonObject& probe, const QString& prefix) {
+    const QJsonObject tags =
+        probe.value(QStringLiteral("format")).toObject().value(QStringLiteral("tags")).toObject();
+    for (auto it = tags.begin(); it != tags.end(); ++it) {
+        if (it.key().startsWith(prefix, Qt::CaseInsensitive))
+            return it.value().toString();
+    }
+    return {};
+}
+
+bool hasAttachedPicture(const QJsonObject& probe) {
+    for (const QJsonValue& stream : probe.value(QStringLiteral("streams")).toArray()) {
+        const QJsonObject disposition =
+            stream.toObject().value(QStringLiteral("disposition")).toObject();
+        if (disposition.value(QStringLiteral("attached_pic")).toInt() == 1)
+            return true;
+    }
+    return false;
+}
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Helper processes start from a thread of their own (see tests/support/tsan.supp).
+bool aside(const std::function<bool()>& work) {
+    bool ok = false;
+    std::thread([&] { ok = work(); }).join();
+    return ok;
+}
+
+struct EditThenConvert : ::testing::Test {
+    void SetUp() override {
+        TestEnvironment::reset();
+        QVAppDelegate::prepareMusicTagMapInfo();
+        QVAppDelegate::setPreferenceValue();
+        Workspace::setOpener([](const QUrl&) { return true; });
+        prompts = std::make_shared<FakePrompts>();
+        controller = std::make_unique<QVMainAppController>(shippedCatalogue(), prompts);
+        QObject::connect(&controller->convertRun(), &QVConvertRun::runDidEnd,
+                         [this](const QString&) { ++runsEnded; });
+    }
+    void TearDown() override {
+        controller.reset();
+        Workspace::setOpener({});
+    }
+
+    // What a user does in the editor: select all of a field and type over it.
+    static void typeOver(QWidget* widget, const QString& text) {
+        QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+        typeText(widget, text);
+    }
+
+    void editFirstRow(const std::function<void(QVMetadataEditWndCtlr&)>& edit) {
+        controller->selectRows({0});
+        // Owned by the fixture: should the editor never open, the timer goes with the test.
+        editorTimer = std::make_unique<QTimer>();
+        editorTimer->setSingleShot(true);
+        QObject::connect(editorTimer.get(), &QTimer::timeout, [this, edit] {
+            QVMetadataEditWndCtlr* editor = controller->metadataEditor();
+            ASSERT_NE(editor, nullptr);
+            ASSERT_TRUE(QTest::qWaitFor([editor] { return editor->isVisible(); }));
+            edit(*editor);
+            if (editor->isVisible())
+                editor->reject();
+        });
+        editorTimer->start(0);
+        controller->metadataAction()->trigger();
+    }
+
+    // Converts the list into a new folder; the one output file, or empty.
+    QString convert(const QString& format) {
+        controller->formatPopUp()->setCurrentText(format);
+        controller->chooseFormat(format, false);
+        const QString out = TestEnvironment::makeTempFolder(QStringLiteral("edited-out"));
+        controller->convertRun().setFolderChooser(
+            [out](QWidget*, const QVOutputFolderChoice&) -> std::optional<QVOutputFolderChoice> {
+                return QVOutputFolderChoice{out, false, false};
+            });
+        const int before = runsEnded;
+        controller->clickStart();
+        if (!QTest::qWaitFor(
+                [&] { return runsEnded > before && controller->enumAppState() == QVAppStateIdle; },
+                60000))
+            return {};
+        QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
+        return it.hasNext() ? it.next() : QString();
+    }
+
+    std::shared_ptr<FakePrompts> prompts;
+    std::unique_ptr<QVMainAppController> controller;
+    std::unique_ptr<QTimer> editorTimer;
+    int runsEnded = 0;
+};
+
+TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("edit-sources"));
+    const QString coverFile = folder + QStringLiteral("/new cover.png");
+    ASSERT_TRUE(makeCover(QColor(30, 90, 200)).save(coverFile));
+    enum class Cover { Replace, Remove };
+    struct Case {
+        const char* name;
+        const char* source;
+        bool sourceHasCover;
+        const char* format;
+        Cover cover;
+    } cases[] = {
+        {"mp3 row to MP3, new cover", "-song 'one'.mp3", false, "MP3", Cover::Replace},
+        {"m4a row to AAC, new cover", "song é.m4a", false, "AAC", Cover::Replace},
+        {"mp3 row with a cover to MP3, cover removed", "covered.mp3", true, "MP3", Cover::Remove},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString source = folder + u'/' + QString::fromUtf8(c.source);
+        ASSERT_TRUE(aside([&] { return MediaFixtures::makeSine(source, 3.5, 44100, 2); }));
+        if (c.sourceHasCover) {
+            ASSERT_TRUE(MTETagCopy::handleMetadataSave(
+                {{key("TIT2"), key("Old")}, {key("APIC"), makeCover(Qt::red)}}, MTEFileTypeMpeg,
+                source));
+        }
+        const QByteArray sourceBytes = contentsOf(source);
+        controller->loadAndParseFiles({source});
+        ASSERT_TRUE(waitForIdle(*controller));
+        ASSERT_EQ(controller->getMusicCount(), 1)
+            << (prompts->alerts.empty() ? std::string()
+                                        : prompts->alerts.front().message.toStdString());
+        const QString lyrics = QStringLiteral("First line\nSecond line ✓");
+
+        editFirstRow([&](QVMetadataEditWndCtlr& editor) {
+            editor.setImageChooser([&](QWidget*, const QStringList&) { return coverFile; });
+            typeOver(editor.findChild<QLineEdit*>(key("_tfTitle")), QStringLiteral("Été 85"));
+            typeOver(editor.findChild<QLineEdit*>(key("_tfArtist")), key("The Editors"));
+            editor.tabView()->setCurrentIndex(QVMetadataEditWndCtlr::kTabLyrics);
+            auto* lyricsView = editor.findChild<QPlainTextEdit*>(key("_tvLycirs"));
+            QTest::keyClicks(lyricsView, key("First line"));
+            QTest::keyClick(lyricsView, Qt::Key_Return);
+            typeText(lyricsView, QStringLiteral("Second line ✓"));
+            editor.tabView()->setCurrentIndex(QVMetadataEditWndCtlr::kTabArtwork);
+            const char* button = c.cover == Cover::Replace ? "_btnAddImg" : "_btnDeleteImg";
+            QTest::mouseClick(editor.findChild<QPushButton*>(QLatin1String(button)),
+                              Qt::LeftButton);
+            QTest::mouseClick(editor.okButton(), Qt::LeftButton);
+        });
+
+        const QString output = convert(QLatin1String(c.format));
+        ASSERT_FALSE(output.isEmpty());
+        const QJsonObject probe = MediaFixtures::probe(output);
+        EXPECT_EQ(formatTag(probe, key("title")), QStringLiteral("Été 85"));
+        EXPECT_EQ(formatTag(probe, key("artist")), key("The Editors"));
+        EXPECT_EQ(formatTag(probe, key("lyrics")), lyrics);
+        EXPECT_EQ(hasAttachedPicture(probe), c.cover == Cover::Replace);
+        EXPECT_EQ(contentsOf(source), sourceBytes); // the user's file is never written
+        controller->clickClear();
+    }
+}
+
+// Renders the editor's tabs and the locked state into TestEnvironment::renderFolder().
+TEST(MetadataEditorRender, FourTabsAndTheLockedBand) {
+    TestEnvironment::reset();
+    QVAppDelegate::prepareMusicTagMapInfo();
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("render-source"));
+    const QString source = folder + QStringLiteral("/Song of the render.mp3");
+    ASSERT_TRUE(aside([&] { return MediaFixtures::makeSine(source, 3.5, 44100, 1); }));
+    ASSERT_TRUE(MTETagCopy::handleMetadataSave(
+        {{key("TIT2"), key("Render Song")},
+         {key("TPE1"), key("The Renderers")},
+         {key("TALB"), key("Offscreen")},
+         {key("TCON"), key("Ambient")},
+         {key("TRCK"), key("3/12")},
+         {key("COMM"), key("Drawn without a screen.")},
+         {key("USLT"), key("[00:01.00] first line\n[00:02.00] second line")},
+         {key("APIC"), makeCover(QColor(30, 90, 200))}},
+        MTEFileTypeMpeg, source));
+    auto prompts = std::make_shared<FakePrompts>();
+    QVMainAppController controller(shippedCatalogue(), prompts);
+    controller.loadAndParseFiles({source});
+    ASSERT_TRUE(waitForIdle(controller));
+    ASSERT_EQ(controller.getMusicCount(), 1);
+
+    std::optional<QVFormatSetting> chosen = shippedCatalogue().getFormatWithName(key("MP3"));
+    QVMetadataEditWndCtlr editor(shippedCatalogue(), [&chosen] { return chosen; });
+    editor.setMusicInfo(controller.fileList().musicAt(0));
+    editor.show();
+    const char* names[] = {"tags", "artwork", "lyrics", "info"};
+    for (int tab = 0; tab < 4; ++tab) {
+        editor.tabView()->setCurrentIndex(tab);
+        QTest::qWait(20);
+        const QImage image = renderOf(editor);
+        ASSERT_TRUE(image.save(TestEnvironment::renderFolder() +
+                               QStringLiteral("/metadata-editor-%1.png").arg(names[tab])));
+        if (tab == QVMetadataEditWndCtlr::kTabArtwork) {
+            const QRect well(editor.artworkWell()->mapTo(&editor, QPoint(0, 0)),
+                             editor.artworkWell()->size());
+            EXPECT_GT(countPixels(image, well, QColor(30, 90, 200)), 1000);
+        }
+    }
+    EXPECT_EQ(editor.findChild<QLineEdit*>(key("_tfTitle"))->text(), key("Render Song"));
+
+    chosen = shippedCatalogue().getFormatWithName(key("WAV"));
+    editor.tabView()->setCurrentIndex(QVMetadataEditWndCtlr::kTabTags);
+    editor.setMusicInfo(controller.fileList().musicAt(0));
+    QTest::qWait(20);
+    const QImage locked = renderOf(editor);
+    ASSERT_TRUE(locked.save(TestEnvironment::renderFolder() +
+                            QStringLiteral("/metadata-editor-locked.png")));
+    const QRect band = editor.tipsView()->geometry();
+    // The band darkens what is under it and carries red text.
+    EXPECT_GT(countPixels(locked, band, QColor(Qt::red), 60), 30);
+    const QRect above(0, band.top() - 40, editor.width(), 40);
+    const auto meanLightness = [&locked](const QRect& area) {
+        qint64 sum = 0, n = 0;
+        for (int y = area.top(); y <= area.bottom(); y += 2)
+            for (int x = area.left(); x <= area.right(); x += 2, ++n)
+                sum += QColor(locked.pixel(x, y)).lightness();
+        return n ? sum / n : 0;
+    };
+    EXPECT_LT(meanLightness(band), meanLightness(above) - 60);
+}
+
+} // namespace
