@@ -154,8 +154,9 @@ int tool_parse_option(PerFileOptions* o, const char* opt, const char* next,
         av_log(nullptr, AV_LOG_ERROR, "Unrecognized option '%s'\n", opt);
         return AVERROR(EINVAL);
     }
-    // Only a row that takes an argument sees the next word.
-    const char* arg = (po->flags & TOOLOPT_ARG) ? next : nullptr;
+    // Only a row that takes an argument sees the next word, and a row that ends the program:
+    // the help rows read an optional topic from it, and nothing is parsed after them.
+    const char* arg = (po->flags & (TOOLOPT_ARG | TOOLOPT_EXIT)) ? next : nullptr;
     if ((po->flags & TOOLOPT_ARG) && !arg) {
         av_log(nullptr, AV_LOG_ERROR, "Missing argument for option '%s'\n", opt);
         return AVERROR(EINVAL);

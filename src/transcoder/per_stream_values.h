@@ -1,0 +1,28 @@
+#pragma once
+
+// Reading a per-stream option list for one stream: the value of the last element whose
+// stream specifier matches it.
+
+#include "transcoder/option_records.h"
+
+#include <cstdint>
+#include <variant>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+// The last element of list whose specifier matches st, or null. A bad specifier ends the
+// program with status 1.
+const SpecifiedValue* tc_last_matching(const SpecifiedList& list, AVFormatContext* s, AVStream* st);
+
+// The matching element's value, or null when no element matches (or it holds another kind).
+template <class T>
+const T* tc_per_stream(const SpecifiedList& list, AVFormatContext* s, AVStream* st) {
+    const SpecifiedValue* element = tc_last_matching(list, s, st);
+    return element ? std::get_if<T>(&element->value) : nullptr;
+}
+
+// A codec tag as written: a number in any base, or else the text's first four characters as
+// a little-endian code (a shorter text is padded with zero bytes).
+uint32_t tc_parse_codec_tag(const char* text);
