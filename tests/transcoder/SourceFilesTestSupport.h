@@ -25,34 +25,7 @@ extern "C" {
 
 namespace source_files_test {
 
-// One Matroska file with a FLAC audio and an FFV1 video stream of 0.2 s, in that order, and
-// a font attachment whose "filename" tag is "../escape.bin".
-inline QStringList matroskaArguments(const QString& attachment) {
-    return {QStringLiteral("-f"),
-            QStringLiteral("lavfi"),
-            QStringLiteral("-i"),
-            QStringLiteral("sine=frequency=440:sample_rate=8000:duration=0.2"),
-            QStringLiteral("-f"),
-            QStringLiteral("lavfi"),
-            QStringLiteral("-i"),
-            QStringLiteral("testsrc=duration=0.2:size=64x48:rate=10"),
-            QStringLiteral("-map"),
-            QStringLiteral("0:a"),
-            QStringLiteral("-map"),
-            QStringLiteral("1:v"),
-            QStringLiteral("-attach"),
-            attachment,
-            QStringLiteral("-metadata:s:t"),
-            QStringLiteral("mimetype=application/x-truetype-font"),
-            QStringLiteral("-metadata:s:t"),
-            QStringLiteral("filename=../escape.bin"),
-            QStringLiteral("-c:a"),
-            QStringLiteral("flac"),
-            QStringLiteral("-c:v"),
-            QStringLiteral("ffv1")};
-}
-
-// Files shared by every test of the program, made on first use.
+// Media files shared by every test of the program, made on first use.
 class SourceMedia {
 public:
     static const SourceMedia& get() {
@@ -61,10 +34,11 @@ public:
     }
     QString folder;
     QByteArray attachmentBytes;
-    std::string matroska; // name with blanks
-    std::string dashMatroska;
-    std::string wav; // leading dash and non-ASCII letters
-    std::string raw; // s16le stereo at 8000 Hz, no header
+    // FLAC audio, FFV1 video (in that order) and a font whose "filename" tag is "../escape.bin".
+    std::string matroska;     // blanks in the name
+    std::string dashMatroska; // a leading dash too
+    std::string wav;          // stereo, leading dash and non-ASCII letters
+    std::string raw;          // s16le stereo at 8000 Hz, no header
 
 private:
     SourceMedia() {
@@ -72,22 +46,26 @@ private:
         const QString attachment = folder + QStringLiteral("/font.bin");
         attachmentBytes = MediaFixtures::randomBytes(64);
         MediaFixtures::writeBytes(attachment, attachmentBytes);
-        matroska = make(QStringLiteral("two streams.mkv"), matroskaArguments(attachment));
-        dashMatroska = make(QStringLiteral("-two streams.mkv"), matroskaArguments(attachment));
-        wav = make(QStringLiteral("-sinus ñü.wav"),
-                   {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                    QStringLiteral("sine=duration=0.2:sample_rate=8000"), QStringLiteral("-ac"),
-                    QStringLiteral("2")});
+        const QString sine = QStringLiteral("-f lavfi -i sine=duration=0.2:sample_rate=8000 ");
+        const QStringList matroskaArgs =
+            (sine + QStringLiteral("-f lavfi -i testsrc=duration=0.2:size=64x48:rate=10 "
+                                   "-map 0:a -map 1:v -c:a flac -c:v ffv1 -attach"))
+                .split(u' ') +
+            QStringList{attachment} +
+            QStringLiteral("-metadata:s:t mimetype=application/x-truetype-font "
+                           "-metadata:s:t filename=../escape.bin")
+                .split(u' ');
+        matroska = make(QStringLiteral("two streams.mkv"), matroskaArgs);
+        dashMatroska = make(QStringLiteral("-two streams.mkv"), matroskaArgs);
+        wav = make(QStringLiteral("-sinus ñü.wav"), (sine + QStringLiteral("-ac 2")).split(u' '));
         raw = make(QStringLiteral("stereo.s16"),
-                   {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                    QStringLiteral("sine=duration=0.2:sample_rate=8000"), QStringLiteral("-ac"),
-                    QStringLiteral("2"), QStringLiteral("-f"), QStringLiteral("s16le")});
+                   (sine + QStringLiteral("-ac 2 -f s16le")).split(u' '));
     }
-    std::string make(const QString& name, QStringList arguments) const {
+    std::string make(const QString& name, const QStringList& arguments) const {
         const QString path = folder + u'/' + name;
         // "file:" keeps ffmpeg from reading a leading dash as an option.
-        arguments << QStringLiteral("file:") + path;
-        EXPECT_TRUE(MediaFixtures::runFfmpeg(arguments)) << qPrintable(name);
+        EXPECT_TRUE(MediaFixtures::runFfmpeg(arguments + QStringList{"file:" + path}))
+            << qPrintable(name);
         return path.toStdString();
     }
 };
