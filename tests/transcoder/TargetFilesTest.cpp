@@ -1,6 +1,5 @@
 #include "TargetFilesTestSupport.h"
 
-#include "MediaFixtures.h"
 #include "TestEnvironment.h"
 
 #include "transcoder/target_files.h"
@@ -18,58 +17,6 @@
 #include <vector>
 
 namespace {
-
-std::string gFolder;
-
-std::string fixture(const char* name) {
-    return gFolder + "/" + name;
-}
-
-void writeText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Small Matroska files made once: a 1280x720 picture with stereo sound, a picture with two
-// subtitle streams, and a tagged sound with three ten-second chapters.
-class TargetFilesFixtures : public TargetFilesTestBase {
-public:
-    static void SetUpTestSuite() {
-        if (!gFolder.empty())
-            return;
-        gFolder = TestEnvironment::makeTempFolder(QStringLiteral("target-files")).toStdString();
-        const QString folder = QString::fromStdString(gFolder);
-        ASSERT_TRUE(MediaFixtures::runFfmpeg(
-            {"-f", "lavfi", "-i", "testsrc=size=1280x720:duration=0.2:rate=5", "-f", "lavfi", "-i",
-             "sine=duration=0.2", "-ac", "2", "-metadata:s:a", "language=ger", "-c:v", "mpeg4",
-             folder + "/hd_stereo.mkv"}));
-        writeText(gFolder + "/subs.srt", "1\n00:00:00,000 --> 00:00:00,100\nhello\n");
-        ASSERT_TRUE(MediaFixtures::runFfmpeg(
-            {"-f", "lavfi", "-i", "testsrc=size=320x240:duration=0.2:rate=5", "-i",
-             folder + "/subs.srt", "-i", folder + "/subs.srt", "-map", "0", "-map", "1", "-map",
-             "2", "-c:v", "mpeg4", folder + "/subs.mkv"}));
-        writeText(gFolder + "/chapters.txt",
-                  ";FFMETADATA1\ntitle=Album\nartist=Someone\n"
-                  "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=10000\ntitle=one\n"
-                  "[CHAPTER]\nTIMEBASE=1/1000\nSTART=10000\nEND=20000\ntitle=two\n"
-                  "[CHAPTER]\nTIMEBASE=1/1000\nSTART=20000\nEND=30000\ntitle=three\n");
-        ASSERT_TRUE(MediaFixtures::runFfmpeg(
-            {"-f", "lavfi", "-i", "sine=duration=30:sample_rate=8000", "-i",
-             folder + "/chapters.txt", "-map", "0", "-map_metadata", "1", "-map_chapters", "1",
-             "-metadata", "creation_time=2020-01-02T03:04:05Z", "-c:a", "flac",
-             folder + "/chapters.mkv"}));
-    }
-
-protected:
-    std::string outputPath(const char* name) {
-        const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("out"));
-        return folder.toStdString() + "/" + name;
-    }
-};
 
 struct Input {
     std::string url;

@@ -3,9 +3,12 @@
 // Source records opened straight from files or lavfi descriptions, an output context that a
 // test owns, and the clean-up every output-side test needs.
 
+#include "MediaFixtures.h"
+#include "TestEnvironment.h"
 #include "TranscoderTestSupport.h"
 
 #include "player/tool_helpers.h"
+#include "transcoder/source_files.h"
 #include "transcoder/transcoder_state.h"
 
 extern "C" {
@@ -17,7 +20,10 @@ extern "C" {
 
 #include <cstdarg>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 
 // Appends a source file and its streams as the input side leaves them: every stream still
@@ -73,6 +79,17 @@ private:
     }
 };
 
+// Opens an input the way the "i" option does, with its decoders.
+inline void openSourceFile(const std::string& url, const char* format = nullptr) {
+    avdevice_register_all();
+    PerFileOptions o;
+    if (format)
+        o.format = format;
+    const std::optional<int> status =
+        exitStatusOf([&] { tc_open_source_file(&o, "i", url.c_str()); });
+    ASSERT_EQ(status, std::nullopt) << url;
+}
+
 struct PendingOutputFree {
     void operator()(AVFormatContext* ctx) const { avformat_free_context(ctx); }
 };
@@ -97,6 +114,8 @@ protected:
         state.file_overwrite = 0;
         state.no_file_overwrite = 0;
         state.stdin_interaction = 1;
+        state.video_codec_name.clear();
+        state.audio_codec_name.clear();
         state.subtitle_codec_name.clear();
         tool_options_free();
         tool_options_init();
@@ -108,5 +127,58 @@ protected:
         for (const auto& ost : tc_state().output_streams)
             streams.push_back(ost.get());
         return streams;
+    }
+};
+
+inline std::string gTargetFixtureFolder;
+
+inline std::string fixture(const char* name) {
+    return gTargetFixtureFolder + "/" + name;
+}
+
+inline void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Small Matroska files made once: a 1280x720 picture with stereo sound, a picture with two
+// subtitle streams, and a tagged sound with three ten-second chapters.
+class TargetFilesFixtures : public TargetFilesTestBase {
+public:
+    static void SetUpTestSuite() {
+        if (!gTargetFixtureFolder.empty())
+            return;
+        gTargetFixtureFolder =
+            TestEnvironment::makeTempFolder(QStringLiteral("target-files")).toStdString();
+        const QString folder = QString::fromStdString(gTargetFixtureFolder);
+        ASSERT_TRUE(MediaFixtures::runFfmpeg(
+            {"-f", "lavfi", "-i", "testsrc=size=1280x720:duration=0.2:rate=5", "-f", "lavfi", "-i",
+             "sine=duration=0.2", "-ac", "2", "-metadata:s:a", "language=ger", "-c:v", "mpeg4",
+             folder + "/hd_stereo.mkv"}));
+        writeText(gTargetFixtureFolder + "/subs.srt", "1\n00:00:00,000 --> 00:00:00,100\nhello\n");
+        ASSERT_TRUE(MediaFixtures::runFfmpeg(
+            {"-f", "lavfi", "-i", "testsrc=size=320x240:duration=0.2:rate=5", "-i",
+             folder + "/subs.srt", "-i", folder + "/subs.srt", "-map", "0", "-map", "1", "-map",
+             "2", "-c:v", "mpeg4", folder + "/subs.mkv"}));
+        writeText(gTargetFixtureFolder + "/chapters.txt",
+                  ";FFMETADATA1\ntitle=Album\nartist=Someone\n"
+                  "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=10000\ntitle=one\n"
+                  "[CHAPTER]\nTIMEBASE=1/1000\nSTART=10000\nEND=20000\ntitle=two\n"
+                  "[CHAPTER]\nTIMEBASE=1/1000\nSTART=20000\nEND=30000\ntitle=three\n");
+        ASSERT_TRUE(MediaFixtures::runFfmpeg(
+            {"-f", "lavfi", "-i", "sine=duration=30:sample_rate=8000", "-i",
+             folder + "/chapters.txt", "-map", "0", "-map_metadata", "1", "-map_chapters", "1",
+             "-metadata", "creation_time=2020-01-02T03:04:05Z", "-c:a", "flac",
+             folder + "/chapters.mkv"}));
+    }
+
+protected:
+    std::string outputPath(const char* name) {
+        const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("out"));
+        return folder.toStdString() + "/" + name;
     }
 };
