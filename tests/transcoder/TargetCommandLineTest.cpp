@@ -77,29 +77,26 @@ TEST_P(GraphOutputs, AreBoundToTheirStreams) {
     EXPECT_EQ(made, c.expected);
 }
 
+// clang-format off
 const GraphCase kGraphCases[] = {
     {"a labelled output mapped by its label",
      {"-filter_complex", "[0:a]volume=2[loud]", "-map", "[loud]", "OUT"},
-     {{AVMEDIA_TYPE_AUDIO, -1}},
-     nullptr},
+     {{AVMEDIA_TYPE_AUDIO, -1}}, nullptr},
     {"an unlabelled output takes the place of its type in the next file",
      {"-filter_complex", "[0:a]volume=2", "OUT"},
-     {{AVMEDIA_TYPE_AUDIO, -1}, {AVMEDIA_TYPE_VIDEO, 1}},
-     nullptr},
+     {{AVMEDIA_TYPE_AUDIO, -1}, {AVMEDIA_TYPE_VIDEO, 1}}, nullptr},
     {"a scaled picture and a mapped sound",
      {"-filter_complex", "[1:v]scale=32:24[small]", "-map", "[small]", "-map", "0:a", "OUT"},
-     {{AVMEDIA_TYPE_VIDEO, -1}, {AVMEDIA_TYPE_AUDIO, 0}},
-     nullptr},
+     {{AVMEDIA_TYPE_VIDEO, -1}, {AVMEDIA_TYPE_AUDIO, 0}}, nullptr},
     {"a label used twice",
-     {"-filter_complex", "[0:a]volume=2[loud]", "-map", "[loud]", "-map", "[loud]", "OUT"},
-     {},
+     {"-filter_complex", "[0:a]volume=2[loud]", "-map", "[loud]", "-map", "[loud]", "OUT"}, {},
      "Output with label 'loud' does not exist in any defined filter graph.\n"},
     {"a copy of a graph output",
-     {"-filter_complex", "[0:a]volume=2[loud]", "-map", "[loud]", "-c", "copy", "OUT"},
-     {},
+     {"-filter_complex", "[0:a]volume=2[loud]", "-map", "[loud]", "-c", "copy", "OUT"}, {},
      "Streamcopy requested for output stream 0:0, which is fed from a complex filtergraph. "
      "Filtering and streamcopy cannot be used together.\n"},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(TargetFiles, GraphOutputs, ::testing::ValuesIn(kGraphCases),
                          [](const auto& info) { return testNameFrom(info.param.description); });
@@ -169,12 +166,14 @@ TEST_P(JobCommandLine, OpensBothFilesAndConfiguresTheGraph) {
     EXPECT_EQ(log.str(), "Guessed Channel Layout for  Input Stream #0.0 : stereo\n");
 }
 
+// clang-format off
 const JobCase kJobCases[] = {
     {"MP3 at 22050 Hz mono", "libmp3lame", "mp3", 22050, 1, 0, 4},
     {"MP3 trimmed", "libmp3lame", "mp3", 44100, 2, 0.5, 1.5},
     {"FLAC at 48000 Hz stereo", "flac", "flac", 48000, 2, 0, 4},
     {"FLAC mono at 8000 Hz", "flac", "flac", 8000, 1, 0, 4},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(TargetFiles, JobCommandLine, ::testing::ValuesIn(kJobCases),
                          [](const auto& info) { return testNameFrom(info.param.description); });

@@ -82,54 +82,30 @@ TEST_P(AutomaticSelection, TakesTheBestStreamOfEachType) {
     EXPECT_EQ(tc_state().output_files[0]->ost_index, 0);
 }
 
+// clang-format off
 const SelectionCase kSelectionCases[] = {
     {"the larger picture of two inputs",
-     {lavfi("testsrc=size=640x480"), lavfi("testsrc=size=1280x720")},
-     "out.mkv",
-     0,
-     0,
-     0,
+     {lavfi("testsrc=size=640x480"), lavfi("testsrc=size=1280x720")}, "out.mkv", 0, 0, 0,
      {{AVMEDIA_TYPE_VIDEO, 1}}},
     {"the first of two pictures of equal area",
-     {lavfi("testsrc=size=640x480"), lavfi("testsrc=size=480x640")},
-     "out.mkv",
-     0,
-     0,
-     0,
+     {lavfi("testsrc=size=640x480"), lavfi("testsrc=size=480x640")}, "out.mkv", 0, 0, 0,
      {{AVMEDIA_TYPE_VIDEO, 0}}},
     {"the most channels and the first of equal counts",
-     {lavfi("aevalsrc=0"), lavfi("aevalsrc=0|0"), lavfi("aevalsrc=0|0")},
-     "out.wav",
-     0,
-     0,
-     0,
+     {lavfi("aevalsrc=0"), lavfi("aevalsrc=0|0"), lavfi("aevalsrc=0|0")}, "out.wav", 0, 0, 0,
      {{AVMEDIA_TYPE_AUDIO, 1}}},
     {"video before audio from a file and a smaller lavfi picture",
-     {lavfi("aevalsrc=0"), file("hd_stereo.mkv"), lavfi("testsrc=size=320x240")},
-     "out.mkv",
-     0,
-     0,
-     0,
-     {{AVMEDIA_TYPE_VIDEO, 1}, {AVMEDIA_TYPE_AUDIO, 2}}},
+     {lavfi("aevalsrc=0"), file("hd_stereo.mkv"), lavfi("testsrc=size=320x240")}, "out.mkv", 0, 0,
+     0, {{AVMEDIA_TYPE_VIDEO, 1}, {AVMEDIA_TYPE_AUDIO, 2}}},
     {"a wave file takes no picture",
-     {file("hd_stereo.mkv")},
-     "out.wav",
-     0,
-     0,
-     0,
-     {{AVMEDIA_TYPE_AUDIO, 1}}},
+     {file("hd_stereo.mkv")}, "out.wav", 0, 0, 0, {{AVMEDIA_TYPE_AUDIO, 1}}},
     {"video disabled", {file("hd_stereo.mkv")}, "out.mkv", 1, 0, 0, {{AVMEDIA_TYPE_AUDIO, 1}}},
     {"audio disabled", {file("hd_stereo.mkv")}, "out.mkv", 0, 1, 0, {{AVMEDIA_TYPE_VIDEO, 0}}},
     {"the first subtitle stream",
-     {file("subs.mkv")},
-     "out.mkv",
-     0,
-     0,
-     0,
-     {{AVMEDIA_TYPE_VIDEO, 0}, {AVMEDIA_TYPE_SUBTITLE, 1}}},
+     {file("subs.mkv")}, "out.mkv", 0, 0, 0, {{AVMEDIA_TYPE_VIDEO, 0}, {AVMEDIA_TYPE_SUBTITLE, 1}}},
     {"subtitles disabled", {file("subs.mkv")}, "out.mkv", 0, 0, 1, {{AVMEDIA_TYPE_VIDEO, 0}}},
     {"nothing left to take", {file("hd_stereo.mkv")}, "out.mkv", 1, 1, 1, {}},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(TargetFiles, AutomaticSelection, ::testing::ValuesIn(kSelectionCases),
                          [](const auto& info) { return testNameFrom(info.param.description); });
@@ -199,80 +175,32 @@ TEST_P(ExplicitMaps, CreateStreamsInMapOrder) {
     EXPECT_EQ(chosenStreams(), c.expected);
 }
 
+// clang-format off
 const MapCase kMapCases[] = {
     {"streams in the order of the maps",
-     {map(1), map(0)},
-     AVMEDIA_TYPE_UNKNOWN,
-     nullptr,
-     0,
-     0,
-     {{AVMEDIA_TYPE_AUDIO, 1}, {AVMEDIA_TYPE_VIDEO, 0}},
-     nullptr},
+     {map(1), map(0)}, AVMEDIA_TYPE_UNKNOWN, nullptr, 0, 0,
+     {{AVMEDIA_TYPE_AUDIO, 1}, {AVMEDIA_TYPE_VIDEO, 0}}, nullptr},
     {"a disabled map is skipped",
-     {map(0, 1), map(1)},
-     AVMEDIA_TYPE_UNKNOWN,
-     nullptr,
-     0,
-     0,
-     {{AVMEDIA_TYPE_AUDIO, 1}},
-     nullptr},
+     {map(0, 1), map(1)}, AVMEDIA_TYPE_UNKNOWN, nullptr, 0, 0, {{AVMEDIA_TYPE_AUDIO, 1}}, nullptr},
     {"a map of a disabled type makes no stream",
-     {map(1), map(0)},
-     AVMEDIA_TYPE_UNKNOWN,
-     nullptr,
-     1,
-     0,
-     {{AVMEDIA_TYPE_VIDEO, 0}},
-     nullptr},
+     {map(1), map(0)}, AVMEDIA_TYPE_UNKNOWN, nullptr, 1, 0, {{AVMEDIA_TYPE_VIDEO, 0}}, nullptr},
     {"a data map while data is disabled makes no stream",
-     {map(1)},
-     AVMEDIA_TYPE_DATA,
-     nullptr,
-     0,
-     1,
-     {},
-     nullptr},
+     {map(1)}, AVMEDIA_TYPE_DATA, nullptr, 0, 1, {}, nullptr},
     {"a copied data stream",
-     {map(1)},
-     AVMEDIA_TYPE_DATA,
-     "copy",
-     0,
-     0,
-     {{AVMEDIA_TYPE_DATA, 1}},
-     nullptr},
+     {map(1)}, AVMEDIA_TYPE_DATA, "copy", 0, 0, {{AVMEDIA_TYPE_DATA, 1}}, nullptr},
     {"a data stream to encode",
-     {map(1)},
-     AVMEDIA_TYPE_DATA,
-     nullptr,
-     0,
-     0,
-     {},
+     {map(1)}, AVMEDIA_TYPE_DATA, nullptr, 0, 0, {},
      "Data stream encoding not supported yet (only streamcopy)\n"},
     {"an attachment is copied",
-     {map(1)},
-     AVMEDIA_TYPE_ATTACHMENT,
-     nullptr,
-     0,
-     0,
-     {{AVMEDIA_TYPE_ATTACHMENT, 1}},
-     nullptr},
+     {map(1)}, AVMEDIA_TYPE_ATTACHMENT, nullptr, 0, 0, {{AVMEDIA_TYPE_ATTACHMENT, 1}}, nullptr},
     {"a stream of unknown type",
-     {map(0), map(1)},
-     AVMEDIA_TYPE_NB,
-     nullptr,
-     0,
-     0,
-     {},
+     {map(0), map(1)}, AVMEDIA_TYPE_NB, nullptr, 0, 0, {},
      "Cannot map stream #0:1 - unsupported type.\n"},
     {"a label that no graph defines",
-     {label("mixed")},
-     AVMEDIA_TYPE_UNKNOWN,
-     nullptr,
-     0,
-     0,
-     {},
+     {label("mixed")}, AVMEDIA_TYPE_UNKNOWN, nullptr, 0, 0, {},
      "Output with label 'mixed' does not exist in any defined filter graph.\n"},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(TargetFiles, ExplicitMaps, ::testing::ValuesIn(kMapCases),
                          [](const auto& info) { return testNameFrom(info.param.description); });
@@ -378,25 +306,18 @@ TEST_P(ChapterCopy, ShiftsByTheStartAndStopsAtTheLimit) {
     EXPECT_EQ(copied, c.expected);
 }
 
+// clang-format off
 const ChapterCase kChapterCases[] = {
     {"all chapters without start or limit",
-     0,
-     0,
-     0,
-     {{0, 10000, "one"}, {10000, 20000, "two"}, {20000, 30000, "three"}}},
+     0, 0, 0, {{0, 10000, "one"}, {10000, 20000, "two"}, {20000, 30000, "three"}}},
     {"a start of 15 s drops the first and shifts the rest",
-     15,
-     0,
-     0,
-     {{0, 5000, "two"}, {5000, 15000, "three"}}},
+     15, 0, 0, {{0, 5000, "two"}, {5000, 15000, "three"}}},
     {"a start of 15 s with 3 s cuts the second and stops", 15, 3, 0, {{0, 3000, "two"}}},
     {"a limit of 12 s cuts the second chapter",
-     0,
-     12,
-     0,
-     {{0, 10000, "one"}, {10000, 12000, "two"}}},
+     0, 12, 0, {{0, 10000, "one"}, {10000, 12000, "two"}}},
     {"chapter titles set by hand are not copied", 25, 0, 1, {{0, 5000, ""}}},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(TargetFiles, ChapterCopy, ::testing::ValuesIn(kChapterCases),
                          [](const auto& info) { return testNameFrom(info.param.description); });
@@ -515,6 +436,7 @@ TEST_P(OverwriteCheck, AsksOrRefusesAsTheOptionsSay) {
     EXPECT_EQ(readText(path), "keep me");
 }
 
+// clang-format off
 const OverwriteCase kOverwriteCases[] = {
     {"y overwrites without asking", 1, 0, 1, nullptr, "@", nullptr},
     {"n refuses", 0, 1, 1, nullptr, "@", "File '%s' already exists. Exiting.\n"},
@@ -528,6 +450,7 @@ const OverwriteCase kOverwriteCases[] = {
     {"a missing file needs no answer", 0, 1, 0, nullptr, "@.new", nullptr},
     {"another protocol is not a local file", 0, 1, 0, nullptr, "pipe:1", nullptr},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(TargetFiles, OverwriteCheck, ::testing::ValuesIn(kOverwriteCases),
                          [](const auto& info) { return testNameFrom(info.param.description); });
@@ -545,16 +468,13 @@ TEST_F(TargetFilesFixtures, ARefusedOutputKeepsTheExistingFile) {
     EXPECT_TRUE(tc_state().output_files.empty());
 }
 
-TEST_F(TargetFilesFixtures, OutputFilesAreOpenedWithTheirTimingAndLimits) {
+TEST_F(TargetFilesFixtures, OutputFilesAreOpenedWithTheirMuxTimingAndFormatOptions) {
     ASSERT_NO_FATAL_FAILURE(appendSourceFile("aevalsrc=0", "lavfi"));
     const std::string out = outputPath("timed.mkv");
     av_dict_set(&tool_format_options, "live", "1", 0);
     PerFileOptions o;
     o.mux_preload = 0.5f;
     o.mux_max_delay = 0.25f;
-    o.limit_filesize = 1000;
-    o.start_time = 7;
-    o.shortest = 1;
     tc_open_target_file(&o, out.c_str());
 
     ASSERT_EQ(tc_state().output_files.size(), 1u);
@@ -564,10 +484,6 @@ TEST_F(TargetFilesFixtures, OutputFilesAreOpenedWithTheirTimingAndLimits) {
     EXPECT_EQ(of->ctx->max_delay, 250000);
     EXPECT_STREQ(av_dict_get(of->opts.get(), "preload", nullptr, 0)->value, "500000");
     EXPECT_STREQ(av_dict_get(of->opts.get(), "live", nullptr, 0)->value, "1");
-    EXPECT_EQ(of->limit_filesize, 1000u);
-    EXPECT_EQ(of->start_time, 7);
-    EXPECT_EQ(of->shortest, 1);
-    EXPECT_EQ(of->recording_time, INT64_MAX);
 }
 
 TEST_F(TargetFilesFixtures, AFormatNeedingAFrameNumberRefusesANameWithout) {
