@@ -202,6 +202,13 @@ void selectStreams(PerFileOptions* o, AVFormatContext* oc) {
             followMap(o, oc, map);
 }
 
+bool matchesStream(AVFormatContext* oc, AVStream* st, const char* spec) {
+    const int match = tool_match_stream_specifier(oc, st, spec);
+    if (match < 0)
+        tc_cleanup_and_exit(1);
+    return match > 0;
+}
+
 // The global codec "flags" option (bare or for matching streams) reaches copied streams too.
 void applyFlagsToCopiedStreams(AVFormatContext* oc, int first_stream) {
     const auto& streams = tc_state().output_streams;
@@ -211,11 +218,13 @@ void applyFlagsToCopiedStreams(AVFormatContext* oc, int first_stream) {
             continue;
         const AVDictionaryEntry* e = nullptr;
         while ((e = av_dict_get(tool_codec_options, "flags", e, AV_DICT_IGNORE_SUFFIX))) {
+            // Keys that only begin with "flags" ("flags2") are other options.
             const char* suffix = e->key + std::strlen("flags");
-            const bool applies =
-                !*suffix ||
-                (*suffix == ':' && tool_match_stream_specifier(oc, ost->st, suffix + 1) > 0);
-            if (applies && av_opt_set(ost->enc_ctx.get(), "flags", e->value, 0) < 0)
+            if (*suffix && *suffix != ':')
+                continue;
+            if (*suffix && !matchesStream(oc, ost->st, suffix + 1))
+                continue;
+            if (av_opt_set(ost->enc_ctx.get(), "flags", e->value, 0) < 0)
                 tc_cleanup_and_exit(1);
         }
     }

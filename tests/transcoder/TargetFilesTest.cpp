@@ -209,6 +209,8 @@ TEST_F(TargetFilesFixtures, AttachedStreamsAreCopiesAndCopiesGetTheGlobalCodecFl
     ASSERT_NO_FATAL_FAILURE(appendSourceFile(fixture("hd_stereo.mkv")));
     tc_state().input_streams[1]->st->codecpar->codec_type = AVMEDIA_TYPE_ATTACHMENT;
     av_dict_set(&tool_codec_options, "flags:t", "+bitexact", 0);
+    // Another option whose name begins the same; as "flags" its value would be refused.
+    av_dict_set(&tool_codec_options, "flags2", "+fast", 0);
     PerFileOptions o;
     o.stream_maps = {map(0), map(1)};
     o.codec_names.push_back({"v", std::string("copy")});

@@ -105,8 +105,15 @@ inline TestOutputPtr testOutput(const char* filename) {
 // Every output-side test starts from empty records and default variables, and leaves them so.
 class TargetFilesTestBase : public ::testing::Test {
 protected:
-    void SetUp() override { resetState(); }
-    void TearDown() override { resetState(); }
+    // An unexpected end of the program fails the test instead of ending the test program.
+    void SetUp() override {
+        resetState();
+        previousExit_ = tc_set_exit_function(throwExit);
+    }
+    void TearDown() override {
+        tc_set_exit_function(previousExit_);
+        resetState();
+    }
 
     static void resetState() {
         TranscoderState& state = tc_state();
@@ -128,6 +135,9 @@ protected:
             streams.push_back(ost.get());
         return streams;
     }
+
+private:
+    TcExitFunction previousExit_ = nullptr;
 };
 
 inline std::string gTargetFixtureFolder;
