@@ -156,6 +156,7 @@ CodecContextPtr decoderContext(const SourceStream& ist, const std::string& url) 
     return dec;
 }
 
+// Low-resolution decoding needs no edge flag: decoders emulate picture edges themselves.
 void takeVideoSettings(const OpeningFile& f, SourceStream& ist) {
     const AVCodecContext* dec = ist.dec_ctx.get();
     ist.resample_height = dec->height;

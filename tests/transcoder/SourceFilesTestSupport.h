@@ -70,6 +70,15 @@ private:
     }
 };
 
+// Parameterised cases print as their description.
+template <class Case>
+requires requires(const Case& c) {
+    c.description;
+}
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.description;
+}
+
 template <class T> void addValue(SpecifiedList& list, const char* specifier, T value) {
     list.push_back(SpecifiedValue{specifier, value});
 }

@@ -10,6 +10,9 @@ using namespace source_files_test;
 
 namespace {
 
+// Found by argument-dependent lookup for the cases below.
+using source_files_test::PrintTo;
+
 struct MetadataSpecCase {
     const char* description;
     const char* text;
@@ -17,10 +20,6 @@ struct MetadataSpecCase {
     int index; // -1: left as it was
     const char* streamSpec;
 };
-
-void PrintTo(const MetadataSpecCase& c, std::ostream* out) {
-    *out << c.description;
-}
 
 class MetadataSpecifiers : public ::testing::TestWithParam<MetadataSpecCase> {};
 
@@ -55,10 +54,6 @@ struct FatalText {
     const char* message;
 };
 
-void PrintTo(const FatalText& c, std::ostream* out) {
-    *out << c.description;
-}
-
 class BadMetadataSpecifiers : public ::testing::TestWithParam<FatalText> {};
 
 TEST_P(BadMetadataSpecifiers, EndTheProgramWithTheirMessage) {
@@ -89,10 +84,6 @@ struct CodecLookup {
     const char* found;   // codec name, or null when the lookup ends the program
     const char* message; // what the log must hold
 };
-
-void PrintTo(const CodecLookup& c, std::ostream* out) {
-    *out << c.description;
-}
 
 class CodecLookups : public ::testing::TestWithParam<CodecLookup> {};
 
@@ -133,33 +124,6 @@ const CodecLookup kCodecLookups[] = {
 INSTANTIATE_TEST_SUITE_P(SourceHelpers, CodecLookups, ::testing::ValuesIn(kCodecLookups),
                          [](const auto& info) { return testNameFrom(info.param.description); });
 
-struct TagCase {
-    const char* description;
-    const char* text;
-    uint32_t tag;
-};
-
-void PrintTo(const TagCase& c, std::ostream* out) {
-    *out << c.description;
-}
-
-class CodecTags : public ::testing::TestWithParam<TagCase> {};
-
-TEST_P(CodecTags, AreNumbersOrFourCharacterCodes) {
-    EXPECT_EQ(tc_parse_codec_tag(GetParam().text), GetParam().tag);
-}
-
-const TagCase kCodecTags[] = {
-    {"hexadecimal number", "0x31637661", 0x31637661},
-    {"four characters", "avc1", MKTAG('a', 'v', 'c', '1')},
-    {"short text is padded with zeros", "ab", MKTAG('a', 'b', 0, 0)},
-    {"number followed by letters is text", "12ab", MKTAG('1', '2', 'a', 'b')},
-    {"empty text", "", 0},
-};
-
-INSTANTIATE_TEST_SUITE_P(SourceHelpers, CodecTags, ::testing::ValuesIn(kCodecTags),
-                         [](const auto& info) { return testNameFrom(info.param.description); });
-
 struct LayoutCase {
     const char* description;
     int channels;
@@ -168,10 +132,6 @@ struct LayoutCase {
     uint64_t mask;       // the decoder's layout afterwards (0: still unordered)
     const char* message; // null: nothing logged
 };
-
-void PrintTo(const LayoutCase& c, std::ostream* out) {
-    *out << c.description;
-}
 
 class GuessedLayouts : public ::testing::TestWithParam<LayoutCase> {};
 
