@@ -41,23 +41,22 @@ TEST_P(PixelFormatPickTest, KeepsASupportedFormatOrPicksFromTheEncoderList) {
 const std::vector<AVPixelFormat> kLooseMjpeg{AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ422P,
                                              AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUV422P};
 
-GRAPH_CASES(
-    Encoders, PixelFormatPickTest,
-    PixelPickCase{"supported format kept", "png", 0, AV_PIX_FMT_RGB24, {}, false},
-    PixelPickCase{"alpha format gets alpha",
-                  "png",
-                  0,
-                  AV_PIX_FMT_ARGB,
-                  {AV_PIX_FMT_RGBA, AV_PIX_FMT_RGBA64BE, AV_PIX_FMT_YA8, AV_PIX_FMT_YA16BE},
-                  true},
-    PixelPickCase{"MJPEG full list when official", "mjpeg", 0, AV_PIX_FMT_YUVJ444P, {}, false},
-    PixelPickCase{"MJPEG fixed list when unofficial", "mjpeg", -1, AV_PIX_FMT_YUVJ444P, kLooseMjpeg,
-                  true},
-    PixelPickCase{"LJPEG fixed list keeps bgra", "ljpeg", -1, AV_PIX_FMT_BGRA, {}, false},
-    PixelPickCase{"no wanted format picks silently", "mjpeg", -1, AV_PIX_FMT_NONE, kLooseMjpeg,
-                  false},
-    PixelPickCase{"no encoder keeps the format", nullptr, 0, AV_PIX_FMT_GRAY8, {}, false},
-    PixelPickCase{"encoder without a list keeps it", "pcm_s16le", 0, AV_PIX_FMT_GRAY8, {}, false});
+GRAPH_CASES(Encoders, PixelFormatPickTest,
+            PixelPickCase{"supported format kept", "png", 0, AV_PIX_FMT_RGB24, {}, false},
+            PixelPickCase{"alpha format gets alpha",
+                          "png",
+                          0,
+                          AV_PIX_FMT_ARGB,
+                          {AV_PIX_FMT_RGBA, AV_PIX_FMT_RGBA64BE, AV_PIX_FMT_YA8, AV_PIX_FMT_YA16BE},
+                          true},
+            PixelPickCase{
+                "MJPEG full list when official", "mjpeg", 0, AV_PIX_FMT_YUVJ444P, {}, false},
+            PixelPickCase{"MJPEG fixed list when unofficial", "mjpeg", -1, AV_PIX_FMT_YUVJ444P,
+                          kLooseMjpeg, true},
+            PixelPickCase{"LJPEG fixed list keeps bgra", "ljpeg", -1, AV_PIX_FMT_BGRA, {}, false},
+            PixelPickCase{"no wanted format picks silently", "mjpeg", -1, AV_PIX_FMT_NONE,
+                          kLooseMjpeg, false},
+            PixelPickCase{"no encoder keeps the format", nullptr, 0, AV_PIX_FMT_GRAY8, {}, false});
 
 struct SamplePickCase {
     const char* description;
@@ -87,16 +86,16 @@ TEST_P(SampleFormatPickTest, FallsBackToTheEncodersFirstFormat) {
     EXPECT_EQ(log.str().find(warning) != std::string::npos, c.warns) << log.str();
 }
 
-GRAPH_CASES(
-    Encoders, SampleFormatPickTest,
-    SamplePickCase{"FLAC from float", "flac", AV_SAMPLE_FMT_FLTP, AV_SAMPLE_FMT_S16, true, true},
-    SamplePickCase{"FLAC from double", "flac", AV_SAMPLE_FMT_DBL, AV_SAMPLE_FMT_S16, true, true},
-    SamplePickCase{"FLAC from 8 bit widens", "flac", AV_SAMPLE_FMT_U8, AV_SAMPLE_FMT_S16, false,
-                   true},
-    SamplePickCase{"FLAC keeps 32 bit", "flac", AV_SAMPLE_FMT_S32, AV_SAMPLE_FMT_S32, false, false},
-    SamplePickCase{"FLAC without a request", "flac", AV_SAMPLE_FMT_NONE, AV_SAMPLE_FMT_S16, false,
-                   false},
-    SamplePickCase{"lossy MP3 only warns", "libmp3lame", AV_SAMPLE_FMT_DBL, AV_SAMPLE_FMT_S32P,
-                   false, true});
+GRAPH_CASES(Encoders, SampleFormatPickTest,
+            SamplePickCase{"FLAC from float", "flac", AV_SAMPLE_FMT_FLTP, AV_SAMPLE_FMT_S16, true,
+                           true},
+            SamplePickCase{"FLAC from 8 bit widens", "flac", AV_SAMPLE_FMT_U8, AV_SAMPLE_FMT_S16,
+                           false, true},
+            SamplePickCase{"FLAC keeps 32 bit", "flac", AV_SAMPLE_FMT_S32, AV_SAMPLE_FMT_S32, false,
+                           false},
+            SamplePickCase{"FLAC without a request", "flac", AV_SAMPLE_FMT_NONE, AV_SAMPLE_FMT_S16,
+                           false, false},
+            SamplePickCase{"lossy MP3 only warns", "libmp3lame", AV_SAMPLE_FMT_DBL,
+                           AV_SAMPLE_FMT_S32P, false, true});
 
 } // namespace

@@ -11,28 +11,25 @@ extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
 #include <gtest/gtest.h>
 
-#include <cstdarg>
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <string>
-#include <vector>
 
-// An audio stream when channels > 0, else video (subtitles when subtitle is set).
+// 48 kHz planar float audio when channels > 0, else yuv420p video at 25 frames a second
+// (subtitles when subtitle is set).
 struct StreamSpec {
     int channels = 0;
-    int rate_or_width = 0;
+    int width = 0;
     int height = 0;
     bool subtitle = false;
 };
-inline StreamSpec audioSpec(int rate, int channels) {
-    return {channels, rate, 0, false};
+inline StreamSpec audioSpec(int channels) {
+    return {channels, 0, 0, false};
 }
 inline StreamSpec videoSpec(int width, int height) {
     return {0, width, height, false};
@@ -41,8 +38,7 @@ inline StreamSpec subtitleSpec(int width = 0, int height = 0) {
     return {0, width, height, true};
 }
 
-// Appends a source file as opening it would leave it: 48 kHz planar float audio, or
-// yuv420p video at 25 frames a second.
+// Appends a source file with its streams, as opening it would leave them.
 inline void addSourceFile(const std::vector<StreamSpec>& specs) {
     TranscoderState& state = tc_state();
     auto file = std::make_unique<SourceFile>();
@@ -52,21 +48,17 @@ inline void addSourceFile(const std::vector<StreamSpec>& specs) {
     for (const StreamSpec& spec : specs) {
         AVStream* st = avformat_new_stream(file->ctx.get(), nullptr);
         st->discard = AVDISCARD_ALL;
+        st->time_base = spec.channels ? AVRational{1, 48000} : AVRational{1, 25};
+        st->r_frame_rate = spec.channels ? AVRational{0, 0} : AVRational{25, 1};
         AVCodecParameters* par = st->codecpar;
-        if (spec.channels) {
-            par->codec_type = AVMEDIA_TYPE_AUDIO;
-            par->sample_rate = spec.rate_or_width;
-            par->format = AV_SAMPLE_FMT_FLTP;
-            av_channel_layout_default(&par->ch_layout, spec.channels);
-            st->time_base = {1, spec.rate_or_width};
-        } else {
-            par->codec_type = spec.subtitle ? AVMEDIA_TYPE_SUBTITLE : AVMEDIA_TYPE_VIDEO;
-            par->width = spec.rate_or_width;
-            par->height = spec.height;
-            par->format = spec.subtitle ? AV_PIX_FMT_NONE : AV_PIX_FMT_YUV420P;
-            st->time_base = {1, 25};
-            st->r_frame_rate = {25, 1};
-        }
+        par->codec_type = spec.channels   ? AVMEDIA_TYPE_AUDIO
+                          : spec.subtitle ? AVMEDIA_TYPE_SUBTITLE
+                                          : AVMEDIA_TYPE_VIDEO;
+        par->width = spec.width;
+        par->height = spec.height;
+        par->format = spec.channels ? int(AV_SAMPLE_FMT_FLTP) : int(AV_PIX_FMT_YUV420P);
+        par->sample_rate = spec.channels ? 48000 : 0;
+        av_channel_layout_default(&par->ch_layout, spec.channels);
         auto ist = std::make_unique<SourceStream>();
         ist->file_index = int(state.input_files.size());
         ist->st = st;
@@ -112,22 +104,11 @@ inline std::vector<std::string> chainFrom(const AVFilterContext* filter, size_t 
     return chain;
 }
 
-// An option's value as the filter holds it; "" when unset.
-inline std::string optionOf(AVFilterContext* filter, const char* key) {
-    uint8_t* value = nullptr;
-    if (!filter || av_opt_get(filter, key, AV_OPT_SEARCH_CHILDREN, &value) < 0 || !value)
-        return {};
-    std::string text = reinterpret_cast<char*>(value);
-    av_free(value);
-    return text;
-}
-
-// Planar float audio whose samples in channel c are all levels[c].
-inline FramePtr audioFrame(int rate, const std::vector<float>& levels, int nb_samples,
-                           int64_t pts) {
+// Planar float audio at 48 kHz whose samples in channel c are all levels[c].
+inline FramePtr audioFrame(const std::vector<float>& levels, int nb_samples, int64_t pts) {
     FramePtr frame(av_frame_alloc());
     frame->format = AV_SAMPLE_FMT_FLTP;
-    frame->sample_rate = rate;
+    frame->sample_rate = 48000;
     av_channel_layout_default(&frame->ch_layout, int(levels.size()));
     frame->nb_samples = nb_samples;
     frame->pts = pts;
@@ -137,6 +118,7 @@ inline FramePtr audioFrame(int rate, const std::vector<float>& levels, int nb_sa
     return frame;
 }
 
+// Grey yuv420p video.
 inline FramePtr videoFrame(int width, int height, int64_t pts) {
     FramePtr frame(av_frame_alloc());
     frame->format = AV_PIX_FMT_YUV420P;
@@ -144,29 +126,29 @@ inline FramePtr videoFrame(int width, int height, int64_t pts) {
     frame->height = height;
     frame->pts = pts;
     EXPECT_EQ(av_frame_get_buffer(frame.get(), 0), 0);
-    for (int plane = 0; plane < 3; ++plane) // grey; the chroma planes have half the rows
+    for (int plane = 0; plane < 3; ++plane)
         std::memset(frame->data[plane], 128,
                     size_t(frame->linesize[plane]) * size_t(plane ? (height + 1) / 2 : height));
     return frame;
 }
 
-// Feeds the frames to the source, ends the stream and returns all the sink gives.
+// Feeds the frames to the source, ends the stream there and returns all the sink gives.
 inline std::vector<FramePtr> filterFrames(AVFilterContext* source, AVFilterContext* sink,
                                           std::vector<FramePtr> frames) {
     frames.emplace_back(); // the end of the stream
     std::vector<FramePtr> out;
     for (FramePtr& frame : frames) {
         EXPECT_GE(av_buffersrc_add_frame(source, frame.get()), 0);
-        for (FramePtr filtered(av_frame_alloc());
-             av_buffersink_get_frame(sink, filtered.get()) >= 0; filtered.reset(av_frame_alloc()))
-            out.push_back(std::move(filtered));
+        for (FramePtr got(av_frame_alloc()); av_buffersink_get_frame(sink, got.get()) >= 0;
+             got.reset(av_frame_alloc()))
+            out.push_back(std::move(got));
     }
     return out;
 }
 
-// The library's log while it lives, and for each filter instance the options it was given,
-// as "key=value" joined by ':'. Filters rewrite some option texts while they start, so the
-// library's report of setting them is the faithful record of the arguments built for them.
+// The library's log while it lives, and the options each filter instance was given, as
+// "key=value" joined by ':'. Filters rewrite some option texts as they start, so the
+// library's report of setting each option is the faithful record of the arguments.
 class FilterSettingsLog {
 public:
     FilterSettingsLog() {
@@ -225,9 +207,9 @@ protected:
     }
 };
 
-// Parameterised cases print as their description.
 template <class Case>
 class GraphCaseTest : public GraphRecordsTest, public ::testing::WithParamInterface<Case> {};
+// Parameterised cases are named after their descriptions.
 #define GRAPH_CASES(prefix, suite, ...)                                                            \
     INSTANTIATE_TEST_SUITE_P(prefix, suite, ::testing::Values(__VA_ARGS__), [](const auto& info) { \
         return testNameFrom(info.param.description);                                               \
