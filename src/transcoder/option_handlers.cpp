@@ -39,29 +39,22 @@ bool hasSuffix(const char* opt) {
     return std::strchr(opt, ':') != nullptr;
 }
 
-struct ChannelLayoutFree {
-    void operator()(AVChannelLayout* layout) const { av_channel_layout_uninit(layout); }
-};
-
-// The layout's channel mask; a layout given only by its channel count takes that count's
-// default layout.
+// The layout's channel mask and count. A layout given only by its channel count (or as
+// channels in a custom order) takes that count's default layout, as a mask needs one.
 bool channelLayoutMask(const char* text, uint64_t* mask, int* channels) {
     AVChannelLayout layout{};
     if (av_channel_layout_from_string(&layout, text) < 0)
         return false;
-    const std::unique_ptr<AVChannelLayout, ChannelLayoutFree> owner(&layout);
     if (layout.order != AV_CHANNEL_ORDER_NATIVE) {
-        AVChannelLayout native{};
-        av_channel_layout_default(&native, layout.nb_channels);
-        if (native.order != AV_CHANNEL_ORDER_NATIVE)
-            return false;
-        *mask = native.u.mask;
-        *channels = native.nb_channels;
-        return true;
+        const int count = layout.nb_channels;
+        av_channel_layout_uninit(&layout);
+        av_channel_layout_default(&layout, count);
     }
-    *mask = layout.u.mask;
+    const bool native = layout.order == AV_CHANNEL_ORDER_NATIVE;
+    *mask = native ? layout.u.mask : 0;
     *channels = layout.nb_channels;
-    return true;
+    av_channel_layout_uninit(&layout);
+    return native;
 }
 
 int setForcedCodec(std::string& forced, PerFileOptions* o, const char* option, const char* arg) {

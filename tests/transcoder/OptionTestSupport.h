@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers of the option table tests: command lines, source files opened straight into the
-// transcoder's lists, and a clean process-wide state after each test.
+// transcoder's lists, fixtures, and a clean process-wide state around each test.
 
 #include "TranscoderTestSupport.h"
 
@@ -15,48 +15,31 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
-// argv for tool_parse_options: the program name, then the words. The texts live as long as
-// the object.
-class CommandLine {
-public:
-    CommandLine(std::initializer_list<std::string> words) : CommandLine(std::vector(words)) {}
-    explicit CommandLine(std::vector<std::string> words) : _words(std::move(words)) {
-        _words.insert(_words.begin(), "ffmpeg");
-        for (std::string& word : _words)
-            _argv.push_back(word.data());
-        _argv.push_back(nullptr);
-    }
-    int argc() const { return static_cast<int>(_words.size()); }
-    char** argv() { return _argv.data(); }
-
-private:
-    std::vector<std::string> _words;
-    std::vector<char*> _argv;
-};
-
-// Parses the words through tc_options into o; words that are not options go to onWord.
+// Parses the words (after a program name) through tc_options into o; words that are not
+// options go to onWord.
 inline void parseWords(PerFileOptions* o, std::vector<std::string> words,
                        ToolWordCallback onWord = nullptr) {
-    CommandLine line(std::move(words));
-    tool_parse_options(o, line.argc(), line.argv(), tc_options, onWord);
+    words.insert(words.begin(), "ffmpeg");
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    tool_parse_options(o, static_cast<int>(words.size()), argv.data(), tc_options, onWord);
 }
 
-// Opens a media file as the next source file, as an input's opening leaves it for the
-// options that look at inputs (stream maps, targets).
+// Opens a media file as the next source file, as far as the options that look at inputs
+// (stream maps, targets) need it.
 inline void addSourceFile(const QString& path) {
     AVFormatContext* ctx = nullptr;
-    const QByteArray name = path.toUtf8();
-    ASSERT_EQ(avformat_open_input(&ctx, name.constData(), nullptr, nullptr), 0);
+    ASSERT_EQ(avformat_open_input(&ctx, path.toUtf8().constData(), nullptr, nullptr), 0);
     auto file = std::make_unique<SourceFile>();
     file->ctx.reset(ctx);
     ASSERT_GE(avformat_find_stream_info(ctx, nullptr), 0);
     file->nb_streams = static_cast<int>(ctx->nb_streams);
-    file->ist_index = static_cast<int>(tc_state().input_streams.size());
     tc_state().input_files.push_back(std::move(file));
 }
 
@@ -93,68 +76,62 @@ private:
     TcExitFunction _previousExit = nullptr;
 };
 
-// A dictionary entry's value, or "(none)".
 inline std::string dictValue(const AVDictionary* dict, const char* key) {
     const AVDictionaryEntry* e = av_dict_get(dict, key, nullptr, 0);
     return e ? e->value : "(none)";
 }
 
-// "spec=value;" per element, whatever the value's kind.
+// "spec=value;" per element.
 inline std::string listText(const SpecifiedList& list) {
     std::string text;
     for (const SpecifiedValue& v : list) {
         text += v.specifier + "=";
-        if (const auto* s = std::get_if<std::string>(&v.value))
-            text += *s;
-        else if (const auto* i = std::get_if<int>(&v.value))
-            text += std::to_string(*i);
-        else if (const auto* l = std::get_if<int64_t>(&v.value))
-            text += std::to_string(*l);
-        else if (const auto* f = std::get_if<float>(&v.value))
-            text += std::to_string(*f);
-        else if (const auto* d = std::get_if<double>(&v.value))
-            text += std::to_string(*d);
+        std::visit(
+            [&](const auto& value) {
+                using T = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<T, std::string>)
+                    text += value;
+                else if constexpr (!std::is_same_v<T, std::monostate>)
+                    text += std::to_string(value);
+            },
+            v.value);
         text += ";";
     }
     return text;
 }
 
-// Small Matroska files, made once per run with the ffmpeg program. A path is empty when its
+// Small Matroska files, made once per run with the ffmpeg program; a path is empty when its
 // file could not be made.
 struct OptionFixtures {
     QString palThreeStreams; // 0: video 25 fps, 1: stereo audio, 2: mono audio
     QString ntscVideo;       // video 30000/1001
     QString filmVideo;       // video 24000/1001
-    QString otherRateVideo;  // video 10 fps and mono audio
+    QString otherRateVideo;  // video 10 fps, mono audio
 };
 
-inline QString makeVideoFixture(const QString& folder, const char* name, const char* rate,
-                                const QStringList& audioInputs) {
-    const QString path = folder + QStringLiteral("/%1.mkv").arg(QLatin1String(name));
-    QStringList args{
-        QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-        QStringLiteral("testsrc=size=64x48:duration=0.2:rate=%1").arg(QLatin1String(rate))};
-    for (const QString& audio : audioInputs)
-        args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i") << audio;
-    for (int i = 0; i <= audioInputs.size(); ++i)
-        args << QStringLiteral("-map") << QString::number(i);
-    args << QStringLiteral("-c:v") << QStringLiteral("mpeg4") << QStringLiteral("-c:a")
-         << QStringLiteral("pcm_s16le") << path;
+inline QString makeVideoFixture(const QString& name, const char* rate, const QStringList& audio) {
+    const QString path = TestEnvironment::makeTempFolder(QStringLiteral("options")) + u'/' + name;
+    const QString lavfi = QStringLiteral("lavfi");
+    QStringList args{"-f", lavfi, "-i", QStringLiteral("testsrc=size=64x48:d=0.2:r=") + rate};
+    for (const QString& source : audio)
+        args << "-f" << lavfi << "-i" << source;
+    for (int i = 0; i <= audio.size(); ++i)
+        args << "-map" << QString::number(i);
+    args << "-c:v"
+         << "mpeg4"
+         << "-c:a"
+         << "pcm_s16le" << path;
     return MediaFixtures::runFfmpeg(args) ? path : QString();
 }
 
 inline const OptionFixtures& optionFixtures() {
     static const OptionFixtures fixtures = [] {
-        const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("options"));
-        const QString stereo =
-            QStringLiteral("aevalsrc=sin(440*2*PI*t)|sin(660*2*PI*t):s=44100:d=0.2");
-        const QString mono = QStringLiteral("sine=frequency=880:sample_rate=22050:duration=0.2");
-        OptionFixtures f;
-        f.palThreeStreams = makeVideoFixture(folder, "pal", "25", {stereo, mono});
-        f.ntscVideo = makeVideoFixture(folder, "ntsc", "30000/1001", {});
-        f.filmVideo = makeVideoFixture(folder, "film", "24000/1001", {});
-        f.otherRateVideo = makeVideoFixture(folder, "other", "10", {mono});
-        return f;
+        const QString stereo = "aevalsrc=sin(440*2*PI*t)|sin(660*2*PI*t):s=44100:d=0.2";
+        const QString mono = "sine=frequency=880:sample_rate=22050:duration=0.2";
+        return OptionFixtures{makeVideoFixture("pal.mkv", "25", {stereo, mono}),
+                              makeVideoFixture("ntsc.mkv", "30000/1001", {}),
+                              makeVideoFixture("film.mkv", "24000/1001", {}),
+                              makeVideoFixture("other.mkv", "10", {mono})};
     }();
     return fixtures;
 }
