@@ -160,6 +160,7 @@ inline std::string readText(const std::string& path) {
 class TargetFilesFixtures : public TargetFilesTestBase {
 public:
     static void SetUpTestSuite() {
+        avdevice_register_all(); // lavfi inputs on the command line
         if (!gTargetFixtureFolder.empty())
             return;
         gTargetFixtureFolder =
