@@ -1,0 +1,232 @@
+#include "transcoder/target_metadata.h"
+
+#include "transcoder/source_files.h"
+#include "transcoder/target_stream_options.h"
+#include "transcoder/terminal_and_exit.h"
+#include "transcoder/transcoder_state.h"
+
+extern "C" {
+#include <libavutil/mathematics.h>
+}
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct MetadataSpec {
+    char type = 'g';
+    int index = 0;
+    const char* stream_spec = "";
+};
+
+MetadataSpec parseSpec(const char* text) {
+    MetadataSpec spec;
+    tc_parse_metadata_spec(text, &spec.type, &spec.index, &spec.stream_spec);
+    return spec;
+}
+
+void markManual(PerFileOptions* o, char type) {
+    if (type == 'g')
+        o->metadata_global_manual = 1;
+    else if (type == 's')
+        o->metadata_streams_manual = 1;
+    else if (type == 'c')
+        o->metadata_chapters_manual = 1;
+}
+
+int matches(AVFormatContext* ctx, AVStream* st, const char* spec) {
+    const int match = tool_match_stream_specifier(ctx, st, spec);
+    if (match < 0)
+        tc_cleanup_and_exit(1);
+    return match;
+}
+
+// The dictionary of a chapter, a program or the file itself; null for an input stream
+// specifier that matches nothing.
+AVDictionary** metadataOf(AVFormatContext* ctx, const MetadataSpec& spec) {
+    const auto checkIndex = [&](unsigned count, const char* what) {
+        if (spec.index < 0 || spec.index >= static_cast<int>(count))
+            tc_exit_fatal("Invalid %s index %d while processing metadata maps.\n", what,
+                          spec.index);
+    };
+    switch (spec.type) {
+    case 'c':
+        checkIndex(ctx->nb_chapters, "chapter");
+        return &ctx->chapters[spec.index]->metadata;
+    case 'p':
+        checkIndex(ctx->nb_programs, "program");
+        return &ctx->programs[spec.index]->metadata;
+    case 's':
+        for (unsigned i = 0; i < ctx->nb_streams; ++i)
+            if (matches(ctx, ctx->streams[i], spec.stream_spec))
+                return &ctx->streams[i]->metadata;
+        return nullptr;
+    default:
+        return &ctx->metadata;
+    }
+}
+
+void applyMetadataMap(PerFileOptions* o, AVFormatContext* oc, const SpecifiedValue& use) {
+    const std::string* value = std::get_if<std::string>(&use.value);
+    if (!value)
+        return;
+    char* rest = nullptr;
+    const long in_file = std::strtol(value->c_str(), &rest, 0);
+    const TranscoderState& state = tc_state();
+    if (in_file >= static_cast<long>(state.input_files.size()))
+        tc_exit_fatal("Invalid input file index %d while processing metadata maps\n",
+                      static_cast<int>(in_file));
+    const MetadataSpec out = parseSpec(use.specifier.c_str());
+    if (in_file < 0) {
+        const bool all = use.specifier.empty();
+        if (out.type == 'g' || all)
+            o->metadata_global_manual = 1;
+        if (out.type == 's' || all)
+            o->metadata_streams_manual = 1;
+        if (out.type == 'c' || all)
+            o->metadata_chapters_manual = 1;
+        return;
+    }
+    const MetadataSpec in = parseSpec(*rest ? rest + 1 : rest);
+    markManual(o, out.type);
+    markManual(o, in.type);
+
+    AVDictionary** source = metadataOf(state.input_files[in_file]->ctx.get(), in);
+    if (!source)
+        return;
+    if (out.type != 's') {
+        av_dict_copy(metadataOf(oc, out), *source, AV_DICT_DONT_OVERWRITE);
+        return;
+    }
+    for (unsigned i = 0; i < oc->nb_streams; ++i)
+        if (matches(oc, oc->streams[i], out.stream_spec))
+            av_dict_copy(&oc->streams[i]->metadata, *source, AV_DICT_DONT_OVERWRITE);
+}
+
+// The first input with chapters when none was named; null when there is none.
+SourceFile* chaptersSource(const PerFileOptions* o) {
+    const auto& files = tc_state().input_files;
+    const int count = static_cast<int>(files.size());
+    if (o->chapters_input_file < 0)
+        return nullptr;
+    if (o->chapters_input_file < count)
+        return files[o->chapters_input_file].get();
+    if (o->chapters_input_file != INT_MAX)
+        tc_exit_fatal("Invalid input file index %d in chapter mapping.\n", o->chapters_input_file);
+    for (const auto& file : files)
+        if (file->ctx->nb_chapters)
+            return file.get();
+    return nullptr;
+}
+
+// False when memory ran out.
+bool appendChapter(AVFormatContext* oc, const AVChapter& copy, const AVDictionary* metadata) {
+    auto* chapter = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+    if (!chapter)
+        return false;
+    auto** grown = static_cast<AVChapter**>(
+        av_realloc_array(oc->chapters, oc->nb_chapters + 1, sizeof(AVChapter*)));
+    if (!grown) {
+        av_free(chapter);
+        return false;
+    }
+    oc->chapters = grown;
+    *chapter = copy;
+    chapter->metadata = nullptr;
+    oc->chapters[oc->nb_chapters++] = chapter;
+    return !metadata || av_dict_copy(&chapter->metadata, metadata, 0) >= 0;
+}
+
+void copyChapters(const PerFileOptions* o, TargetFile* of) {
+    const SourceFile* source = chaptersSource(o);
+    if (!source)
+        return;
+    AVFormatContext* ic = source->ctx.get();
+    for (unsigned i = 0; i < ic->nb_chapters; ++i) {
+        const AVChapter* in = ic->chapters[i];
+        // A time base that cannot place the chapter in time.
+        if (in->time_base.num <= 0 || in->time_base.den <= 0)
+            continue;
+        const int64_t offset =
+            av_rescale_q(of->start_time - source->ts_offset, AV_TIME_BASE_Q, in->time_base);
+        const int64_t limit = of->recording_time == INT64_MAX
+                                  ? INT64_MAX
+                                  : av_rescale_q(of->recording_time, AV_TIME_BASE_Q, in->time_base);
+        if (in->end < offset)
+            continue;
+        if (limit != INT64_MAX && in->start > limit + offset)
+            break;
+        AVChapter copy{};
+        copy.id = in->id;
+        copy.time_base = in->time_base;
+        copy.start = std::max<int64_t>(0, in->start - offset);
+        copy.end = std::min(limit, in->end - offset);
+        if (!appendChapter(of->ctx.get(), copy,
+                           o->metadata_chapters_manual ? nullptr : in->metadata))
+            return;
+    }
+}
+
+void copyDefaultMetadata(const PerFileOptions* o, TargetFile* of) {
+    const TranscoderState& state = tc_state();
+    AVFormatContext* oc = of->ctx.get();
+    if (!o->metadata_global_manual && !state.input_files.empty())
+        av_dict_copy(&oc->metadata, state.input_files[0]->ctx->metadata, AV_DICT_DONT_OVERWRITE);
+    if (of->recording_time != INT64_MAX)
+        av_dict_set(&oc->metadata, "duration", nullptr, 0);
+    av_dict_set(&oc->metadata, "creation_time", nullptr, 0);
+
+    if (o->metadata_streams_manual)
+        return;
+    for (size_t i = of->ost_index; i < state.output_streams.size(); ++i) {
+        const TargetStream* ost = state.output_streams[i].get();
+        if (ost->source_index >= 0)
+            av_dict_copy(&ost->st->metadata, state.input_streams[ost->source_index]->st->metadata,
+                         AV_DICT_DONT_OVERWRITE);
+    }
+}
+
+void setMetadata(AVFormatContext* oc, const SpecifiedValue& use) {
+    const std::string* text = std::get_if<std::string>(&use.value);
+    if (!text)
+        return;
+    const size_t equals = text->find('=');
+    if (equals == std::string::npos)
+        tc_exit_fatal("No '=' character in metadata string %s.\n", text->c_str());
+    const std::string key = text->substr(0, equals);
+    const std::string value = text->substr(equals + 1);
+    const char* stored = value.empty() ? nullptr : value.c_str();
+
+    const MetadataSpec spec = parseSpec(use.specifier.c_str());
+    switch (spec.type) {
+    case 's':
+        for (unsigned i = 0; i < oc->nb_streams; ++i)
+            if (matches(oc, oc->streams[i], spec.stream_spec))
+                av_dict_set(&oc->streams[i]->metadata, key.c_str(), stored, 0);
+        break;
+    case 'c':
+        if (spec.index < 0 || spec.index >= static_cast<int>(oc->nb_chapters))
+            tc_exit_fatal("Invalid chapter index %d in metadata specifier.\n", spec.index);
+        av_dict_set(&oc->chapters[spec.index]->metadata, key.c_str(), stored, 0);
+        break;
+    case 'g':
+        av_dict_set(&oc->metadata, key.c_str(), stored, 0);
+        break;
+    default:
+        tc_exit_fatal("Invalid metadata specifier %s.\n", use.specifier.c_str());
+    }
+}
+
+} // namespace
+
+void tc_apply_target_metadata(PerFileOptions* o, TargetFile* of) {
+    AVFormatContext* oc = of->ctx.get();
+    for (const SpecifiedValue& use : o->metadata_map)
+        applyMetadataMap(o, oc, use);
+    copyChapters(o, of);
+    copyDefaultMetadata(o, of);
+    for (const SpecifiedValue& use : o->metadata)
+        setMetadata(oc, use);
+}
