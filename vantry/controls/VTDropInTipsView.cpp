@@ -2,22 +2,11 @@
 
 #include "VTDropInTipsViewDelegate.h"
 
+#include "utils/VTFileDrop.h"
+
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainter>
-#include <QUrl>
-
-namespace {
-QStringList localFilePaths(const QMimeData* data) {
-    QStringList paths;
-    if (!data || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    return paths;
-}
-} // namespace
 
 VTDropInTipsView::VTDropInTipsView(QWidget* parent) : QWidget(parent) {
     setDefaultValue();
@@ -29,7 +18,7 @@ void VTDropInTipsView::setDefaultValue() {
 }
 
 bool VTDropInTipsView::draggingEntered(const QMimeData* data, Qt::DropActions sourceActions) {
-    if (!sourceActions.testFlag(Qt::CopyAction) || localFilePaths(data).isEmpty())
+    if (!sourceActions.testFlag(Qt::CopyAction) || VTFileDrop::droppedFilePaths(data).isEmpty())
         return false;
     _tips.bHighlighted = true;
     update();
@@ -47,7 +36,7 @@ bool VTDropInTipsView::prepareForDragOperation() {
 }
 
 bool VTDropInTipsView::performDragOperation(const QMimeData* data) {
-    const QStringList paths = localFilePaths(data);
+    const QStringList paths = VTFileDrop::droppedFilePaths(data);
     if (paths.isEmpty() || !_delegate)
         return true;
     return _delegate->didVTDropInTipsViewAcceptDrag(this, paths);
