@@ -75,7 +75,7 @@ int tc_opt_recording_timestamp(PerFileOptions* o, const char* opt, const char* a
     char text[kCreationTimeMax];
     if (!gmtime_r(&seconds, &utc) ||
         !std::strftime(text, sizeof(text), "creation_time=%FT%T%z", &utc)) {
-        av_log(nullptr, AV_LOG_ERROR, "Invalid date specification for %s: %s\n", opt, arg);
+        av_log(nullptr, AV_LOG_ERROR, "Cannot write the date given to %s: %s\n", opt, arg);
         return AVERROR(EINVAL);
     }
     const int ret = tc_apply_option(o, "metadata", text);
