@@ -8,6 +8,7 @@
 #include "controls/VTIconButtonCell.h"
 #include "controls/VTPopupButtonCell.h"
 
+#include "DevicePixels.h"
 #include "TestEnvironment.h"
 
 #include <QPainter>
@@ -160,8 +161,8 @@ TEST(VTButton, MouseClickPressesAndReleasesTheFlatButton) {
     keep(released, QStringLiteral("vtbutton.png"));
 
     EXPECT_EQ(clicked.count(), 1);
-    EXPECT_TRUE(near(pressed.pixelColor(5, 3), darker));
-    EXPECT_FALSE(near(released.pixelColor(5, 3), darker));
+    EXPECT_TRUE(near(pixelAt(pressed, 5, 3), darker));
+    EXPECT_FALSE(near(pixelAt(released, 5, 3), darker));
     EXPECT_EQ(button.buttonCell()->title(), QStringLiteral("Start"));
     EXPECT_GE(button.sizeHint().height(), 22);
 }
@@ -435,5 +436,5 @@ TEST(VTCellButton, RendersEveryCellKind) {
     addButton(std::move(icon), QString(), 320);
     const QImage picture = window.grab().toImage();
     keep(picture, QStringLiteral("button-cells.png"));
-    EXPECT_TRUE(near(picture.pixelColor(52, 40), QColor::fromRgbF(0.0f, 0.33f, 0.8f), 10));
+    EXPECT_TRUE(near(pixelAt(picture, 52, 40), QColor::fromRgbF(0.0f, 0.33f, 0.8f), 10));
 }

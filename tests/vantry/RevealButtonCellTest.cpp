@@ -1,6 +1,7 @@
 #include "controls/VTRevealButtonCell.h"
 #include "controls/VTRevealButtonCellDelegate.h"
 
+#include "DevicePixels.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
@@ -21,8 +22,9 @@ void keep(const QImage& image, const QString& name) {
 // The darkest pixel inside rect: the info button's disc is dark, its opacity shows here.
 int darkest(const QImage& image, const QRect& rect) {
     int lowest = 255;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
+    const QRect pixels = deviceRect(image, rect);
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+        for (int x = pixels.left(); x <= pixels.right(); ++x)
             lowest = std::min(lowest, qGray(image.pixel(x, y)));
     return lowest;
 }

@@ -9,6 +9,7 @@
 #include "controls/VTKeyPressTableView.h"
 #include "controls/VTKeyPressTableViewDelegate.h"
 
+#include "DevicePixels.h"
 #include "TestEnvironment.h"
 #include "platform/SystemBeep.h"
 
@@ -204,7 +205,7 @@ TEST(VTCustomBgColorView, PanelCornersBorderAndPattern) {
     placed->setBgColor(QBrush(tile));
     placed->setGeometry(13, 7, 40, 30);
     const QImage inWindow = window.grab().toImage();
-    EXPECT_EQ(inWindow.pixelColor(13, 7), QColor(Qt::yellow)) << "anchored to the view";
+    EXPECT_EQ(pixelAt(inWindow, 13, 7), QColor(Qt::yellow)) << "anchored to the view";
 }
 
 TEST(VTCustomerBackgroundBox, StretchesItsImageOverTheBounds) {
@@ -216,8 +217,8 @@ TEST(VTCustomerBackgroundBox, StretchesItsImageOverTheBounds) {
     half.setPixelColor(1, 1, Qt::green);
     box.setImgBg(half);
     const QImage drawn = box.grab().toImage();
-    EXPECT_TRUE(near(drawn.pixelColor(5, 15), Qt::red, 30));
-    EXPECT_TRUE(near(drawn.pixelColor(45, 15), Qt::green, 30));
+    EXPECT_TRUE(near(pixelAt(drawn, 5, 15), Qt::red, 30));
+    EXPECT_TRUE(near(pixelAt(drawn, 45, 15), Qt::green, 30));
 }
 
 TEST(VTDashedLine, TypeChoosesTheDirectionAndTheDashIsThreeOnThreeOff) {
@@ -395,6 +396,6 @@ TEST(SimpleViews, RenderTogether) {
     across->setGeometry(225, 55, 65, 10);
     const QImage picture = window.grab().toImage();
     keep(picture, QStringLiteral("simple-views.png"));
-    EXPECT_TRUE(near(picture.pixelColor(50, 108), QColor(40, 60, 90), 20)) << "first at bottom";
-    EXPECT_TRUE(near(picture.pixelColor(150, 60), QColor(250, 240, 200)));
+    EXPECT_TRUE(near(pixelAt(picture, 50, 108), QColor(40, 60, 90), 20)) << "first at bottom";
+    EXPECT_TRUE(near(pixelAt(picture, 150, 60), QColor(250, 240, 200)));
 }

@@ -3,6 +3,7 @@
 #include "windows/VTPageControl.h"
 #include "windows/VTPageControlDelegate.h"
 
+#include "DevicePixels.h"
 #include "TestEnvironment.h"
 
 #include <QLabel>
@@ -190,8 +191,8 @@ TEST(MIHSliderView, DotsSitFortyAboveTheBottomAndRender) {
     const QImage picture = slider->grab().toImage();
     picture.save(TestEnvironment::renderFolder() + QStringLiteral("/slider.png"));
     const QPoint firstDot = slider->dotsControl()->geometry().topLeft() + QPoint(7, 7);
-    EXPECT_EQ(picture.pixelColor(firstDot), QColor(115, 115, 115)) << "the current page's dot";
-    EXPECT_EQ(picture.pixelColor(firstDot + QPoint(20, 0)), QColor(217, 217, 217));
+    EXPECT_EQ(pixelAt(picture, firstDot), QColor(115, 115, 115)) << "the current page's dot";
+    EXPECT_EQ(pixelAt(picture, firstDot + QPoint(20, 0)), QColor(217, 217, 217));
 }
 
 TEST(VTPageControl, GeometryCentresTheDots) {
@@ -224,9 +225,9 @@ TEST(VTPageControl, DefaultDotsUseTheThreeColoursAndABlockReplacesThem) {
     control.cells().at(2)->setDown(true);
     QImage dots = control.grab().toImage();
     dots.save(TestEnvironment::renderFolder() + QStringLiteral("/page-control.png"));
-    EXPECT_EQ(dots.pixelColor(5, 5), QColor(Qt::lightGray));
-    EXPECT_EQ(dots.pixelColor(20, 5), QColor(Qt::darkGray));
-    EXPECT_EQ(dots.pixelColor(35, 5), QColor(Qt::gray)) << "pressed";
+    EXPECT_EQ(pixelAt(dots, 5, 5), QColor(Qt::lightGray));
+    EXPECT_EQ(pixelAt(dots, 20, 5), QColor(Qt::darkGray));
+    EXPECT_EQ(pixelAt(dots, 35, 5), QColor(Qt::gray)) << "pressed";
 
     int calls = 0;
     control.setDrawingBlock([&](QPainter& painter, const QRectF& frame, QWidget*, bool on, bool) {
@@ -235,8 +236,8 @@ TEST(VTPageControl, DefaultDotsUseTheThreeColoursAndABlockReplacesThem) {
     });
     dots = control.grab().toImage();
     EXPECT_EQ(calls, 3);
-    EXPECT_EQ(dots.pixelColor(20, 5), QColor(Qt::green));
-    EXPECT_EQ(dots.pixelColor(5, 5), QColor(Qt::black));
+    EXPECT_EQ(pixelAt(dots, 20, 5), QColor(Qt::green));
+    EXPECT_EQ(pixelAt(dots, 5, 5), QColor(Qt::black));
 }
 
 TEST(VTPageControl, ClicksSelectThePageAndTellTheDelegate) {

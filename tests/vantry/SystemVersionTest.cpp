@@ -63,13 +63,5 @@ TEST(VTSystemVersion, RunningSystemAnswersHonestly) {
     EXPECT_TRUE(VTSystemVersion::isBuildGreaterThanOrEqualTo(build));
     EXPECT_FALSE(VTSystemVersion::isBuildLessThan(build));
     EXPECT_TRUE(VTSystemVersion::isBuildGreaterThan(QString()));
-    const bool namedReleases[] = {
-        VTSystemVersion::isPanther(),          VTSystemVersion::isTiger(),
-        VTSystemVersion::isLeopard(),          VTSystemVersion::isSnowLeopard(),
-        VTSystemVersion::isPantherOrGreater(), VTSystemVersion::isTigerOrGreater(),
-        VTSystemVersion::isLeopardOrGreater(), VTSystemVersion::isSnowLeopardOrGreater(),
-        VTSystemVersion::isLionOrGreater(),    VTSystemVersion::isMountainLionOrGreater()};
-    for (bool named : namedReleases)
-        EXPECT_FALSE(named);
     EXPECT_FALSE(VTSystemVersion::runtimeArchitecture().isEmpty());
 }

@@ -2,6 +2,7 @@
 #include "controls/VTOnOffSwitchControlCell.h"
 #include "platform/SystemBeep.h"
 
+#include "DevicePixels.h"
 #include "TestEnvironment.h"
 
 #include <QSignalSpy>
@@ -36,10 +37,6 @@ void drag(VTOnOffSwitchControl& control, int pressX, const std::vector<int>& mov
         QTest::mouseMove(&control, QPoint(x, kMiddleY));
     }
     QTest::mouseRelease(&control, Qt::LeftButton, {}, QPoint(x, kMiddleY));
-}
-
-QColor pixel(const QImage& image, int x, int y) {
-    return image.pixelColor(x, y);
 }
 
 // Kept four times enlarged for a person to look at.
@@ -185,29 +182,29 @@ TEST(VTOnOffSwitchControl, RendersTintThumbAndWashedOutWhenDisabled) {
     const QImage on = control.grab().toImage();
     saveRender(on, QStringLiteral("switch-on.png"));
     // On: the left side is tinted blue, the thumb on the right is near white.
-    const QColor onSide = pixel(on, 10, 12);
+    const QColor onSide = pixelAt(on, 10, 12);
     EXPECT_GT(onSide.blue(), onSide.red() + 60) << "blue tint left of the thumb";
-    EXPECT_GT(pixel(on, 62, 12).lightness(), 220) << "white thumb on the right";
+    EXPECT_GT(pixelAt(on, 62, 12).lightness(), 220) << "white thumb on the right";
 
     control.setState(0);
     const QImage off = control.grab().toImage();
     saveRender(off, QStringLiteral("switch-off.png"));
-    const QColor offSide = pixel(off, 70, 20);
+    const QColor offSide = pixelAt(off, 70, 20);
     EXPECT_LT(std::abs(offSide.blue() - offSide.red()), 10) << "no tint right of the thumb";
-    EXPECT_GT(pixel(off, 18, 12).lightness(), 220) << "white thumb on the left";
+    EXPECT_GT(pixelAt(off, 18, 12).lightness(), 220) << "white thumb on the left";
 
     control.cell().setOnOffSwitchControlColors(VTOnOffSwitchControlCustomColors);
     control.cell().setCustomOnColor(Qt::red);
     control.setState(1);
-    const QColor oneCustom = pixel(control.grab().toImage(), 10, 20);
+    const QColor oneCustom = pixelAt(control.grab().toImage(), 10, 20);
     EXPECT_LT(std::abs(oneCustom.red() - oneCustom.blue()), 10) << "one custom colour: no tint";
     control.cell().setOnOffSwitchCustomOnColorOffColor(Qt::red, Qt::green);
-    const QColor custom = pixel(control.grab().toImage(), 10, 20);
+    const QColor custom = pixelAt(control.grab().toImage(), 10, 20);
     EXPECT_GT(custom.red(), custom.blue() + 60) << "both custom colours: red on side";
 
     control.setEnabled(false);
     const QImage disabled = control.grab().toImage();
     saveRender(disabled, QStringLiteral("switch-disabled.png"));
-    EXPECT_GT(pixel(disabled, 70, 20).lightness(), offSide.lightness() + 40) << "washed out";
-    EXPECT_GT(pixel(disabled, 62, 12).lightness(), 220) << "thumb stays on the right";
+    EXPECT_GT(pixelAt(disabled, 70, 20).lightness(), offSide.lightness() + 40) << "washed out";
+    EXPECT_GT(pixelAt(disabled, 62, 12).lightness(), 220) << "thumb stays on the right";
 }

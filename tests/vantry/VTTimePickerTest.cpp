@@ -5,6 +5,7 @@
 #include "platform/Stepper.h"
 #include "platform/SystemBeep.h"
 
+#include "DevicePixels.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
@@ -218,11 +219,11 @@ TEST(VTTimePicker, RendersWhiteDigitsOnADarkBar) {
     const QImage image = picker.grab().toImage();
     image.scaled(image.size() * 3)
         .save(TestEnvironment::renderFolder() + QStringLiteral("/time-picker.png"));
-    EXPECT_LT(image.pixelColor(5, 15).lightness(), 90) << "dark background";
+    EXPECT_LT(pixelAt(image, 5, 15).lightness(), 90) << "dark background";
     int light = 0;
     for (int x = 9; x < 44; ++x)
         for (int y = 8; y < 24; ++y)
-            light += image.pixelColor(x, y).lightness() > 200;
+            light += pixelAt(image, x, y).lightness() > 200;
     EXPECT_GT(light, 10) << "white digits in the hours field";
 }
 

@@ -4,6 +4,8 @@
 #include "controls/VTTipsView.h"
 #include "controls/VTViewUtiltiy.h"
 
+#include "DevicePixels.h"
+
 #include <QCoreApplication>
 #include <QImage>
 #include <QMimeData>
@@ -115,13 +117,13 @@ TEST(VTTipsView, FirstDrawingGivesTheDefaultColours) {
     const QImage image = view.grab().toImage();
     EXPECT_EQ(view.bgColor(), QColor(33, 38, 44));
     EXPECT_EQ(view.strColor(), QColor(Qt::white));
-    EXPECT_EQ(image.pixelColor(100, 20).rgb(), QColor(33, 38, 44).rgb()) << "no text: plain bubble";
+    EXPECT_EQ(pixelAt(image, 100, 20).rgb(), QColor(33, 38, 44).rgb()) << "no text: plain bubble";
 
     view.setTipStr(QStringLiteral("Loading"));
     const QImage withText = view.grab().toImage();
     int light = 0;
     for (int x = 0; x < withText.width(); ++x)
-        if (withText.pixelColor(x, 20).lightness() > 200)
+        if (pixelAt(withText, x, 20).lightness() > 200)
             ++light;
     EXPECT_GT(light, 0);
 }
