@@ -5,16 +5,63 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 VTOnOffSwitchControl::VTOnOffSwitchControl(QWidget* parent) : QAbstractButton(parent) {
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
     resize(sizeHint());
+    _cell.setStateChangedHandler([this] { cellStateChanged(); });
 }
 
 void VTOnOffSwitchControl::setState(int state) {
     _cell.setState(state);
-    setChecked(_cell.state() == 1);
+}
+
+void VTOnOffSwitchControl::toggle() {
+    nextCheckState();
+}
+
+// The check state follows the cell's; an exclusive group that keeps its checked button
+// checked sends the cell back to on.
+void VTOnOffSwitchControl::cellStateChanged() {
+    {
+        const QScopedValueRollback applying(_applyingCellState, true);
+        setChecked(_cell.state() == 1);
+    }
+    if (isChecked() != (_cell.state() == 1))
+        _cell.setState(1);
+    update();
+}
+
+// Qt's own changes of the check state (setChecked, toggle, button groups) reach the cell here,
+// also setChecked(false) on a mixed switch, which leaves Qt's flag as it was.
+void VTOnOffSwitchControl::checkStateSet() {
+    if (_applyingCellState)
+        return;
+    _cell.setState(isChecked() ? 1 : 0);
+    update();
+}
+
+bool VTOnOffSwitchControl::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::EnabledChange:
+    case QEvent::Hide:
+    case QEvent::WindowBlocked:
+    case QEvent::UngrabMouse:
+        endPressWithoutRelease();
+        break;
+    default:
+        break;
+    }
+    return QAbstractButton::event(event);
+}
+
+void VTOnOffSwitchControl::endPressWithoutRelease() {
+    if (!_cell.isTracking())
+        return;
+    _cell.abortTracking();
+    setDown(false);
     update();
 }
 
@@ -98,8 +145,6 @@ void VTOnOffSwitchControl::mouseReleaseEvent(QMouseEvent* event) {
         return;
     if (click)
         nextCheckState();
-    else
-        setState(_cell.state());
     Q_EMIT clicked(isChecked());
 }
 

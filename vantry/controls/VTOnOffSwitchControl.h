@@ -8,8 +8,12 @@
 
 // A sliding on/off switch: drag or click its thumb, or move it with the left and right
 // arrow keys (a beep at either end). The state is 0 off, 1 on, -1 mixed when the cell
-// allows it; the button counts as checked when on. clicked() follows every release that
-// toggled the switch or let its thumb go, wherever the pointer was let go.
+// allows it. The button is checked exactly when the switch is on, whichever way the state
+// changes: setChecked(true/false) turns it on/off, click() and toggle() step it as a click
+// does, and an exclusive button group may turn it off. clicked() follows every release that
+// toggled the switch or let its thumb go, wherever the pointer was let go. A press that will
+// see no release (the switch disabled or hidden, its window blocked, the grab lost) ends
+// with the state as it was and fires nothing.
 class VTOnOffSwitchControl : public QAbstractButton {
     Q_OBJECT
 public:
@@ -23,7 +27,13 @@ public:
 
     QSize sizeHint() const override;
 
+public Q_SLOTS:
+    // Steps the state as a click does. Called through a QAbstractButton pointer, Qt's own
+    // toggle() flips the check state instead, which the switch follows (on or off).
+    void toggle();
+
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -31,12 +41,16 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void nextCheckState() override;
+    void checkStateSet() override;
     bool hitButton(const QPoint& pos) const override;
 
 private:
     // The state an arrow key leads to, or nothing at that end of the switch.
     std::optional<int> stateAfterArrow(int key) const;
+    void cellStateChanged();
+    void endPressWithoutRelease();
 
     VTOnOffSwitchControlCell _cell;
     QPointF _lastPoint;
+    bool _applyingCellState = false;
 };

@@ -70,12 +70,15 @@ PRHOOBCStuffYouWouldNeedToIncludeCarbonHeadersFor VTOnOffSwitchControlCell::clic
 }
 
 void VTOnOffSwitchControlCell::setState(int state) {
+    const int previous = _state;
     if (state > 0)
         _state = 1;
     else if (state == 0)
         _state = 0;
     else
         _state = _allowsMixedState ? -1 : 1;
+    if (_state != previous && _stateChanged)
+        _stateChanged();
 }
 
 void VTOnOffSwitchControlCell::setAllowsMixedState(bool allows) {
@@ -321,6 +324,11 @@ int VTOnOffSwitchControlCell::stateForThumbShare(double share) const {
     if (_allowsMixedState)
         return share < 1.0 / 3.0 ? 0 : share < 2.0 / 3.0 ? -1 : 1;
     return share < 0.5 ? 0 : 1;
+}
+
+void VTOnOffSwitchControlCell::abortTracking() {
+    _tracking = false;
+    _trackingTime = now();
 }
 
 // Distances count both ways: a quick, long drag to the left is a drag, not a click.

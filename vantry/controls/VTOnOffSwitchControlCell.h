@@ -6,6 +6,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include <functional>
+
 class QPainter;
 class QWidget;
 
@@ -60,6 +62,11 @@ public:
     void setFocusRingType(FocusRingType type) { _focusRingType = type; }
     // The state that follows in the button cycle: on, off, mixed, on (on, off without mixed).
     int nextState() const;
+    // Told after every change of the state, whoever made it: the hosting control keeps
+    // its own check state and picture in step.
+    void setStateChangedHandler(std::function<void()> handler) {
+        _stateChanged = std::move(handler);
+    }
 
     bool showsOnOffLabels() const { return _showsOnOffLabels; }
     void setShowsOnOffLabels(bool shows) { _showsOnOffLabels = shows; }
@@ -99,6 +106,8 @@ public:
     // Otherwise the state becomes the position at which the thumb was let go.
     bool stopTrackingAtInViewMouseIsUp(const QPointF& lastPoint, const QPointF& stopPoint,
                                        const QWidget* view, bool mouseIsUp);
+    // Ends a drag that will see no release: the thumb goes back to the unchanged state.
+    void abortTracking();
 
     bool isTracking() const { return _tracking; }
     QPointF initialTrackingPoint() const { return _initialTrackingPoint; }
@@ -118,6 +127,7 @@ private:
     static double now();
 
     int _state = 0;
+    std::function<void()> _stateChanged;
     bool _allowsMixedState = false;
     FocusRingType _focusRingType = FocusRingType::Default;
 
