@@ -215,3 +215,16 @@ TEST(VTRevealButtonCellDelegate, PressedButtonDrawsAtHalfAndClickWithoutActionOn
     EXPECT_FALSE(table.delegate->pressedIndex().isValid());
     EXPECT_FALSE(table.delegate->clickedIndex().isValid()) << "no action: nothing clicked";
 }
+
+TEST(VTRevealButtonCellDelegate, TheSecondClickOfADoubleClickIsAClickToo) {
+    RevealTable table;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&table.view));
+    const QPoint point = table.button(1);
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, point);
+    QMouseEvent second(QEvent::MouseButtonDblClick, point, table.viewport()->mapToGlobal(point),
+                       Qt::LeftButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(table.viewport(), &second);
+    EXPECT_TRUE(table.delegate->isPressedInside()) << "drawn pressed";
+    QTest::mouseRelease(table.viewport(), Qt::LeftButton, {}, point);
+    EXPECT_EQ(table.actions, 2);
+}

@@ -50,7 +50,9 @@ bool VTRevealButtonCellDelegate::eventFilter(QObject* watched, QEvent* event) {
     if (watched != _view->viewport())
         return QStyledItemDelegate::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::MouseButtonPress: {
+    // The second press of a double click comes as a double click: it presses the button too.
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         return mouse->button() == Qt::LeftButton && mousePressed(mouse->position());
     }
