@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 
 std::atomic<bool> gShouldCopyMetadata{true};
@@ -49,6 +50,11 @@ double steadySeconds() {
 // with an absolute path takes any file name literally.
 QString fileArgument(const QString& path) {
     return QStringLiteral("file:") + QFileInfo(path).absoluteFilePath();
+}
+
+// ffmpeg reads neither "inf" nor "nan": a value that is not finite goes as 0.
+QString argumentNumber(double value, int decimals) {
+    return NumberText::fromDouble(std::isfinite(value) ? value : 0.0, decimals);
 }
 
 // The last few non-empty lines of the child's output, for the log.
@@ -110,16 +116,16 @@ QStringList ConvertOperation::argumentVector(const LSMediaFields& m, const QStri
     // The probed length of a file is an estimate (a VBR MP3 without a Xing header is read
     // short), so a conversion of the whole file is never cut to it.
     if (trimIsNarrowerThanFile(m)) {
-        args << QStringLiteral("-ss") << NumberText::fromDouble(m.dTrimStart - m.dMovieStartTime, 4)
-             << QStringLiteral("-t") << NumberText::fromDouble(m.dTrimLength, 4);
+        args << QStringLiteral("-ss") << argumentNumber(m.dTrimStart - m.dMovieStartTime, 4)
+             << QStringLiteral("-t") << argumentNumber(m.dTrimLength, 4);
     }
     args << QStringLiteral("-vn");
     if (!m.vOACodecName.isEmpty())
         args << QStringLiteral("-acodec") << m.vOACodecName;
     const double sampleRate = QVEncoderLimits::sampleRateFor(m.vOACodecName, m.dAOSamplerate);
     const int channels = QVEncoderLimits::channelsFor(m.vOACodecName, m.iAOChanels);
-    args << QStringLiteral("-ar") << NumberText::fromDouble(sampleRate, 2) << QStringLiteral("-b:a")
-         << NumberText::fromDouble(m.dAOBitrate, 2) + u'k' << QStringLiteral("-ac")
+    args << QStringLiteral("-ar") << argumentNumber(sampleRate, 2) << QStringLiteral("-b:a")
+         << argumentNumber(m.dAOBitrate, 2) + u'k' << QStringLiteral("-ac")
          << QString::number(channels) << QStringLiteral("-y") << fileArgument(outputPath);
     return args;
 }

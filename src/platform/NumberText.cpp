@@ -83,7 +83,5 @@ QString NumberText::fromDouble(double value) {
 }
 
 QString NumberText::fromDouble(double value, int decimals) {
-    if (!std::isfinite(value))
-        value = 0.0;
     return QString::number(value, 'f', decimals);
 }

@@ -11,6 +11,7 @@ public:
     static qint64 integerValue(QStringView text);
     // Shortest text that reads back as the same value ("44100", "1.5").
     static QString fromDouble(double value);
-    // Fixed number of decimals ("3.500").
+    // Fixed number of decimals ("3.500"); a value that is not finite reads "inf", "-inf" or
+    // "nan", as printf writes it.
     static QString fromDouble(double value, int decimals);
 };

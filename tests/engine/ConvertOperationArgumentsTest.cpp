@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <limits>
 #include <string>
 
 namespace {
@@ -190,6 +191,16 @@ const ArgumentCase kCases[] = {
      64.123,
      1,
      {"-vn", "-acodec", "libvorbis", "-ar", "44100.00", "-b:a", "64.12k", "-ac", "1"}},
+    {"numbers that are not finite go as 0, never as inf or nan",
+     0.0,
+     30.0,
+     0.0,
+     30.0,
+     nullptr,
+     std::numeric_limits<double>::quiet_NaN(),
+     std::numeric_limits<double>::infinity(),
+     2,
+     {"-vn", "-ar", "0.00", "-b:a", "0.00k", "-ac", "2"}},
 };
 
 void expectVectors(const char* localeNote) {

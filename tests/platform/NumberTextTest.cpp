@@ -60,5 +60,7 @@ TEST(NumberText, FormatsWithADotUnderAGermanLocale) {
     EXPECT_EQ(NumberText::fromDouble(3.5, 3), QStringLiteral("3.500"));
     EXPECT_EQ(NumberText::fromDouble(192.0, 0), QStringLiteral("192"));
     EXPECT_EQ(NumberText::fromDouble(NAN), QStringLiteral("0"));
-    EXPECT_EQ(NumberText::fromDouble(INFINITY, 2), QStringLiteral("0.00"));
+    EXPECT_EQ(NumberText::fromDouble(INFINITY, 2), QStringLiteral("inf"));
+    EXPECT_EQ(NumberText::fromDouble(-INFINITY, 2), QStringLiteral("-inf"));
+    EXPECT_EQ(NumberText::fromDouble(NAN, 1), QStringLiteral("nan"));
 }

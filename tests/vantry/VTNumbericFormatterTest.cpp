@@ -1,6 +1,10 @@
 #include "controls/VTNumbericFormatter.h"
+#include "controls/TLTextField.h"
 #include "controls/VTNumbericFormatterDelegate.h"
+#include "controls/VTNumbericFormatterValidator.h"
 #include "platform/SystemBeep.h"
+
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +41,8 @@ TEST(VTNumbericFormatter, ShowsAtMostTwoDecimalsAndNoneWhenTheyAreZero) {
         {2.999, QStringLiteral("3")},     {-1.25, QStringLiteral("-1.25")},
         {0.004f, QStringLiteral("0")},    {qint64(1234567), QStringLiteral("1234567")},
         {QStringLiteral("3"), QString()}, {QVariant(), QString()},
+        {1e39, QStringLiteral("inf")},    {-1e39, QStringLiteral("-inf")},
+        {qInf(), QStringLiteral("inf")},  {qQNaN(), QStringLiteral("nan")},
     };
     for (const Case& c : cases)
         EXPECT_EQ(formatter.stringForObjectValue(c.value), c.text)
@@ -108,4 +114,32 @@ TEST(VTNumbericFormatter, WithoutADelegateEveryNumberIsAccepted) {
     formatter.setDelegate(&delegate);
     EXPECT_TRUE(partialValid(formatter, QStringLiteral("1.25"), QStringLiteral("1.2")));
     EXPECT_EQ(delegate.asked, QStringList{QStringLiteral("5")}) << "asked about the last character";
+}
+
+TEST(VTNumbericFormatter, VetsWhatIsTypedIntoATextField) {
+    struct Case {
+        const char* name;
+        const char* setFromCode;
+        const char* typed; // "\b" is a backspace
+        const char* shown;
+        int beeps;
+    } cases[] = {
+        {"a number", "", "12.5", "12.5", 0},
+        {"a leading minus is not yet a number", "", "-1", "1", 1},
+        {"letters are refused", "", "1a2b", "12", 2},
+        {"typing stops at ten characters", "", "123456789012", "1234567890", 2},
+        {"the limit counts text set from code", "1234567890", "\b", "1234567890", 1},
+        {"text set from code is not vetted", "abc", "", "abc", 0},
+        {"but an edit of it is", "abc", "1", "abc", 1},
+    };
+    for (const Case& c : cases) {
+        VTNumbericFormatter formatter;
+        TLTextField field;
+        new VTNumbericFormatterValidator(&formatter, &field);
+        const int beeps = SystemBeep::count();
+        field.setStringValue(QString::fromUtf8(c.setFromCode));
+        QTest::keyClicks(&field, QString::fromUtf8(c.typed));
+        EXPECT_EQ(field.text(), QString::fromUtf8(c.shown)) << c.name;
+        EXPECT_EQ(SystemBeep::count() - beeps, c.beeps) << c.name;
+    }
 }

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 // A whole text that is one number, blanks around it allowed, optionally after a "$".
@@ -21,6 +22,15 @@ bool scanWholeNumber(const QString& text, bool dollarAllowed, double* value) {
         return false;
     *value = NumberText::doubleValue(match.captured(1));
     return true;
+}
+
+// A double in single precision; past float's range an infinity, which a plain conversion
+// leaves undefined.
+float singlePrecision(double value) {
+    constexpr float infinity = std::numeric_limits<float>::infinity();
+    if (std::isfinite(value) && std::abs(value) > std::numeric_limits<float>::max())
+        return value > 0 ? infinity : -infinity;
+    return float(value);
 }
 
 bool isNumber(const QVariant& object) {
@@ -45,7 +55,8 @@ bool isNumber(const QVariant& object) {
 QString VTNumbericFormatter::stringForObjectValue(const QVariant& object) const {
     if (!isNumber(object))
         return {};
-    const float value = object.toFloat();
+    // Infinite and NaN values read "inf", "-inf" and "nan", as "%.2f" writes them.
+    const float value = singlePrecision(object.toDouble());
     const QString text = NumberText::fromDouble(double(value), 2);
     const qsizetype point = text.indexOf(u'.');
     if (point >= 0 && NumberText::integerValue(QStringView(text).mid(point + 1)) == 0)
@@ -57,7 +68,7 @@ bool VTNumbericFormatter::getObjectValueForStringErrorDescription(QVariant* obje
                                                                   const QString& string,
                                                                   QString* error) const {
     double value = 0.0;
-    if (scanWholeNumber(string, true, &value) && std::isfinite(float(value))) {
+    if (scanWholeNumber(string, true, &value) && std::isfinite(singlePrecision(value))) {
         if (object)
             *object = QVariant(float(value));
         return true;
