@@ -57,9 +57,10 @@ TEST(VTNumbericFormatter, ReadsNumbersWithAnOptionalDollar) {
         bool ok;
         float value;
     } cases[] = {
-        {"$12.5", true, 12.5f},  {"12.5", true, 12.5f}, {" 7 ", true, 7.0f},
-        {"-3e2", true, -300.0f}, {"12a", false, 0},     {"$", false, 0},
-        {"", false, 0},          {"$$1", false, 0},     {"1e60", false, 0},
+        {"$12.5", true, 12.5f},  {"12.5", true, 12.5f},  {" 7 ", true, 7.0f},
+        {"-3e2", true, -300.0f}, {"12a", false, 0},      {"$", false, 0},
+        {"", false, 0},          {"$$1", false, 0},      {"1e60", false, 0},
+        {"1e400", false, 0},     {"1e-400", true, 0.0f},
     };
     for (const Case& c : cases) {
         QVariant value;

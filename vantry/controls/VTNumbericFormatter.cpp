@@ -20,7 +20,11 @@ bool scanWholeNumber(const QString& text, bool dollarAllowed, double* value) {
     const QRegularExpressionMatch match = (dollarAllowed ? dollarNumber : number).match(text);
     if (!match.hasMatch())
         return false;
-    *value = NumberText::doubleValue(match.captured(1));
+    // Too large a number is an infinity, never the 0 of an unreadable text; too small is 0.
+    bool ok = false;
+    *value = match.captured(1).toDouble(&ok);
+    if (!ok && !std::isinf(*value))
+        *value = 0.0;
     return true;
 }
 
