@@ -17,6 +17,7 @@ QImage drawn(const VTGradientButtonCell& cell) {
     image.fill(Qt::transparent);
     QPainter painter(&image);
     cell.drawWithFrameInView(painter, QRectF(QPointF(0, 0), kCell), nullptr, {});
+    painter.end();
     return image;
 }
 
@@ -28,37 +29,34 @@ double luminance(const QColor& colour) {
            0.0722 * linear(colour.blueF());
 }
 
-// The lowest contrast between the ink of marked (where it differs from plain) and the
-// plain picture beneath it, over the columns from left to right.
+// The contrast between the ink of marked (where it differs from plain) and the nearest
+// luminance of the plain picture under the ink's bounds, over the columns left to right.
 double worstContrast(const QImage& marked, const QImage& plain, int left, int right) {
     QRect ink;
-    double inkLuminance = -1, inkFarthest = 0;
-    const double base = luminance(plain.pixelColor(left + (right - left) / 2, kCell.height() / 2));
+    double inkMin = 1, inkMax = 0, underMin = 1, underMax = 0;
     for (int y = 0; y < kCell.height(); ++y)
         for (int x = left; x < right; ++x)
             if (marked.pixel(x, y) != plain.pixel(x, y)) {
                 ink |= QRect(x, y, 1, 1);
-                const double l = luminance(marked.pixelColor(x, y));
-                if (inkLuminance < 0 || std::abs(l - base) > inkFarthest)
-                    inkLuminance = l, inkFarthest = std::abs(l - base);
+                inkMin = std::min(inkMin, luminance(marked.pixelColor(x, y)));
+                inkMax = std::max(inkMax, luminance(marked.pixelColor(x, y)));
             }
-    double worst = 21.0;
     for (int y = ink.top(); y <= ink.bottom(); ++y)
         for (int x = ink.left(); x <= ink.right(); ++x) {
-            const double l = luminance(plain.pixelColor(x, y));
-            worst = std::min(worst, (std::max(l, inkLuminance) + 0.05) /
-                                        (std::min(l, inkLuminance) + 0.05));
+            underMin = std::min(underMin, luminance(plain.pixelColor(x, y)));
+            underMax = std::max(underMax, luminance(plain.pixelColor(x, y)));
         }
-    return ink.isEmpty() ? 0.0 : worst;
+    return inkMax > underMax ? (inkMax + 0.05) / (underMax + 0.05)
+                             : (underMin + 0.05) / (inkMin + 0.05);
 }
 } // namespace
 
 TEST(VTPopupButtonCellContrast, TitleAndArrowStayReadableInBothLooks) {
     VTGradientButtonCell settingsBase;
-    settingsBase.setAryGradientNorImgs(
-        {VTButtonImages::imageNamed(QStringLiteral("settings-base_left")),
-         VTButtonImages::imageNamed(QStringLiteral("settings-base_center")),
-         VTButtonImages::imageNamed(QStringLiteral("settings-base_right"))});
+    QList<QImage> slices;
+    for (const char* part : {"left", "center", "right"})
+        slices << VTButtonImages::imageNamed(QStringLiteral("settings-base_") + part);
+    settingsBase.setAryGradientNorImgs(slices);
     for (const bool keepHighlight : {false, true}) {
         VTPopupButtonCell cell;
         cell.setIsKeepHighlight(keepHighlight);
