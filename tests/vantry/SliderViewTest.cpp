@@ -267,3 +267,28 @@ TEST(MIHSliderView, DeletedSlidesLeaveTheList) {
     slider->handleTimerTick();
     EXPECT_EQ(slider->indexOfDisplayedSlide(), 1) << "the slider carries on with the rest";
 }
+
+TEST(MIHSliderView, ATransitionFollowsTheSlidersSize) {
+    MIHSliderView slider;
+    slider.resize(300, 200);
+    for (const QColor colour : {QColor(Qt::red), QColor(Qt::blue)}) {
+        auto* slide = new QLabel;
+        slide->setAutoFillBackground(true);
+        slide->setPalette(QPalette(colour, colour));
+        slider.addSlide(slide);
+    }
+    slider.show();
+    slider.setTransitionAnimationDuration(30.0);
+    slider.setTransitionStyle(MIHSliderTransitionFade);
+    slider.displaySlideAtIndex(1);
+    ASSERT_NE(slider.currentTransition(), nullptr);
+    slider.resize(400, 250);
+    EXPECT_EQ(slider.currentTransition()->geometry(), slider.contentView()->rect());
+    const QImage picture = slider.grab().toImage();
+    picture.save(TestEnvironment::renderFolder() +
+                 QStringLiteral("/slider-resized-transition.png"));
+    const QColor corner = picture.pixelColor(QPoint(390, 240) * picture.devicePixelRatio());
+    EXPECT_GT(corner.red(), 200) << "the fading-out slide covers the grown slider";
+    EXPECT_LT(corner.blue(), 60);
+    slider.setScheduledTransition(false);
+}

@@ -343,7 +343,7 @@ TEST_F(WindowKit, TitleBarViewsKeepTheirDistanceToTheNearerSide) {
     right->resize(60, 24);
     VTWindowAccessoryView::addViewToTitleBarAtXPosition(&window, left, 200);
     VTWindowAccessoryView::addViewToTitleBarAtXPosition(&window, right, 320);
-    EXPECT_EQ(left->geometry(), QRect(200, 0, 80, 24));
+    EXPECT_EQ(left->geometry(), QRect(200, 0, 80, 82));
     EXPECT_EQ(right->parentWidget(), &window);
     window.resize(500, 300);
     EXPECT_EQ(left->x(), 200);

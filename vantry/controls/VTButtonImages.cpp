@@ -9,6 +9,13 @@ constexpr int kBaseHeight = 24;
 constexpr int kCapWidth = 6;
 constexpr double kRadius = 4.0;
 
+// Light for the grey title; dark enough under the white title and arrow of the kept
+// highlight for a contrast of at least 4.5:1 everywhere in the bar.
+const VTButtonImages::BarColours kLightBar{QColor(252, 252, 252), QColor(228, 229, 231),
+                                           QColor(168, 170, 174)};
+const VTButtonImages::BarColours kDarkBar{QColor(46, 98, 176), QColor(30, 76, 150),
+                                          QColor(20, 56, 116)};
+
 QImage blankImage(int width, int height) {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -18,7 +25,9 @@ QImage blankImage(int width, int height) {
 
 QImage VTButtonImages::imageNamed(const QString& name) {
     if (name.startsWith(QLatin1String("settings-base_")))
-        return settingsBase(name.mid(14));
+        return settingsBase(name.mid(14), kLightBar);
+    if (name.startsWith(QLatin1String("settings-base-on_")))
+        return settingsBase(name.mid(17), kDarkBar);
     if (name == QLatin1String("arrow-down-off") || name == QLatin1String("arrow-down-on"))
         return arrowDown(name.endsWith(QLatin1String("on")));
     if (name == QLatin1String("NSRevealFreestandingTemplate"))
@@ -26,9 +35,8 @@ QImage VTButtonImages::imageNamed(const QString& name) {
     return {};
 }
 
-// A light rounded bar with a grey rim, cut into a left cap, a one-point middle and a right
-// cap.
-QImage VTButtonImages::settingsBase(const QString& part) {
+// A rounded bar with a rim, cut into a left cap, a one-point middle and a right cap.
+QImage VTButtonImages::settingsBase(const QString& part, const BarColours& colours) {
     int offset = 0, width = 0;
     if (part == QLatin1String("left")) {
         width = kCapWidth;
@@ -47,10 +55,10 @@ QImage VTButtonImages::settingsBase(const QString& part) {
     painter.translate(-offset, 0);
     const QRectF bar(0.5, 0.5, 2 * kCapWidth + 1 - 1.0, kBaseHeight - 1.0);
     QLinearGradient fill(bar.topLeft(), bar.bottomLeft());
-    fill.setColorAt(0.0, QColor(252, 252, 252));
-    fill.setColorAt(1.0, QColor(228, 229, 231));
+    fill.setColorAt(0.0, colours.top);
+    fill.setColorAt(1.0, colours.bottom);
     painter.setBrush(fill);
-    painter.setPen(QColor(168, 170, 174));
+    painter.setPen(colours.rim);
     painter.drawRoundedRect(bar, kRadius, kRadius);
     return image;
 }

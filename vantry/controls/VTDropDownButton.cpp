@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QHelpEvent>
+#include <QLinearGradient>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,6 +20,10 @@ constexpr double kTitlePixelSize = 12.0;
 constexpr double kChevronWidth = 10.0;
 constexpr double kChevronHeight = 6.0;
 constexpr double kChevronLineWidth = 2.0;
+constexpr double kIndicatorSide = 13.0;
+constexpr double kIndicatorInset = 17.0;
+constexpr double kIndicatorBottom = 4.0;
+constexpr double kFocusRingWidth = 4.0;
 
 QColor calibratedWhite(double white) {
     return QColor::fromRgbF(float(white), float(white), float(white));
@@ -59,6 +64,7 @@ VTDropDownButton::VTDropDownButton(QWidget* parent) : QWidget(parent) {
     setEnabled(true);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     resize(intrinsicContentSize());
+    updateTrackingAreas();
 }
 
 VTDropDownButton::~VTDropDownButton() = default;
@@ -236,7 +242,34 @@ void VTDropDownButton::resizeEvent(QResizeEvent* event) {
     _controlButtonPath.clear();
     _controlOuterBorderPath.clear();
     _arrowPath.clear();
+    updateTrackingAreas();
     QWidget::resizeEvent(event);
+}
+
+void VTDropDownButton::updateTrackingAreas() {
+    _colorSwatchTrackingArea = TrackingArea{swatchRect()};
+    _buttonTrackingArea = TrackingArea{buttonRect()};
+}
+
+// A disabled or hidden control never gets the release of a press it took.
+void VTDropDownButton::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange)
+        endPressWithoutRelease();
+    QWidget::changeEvent(event);
+}
+
+void VTDropDownButton::hideEvent(QHideEvent* event) {
+    endPressWithoutRelease();
+    QWidget::hideEvent(event);
+}
+
+void VTDropDownButton::endPressWithoutRelease() {
+    if (_pressedArea == Area::None && !_isSwatchSelected && !_isButtonSelected)
+        return;
+    _pressedArea = Area::None;
+    _isSwatchSelected = false;
+    _isButtonSelected = false;
+    update();
 }
 
 void VTDropDownButton::mousePressEvent(QMouseEvent* event) {
@@ -285,6 +318,8 @@ void VTDropDownButton::_handleMouseUpInButtonRect() {
 }
 
 bool VTDropDownButton::event(QEvent* event) {
+    if (event->type() == QEvent::UngrabMouse || event->type() == QEvent::WindowDeactivate)
+        endPressWithoutRelease();
     if (event->type() != QEvent::ToolTip)
         return QWidget::event(event);
     auto* help = static_cast<QHelpEvent*>(event);
@@ -301,4 +336,67 @@ bool VTDropDownButton::event(QEvent* event) {
     const QRect rect = (area == Area::Swatch ? swatchRect() : buttonRect()).toAlignedRect();
     QToolTip::showText(help->globalPos(), tips, this, rect);
     return true;
+}
+
+void VTDropDownButton::_drawSeparatorLine(QPainter& painter) const {
+    const QRectF swatch = swatchRect();
+    painter.save();
+    painter.setPen(QPen(calibratedWhite(0.5), 0.5));
+    painter.drawLine(QPointF(swatch.right(), swatch.top()),
+                     QPointF(swatch.right(), swatch.bottom()));
+    painter.restore();
+}
+
+QRectF VTDropDownButton::_mouseOverIndicatorFrame() const {
+    return QRectF(_controlColorSwatchFrame().right() - kIndicatorInset, kIndicatorBottom,
+                  kIndicatorSide, kIndicatorSide);
+}
+
+void VTDropDownButton::_drawMouseOverIndicator(QPainter& painter) const {
+    QColor fill = calibratedWhite(0.4);
+    fill.setAlphaF(0.4f);
+    QPainterPath oval;
+    oval.addEllipse(VTBottomLeftGeometry::toTopLeft(_mouseOverIndicatorFrame(), height()));
+    painter.fillPath(oval, fill);
+}
+
+// A small downward chevron whose point lies 1.5 below the indicator's centre.
+void VTDropDownButton::_drawMouseOverIndicatorChevron(QPainter& painter) const {
+    const QPointF centre =
+        VTBottomLeftGeometry::toTopLeft(_mouseOverIndicatorFrame(), height()).center() +
+        QPointF(0.0, 1.5);
+    QPainterPath chevron;
+    chevron.moveTo(centre + QPointF(-3.0, -3.0));
+    chevron.lineTo(centre);
+    chevron.lineTo(centre + QPointF(3.0, -3.0));
+    painter.strokePath(chevron, QPen(Qt::white, 1.0));
+}
+
+// The main area's outline with the area inset by the ring's width cut out, filled with a
+// gradient rising from the highlight colour to that colour blended 0.4 toward white.
+void VTDropDownButton::_drawInternalFocusRingIndicator(QPainter& painter) const {
+    const QRectF swatch = swatchRect();
+    QPainterPath inner;
+    inner.addRect(
+        swatch.adjusted(kFocusRingWidth, kFocusRingWidth, -kFocusRingWidth, -kFocusRingWidth));
+    const QPainterPath ring = _generateControlColorSwatchPath().subtracted(inner);
+    const QColor from = palette().color(QPalette::Active, QPalette::Highlight);
+    const QColor to = QColor::fromRgbF(from.redF() * 0.6f + 0.4f, from.greenF() * 0.6f + 0.4f,
+                                       from.blueF() * 0.6f + 0.4f, from.alphaF());
+    QLinearGradient gradient(swatch.bottomLeft(), swatch.topLeft());
+    gradient.setColorAt(0.0, from);
+    gradient.setColorAt(1.0, to);
+    painter.fillPath(ring, gradient);
+}
+
+// The triangle below the main area's diagonal from its far corner to its top right corner
+// (bottom-up), in Qt's coordinates.
+QPainterPath VTDropDownButton::_controlColorSwatchLowerTrianglePath() const {
+    const QRectF swatch = _controlColorSwatchFrame();
+    QPainterPath bottomUp;
+    bottomUp.moveTo(swatch.x() - 4.0, swatch.y() - 4.0);
+    bottomUp.lineTo(swatch.right(), swatch.bottom());
+    bottomUp.lineTo(swatch.right(), swatch.y());
+    bottomUp.closeSubpath();
+    return QTransform(1, 0, 0, -1, 0, height()).map(bottomUp);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPainterPath>
+#include <QRectF>
 #include <QWidget>
 
 #include <functional>
@@ -66,11 +67,33 @@ public:
     QRectF _controlColorSwatchFrame() const;
     QRectF _controlButtonFrame() const;
 
+    // A region watched for the pointer entering and leaving while the window is active.
+    // The control keeps one over each area and does not itself react to either event.
+    struct TrackingArea {
+        QRectF rect; // in Qt's coordinates
+        bool mouseEnteredAndExited = true;
+        bool activeInKeyWindow = true;
+        bool operator==(const TrackingArea&) const = default;
+    };
+    TrackingArea colorSwatchTrackingArea() const { return _colorSwatchTrackingArea; }
+    TrackingArea buttonTrackingArea() const { return _buttonTrackingArea; }
+
+    // Drawing steps the control's own drawing does not use, for a look built on this one.
+    void _drawSeparatorLine(QPainter& painter) const;
+    // Bottom-up, like the areas.
+    QRectF _mouseOverIndicatorFrame() const;
+    void _drawMouseOverIndicator(QPainter& painter) const;
+    void _drawMouseOverIndicatorChevron(QPainter& painter) const;
+    void _drawInternalFocusRingIndicator(QPainter& painter) const;
+    QPainterPath _controlColorSwatchLowerTrianglePath() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -91,6 +114,9 @@ private:
     void _drawTitle(QPainter& painter) const;
     void _handleMouseUpInColorRect();
     void _handleMouseUpInButtonRect();
+    // Ends a press whose release will never come: both areas unpressed, nothing fired.
+    void endPressWithoutRelease();
+    void updateTrackingAreas();
     QColor areaFill(bool pressed) const;
     QColor titleColor() const;
 
@@ -109,4 +135,6 @@ private:
     QPainterPath _controlOuterBorderPath;
     QPainterPath _arrowPath;
     Area _pressedArea = Area::None;
+    TrackingArea _colorSwatchTrackingArea;
+    TrackingArea _buttonTrackingArea;
 };

@@ -11,7 +11,11 @@ const QList<QImage>& VTGradientButtonCell::slicesForState(const VTCellState& sta
 void VTGradientButtonCell::drawBezelWithFrameInView(QPainter& painter, const QRectF& frame,
                                                     const QWidget*,
                                                     const VTCellState& state) const {
-    const QList<QImage>& slices = slicesForState(state);
+    drawSlicesInFrame(painter, frame, slicesForState(state));
+}
+
+void VTGradientButtonCell::drawSlicesInFrame(QPainter& painter, const QRectF& frame,
+                                             const QList<QImage>& slices) {
     if (slices.size() == 3) {
         RHDrawThreePartImage(painter, frame, slices[0], slices[1], slices[2], false,
                              QPainter::CompositionMode_SourceOver, 1.0);

@@ -24,6 +24,10 @@ public:
     void drawBezelWithFrameInView(QPainter& painter, const QRectF& frame, const QWidget* view,
                                   const VTCellState& state) const override;
 
+protected:
+    static void drawSlicesInFrame(QPainter& painter, const QRectF& frame,
+                                  const QList<QImage>& slices);
+
 private:
     QList<QImage> _aryGradientNorImgs;
     QList<QImage> _aryGradientHlImgs;

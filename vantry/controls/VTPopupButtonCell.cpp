@@ -6,10 +6,10 @@
 #include <QPainter>
 
 namespace {
-QList<QImage> namedSlices() {
-    return {VTButtonImages::imageNamed(QStringLiteral("settings-base_left")),
-            VTButtonImages::imageNamed(QStringLiteral("settings-base_center")),
-            VTButtonImages::imageNamed(QStringLiteral("settings-base_right"))};
+QList<QImage> namedSlices(const QString& base) {
+    return {VTButtonImages::imageNamed(base + QStringLiteral("_left")),
+            VTButtonImages::imageNamed(base + QStringLiteral("_center")),
+            VTButtonImages::imageNamed(base + QStringLiteral("_right"))};
 }
 
 void drawAtOwnSize(QPainter& painter, const QImage& image, double x, double y) {
@@ -22,12 +22,17 @@ VTPopupButtonCell::VTPopupButtonCell() {
 }
 
 const QList<QImage>& VTPopupButtonCell::classNormalSlices() {
-    static const QList<QImage> slices = namedSlices();
+    static const QList<QImage> slices = namedSlices(QStringLiteral("settings-base"));
     return slices;
 }
 
 const QList<QImage>& VTPopupButtonCell::classHighlightedSlices() {
-    static const QList<QImage> slices = namedSlices();
+    static const QList<QImage> slices = namedSlices(QStringLiteral("settings-base"));
+    return slices;
+}
+
+const QList<QImage>& VTPopupButtonCell::classKeepHighlightSlices() {
+    static const QList<QImage> slices = namedSlices(QStringLiteral("settings-base-on"));
     return slices;
 }
 
@@ -42,6 +47,7 @@ void VTPopupButtonCell::awakeFromNib() {
     _showArrowDown = true;
     setAryGradientHlImgs(classHighlightedSlices());
     setAryGradientNorImgs(classNormalSlices());
+    _aryKeepHighlightImgs = classKeepHighlightSlices();
     _maryArrowDowns = classArrowDowns();
 }
 
@@ -88,6 +94,15 @@ void VTPopupButtonCell::drawWithFrameInView(QPainter& painter, const QRectF& fra
         drawAtOwnSize(painter, arrow, double(float(width - size.width() - 6.0)),
                       (height - size.height()) * 0.5);
     }
+}
+
+void VTPopupButtonCell::drawBezelWithFrameInView(QPainter& painter, const QRectF& frame,
+                                                 const QWidget* view,
+                                                 const VTCellState& state) const {
+    if (_isKeepHighlight && state.enabled)
+        drawSlicesInFrame(painter, frame, _aryKeepHighlightImgs);
+    else
+        VTGradientButtonCell::drawBezelWithFrameInView(painter, frame, view, state);
 }
 
 // The x-height band of the title is centred in the frame: the frame's y is where that band

@@ -7,7 +7,8 @@
 
 // A pop-up-style button cell on the "settings-base" slices, with an optional icon at the
 // left and a drop-down arrow at the right. Kept highlighted, it draws a white title, the
-// highlighted icon and the highlighted arrow. Images are kept and drawn upright.
+// highlighted icon and the highlighted arrow on darker slices of their own, so the white
+// stays readable. Images are kept and drawn upright.
 class VTPopupButtonCell : public VTGradientButtonCell {
 public:
     // Made as a layout places it: arrow shown, the class's slices and arrow pair set.
@@ -16,6 +17,7 @@ public:
     // The class's images, made on first use and kept for the process.
     static const QList<QImage>& classNormalSlices();
     static const QList<QImage>& classHighlightedSlices();
+    static const QList<QImage>& classKeepHighlightSlices();
     static const QList<QImage>& classArrowDowns();
 
     // The steps a layout runs on a new cell (also run by the constructor).
@@ -29,6 +31,10 @@ public:
     void setMaryArrowDowns(const QList<QImage>& arrows) { _maryArrowDowns = arrows; }
     QComboBox* bindingPopBtn() const { return _bindingPopBtn; }
     void setBindingPopBtn(QComboBox* popUp) { _bindingPopBtn = popUp; }
+    // Drawn in place of the normal and pressed slices while enabled and kept highlighted;
+    // none draws those.
+    QList<QImage> aryKeepHighlightImgs() const { return _aryKeepHighlightImgs; }
+    void setAryKeepHighlightImgs(const QList<QImage>& images) { _aryKeepHighlightImgs = images; }
     bool isKeepHighlight() const { return _isKeepHighlight; }
     void setIsKeepHighlight(bool keep) { _isKeepHighlight = keep; }
     bool showArrowDown() const { return _showArrowDown; }
@@ -44,6 +50,8 @@ public:
 
     void drawWithFrameInView(QPainter& painter, const QRectF& frame, const QWidget* view,
                              const VTCellState& state) const override;
+    void drawBezelWithFrameInView(QPainter& painter, const QRectF& frame, const QWidget* view,
+                                  const VTCellState& state) const override;
     QRectF drawTitleWithFrameInView(QPainter& painter, const VTAttributedTitle& title,
                                     const QRectF& frame, const QWidget* view,
                                     const VTCellState& state) const override;
@@ -52,6 +60,7 @@ private:
     QImage _imgNorIcon;
     QImage _imgHlIcon;
     QList<QImage> _maryArrowDowns;
+    QList<QImage> _aryKeepHighlightImgs;
     QPointer<QComboBox> _bindingPopBtn;
     bool _isKeepHighlight = false;
     bool _showArrowDown = false;

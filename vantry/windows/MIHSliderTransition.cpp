@@ -1,10 +1,12 @@
 #include "MIHSliderTransition.h"
 
 #include <QEasingCurve>
+#include <QEvent>
 #include <QPainter>
 #include <QVariantAnimation>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 enum Style { Fade = 0, MoveInFromTop = 1, PushFromLeft = 2, PushFromRight = 3 };
@@ -17,11 +19,12 @@ QEasingCurve easeOut() {
 }
 } // namespace
 
-MIHSliderTransition::MIHSliderTransition(QWidget* contentView, const QPixmap& from,
-                                         const QPixmap& to, int style, double durationSeconds)
-    : QWidget(contentView), _from(from), _to(to), _style(style) {
+MIHSliderTransition::MIHSliderTransition(QWidget* contentView, QWidget* fromSlide, QWidget* toSlide,
+                                         int style, double durationSeconds)
+    : QWidget(contentView), _fromSlide(fromSlide), _toSlide(toSlide), _style(style) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setGeometry(contentView->rect());
+    followContentView();
+    contentView->installEventFilter(this);
     _animation = new QVariantAnimation(this);
     _animation->setStartValue(0.0);
     _animation->setEndValue(1.0);
@@ -35,6 +38,23 @@ MIHSliderTransition::MIHSliderTransition(QWidget* contentView, const QPixmap& fr
     raise();
     show();
     _animation->start();
+}
+
+void MIHSliderTransition::followContentView() {
+    const QRect area = parentWidget()->rect();
+    setGeometry(area);
+    for (auto [slide, picture] : {std::pair{_fromSlide, &_from}, std::pair{_toSlide, &_to}}) {
+        if (!slide)
+            continue;
+        slide->setGeometry(area);
+        *picture = slide->grab();
+    }
+}
+
+bool MIHSliderTransition::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        followContentView();
+    return QWidget::eventFilter(watched, event);
 }
 
 void MIHSliderTransition::finish() {

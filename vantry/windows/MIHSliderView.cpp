@@ -199,8 +199,8 @@ void MIHSliderView::prepareTransitionToIndex(qint64 index) {
     if (!(duration > 0) || !isVisible())
         return;
     QWidget* next = _slides.at(index);
-    _transition = new MIHSliderTransition(_contentView, _displayedSlide->grab(), next->grab(),
-                                          _transitionStyle, duration);
+    _transition =
+        new MIHSliderTransition(_contentView, _displayedSlide, next, _transitionStyle, duration);
 }
 
 bool MIHSliderView::scheduledTransition() const {

@@ -9,10 +9,29 @@
 #include <vector>
 
 namespace {
+struct ModalSession {
+    QEventLoop* loop;
+    QPointer<QWidget> window;
+    Qt::WindowModality earlierModality;
+};
+
 // The running modal sessions, innermost last.
-std::vector<QEventLoop*>& modalSessions() {
-    static std::vector<QEventLoop*> sessions;
+std::vector<ModalSession>& modalSessions() {
+    static std::vector<ModalSession> sessions;
     return sessions;
+}
+
+// Gives the window back the modality it had before its session. Qt takes a new modality
+// only when a window is shown, so a window left visible is shown again with it.
+void restoreModality(QWidget* window, Qt::WindowModality modality) {
+    if (!window || window->windowModality() == modality)
+        return;
+    const bool visible = window->isVisible();
+    if (visible)
+        window->hide();
+    window->setWindowModality(modality);
+    if (visible)
+        window->show();
 }
 
 // Ends a session when its window goes away by any road (closed by the window manager,
@@ -39,23 +58,31 @@ void VTCommonWindowController::showModeWindow(QWidget* window) {
     QEventLoop session;
     SessionEnder ender(session);
     QPointer<QWidget> guarded(window);
+    const Qt::WindowModality earlierModality = window->windowModality();
     window->setWindowModality(Qt::ApplicationModal);
     window->installEventFilter(&ender);
     connect(window, &QObject::destroyed, &session, &QEventLoop::quit);
-    modalSessions().push_back(&session);
+    modalSessions().push_back({&session, guarded, earlierModality});
     window->show();
     window->raise();
     session.exec();
-    std::erase(modalSessions(), &session);
+    std::erase_if(modalSessions(), [&](const ModalSession& s) { return s.loop == &session; });
     if (guarded) {
         guarded->removeEventFilter(&ender);
+        restoreModality(guarded, earlierModality);
         centerWindow(guarded);
     }
 }
 
+// The session's window may not be this controller's: it stays shown, but no longer blocks
+// the application.
 void VTCommonWindowController::dismissModeWindow() {
-    if (!modalSessions().empty())
-        modalSessions().back()->quit();
+    if (!modalSessions().empty()) {
+        ModalSession& innermost = modalSessions().back();
+        innermost.loop->quit();
+        if (innermost.window && innermost.window != this)
+            restoreModality(innermost.window, innermost.earlierModality);
+    }
     hide();
 }
 

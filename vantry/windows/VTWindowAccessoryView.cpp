@@ -10,9 +10,12 @@
 void VTWindowAccessoryView::addViewToTitleBarAtXPosition(QWidget* window, QWidget* view, double x) {
     if (!window || !view || view == window)
         return;
-    const int height = view->height() > 0 ? view->height() : view->sizeHint().height();
+    // A view never shown still has Qt's default size: only a width set on purpose counts.
+    const int width =
+        view->testAttribute(Qt::WA_Resized) ? view->width() : view->sizeHint().width();
+    const int height = int(std::lround(kTitleBarStripHeight + kTitleBarViewExtraHeight));
     view->setParent(window);
-    view->setGeometry(int(std::lround(x)), 0, view->width(), height);
+    view->setGeometry(int(std::lround(x)), 0, std::max(width, 0), height);
     view->raise();
     view->show();
     const bool keepsRightDistance =

@@ -4,9 +4,14 @@ class QWidget;
 
 // Puts a view into a window's top strip. The window manager owns the real title bar on
 // Linux, so the strip is the top of the window's own content: the view sits there at its
-// own size and keeps its distance to the nearer side when the window is resized.
+// own width (the one set on it, else its size hint's), as tall as the strip plus the extra
+// height a title-bar view is given, and keeps its distance to the nearer side when the
+// window is resized.
 class VTWindowAccessoryView {
 public:
+    static constexpr double kTitleBarStripHeight = 22.0;
+    static constexpr double kTitleBarViewExtraHeight = 60.0;
+
     enum AutoresizingMask {
         FlexibleRightAndBottomMargins = 12, // keeps its distance to the left side
         FlexibleLeftAndBottomMargins = 9,   // keeps its distance to the right side
