@@ -269,6 +269,20 @@ TEST_F(PreviewCoreTest, SamplesReachTheDevice) {
     EXPECT_GT(peak, 4000);
 }
 
+// Until the audio component is ready the owner cannot see the device: a resume in that
+// window would run the callback with no decoder and no channel count.
+TEST_F(PreviewCoreTest, OpenedDeviceStaysOutOfTheOwnersReachUntilReady) {
+    StatePtr is(player_alloc_state());
+    const AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    SDL_AudioDeviceID device = 0;
+    ASSERT_GT(player_audio_open(is.get(), &stereo, 44100, &is->audio_tgt, &device), 0);
+    ASSERT_NE(device, 0u);
+    player_pause_audio(is.get(), 0);
+    EXPECT_EQ(SDL_GetAudioDeviceStatus(device), SDL_AUDIO_PAUSED);
+    player_audio_publish(is.get(), device);
+    EXPECT_EQ(is->audio_dev, device);
+}
+
 TEST_F(PreviewCoreTest, ChannelCountsAreRetriedInOrder) {
     struct Case {
         const char* name;
