@@ -31,7 +31,9 @@ QVAudioPlayer::~QVAudioPlayer() {
 
 void QVAudioPlayer::setPlayingMusic(const std::shared_ptr<QVMusicInfo>& music) {
     std::lock_guard lock(_lock);
-    if (_isPlaying && _decoder) {
+    // A preview belongs to its row: a paused one ends here too, or play would resume it
+    // under the new row (and a row of none would keep its threads and device).
+    if (_decoder && (_isPlaying || _decoder->videoState())) {
         doStop();
         releaseDecoder();
     }

@@ -19,7 +19,8 @@ public:
     QVAudioPlayer(const QVAudioPlayer&) = delete;
     QVAudioPlayer& operator=(const QVAudioPlayer&) = delete;
 
-    // Stops what plays, keeps a copy of the row (null for none) and readies a decoder for it.
+    // Ends the preview, playing or paused, keeps a copy of the row (null for none) and
+    // readies a decoder for it.
     void setPlayingMusic(const std::shared_ptr<QVMusicInfo>& music);
     std::shared_ptr<QVMusicInfo> playingMusic() const { return _playingMusic; }
     // Starts the row, or resumes it after pause. Without a row it does nothing.

@@ -200,7 +200,8 @@ struct VideoState {
     AVCodecContext* audio_dec;
     AVCodecContext* video_dec;
     AVCodecContext* subtitle_dec;
-    // Written by the reader when it opens or closes the device, read by the owner to pause.
+    // Set by the reader (under audio_pause_mutex) once the audio component is ready, cleared
+    // when it closes; read by the owner to pause and resume.
     std::atomic<SDL_AudioDeviceID> audio_dev;
     // The owner wants the device paused; a device opened later starts paused then.
     std::atomic<int> audio_owner_paused;

@@ -108,6 +108,18 @@ SDL_AudioDeviceID openWithRetries(SDL_AudioSpec& wanted, SDL_AudioSpec* obtained
     }
 }
 
+bool obtainedFormatSupported(const SDL_AudioSpec& obtained) {
+    if (obtained.format != AUDIO_S16SYS) {
+        std::fprintf(stderr, "SDL advised audio format %d is not supported!\n", obtained.format);
+        return false;
+    }
+    if (obtained.channels <= 0) {
+        std::fprintf(stderr, "SDL advised channel count %d is not supported!\n", obtained.channels);
+        return false;
+    }
+    return true;
+}
+
 int bytesPerSecond(const AudioParams& params) {
     return params.freq * params.channels * av_get_bytes_per_sample(AVSampleFormat(params.fmt));
 }
@@ -325,7 +337,8 @@ void player_set_audio_device_opener(PlayerAudioDeviceOpener opener) {
 }
 
 int player_audio_open(VideoState* is, const AVChannelLayout* decoder_layout, int wanted_rate,
-                      AudioParams* params) {
+                      AudioParams* params, SDL_AudioDeviceID* device) {
+    *device = 0;
     ChannelLayout layout;
     chooseWantedLayout(decoder_layout, layout);
     if (wanted_rate <= 0 || layout.layout.nb_channels <= 0) {
@@ -341,24 +354,31 @@ int player_audio_open(VideoState* is, const AVChannelLayout* decoder_layout, int
         releaseSdlAudio();
         return -1;
     }
+    if (!obtainedFormatSupported(obtained)) {
+        SDL_CloseAudioDevice(dev);
+        releaseSdlAudio();
+        return -1;
+    }
     is->audio_device_opened = 1;
-    is->audio_dev = dev;
-    if (obtained.format != AUDIO_S16SYS) {
-        std::fprintf(stderr, "SDL advised audio format %d is not supported!\n", obtained.format);
-        return -1;
-    }
-    if (obtained.channels <= 0) {
-        std::fprintf(stderr, "SDL advised channel count %d is not supported!\n", obtained.channels);
-        return -1;
-    }
     layout.setDefault(obtained.channels);
     copyParams(params, obtained.freq, &layout.layout, AV_SAMPLE_FMT_S16);
+    *device = dev;
     return int(obtained.size);
 }
 
+void player_audio_publish(VideoState* is, SDL_AudioDeviceID device) {
+    std::lock_guard lock(is->audio_pause_mutex);
+    is->audio_dev = device;
+}
+
 void player_audio_close(VideoState* is) {
-    if (const SDL_AudioDeviceID dev = is->audio_dev.exchange(0))
-        SDL_CloseAudioDevice(dev);
+    {
+        // Under the pause lock: the owner never pauses an id that is being closed (SDL
+        // hands closed ids out again).
+        std::lock_guard lock(is->audio_pause_mutex);
+        if (const SDL_AudioDeviceID dev = is->audio_dev.exchange(0))
+            SDL_CloseAudioDevice(dev);
+    }
     if (is->audio_device_opened) {
         is->audio_device_opened = 0;
         releaseSdlAudio();

@@ -78,11 +78,11 @@ CodecContextPtr openDecoder(VideoState* is, AVStream* st, int* err) {
 }
 
 int openAudio(VideoState* is, int index, AVStream* st, CodecContextPtr ctx) {
-    const int hwBufSize = player_audio_open(is, &ctx->ch_layout, ctx->sample_rate, &is->audio_tgt);
-    if (hwBufSize < 0) {
-        player_audio_close(is);
+    SDL_AudioDeviceID device = 0;
+    const int hwBufSize =
+        player_audio_open(is, &ctx->ch_layout, ctx->sample_rate, &is->audio_tgt, &device);
+    if (hwBufSize < 0)
         return -1;
-    }
     av_channel_layout_uninit(&is->audio_src.ch_layout);
     av_channel_layout_copy(&is->audio_src.ch_layout, &is->audio_tgt.ch_layout);
     is->audio_src.freq = is->audio_tgt.freq;
@@ -105,6 +105,8 @@ int openAudio(VideoState* is, int index, AVStream* st, CodecContextPtr ctx) {
     player_queue_start(&is->audioq);
     is->audio_stream = index;
     is->audio_start_pending = 1;
+    // Last: a resume from the owner may start the callback the moment the device is seen.
+    player_audio_publish(is, device);
     return 0;
 }
 

@@ -15,10 +15,13 @@ double player_now_seconds();
 int player_open_component(VideoState* is, int stream_index);
 void player_close_component(VideoState* is, int stream_index);
 
-// The audio device: opened for the wanted layout and rate with the channel-count retry
-// order; the obtained format becomes the state's source and target audio parameters.
+// The audio device: opened (paused) for the wanted layout and rate with the channel-count
+// retry order; the obtained format goes into params. Returns the device's buffer size and
+// the device in *device, or -1 with nothing left open. The device stays private to the
+// caller until player_audio_publish: once published, the owner may start it at any moment.
 int player_audio_open(VideoState* is, const AVChannelLayout* wanted_layout, int wanted_rate,
-                      AudioParams* params);
+                      AudioParams* params, SDL_AudioDeviceID* device);
+void player_audio_publish(VideoState* is, SDL_AudioDeviceID device);
 void player_audio_close(VideoState* is);
 double player_audio_bytes_per_second(const AudioParams& params);
 void player_audio_fill(void* opaque, uint8_t* stream, int len);

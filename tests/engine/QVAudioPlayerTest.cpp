@@ -17,6 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -60,6 +64,9 @@ public:
         return seconds;
     }
     size_t count() const { return _posted.size(); }
+    std::vector<Posted> since(size_t index) const {
+        return {_posted.begin() + std::ptrdiff_t(std::min(index, _posted.size())), _posted.end()};
+    }
 
 private:
     QObject _context;
@@ -87,6 +94,12 @@ std::shared_ptr<QVMusicInfo> rowFor(const QString& path) {
     row->strFilePath = path;
     row->strMusicType = QStringLiteral("MP3");
     return row;
+}
+
+QString rowPath(const Posted& posted) {
+    const auto row = posted.info.value(QString::fromLatin1(Notifications::kMusicInfoKey))
+                         .value<std::shared_ptr<QVMusicInfo>>();
+    return row ? row->strFilePath : QString();
 }
 
 bool endedByUser(const Posted& end) {
@@ -172,6 +185,59 @@ TEST_F(QVAudioPlayerTest, PlayAfterPauseResumesWhereItStopped) {
     EXPECT_GE(resumedAt, pausedAt);
     EXPECT_LT(resumedAt, pausedAt + 0.3);
     EXPECT_EQ(log.named(Notifications::kPlayStart).size(), 1u);
+}
+
+// A paused preview belongs to its row: choosing another row (or none) ends it, and play then
+// starts the new row from its beginning, under its own duration.
+TEST_F(QVAudioPlayerTest, RowChosenWhilePausedReplacesThePausedPreview) {
+    const QString first = sineWav(QStringLiteral("player-8s.wav"), 8.0);
+    const QString second = sineWav(QStringLiteral("player-3s.wav"), 3.0);
+    const struct Case {
+        const char* name;
+        QString next; // empty: no row
+    } cases[] = {{"another row", second}, {"no row", QString()}};
+    const Uint32 audioBefore = SDL_WasInit(SDL_INIT_AUDIO);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayerLog log;
+        player().setPlayingMusic(rowFor(first));
+        player().play();
+        ASSERT_TRUE(
+            runUntil([&] { return !log.times().empty() && log.times().back() > 1.5; }, 6000));
+        player().pause();
+        player().setPlayingMusic(c.next.isEmpty() ? nullptr : rowFor(c.next));
+        EXPECT_EQ(player().decoder()->videoState(), nullptr);
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), audioBefore) << "the audio device is still held";
+        EXPECT_TRUE(runUntil([&] { return TestEnvironment::threadCount() <= _baseline; }, 3000))
+            << TestEnvironment::threadCount() << " threads, " << _baseline << " before";
+
+        const size_t before = log.count();
+        player().play();
+        if (c.next.isEmpty()) {
+            runFor(300);
+            EXPECT_EQ(log.count(), before);
+            continue;
+        }
+        ASSERT_TRUE(runUntil([&] { return log.since(before).size() > 3; }, 5000));
+        EXPECT_NEAR(player().decoder()->movieDuration(), 3.0, 0.1);
+        ASSERT_TRUE(runUntil([&] { return log.ended(); }, 8000));
+        const std::vector<Posted> after = log.since(before);
+        ASSERT_GE(after.size(), 3u);
+        EXPECT_EQ(after.front().name, QLatin1String(Notifications::kPlayStart));
+        EXPECT_EQ(after.back().name, QLatin1String(Notifications::kPlayEnd));
+        EXPECT_FALSE(endedByUser(after.back()));
+        std::vector<double> times;
+        for (const Posted& p : after) {
+            EXPECT_EQ(rowPath(p), second) << p.name.toStdString();
+            if (p.name == QLatin1String(Notifications::kPlayProgress))
+                times.push_back(
+                    p.info.value(QString::fromLatin1(Notifications::kProgressInfoKey)).toDouble());
+        }
+        ASSERT_FALSE(times.empty());
+        EXPECT_LT(times.front(), 1.0) << "the new row did not start from its beginning";
+        EXPECT_GT(times.back(), 2.4);
+        EXPECT_LT(times.back(), 3.0);
+    }
 }
 
 TEST_F(QVAudioPlayerTest, StopMidFileEndsAtOnceOnTheUsersWord) {

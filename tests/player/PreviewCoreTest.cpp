@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL2/SDL.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -30,11 +33,14 @@ void sleepMs(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-template <typename Predicate> bool waitFor(Predicate predicate, int timeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 10) {
+// Polls the predicate every intervalMs until it holds or timeoutMs of real time have gone.
+template <typename Predicate>
+bool waitFor(Predicate predicate, int timeoutMs, int intervalMs = 10) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
         if (predicate())
             return true;
-        sleepMs(10);
+        sleepMs(intervalMs);
     }
     return predicate();
 }
@@ -201,10 +207,9 @@ TEST_F(PreviewCoreTest, PlaybackRunsToTheLastSample) {
                 const double now = player_current_time(is.get());
                 const bool resting = now == last;
                 last = now;
-                sleepMs(200);
                 return resting;
             },
-            4000));
+            8000, 200));
         EXPECT_NEAR(last, 2.0, 0.1);
     }
 }
@@ -244,29 +249,52 @@ TEST_F(PreviewCoreTest, SamplesReachTheDevice) {
     QFile::remove(raw);
     ScopedEnv driver("SDL_AUDIODRIVER", "disk");
     ScopedEnv file("SDL_DISKAUDIOFILE", raw.toUtf8().constData());
+    constexpr int kRate = 48000;
+    constexpr int kSeconds = 4;
     {
-        StatePtr is = startPreview(sine("tone-48000.wav", 4, 48000, 1));
+        StatePtr is = startPreview(sine("tone-48000.wav", kSeconds, kRate, 1));
         ASSERT_TRUE(is);
-        ASSERT_TRUE(waitFor([&] { return player_current_time(is.get()) > 1.5; }, 5000));
-        EXPECT_EQ(is->audio_tgt.freq, 48000);
+        ASSERT_TRUE(waitFor([&] { return player_current_time(is.get()) > kSeconds - 0.05; }, 15000))
+            << player_current_time(is.get());
+        EXPECT_EQ(is->audio_tgt.freq, kRate);
+        sleepMs(300); // the device's last buffers reach the file
     }
     QFile written(raw);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     const QByteArray bytes = written.readAll();
     const auto* pcm = reinterpret_cast<const int16_t*>(bytes.constData());
     const std::vector<int16_t> samples(pcm, pcm + bytes.size() / 2);
-    // Skip leading silence, then count rising zero crossings over one second.
-    size_t first = 0;
-    while (first < samples.size() && std::abs(samples[first]) < 1000)
-        ++first;
-    ASSERT_GT(samples.size(), first + 48000) << "less than a second of sound was written";
-    int crossings = 0, peak = 0;
-    for (size_t i = first + 1; i < first + 48000; ++i) {
-        crossings += samples[i - 1] < 0 && samples[i] >= 0;
-        peak = std::max(peak, std::abs(int(samples[i])));
+    // The tone lies between the first and the last loud sample: all of it, with no gap (a
+    // sine is near zero for only a few samples around each crossing).
+    const auto loud = [](int16_t sample) { return std::abs(sample) >= 1000; };
+    const auto first = std::find_if(samples.begin(), samples.end(), loud);
+    ASSERT_NE(first, samples.end()) << "only silence was written";
+    const auto last = std::find_if(samples.rbegin(), samples.rend(), loud).base();
+    EXPECT_NEAR(last - first, kSeconds * kRate, kRate / 100);
+    int crossings = 0, peak = 0, quietRun = 0, longestQuietRun = 0;
+    for (auto it = first + 1; it < last; ++it) {
+        crossings += it[-1] < 0 && it[0] >= 0;
+        peak = std::max(peak, std::abs(int(*it)));
+        quietRun = loud(*it) ? 0 : quietRun + 1;
+        longestQuietRun = std::max(longestQuietRun, quietRun);
     }
-    EXPECT_NEAR(crossings, 440, 3);
+    EXPECT_NEAR(crossings, 440 * kSeconds, 3);
     EXPECT_GT(peak, 4000);
+    EXPECT_LT(longestQuietRun, 20) << "a gap in the tone";
+}
+
+// Until the audio component is ready the owner cannot see the device: a resume in that
+// window would run the callback with no decoder and no channel count.
+TEST_F(PreviewCoreTest, OpenedDeviceStaysOutOfTheOwnersReachUntilReady) {
+    StatePtr is(player_alloc_state());
+    const AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    SDL_AudioDeviceID device = 0;
+    ASSERT_GT(player_audio_open(is.get(), &stereo, 44100, &is->audio_tgt, &device), 0);
+    ASSERT_NE(device, 0u);
+    player_pause_audio(is.get(), 0);
+    EXPECT_EQ(SDL_GetAudioDeviceStatus(device), SDL_AUDIO_PAUSED);
+    player_audio_publish(is.get(), device);
+    EXPECT_EQ(is->audio_dev, device);
 }
 
 TEST_F(PreviewCoreTest, ChannelCountsAreRetriedInOrder) {
@@ -353,12 +381,39 @@ TEST_F(PreviewCoreTest, CorruptedMp3KeepsPlaying) {
         << player_current_time(is.get());
 }
 
+// Whatever the state has reached, closing it gives back every thread and the audio device.
 TEST_F(PreviewCoreTest, ClosingIsHarmlessForAnyState) {
-    player_close(nullptr);
-    player_close(player_alloc_state());
-    StatePtr is = startPreview(sine("stereo-44100.wav", 4, 44100, 2));
-    ASSERT_TRUE(is);
-    // Closed at once, before the reader has opened anything.
+    enum class Reached { Nothing, Allocated, Started, Playing, Paused };
+    const struct Case {
+        const char* name;
+        Reached reached;
+    } cases[] = {{"null state", Reached::Nothing},
+                 {"never started", Reached::Allocated},
+                 {"closed at once", Reached::Started},
+                 {"closed while playing", Reached::Playing},
+                 {"closed while paused", Reached::Paused}};
+    const QString path = sine("stereo-44100.wav", 4, 44100, 2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int baseline = TestEnvironment::threadCount();
+        const Uint32 audio = SDL_WasInit(SDL_INIT_AUDIO);
+        StatePtr is(c.reached == Reached::Allocated ? player_alloc_state() : nullptr);
+        if (c.reached >= Reached::Started) {
+            is = startPreview(path);
+            ASSERT_TRUE(is);
+        }
+        if (c.reached >= Reached::Playing) {
+            ASSERT_TRUE(waitFor([&] { return player_current_time(is.get()) > 0.3; }, 5000));
+        }
+        if (c.reached == Reached::Paused)
+            player_pause_audio(is.get(), 1);
+        if (c.reached == Reached::Nothing)
+            player_close(nullptr);
+        is.reset();
+        EXPECT_TRUE(waitFor([&] { return TestEnvironment::threadCount() <= baseline; }, 3000))
+            << TestEnvironment::threadCount() << " threads, " << baseline << " before";
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), audio);
+    }
 }
 
 } // namespace
