@@ -4,7 +4,6 @@
 #include "views/QVImageScale.h"
 
 #include <QDragEnterEvent>
-#include <QImageReader>
 #include <QMimeData>
 #include <QPainter>
 #include <QUrl>
@@ -18,28 +17,29 @@ void QVDraggingImageView::setImage(const QImage& image) {
     update();
 }
 
-QImage QVDraggingImageView::imageFromPasteboard(const QMimeData* data) {
+MTECoverDecoder::Result QVDraggingImageView::imageFromPasteboard(const QMimeData* data) {
     if (!data)
         return {};
     if (data->hasImage())
-        return qvariant_cast<QImage>(data->imageData());
+        return {qvariant_cast<QImage>(data->imageData()), {}};
     if (!data->hasUrls())
         return {};
     const QList<QUrl> urls = data->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile())
         return {};
-    QImageReader reader(urls.first().toLocalFile());
-    reader.setAutoTransform(true);
-    return reader.read();
+    return MTECoverDecoder::decodeFile(urls.first().toLocalFile());
 }
 
 bool QVDraggingImageView::performDragOperation(const QMimeData* data) {
-    const QImage dropped = imageFromPasteboard(data);
-    if (dropped.isNull())
+    const MTECoverDecoder::Result dropped = imageFromPasteboard(data);
+    if (dropped.image.isNull()) {
+        if (_delegate && !dropped.error.isEmpty())
+            _delegate->didQVDraggingImageViewRefuseDrag(this, dropped.error);
         return false;
+    }
     if (_delegate)
-        _delegate->didQVDraggingImageViewAcceptDragImage(this, dropped);
-    setImage(dropped);
+        _delegate->didQVDraggingImageViewAcceptDragImage(this, dropped.image);
+    setImage(dropped.image);
     return true;
 }
 

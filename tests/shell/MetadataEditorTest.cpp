@@ -23,6 +23,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,7 @@ struct MetadataEditor : ::testing::Test {
         chosen = shippedCatalogue().getFormatWithName(QStringLiteral("MP3"));
         editor =
             std::make_unique<QVMetadataEditWndCtlr>(shippedCatalogue(), [this] { return chosen; });
+        editor->setUserPrompts(prompts);
     }
 
     template <typename T> T* child(const char* name) const {
@@ -74,6 +76,7 @@ struct MetadataEditor : ::testing::Test {
     }
 
     std::optional<QVFormatSetting> chosen;
+    std::shared_ptr<FakePrompts> prompts = std::make_shared<FakePrompts>();
     std::unique_ptr<QVMetadataEditWndCtlr> editor;
 };
 
@@ -205,10 +208,10 @@ TEST_F(MetadataEditor, PictureAddRemoveAndRefusedFiles) {
     EXPECT_EQ(editor->artworkWell()->image().size(), QSize(50, 40));
     auto* add = child<QPushButton>("_btnAddImg");
 
-    answer = notImage; // refused with a beep; the old picture stays
+    answer = notImage; // refused in words; the old picture stays
     add->click();
     EXPECT_EQ(offered, (QStringList{key("PNG"), key("JPEG"), key("JPG")}));
-    EXPECT_EQ(SystemBeep::count(), 1);
+    EXPECT_EQ(prompts->alerts.size(), 1u);
     EXPECT_EQ(editor->workingCopy()->value(key("APIC")).toByteArray(), jpeg);
 
     answer = QString(); // the panel was cancelled
@@ -227,6 +230,70 @@ TEST_F(MetadataEditor, PictureAddRemoveAndRefusedFiles) {
     EXPECT_TRUE(editor->imgChangeBase().isNull());
     editor->okButton()->click();
     EXPECT_FALSE(row->dicToMetadata.contains(key("APIC")));
+}
+
+TEST_F(MetadataEditor, BigPicturesAreTakenAndUnusableOnesExplained) {
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("big-pictures"));
+    const QString big = folder + QStringLiteral("/6000.png");
+    ASSERT_TRUE(picture(6000, 6000).save(big));
+    const QString notImage = folder + QStringLiteral("/notes.png");
+    ASSERT_TRUE(writeFile(notImage, "not a picture"));
+    const auto add = [this](const QString& path) {
+        editor->setImageChooser([path](QWidget*, const QStringList&) { return path; });
+        child<QPushButton>("_btnAddImg")->click();
+    };
+    const auto drop = [this](const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        editor->artworkWell()->performDragOperation(&data);
+    };
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> take;
+        QString file;
+        int takenWidth; // 0: refused
+    } cases[] = {
+        {"added 6000x6000 PNG", add, big, 6000},
+        {"dropped 6000x6000 PNG", drop, big, 6000},
+        {"added non-picture", add, notImage, 0},
+        {"dropped non-picture", drop, notImage, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts->alerts.clear();
+        editor->setMusicInfo(taggedRow(key("/music/song.mp3"), MTEFileTypeMpeg, {}));
+        c.take(c.file);
+        EXPECT_EQ(MTETagText::imageOfValue(editor->workingCopy()->value(key("APIC"))).width(),
+                  c.takenWidth);
+        ASSERT_EQ(prompts->alerts.size(), c.takenWidth ? 0u : 1u);
+        if (!c.takenWidth) {
+            EXPECT_TRUE(prompts->alerts.front().message.startsWith(
+                QStringLiteral("“notes.png” cannot be used as a cover: it is no picture")));
+        }
+    }
+}
+
+TEST_F(MetadataEditor, LongTextsAreShownWholeAndKeptThroughAnEdit) {
+    const QString longText(40000, u'x');
+    auto row = taggedRow(key("/music/song.mp3"), MTEFileTypeMpeg, {});
+    const std::pair<const char*, const char*> fields[] = {
+        {"_tfTitle", "Title"}, {"_tfAlbum", "Album"}, {"_tfPublisher", "Publisher"}};
+    const auto keyOf = [&row](const char* name) {
+        return row->metHandler->dicMap.value(QLatin1String(name)).toString();
+    };
+    for (const auto& [outlet, name] : fields)
+        row->dicToMetadata.insert(keyOf(name), longText);
+    editor->setMusicInfo(row);
+    editor->show();
+    for (const auto& [outlet, name] : fields) {
+        QLineEdit* edit = field(outlet);
+        EXPECT_EQ(edit->text().size(), longText.size()) << outlet;
+        edit->end(false);
+        QTest::keyClicks(edit, key("!"));
+    }
+    editor->okButton()->click();
+    for (const auto& [outlet, name] : fields)
+        EXPECT_EQ(row->dicToMetadata.value(keyOf(name)).toString(), longText + u'!') << outlet;
 }
 
 TEST(MetadataEditorScaling, SliderSizesKeepTheAspectRatio) {
