@@ -14,6 +14,7 @@ QVDraggingImageView::QVDraggingImageView(QWidget* parent) : QWidget(parent) {
 
 void QVDraggingImageView::setImage(const QImage& image) {
     _image = image;
+    _fitted = QImage();
     update();
 }
 
@@ -68,5 +69,10 @@ void QVDraggingImageView::paintEvent(QPaintEvent*) {
             QPointF((width() - _image.width()) / 2.0, (height() - _image.height()) / 2.0), _image);
         return;
     }
-    painter.drawImage(QPointF(0, 0), QVImageScale::scaledImageToFitSize(_image, size()));
+    // A big cover (6000x6000 is 144 MB) is fitted once per picture and size, not per paint.
+    if (_fitted.isNull() || _fittedSize != size()) {
+        _fitted = QVImageScale::scaledImageToFitSize(_image, size());
+        _fittedSize = size();
+    }
+    painter.drawImage(QPointF(0, 0), _fitted);
 }

@@ -34,5 +34,7 @@ private:
     static MTECoverDecoder::Result imageFromPasteboard(const QMimeData* data);
 
     QImage _image;
+    QImage _fitted; // _image fitted into _fittedSize, made on first paint
+    QSize _fittedSize;
     QVDraggingImageViewDelegate* _delegate = nullptr;
 };

@@ -258,11 +258,16 @@ TEST_F(MetadataEditor, BigPicturesAreTakenAndUnusableOnesExplained) {
         {"added non-picture", add, notImage, 0},
         {"dropped non-picture", drop, notImage, 0},
     };
+    editor->tabView()->setCurrentIndex(QVMetadataEditWndCtlr::kTabArtwork);
+    editor->show();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         prompts->alerts.clear();
         editor->setMusicInfo(taggedRow(key("/music/song.mp3"), MTEFileTypeMpeg, {}));
         c.take(c.file);
+        editor->grab().save(TestEnvironment::renderFolder() + QStringLiteral("/editor-") +
+                            QString::fromLatin1(c.name).replace(u' ', u'-') +
+                            QStringLiteral(".png"));
         EXPECT_EQ(MTETagText::imageOfValue(editor->workingCopy()->value(key("APIC"))).width(),
                   c.takenWidth);
         ASSERT_EQ(prompts->alerts.size(), c.takenWidth ? 0u : 1u);
