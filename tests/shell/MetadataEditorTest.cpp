@@ -55,6 +55,20 @@ QImage picture(int width, int height, QColor color = QColor(200, 40, 60)) {
     return image;
 }
 
+// A picture file of this size and a file that is no picture, side by side in a new folder;
+// empty names when they cannot be written.
+struct PictureFiles {
+    QString picture;
+    QString notImage;
+};
+PictureFiles pictureFiles(const QString& pictureName, int width, int height) {
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("pictures"));
+    const PictureFiles files{folder + u'/' + pictureName, folder + QStringLiteral("/notes.png")};
+    if (!picture(width, height).save(files.picture) || !writeFile(files.notImage, "not a picture"))
+        return {};
+    return files;
+}
+
 struct MetadataEditor : ::testing::Test {
     void SetUp() override {
         TestEnvironment::reset();
@@ -185,11 +199,8 @@ TEST_F(MetadataEditor, FieldsFollowWhatTheRowAndTheOutputFormatAllow) {
 }
 
 TEST_F(MetadataEditor, PictureAddRemoveAndRefusedFiles) {
-    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("pictures"));
-    const QString png = folder + QStringLiteral("/-front 'cover'.png");
-    ASSERT_TRUE(picture(600, 300).save(png));
-    const QString notImage = folder + QStringLiteral("/notes.png");
-    ASSERT_TRUE(writeFile(notImage, "not a picture"));
+    const auto [png, notImage] = pictureFiles(QStringLiteral("-front 'cover'.png"), 600, 300);
+    ASSERT_FALSE(png.isEmpty());
     QByteArray jpeg;
     {
         QBuffer buffer(&jpeg);
@@ -233,11 +244,8 @@ TEST_F(MetadataEditor, PictureAddRemoveAndRefusedFiles) {
 }
 
 TEST_F(MetadataEditor, BigPicturesAreTakenAndUnusableOnesExplained) {
-    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("big-pictures"));
-    const QString big = folder + QStringLiteral("/6000.png");
-    ASSERT_TRUE(picture(6000, 6000).save(big));
-    const QString notImage = folder + QStringLiteral("/notes.png");
-    ASSERT_TRUE(writeFile(notImage, "not a picture"));
+    const auto [big, notImage] = pictureFiles(QStringLiteral("6000.png"), 6000, 6000);
+    ASSERT_FALSE(big.isEmpty());
     const auto add = [this](const QString& path) {
         editor->setImageChooser([path](QWidget*, const QStringList&) { return path; });
         child<QPushButton>("_btnAddImg")->click();
