@@ -286,27 +286,16 @@ TEST_F(MetadataEditor, BigPicturesAreTakenAndUnusableOnesExplained) {
     }
 }
 
-TEST_F(MetadataEditor, LongTextsAreShownWholeAndKeptThroughAnEdit) {
-    const QString longText(40000, u'x');
-    auto row = taggedRow(key("/music/song.mp3"), MTEFileTypeMpeg, {});
-    const std::pair<const char*, const char*> fields[] = {
-        {"_tfTitle", "Title"}, {"_tfAlbum", "Album"}, {"_tfPublisher", "Publisher"}};
-    const auto keyOf = [&row](const char* name) {
-        return row->metHandler->dicMap.value(QLatin1String(name)).toString();
-    };
-    for (const auto& [outlet, name] : fields)
-        row->dicToMetadata.insert(keyOf(name), longText);
+TEST_F(MetadataEditor, ALongTitleIsShownWholeAndKeptThroughAnEdit) {
+    const QString longTitle(40000, u'x');
+    auto row = taggedRow(key("/music/song.mp3"), MTEFileTypeMpeg, {{key("TIT2"), longTitle}});
     editor->setMusicInfo(row);
     editor->show();
-    for (const auto& [outlet, name] : fields) {
-        QLineEdit* edit = field(outlet);
-        EXPECT_EQ(edit->text().size(), longText.size()) << outlet;
-        edit->end(false);
-        QTest::keyClicks(edit, key("!"));
-    }
+    EXPECT_EQ(field("_tfTitle")->text(), longTitle);
+    field("_tfTitle")->end(false);
+    QTest::keyClicks(field("_tfTitle"), key("!"));
     editor->okButton()->click();
-    for (const auto& [outlet, name] : fields)
-        EXPECT_EQ(row->dicToMetadata.value(keyOf(name)).toString(), longText + u'!') << outlet;
+    EXPECT_EQ(row->dicToMetadata.value(key("TIT2")).toString(), longTitle + u'!');
 }
 
 TEST(MetadataEditorScaling, SliderSizesKeepTheAspectRatio) {
