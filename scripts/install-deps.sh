@@ -13,7 +13,7 @@ packages=(
   libtag1-dev
   libsdl2-dev
   libplist-dev
-  qt6-image-formats-plugins
+  qt6-image-formats-plugins libqt6svg6
   fonts-dejavu-core locales xvfb xauth
 )
 

@@ -1,8 +1,8 @@
 #include "shell/QVAppDelegate.h"
 #include "shell/QVMainAppController.h"
+#include "tags/MTECoverDecoder.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Quaverly"));
     QApplication::setOrganizationName(QStringLiteral("quaverly"));
     QApplication::setDesktopFileName(QStringLiteral("quaverly"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("audio-x-generic")));
+    // Before any thread decodes a picture.
+    MTECoverDecoder::installAllocationLimit();
 
     QVAppDelegate delegate;
     delegate.setQuitsWithMainWindow(true);

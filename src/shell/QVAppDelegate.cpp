@@ -40,7 +40,13 @@ QVAppDelegate::~QVAppDelegate() {
     _coreMainWndCtlr.reset();
 }
 
+QIcon QVAppDelegate::applicationIcon() {
+    return QIcon(QStringLiteral(":/bundle/icons/quaverly.svg"));
+}
+
 void QVAppDelegate::awakeFromNib() {
+    // Every window, the About box included, shows the application's icon.
+    QApplication::setWindowIcon(applicationIcon());
     // The defaults go in first: the format catalogue and the main window read them.
     setPreferenceValue();
     newWindow();

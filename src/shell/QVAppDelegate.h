@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QList>
 #include <QObject>
 
@@ -30,6 +31,8 @@ public:
     void newWindow();
     // Stores each default preference value whose key is missing, then synchronizes.
     static void setPreferenceValue();
+    // The application's own icon, drawn at any size from its SVG.
+    static QIcon applicationIcon();
     static void prepareMusicTagMapInfo();
     void configureDisplayForMultPrjs();
     void applicationDidFinishLaunching();

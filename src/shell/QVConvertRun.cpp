@@ -330,7 +330,9 @@ void QVConvertRun::setConvertOperationFinshed() {
             failedNames << QVFileListModel::fileNameWithoutExtension(music->strFilePath);
     }
     const QString summary = summaryText(succeeded, failedNames);
-    _prompts->showAlert(_controller.window(), summary, QString());
+    _prompts->showAlert(_controller.window(), summary, QString(),
+                        failedNames.isEmpty() ? QVUserPrompts::AlertStyle::Information
+                                              : QVUserPrompts::AlertStyle::Warning);
 
     _controller.checkShouldShowDragTips();
     _controller.enableDownOperationButtons(_controller.getMusicCount() != 0);

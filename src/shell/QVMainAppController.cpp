@@ -465,6 +465,8 @@ void QVMainAppController::cancelLoadInProgress() {
     _currentLoadRun = 0;
     _pendingPaths.clear();
     setAppState(QVAppStateIdle);
+    // As a finished load does: the drop that started it has long ended.
+    didDragExited();
 }
 
 void QVMainAppController::clickCancelLoad() {
@@ -723,6 +725,7 @@ void QVMainAppController::clickMetadata() {
         _ctlMetadata = new QVMetadataEditWndCtlr(
             _catalogue, [this] { return _cnvtFmtSetting; }, _window.get());
         _ctlMetadata->setCustomDelegate(this);
+        _ctlMetadata->setUserPrompts(_prompts);
     }
     if (rows.size() > 1)
         selectRows({rows.front()});

@@ -3,11 +3,12 @@
 #include "engine/QVDataEngine.h"
 #include "engine/QVMusicInfo.h"
 #include "platform/GeometryText.h"
-#include "platform/SystemBeep.h"
 #include "platform/UserDefaults.h"
 #include "shell/QVFileInfoViewController.h"
 #include "shell/QVMetadataEditWndCtlrDelegate.h"
+#include "shell/QVUserPrompts.h"
 #include "tags/MTEAudioFile.h"
+#include "tags/MTECoverDecoder.h"
 #include "tags/MTETagText.h"
 #include "views/QVDraggingImageView.h"
 #include "views/QVImageScale.h"
@@ -19,7 +20,6 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -32,6 +32,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -72,7 +73,7 @@ QLabel* fieldLabel(const char* text, QWidget* buddy, QWidget* parent) {
 QVMetadataEditWndCtlr::QVMetadataEditWndCtlr(QVDataEngine& catalogue, ChosenFormat chosenFormat,
                                              QWidget* parent)
     : QDialog(parent), _catalogue(catalogue), _chosenFormat(std::move(chosenFormat)),
-      _chooseImage(chooseImageWithPanel) {
+      _chooseImage(chooseImageWithPanel), _prompts(std::make_shared<QVUserPrompts>()) {
     setObjectName(QStringLiteral("QVMetadataEditWndCtlr"));
     setModal(true);
     buildLayout();
@@ -131,6 +132,8 @@ QWidget* QVMetadataEditWndCtlr::buildTagsTab() {
     const auto field = [this, page](const char* outlet, const char* logicalName) {
         auto* edit = new QLineEdit(page);
         edit->setObjectName(QLatin1String(outlet));
+        // A field holds what the tag holds; Qt's default would cut at 32,767 characters.
+        edit->setMaxLength(std::numeric_limits<int>::max());
         _textFields.append({edit, logicalName});
         connect(edit, &QLineEdit::textEdited, this, [this, edit, logicalName] {
             controlTextDidChange({edit, logicalName});
@@ -458,15 +461,23 @@ void QVMetadataEditWndCtlr::clickAdd() {
 }
 
 bool QVMetadataEditWndCtlr::addImageFromFile(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        SystemBeep::beep();
+    const MTECoverDecoder::Result picture = MTECoverDecoder::decodeFile(path);
+    if (picture.image.isNull()) {
+        reportUnusablePicture(picture.error);
         return false;
     }
-    takePicture(image);
+    takePicture(picture.image);
     return true;
+}
+
+void QVMetadataEditWndCtlr::didQVDraggingImageViewRefuseDrag(QVDraggingImageView*,
+                                                             const QString& why) {
+    reportUnusablePicture(why);
+}
+
+void QVMetadataEditWndCtlr::reportUnusablePicture(const QString& why) {
+    if (_prompts)
+        _prompts->showAlert(this, QStringLiteral("The picture cannot be used."), why);
 }
 
 void QVMetadataEditWndCtlr::didQVDraggingImageViewAcceptDragImage(QVDraggingImageView*,

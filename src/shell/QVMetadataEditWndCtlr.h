@@ -24,6 +24,7 @@ class QVFileInfoViewController;
 class QVMetadataEditWndCtlrDelegate;
 class QVMusicInfo;
 class QVTipsView;
+class QVUserPrompts;
 
 // The modal editor of one row's tags, lyrics and cover before conversion. It works on a
 // copy of the row's tag dictionary and hands it to the row on OK; the file and the row's
@@ -54,6 +55,8 @@ public:
     QVMetadataEditWndCtlrDelegate* customDelegate() const { return _customDelegate; }
     void setCustomDelegate(QVMetadataEditWndCtlrDelegate* delegate);
     void setImageChooser(ImageChooser chooser) { _chooseImage = std::move(chooser); }
+    // Where a picture that cannot be used is reported.
+    void setUserPrompts(std::shared_ptr<QVUserPrompts> prompts) { _prompts = std::move(prompts); }
 
     // The working copy of the row's tags; none after OK or without a row.
     const std::optional<QVariantMap>& workingCopy() const { return _mdicMetedataCopy; }
@@ -70,7 +73,8 @@ public:
     void clickNext();
     void clickAdd();
     void clickDelete();
-    // Takes a picture file as the cover; a file that is no image keeps the current one.
+    // Takes a picture file as the cover; a file that is no usable picture keeps the current
+    // one and is reported to the user.
     bool addImageFromFile(const QString& path);
     void scaleImage(int value);
     void resetImageSlider();
@@ -90,6 +94,7 @@ public:
 
     void didQVDraggingImageViewAcceptDragImage(QVDraggingImageView* view,
                                                const QImage& image) override;
+    void didQVDraggingImageViewRefuseDrag(QVDraggingImageView* view, const QString& why) override;
 
     // Parts of the window, for tests and the main window.
     QTabWidget* tabView() const { return _tabView; }
@@ -125,10 +130,12 @@ private:
     void textViewDidChange(QPlainTextEdit* view, const char* logicalName);
     void takePicture(const QImage& image);
     void showWellPicture(const QImage& image);
+    void reportUnusablePicture(const QString& why);
 
     QVDataEngine& _catalogue;
     ChosenFormat _chosenFormat;
     ImageChooser _chooseImage;
+    std::shared_ptr<QVUserPrompts> _prompts;
     std::shared_ptr<QVMusicInfo> _musicInfo;
     QVMetadataEditWndCtlrDelegate* _customDelegate = nullptr;
 

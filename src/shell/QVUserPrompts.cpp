@@ -4,9 +4,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-void QVUserPrompts::showAlert(QWidget* parent, const QString& title, const QString& message) {
+void QVUserPrompts::showAlert(QWidget* parent, const QString& title, const QString& message,
+                              AlertStyle style) {
     QMessageBox box(parent);
-    box.setIcon(QMessageBox::Warning);
+    box.setIcon(style == AlertStyle::Information ? QMessageBox::Information : QMessageBox::Warning);
     box.setWindowTitle(title);
     box.setText(title);
     box.setInformativeText(message);

@@ -1,6 +1,7 @@
 #include "tags/MTETagText.h"
 
 #include "tags/MTECoverCache.h"
+#include "tags/MTECoverDecoder.h"
 #include "util/GlobalFun.h"
 
 #include <QBuffer>
@@ -27,7 +28,7 @@ QImage MTETagText::imageOfValue(const QVariant& value) {
     if (value.metaType().id() == QMetaType::QImage)
         return value.value<QImage>();
     if (value.metaType().id() == QMetaType::QByteArray)
-        return QImage::fromData(value.toByteArray());
+        return MTECoverDecoder::decodeBytes(value.toByteArray()).image;
     return {};
 }
 
@@ -66,7 +67,7 @@ bool MTETagText::isDecodableImage(const QByteArray& bytes) {
     if (!reader.canRead())
         return false;
     if (!reader.supportsOption(QImageIOHandler::Size))
-        return !reader.read().isNull(); // no header to judge from: decode once, keep nothing
+        return !MTECoverDecoder::decode(reader).image.isNull(); // decode once, keep nothing
     const QSize size = reader.size();
     return size.isValid() && !size.isEmpty();
 }

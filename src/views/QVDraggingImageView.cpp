@@ -4,7 +4,6 @@
 #include "views/QVImageScale.h"
 
 #include <QDragEnterEvent>
-#include <QImageReader>
 #include <QMimeData>
 #include <QPainter>
 #include <QUrl>
@@ -15,31 +14,33 @@ QVDraggingImageView::QVDraggingImageView(QWidget* parent) : QWidget(parent) {
 
 void QVDraggingImageView::setImage(const QImage& image) {
     _image = image;
+    _fitted = QImage();
     update();
 }
 
-QImage QVDraggingImageView::imageFromPasteboard(const QMimeData* data) {
+MTECoverDecoder::Result QVDraggingImageView::imageFromPasteboard(const QMimeData* data) {
     if (!data)
         return {};
     if (data->hasImage())
-        return qvariant_cast<QImage>(data->imageData());
+        return {qvariant_cast<QImage>(data->imageData()), {}};
     if (!data->hasUrls())
         return {};
     const QList<QUrl> urls = data->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile())
         return {};
-    QImageReader reader(urls.first().toLocalFile());
-    reader.setAutoTransform(true);
-    return reader.read();
+    return MTECoverDecoder::decodeFile(urls.first().toLocalFile());
 }
 
 bool QVDraggingImageView::performDragOperation(const QMimeData* data) {
-    const QImage dropped = imageFromPasteboard(data);
-    if (dropped.isNull())
+    const MTECoverDecoder::Result dropped = imageFromPasteboard(data);
+    if (dropped.image.isNull()) {
+        if (_delegate && !dropped.error.isEmpty())
+            _delegate->didQVDraggingImageViewRefuseDrag(this, dropped.error);
         return false;
+    }
     if (_delegate)
-        _delegate->didQVDraggingImageViewAcceptDragImage(this, dropped);
-    setImage(dropped);
+        _delegate->didQVDraggingImageViewAcceptDragImage(this, dropped.image);
+    setImage(dropped.image);
     return true;
 }
 
@@ -68,5 +69,10 @@ void QVDraggingImageView::paintEvent(QPaintEvent*) {
             QPointF((width() - _image.width()) / 2.0, (height() - _image.height()) / 2.0), _image);
         return;
     }
-    painter.drawImage(QPointF(0, 0), QVImageScale::scaledImageToFitSize(_image, size()));
+    // A big cover (6000x6000 is 144 MB) is fitted once per picture and size, not per paint.
+    if (_fitted.isNull() || _fittedSize != size()) {
+        _fitted = QVImageScale::scaledImageToFitSize(_image, size());
+        _fittedSize = size();
+    }
+    painter.drawImage(QPointF(0, 0), _fitted);
 }

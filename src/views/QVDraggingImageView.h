@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tags/MTECoverDecoder.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -7,7 +9,7 @@ class QMimeData;
 class QVDraggingImageViewDelegate;
 
 // An image well that takes dropped pictures: image data, or the first dropped file when it
-// reads as an image. It shows its image centred, shrunk to fit when larger than the view.
+// reads as a cover. It shows its image centred, shrunk to fit when larger than the view.
 class QVDraggingImageView : public QWidget {
     Q_OBJECT
 public:
@@ -19,7 +21,8 @@ public:
     QVDraggingImageViewDelegate* delegate() const { return _delegate; }
     void setDelegate(QVDraggingImageViewDelegate* delegate) { _delegate = delegate; }
 
-    // What a drop of data does; false when it holds no readable image.
+    // What a drop of data does; false when it holds no readable image. A dropped file that
+    // is no usable picture is reported to the delegate in words.
     bool performDragOperation(const QMimeData* data);
 
 protected:
@@ -28,8 +31,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    static QImage imageFromPasteboard(const QMimeData* data);
+    static MTECoverDecoder::Result imageFromPasteboard(const QMimeData* data);
 
     QImage _image;
+    QImage _fitted; // _image fitted into _fittedSize, made on first paint
+    QSize _fittedSize;
     QVDraggingImageViewDelegate* _delegate = nullptr;
 };

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 
 class QVDraggingImageView;
 
-// Told about an image dropped on a QVDraggingImageView.
+// Told about images dropped on a QVDraggingImageView.
 class QVDraggingImageViewDelegate {
 public:
     virtual ~QVDraggingImageViewDelegate() = default;
@@ -12,5 +13,10 @@ public:
                                                        const QImage& image) {
         (void)view;
         (void)image;
+    }
+    // A dropped file that could not be taken as a picture, and why, in words for the user.
+    virtual void didQVDraggingImageViewRefuseDrag(QVDraggingImageView* view, const QString& why) {
+        (void)view;
+        (void)why;
     }
 };

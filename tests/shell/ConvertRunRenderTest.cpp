@@ -26,8 +26,9 @@ public:
     QImage picture;
     QString shownText;
 
-    void showAlert(QWidget* parent, const QString& title, const QString& message) override {
-        FakePrompts::showAlert(parent, title, message);
+    void showAlert(QWidget* parent, const QString& title, const QString& message,
+                   AlertStyle style = AlertStyle::Warning) override {
+        FakePrompts::showAlert(parent, title, message, style);
         QTimer::singleShot(100, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
@@ -36,7 +37,7 @@ public:
             picture = box->grab().toImage();
             box->accept();
         });
-        QVUserPrompts::showAlert(parent, title, message);
+        QVUserPrompts::showAlert(parent, title, message, style);
     }
 };
 

@@ -271,6 +271,7 @@ TEST_F(ConvertRun, ConvertsEveryFileEndToEndWithTagsAndOpensTheRunFolder) {
     EXPECT_EQ(prompts->alerts.front().title,
               QStringLiteral("3 files has been successfully converted. "));
     EXPECT_EQ(prompts->alerts.front().message, QString());
+    EXPECT_EQ(prompts->alerts.front().style, QVUserPrompts::AlertStyle::Information);
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(runFolder)});
     EXPECT_EQ(controller->startButton()->text(), QStringLiteral("Start"));
     EXPECT_EQ(controller->startAction()->text(), QStringLiteral("Start"));
@@ -410,6 +411,7 @@ TEST_F(ConvertRun, AFailedRowIsKeptAndNamedEvenWithRemovalOn) {
     EXPECT_EQ(prompts->alerts.front().title,
               QStringLiteral("2 files has been successfully converted. Except 1 files "
                              "failed,including: \nbad one"));
+    EXPECT_EQ(prompts->alerts.front().style, QVUserPrompts::AlertStyle::Warning);
     // No failed output is left behind, the converted ones are there; nothing is opened.
     QStringList names;
     for (const QString& file : filesBelow(out))

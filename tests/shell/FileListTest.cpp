@@ -218,10 +218,15 @@ TEST_F(ControllerFixture, FileDropsLightTheDropAreaAndAreRefusedWhileConverting)
     EXPECT_EQ(controller->enumAppState(), QVAppStateConverting);
 
     controller->setConvertOperationFinshed();
+    controller->tableViewValidateDropProposedRowProposedDropOperation(table, &data, 0,
+                                                                      RMTableViewDropAbove);
+    ASSERT_TRUE(controller->dropInTipsView()->bHighlighted());
     EXPECT_TRUE(
         controller->tableViewAcceptDropRowDropOperation(table, &data, 0, RMTableViewDropAbove));
     EXPECT_EQ(controller->enumAppState(), QVAppStateLoading);
+    // A cancelled load puts the drop area's light out, as a finished one does.
     controller->clickCancelLoad();
+    EXPECT_FALSE(controller->dropInTipsView()->bHighlighted());
 }
 
 TEST_F(ControllerFixture, ProgressCellsShowTheRowsProgressOnlyDuringARun) {

@@ -120,7 +120,12 @@ TEST_F(MASPreferencesWindow, GeneralPaneShowsTheStoredValues) {
         EXPECT_EQ(pane._popiTunesFmtName->currentText(), QLatin1String(c.shownFormat));
         EXPECT_EQ(pane._chkQuanity->isChecked(), c.byParameters);
         EXPECT_EQ(pane._sldQuality->isEnabled(), c.byParameters);
-        EXPECT_TRUE(pane._popSampleRate->isEnabled());
+        const auto shown = shippedCatalogue().getFormatWithName(QLatin1String(c.shownFormat));
+        ASSERT_TRUE(shown);
+        QStringList rates;
+        for (int i = 0; i < pane._popSampleRate->count(); ++i)
+            rates << pane._popSampleRate->itemText(i);
+        EXPECT_EQ(rates, shown->arySampleRate); // the shown format's choices
         EXPECT_GT(pane._popBitRate->count(), 0);
         EXPECT_TRUE(pane._chkRemove->isChecked());
         EXPECT_FALSE(pane._chkCopyMetadata->isChecked());

@@ -52,14 +52,15 @@ QString formatTag(const QJsonObject& probe, const QString& prefix) {
     return {};
 }
 
-bool hasAttachedPicture(const QJsonObject& probe) {
+// The stream of the attached picture, or an empty object.
+QJsonObject attachedPicture(const QJsonObject& probe) {
     for (const QJsonValue& stream : probe.value(QStringLiteral("streams")).toArray()) {
         const QJsonObject disposition =
             stream.toObject().value(QStringLiteral("disposition")).toObject();
         if (disposition.value(QStringLiteral("attached_pic")).toInt() == 1)
-            return true;
+            return stream.toObject();
     }
-    return false;
+    return {};
 }
 
 QByteArray contentsOf(const QString& path) {
@@ -142,6 +143,9 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("edit-sources"));
     const QString coverFile = folder + QStringLiteral("/new cover.png");
     ASSERT_TRUE(makeCover(QColor(30, 90, 200)).save(coverFile));
+    // A valid PNG that decodes to more than Qt's default ceiling of 128 MB.
+    const QString bigCoverFile = folder + QStringLiteral("/6000.png");
+    ASSERT_TRUE(makeCover(QColor(30, 90, 200)).scaled(6000, 6000).save(bigCoverFile));
     enum class Cover { Replace, Remove };
     struct Case {
         const char* name;
@@ -149,10 +153,12 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
         bool sourceHasCover;
         const char* format;
         Cover cover;
+        int coverWidth = 300;
     } cases[] = {
         {"mp3 row to MP3, new cover", "-song 'one'.mp3", false, "MP3", Cover::Replace},
         {"m4a row to AAC, new cover", "song é.m4a", false, "AAC", Cover::Replace},
         {"mp3 row with a cover to MP3, cover removed", "covered.mp3", true, "MP3", Cover::Remove},
+        {"mp3 row to MP3, 6000x6000 cover", "big cover.mp3", false, "MP3", Cover::Replace, 6000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -172,7 +178,9 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
         const QString lyrics = QStringLiteral("First line\nSecond line ✓");
 
         editFirstRow([&](QVMetadataEditWndCtlr& editor) {
-            editor.setImageChooser([&](QWidget*, const QStringList&) { return coverFile; });
+            editor.setImageChooser([&](QWidget*, const QStringList&) {
+                return c.coverWidth == 6000 ? bigCoverFile : coverFile;
+            });
             typeOver(editor.findChild<QLineEdit*>(key("_tfTitle")), QStringLiteral("Été 85"));
             typeOver(editor.findChild<QLineEdit*>(key("_tfArtist")), key("The Editors"));
             editor.tabView()->setCurrentIndex(QVMetadataEditWndCtlr::kTabLyrics);
@@ -193,7 +201,13 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
         EXPECT_EQ(formatTag(probe, key("title")), QStringLiteral("Été 85"));
         EXPECT_EQ(formatTag(probe, key("artist")), key("The Editors"));
         EXPECT_EQ(formatTag(probe, key("lyrics")), lyrics);
-        EXPECT_EQ(hasAttachedPicture(probe), c.cover == Cover::Replace);
+        const QJsonObject picture = attachedPicture(probe);
+        if (c.cover == Cover::Replace) {
+            EXPECT_EQ(picture.value(key("codec_name")).toString(), key("mjpeg"));
+            EXPECT_EQ(picture.value(key("width")).toInt(), c.coverWidth);
+        } else {
+            EXPECT_TRUE(picture.isEmpty());
+        }
         EXPECT_EQ(contentsOf(source), sourceBytes); // the user's file is never written
         controller->clickClear();
     }

@@ -23,6 +23,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,20 @@ QImage picture(int width, int height, QColor color = QColor(200, 40, 60)) {
     return image;
 }
 
+// A picture file of this size and a file that is no picture, side by side in a new folder;
+// empty names when they cannot be written.
+struct PictureFiles {
+    QString picture;
+    QString notImage;
+};
+PictureFiles pictureFiles(const QString& pictureName, int width, int height) {
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("pictures"));
+    const PictureFiles files{folder + u'/' + pictureName, folder + QStringLiteral("/notes.png")};
+    if (!picture(width, height).save(files.picture) || !writeFile(files.notImage, "not a picture"))
+        return {};
+    return files;
+}
+
 struct MetadataEditor : ::testing::Test {
     void SetUp() override {
         TestEnvironment::reset();
@@ -62,6 +77,7 @@ struct MetadataEditor : ::testing::Test {
         chosen = shippedCatalogue().getFormatWithName(QStringLiteral("MP3"));
         editor =
             std::make_unique<QVMetadataEditWndCtlr>(shippedCatalogue(), [this] { return chosen; });
+        editor->setUserPrompts(prompts);
     }
 
     template <typename T> T* child(const char* name) const {
@@ -74,6 +90,7 @@ struct MetadataEditor : ::testing::Test {
     }
 
     std::optional<QVFormatSetting> chosen;
+    std::shared_ptr<FakePrompts> prompts = std::make_shared<FakePrompts>();
     std::unique_ptr<QVMetadataEditWndCtlr> editor;
 };
 
@@ -182,11 +199,8 @@ TEST_F(MetadataEditor, FieldsFollowWhatTheRowAndTheOutputFormatAllow) {
 }
 
 TEST_F(MetadataEditor, PictureAddRemoveAndRefusedFiles) {
-    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("pictures"));
-    const QString png = folder + QStringLiteral("/-front 'cover'.png");
-    ASSERT_TRUE(picture(600, 300).save(png));
-    const QString notImage = folder + QStringLiteral("/notes.png");
-    ASSERT_TRUE(writeFile(notImage, "not a picture"));
+    const auto [png, notImage] = pictureFiles(QStringLiteral("-front 'cover'.png"), 600, 300);
+    ASSERT_FALSE(png.isEmpty());
     QByteArray jpeg;
     {
         QBuffer buffer(&jpeg);
@@ -205,10 +219,10 @@ TEST_F(MetadataEditor, PictureAddRemoveAndRefusedFiles) {
     EXPECT_EQ(editor->artworkWell()->image().size(), QSize(50, 40));
     auto* add = child<QPushButton>("_btnAddImg");
 
-    answer = notImage; // refused with a beep; the old picture stays
+    answer = notImage; // refused in words; the old picture stays
     add->click();
     EXPECT_EQ(offered, (QStringList{key("PNG"), key("JPEG"), key("JPG")}));
-    EXPECT_EQ(SystemBeep::count(), 1);
+    EXPECT_EQ(prompts->alerts.size(), 1u);
     EXPECT_EQ(editor->workingCopy()->value(key("APIC")).toByteArray(), jpeg);
 
     answer = QString(); // the panel was cancelled
@@ -227,6 +241,61 @@ TEST_F(MetadataEditor, PictureAddRemoveAndRefusedFiles) {
     EXPECT_TRUE(editor->imgChangeBase().isNull());
     editor->okButton()->click();
     EXPECT_FALSE(row->dicToMetadata.contains(key("APIC")));
+}
+
+TEST_F(MetadataEditor, BigPicturesAreTakenAndUnusableOnesExplained) {
+    const auto [big, notImage] = pictureFiles(QStringLiteral("6000.png"), 6000, 6000);
+    ASSERT_FALSE(big.isEmpty());
+    const auto add = [this](const QString& path) {
+        editor->setImageChooser([path](QWidget*, const QStringList&) { return path; });
+        child<QPushButton>("_btnAddImg")->click();
+    };
+    const auto drop = [this](const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        editor->artworkWell()->performDragOperation(&data);
+    };
+    const struct {
+        const char* name;
+        std::function<void(const QString&)> take;
+        QString file;
+        int takenWidth; // 0: refused
+    } cases[] = {
+        {"added 6000x6000 PNG", add, big, 6000},
+        {"dropped 6000x6000 PNG", drop, big, 6000},
+        {"added non-picture", add, notImage, 0},
+        {"dropped non-picture", drop, notImage, 0},
+    };
+    editor->tabView()->setCurrentIndex(QVMetadataEditWndCtlr::kTabArtwork);
+    editor->show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts->alerts.clear();
+        editor->setMusicInfo(taggedRow(key("/music/song.mp3"), MTEFileTypeMpeg, {}));
+        c.take(c.file);
+        editor->grab().save(TestEnvironment::renderFolder() + QStringLiteral("/editor-") +
+                            QString::fromLatin1(c.name).replace(u' ', u'-') +
+                            QStringLiteral(".png"));
+        EXPECT_EQ(MTETagText::imageOfValue(editor->workingCopy()->value(key("APIC"))).width(),
+                  c.takenWidth);
+        ASSERT_EQ(prompts->alerts.size(), c.takenWidth ? 0u : 1u);
+        if (!c.takenWidth) {
+            EXPECT_TRUE(prompts->alerts.front().message.startsWith(
+                QStringLiteral("“notes.png” cannot be used as a cover: it is no picture")));
+        }
+    }
+}
+
+TEST_F(MetadataEditor, ALongTitleIsShownWholeAndKeptThroughAnEdit) {
+    const QString longTitle(40000, u'x');
+    auto row = taggedRow(key("/music/song.mp3"), MTEFileTypeMpeg, {{key("TIT2"), longTitle}});
+    editor->setMusicInfo(row);
+    editor->show();
+    EXPECT_EQ(field("_tfTitle")->text(), longTitle);
+    field("_tfTitle")->end(false);
+    QTest::keyClicks(field("_tfTitle"), key("!"));
+    editor->okButton()->click();
+    EXPECT_EQ(row->dicToMetadata.value(key("TIT2")).toString(), longTitle + u'!');
 }
 
 TEST(MetadataEditorScaling, SliderSizesKeepTheAspectRatio) {

@@ -29,6 +29,7 @@ public:
     struct Alert {
         QString title;
         QString message;
+        AlertStyle style;
     };
     std::vector<Alert> alerts;
     int closeQuestions = 0;
@@ -36,8 +37,9 @@ public:
     QStringList filesToAdd;
     QStringList offeredExtensions;
 
-    void showAlert(QWidget*, const QString& title, const QString& message) override {
-        alerts.push_back({title, message});
+    void showAlert(QWidget*, const QString& title, const QString& message,
+                   AlertStyle style = AlertStyle::Warning) override {
+        alerts.push_back({title, message, style});
     }
     bool confirmClose(QWidget*) override {
         ++closeQuestions;

@@ -1,4 +1,7 @@
 #include "ShellTestSupport.h"
+#include "ViewTestSupport.h"
+
+#include "controls/VTAboutWindowController.h"
 
 #include "platform/PreferenceKeys.h"
 #include "platform/UserDefaults.h"
@@ -9,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -94,6 +98,28 @@ TEST_F(Startup, DefaultsAreStoredBeforeTheWindowIsUp) {
     EXPECT_EQ(controller().formatPopUp()->currentText(), QStringLiteral("MP3"));
     EXPECT_TRUE(controller().window()->isVisible());
     EXPECT_TRUE(controller().dropInTipsView()->isVisible());
+}
+
+TEST_F(Startup, TheWindowsAndTheAboutBoxShowTheApplicationsIcon) {
+    const auto imageOf = [](const QPixmap& pixmap) {
+        return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    };
+    const QImage icon = imageOf(QVAppDelegate::applicationIcon().pixmap(64, 64));
+    ASSERT_FALSE(icon.isNull()) << "the SVG plugins of libqt6svg6 are missing";
+    EXPECT_EQ(imageOf(controller().window()->windowIcon().pixmap(64, 64)), icon);
+
+    delegate->_menuAbout->trigger();
+    VTAboutWindowController* about = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = dynamic_cast<VTAboutWindowController*>(window))
+            about = found;
+    }
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(imageOf(about->imgIcon->pixmap()), icon);
+    const QImage render = renderOf(*about);
+    render.save(TestEnvironment::renderFolder() + QStringLiteral("/about-box.png"));
+    // The icon's teal tile is drawn where the icon goes.
+    EXPECT_GT(countPixels(render, about->imgIcon->geometry(), QColor(0x1f, 0xb5, 0xa3)), 200);
 }
 
 TEST_F(Startup, MenuTitlesCarryTheProductName) {
