@@ -23,6 +23,11 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <taglib/commentsframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/unsynchronizedlyricsframe.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -74,6 +79,47 @@ bool aside(const std::function<bool()>& work) {
     return ok;
 }
 
+// Lyrics, a comment and a disc number as taggers leave them: ID3v2 frames with a language,
+// MP4 items (under a brand of the source's own, told apart from an M4A output's), FLAC fields.
+bool makeTaggedSource(const QString& path) {
+    const QString kind = QFileInfo(path).suffix();
+    QStringList args{key("-metadata"), key("disc=2/3")};
+    if (kind != QLatin1String("mp3"))
+        args << key("-metadata") << key("lyrics=Old lyrics") << key("-metadata")
+             << key("comment=Old comment");
+    if (kind == QLatin1String("m4a"))
+        args << key("-brand") << key("mp42");
+    if (!MediaFixtures::makeSine(path, 3.5, 44100, 2, args))
+        return false;
+    if (kind != QLatin1String("mp3"))
+        return true;
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    auto lyrics = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>();
+    lyrics->setLanguage("eng");
+    lyrics->setText("Old lyrics");
+    auto comment = std::make_unique<TagLib::ID3v2::CommentsFrame>();
+    comment->setLanguage("eng");
+    comment->setText("Old comment");
+    file.ID3v2Tag(true)->addFrame(lyrics.release());
+    file.ID3v2Tag()->addFrame(comment.release());
+    return file.save();
+}
+
+// The values of every format tag spelt as the field, with or without a suffix ("lyrics-eng").
+QStringList probedValues(const QJsonObject& probe, const QStringList& spellings) {
+    const QJsonObject tags =
+        probe.value(QStringLiteral("format")).toObject().value(QStringLiteral("tags")).toObject();
+    QStringList values;
+    for (auto it = tags.begin(); it != tags.end(); ++it) {
+        const QString name = it.key().toLower();
+        if (std::any_of(spellings.begin(), spellings.end(), [&](const QString& spelling) {
+                return name == spelling || name.startsWith(spelling + u'-');
+            }))
+            values += it.value().toString();
+    }
+    return values;
+}
+
 struct EditThenConvert : ::testing::Test {
     void SetUp() override {
         TestEnvironment::reset();
@@ -96,8 +142,10 @@ struct EditThenConvert : ::testing::Test {
         typeText(widget, text);
     }
 
-    void editFirstRow(const std::function<void(QVMetadataEditWndCtlr&)>& edit) {
-        controller->selectRows({0});
+    void editFirstRow(const std::function<void(QVMetadataEditWndCtlr&)>& edit) { editRow(0, edit); }
+
+    void editRow(int row, const std::function<void(QVMetadataEditWndCtlr&)>& edit) {
+        controller->selectRows({row});
         // Owned by the fixture: should the editor never open, the timer goes with the test.
         editorTimer = std::make_unique<QTimer>();
         editorTimer->setSingleShot(true);
@@ -113,10 +161,21 @@ struct EditThenConvert : ::testing::Test {
         controller->metadataAction()->trigger();
     }
 
-    // Converts the list into a new folder; the one output file, or empty.
-    QString convert(const QString& format) {
+    void chooseFormat(const QString& format) {
         controller->formatPopUp()->setCurrentText(format);
         controller->chooseFormat(format, false);
+    }
+
+    // Converts the list into a new folder; the one output file, or empty.
+    QString convert(const QString& format) {
+        const QString out = convertAll(format);
+        QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
+        return it.hasNext() ? it.next() : QString();
+    }
+
+    // Converts the list into a new folder; the folder, or empty when the run did not end.
+    QString convertAll(const QString& format) {
+        chooseFormat(format);
         const QString out = TestEnvironment::makeTempFolder(QStringLiteral("edited-out"));
         controller->convertRun().setFolderChooser(
             [out](QWidget*, const QVOutputFolderChoice&) -> std::optional<QVOutputFolderChoice> {
@@ -128,8 +187,7 @@ struct EditThenConvert : ::testing::Test {
                 [&] { return runsEnded > before && controller->enumAppState() == QVAppStateIdle; },
                 60000))
             return {};
-        QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
-        return it.hasNext() ? it.next() : QString();
+        return out;
     }
 
     std::shared_ptr<FakePrompts> prompts;
@@ -195,6 +253,88 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
         EXPECT_EQ(formatTag(probe, key("lyrics")), lyrics);
         EXPECT_EQ(hasAttachedPicture(probe), c.cover == Cover::Replace);
         EXPECT_EQ(contentsOf(source), sourceBytes); // the user's file is never written
+        controller->clickClear();
+    }
+}
+
+// Through several editing sessions in one editor window, the real conversion and ffprobe:
+// each output holds the chosen lyrics and comment once (no other spelling of ffmpeg's copy
+// beside or instead of them), keeps the disc number nobody edits, and no MP4 brands as tags.
+TEST_F(EditThenConvert, OutputsHoldOnlyTheChosenValuesAndKeepWhatNobodyEdits) {
+    enum Mode { Edited, Cleared, Untouched };
+    const struct Pair {
+        const char* source;
+        const char* format;
+    } pairs[] = {{"mp3", "MP3"}, {"m4a", "AAC"},  {"flac", "FLAC"}, {"mp3", "AAC"},
+                 {"m4a", "MP3"}, {"flac", "MP3"}, {"mp3", "FLAC"}};
+    const QString modeNames[] = {key("edited"), key("cleared"), key("untouched")};
+    const QStringList lyrics[] = {{key("New lyrics")}, {}, {key("Old lyrics")}};
+    const QStringList comments[] = {{key("New comment")}, {}, {key("Old comment")}};
+    const auto edit = [](Mode mode) {
+        return [mode](QVMetadataEditWndCtlr& editor) {
+            for (const int tab :
+                 {QVMetadataEditWndCtlr::kTabTags, QVMetadataEditWndCtlr::kTabLyrics}) {
+                const bool lyricsTab = tab == QVMetadataEditWndCtlr::kTabLyrics;
+                editor.tabView()->setCurrentIndex(tab);
+                auto* text = editor.findChild<QPlainTextEdit*>(lyricsTab ? key("_tvLycirs")
+                                                                         : key("_tvComments"));
+                QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+                if (mode == Edited)
+                    typeText(text, lyricsTab ? key("New lyrics") : key("New comment"));
+                else
+                    QTest::keyClick(text, Qt::Key_Delete);
+            }
+            QTest::mouseClick(editor.okButton(), Qt::LeftButton);
+        };
+    };
+    for (const QString& format : {key("MP3"), key("AAC"), key("FLAC")}) {
+        const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("pair-sources"));
+        std::map<QString, Mode> sources; // file name to what the user does with its row
+        for (const Pair& pair : pairs) {
+            for (const Mode mode : {Edited, Cleared, Untouched}) {
+                const QString name =
+                    QStringLiteral("%1-%2.%2").arg(modeNames[mode], QLatin1String(pair.source));
+                if (format == QLatin1String(pair.format))
+                    sources[name] = mode;
+            }
+        }
+        QStringList paths;
+        for (const auto& [name, mode] : sources)
+            paths += folder + u'/' + name;
+        for (const QString& path : std::as_const(paths))
+            ASSERT_TRUE(aside([&] { return makeTaggedSource(path); }));
+        controller->loadAndParseFiles(paths);
+        ASSERT_TRUE(waitForIdle(*controller));
+        ASSERT_EQ(controller->getMusicCount(), paths.size())
+            << (prompts->alerts.empty() ? std::string()
+                                        : prompts->alerts.front().message.toStdString());
+        chooseFormat(format);
+        for (int row = 0; row < paths.size(); ++row) {
+            const Mode mode =
+                sources.at(QFileInfo(controller->fileList().musicAt(row)->strFilePath).fileName());
+            if (mode != Untouched)
+                editRow(row, edit(mode));
+        }
+        const QString out = convertAll(format);
+        ASSERT_FALSE(out.isEmpty());
+        std::map<QString, QString> outputs; // by base name; the run adds a dated folder
+        for (QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString path = it.next();
+            outputs[QFileInfo(path).completeBaseName()] = path;
+        }
+        const bool mp4 = format == QLatin1String("AAC");
+        for (const auto& [name, mode] : sources) {
+            SCOPED_TRACE((name + QStringLiteral(" to ") + format).toStdString());
+            const QJsonObject probe =
+                MediaFixtures::probe(outputs[QFileInfo(name).completeBaseName()]);
+            EXPECT_EQ(probedValues(probe, {key("lyrics"), key("uslt"), key("unsyncedlyrics")}),
+                      lyrics[mode]);
+            EXPECT_EQ(probedValues(probe, {key("comment"), key("description")}), comments[mode]);
+            EXPECT_EQ(formatTag(probe, key("disc")), key("2/3"));
+            // An M4A output lists its own container's brands; no output carries the source's.
+            EXPECT_EQ(formatTag(probe, key("major_brand")), mp4 ? key("M4A ") : QString());
+            EXPECT_FALSE(formatTag(probe, key("compatible_brands")).contains(key("mp42")));
+        }
         controller->clickClear();
     }
 }
