@@ -23,11 +23,6 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include <taglib/commentsframe.h>
-#include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
-#include <taglib/unsynchronizedlyricsframe.h>
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -79,30 +74,18 @@ bool aside(const std::function<bool()>& work) {
     return ok;
 }
 
-// Lyrics, a comment and a disc number as taggers leave them: ID3v2 frames with a language,
-// MP4 items (under a brand of the source's own, told apart from an M4A output's), FLAC fields.
+// Lyrics, a comment and a disc number as taggers leave them: ID3v2 frames, MP4 items (under
+// a brand of the source's own, told apart from an M4A output's), FLAC fields.
 bool makeTaggedSource(const QString& path) {
-    const QString kind = QFileInfo(path).suffix();
-    QStringList args{key("-metadata"), key("disc=2/3")};
-    if (kind != QLatin1String("mp3"))
-        args << key("-metadata") << key("lyrics=Old lyrics") << key("-metadata")
-             << key("comment=Old comment");
-    if (kind == QLatin1String("m4a"))
-        args << key("-brand") << key("mp42");
-    if (!MediaFixtures::makeSine(path, 3.5, 44100, 2, args))
-        return false;
-    if (kind != QLatin1String("mp3"))
-        return true;
-    TagLib::MPEG::File file(QFile::encodeName(path).constData());
-    auto lyrics = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>();
-    lyrics->setLanguage("eng");
-    lyrics->setText("Old lyrics");
-    auto comment = std::make_unique<TagLib::ID3v2::CommentsFrame>();
-    comment->setLanguage("eng");
-    comment->setText("Old comment");
-    file.ID3v2Tag(true)->addFrame(lyrics.release());
-    file.ID3v2Tag()->addFrame(comment.release());
-    return file.save();
+    const bool mp3 = path.endsWith(QLatin1String(".mp3"));
+    const QStringList args{
+        "-metadata",           "disc=2/3", "-metadata", "lyrics=Old lyrics", "-metadata",
+        "comment=Old comment", "-brand",   "mp42"};
+    const qsizetype count = mp3 ? 2 : path.endsWith(QLatin1String(".m4a")) ? 8 : 6;
+    return MediaFixtures::makeSine(path, 3.5, 44100, 2, args.first(count)) &&
+           (!mp3 || MTETagCopy::handleMetadataSave(
+                        {{key("USLT"), key("Old lyrics")}, {key("COMM"), key("Old comment")}},
+                        MTEFileTypeMpeg, path));
 }
 
 // The values of every format tag spelt as the field, with or without a suffix ("lyrics-eng").
@@ -257,84 +240,68 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
     }
 }
 
-// Through several editing sessions in one editor window, the real conversion and ffprobe:
-// each output holds the chosen lyrics and comment once (no other spelling of ffmpeg's copy
-// beside or instead of them), keeps the disc number nobody edits, and no MP4 brands as tags.
+// Several editing sessions in one editor window, the real conversion, ffprobe: each output
+// holds the chosen lyrics and comment once, keeps the disc number nobody edits, and none
+// carries the source's MP4 brands as tags (an M4A output lists its own container's).
 TEST_F(EditThenConvert, OutputsHoldOnlyTheChosenValuesAndKeepWhatNobodyEdits) {
-    enum Mode { Edited, Cleared, Untouched };
-    const struct Pair {
-        const char* source;
-        const char* format;
-    } pairs[] = {{"mp3", "MP3"}, {"m4a", "AAC"},  {"flac", "FLAC"}, {"mp3", "AAC"},
-                 {"m4a", "MP3"}, {"flac", "MP3"}, {"mp3", "FLAC"}};
-    const QString modeNames[] = {key("edited"), key("cleared"), key("untouched")};
-    const QStringList lyrics[] = {{key("New lyrics")}, {}, {key("Old lyrics")}};
-    const QStringList comments[] = {{key("New comment")}, {}, {key("Old comment")}};
-    const auto edit = [](Mode mode) {
-        return [mode](QVMetadataEditWndCtlr& editor) {
-            for (const int tab :
-                 {QVMetadataEditWndCtlr::kTabTags, QVMetadataEditWndCtlr::kTabLyrics}) {
-                const bool lyricsTab = tab == QVMetadataEditWndCtlr::kTabLyrics;
+    const QString pairs[][2] = {{"mp3", "MP3"}, {"m4a", "AAC"},  {"flac", "FLAC"}, {"mp3", "AAC"},
+                                {"m4a", "MP3"}, {"flac", "MP3"}, {"mp3", "FLAC"}};
+    const QStringList modes{key("edited"), key("cleared"), key("untouched")};
+    const auto chosen = [](int mode, const char* field) {
+        return mode == 1 ? QStringList() : QStringList{(mode ? "Old " : "New ") + key(field)};
+    };
+    const auto edit = [](bool clear) {
+        return [clear](QVMetadataEditWndCtlr& editor) {
+            for (const auto& [tab, name, text] : {std::tuple{0, "_tvComments", "New comment"},
+                                                  std::tuple{2, "_tvLycirs", "New lyrics"}}) {
                 editor.tabView()->setCurrentIndex(tab);
-                auto* text = editor.findChild<QPlainTextEdit*>(lyricsTab ? key("_tvLycirs")
-                                                                         : key("_tvComments"));
-                QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
-                if (mode == Edited)
-                    typeText(text, lyricsTab ? key("New lyrics") : key("New comment"));
-                else
-                    QTest::keyClick(text, Qt::Key_Delete);
+                auto* view = editor.findChild<QPlainTextEdit*>(key(name));
+                QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(view, Qt::Key_Delete);
+                typeText(view, clear ? QString() : key(text));
             }
             QTest::mouseClick(editor.okButton(), Qt::LeftButton);
         };
     };
     for (const QString& format : {key("MP3"), key("AAC"), key("FLAC")}) {
         const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("pair-sources"));
-        std::map<QString, Mode> sources; // file name to what the user does with its row
-        for (const Pair& pair : pairs) {
-            for (const Mode mode : {Edited, Cleared, Untouched}) {
-                const QString name =
-                    QStringLiteral("%1-%2.%2").arg(modeNames[mode], QLatin1String(pair.source));
-                if (format == QLatin1String(pair.format))
-                    sources[name] = mode;
+        QStringList paths;
+        for (const auto& [source, output] : pairs) {
+            for (const QString& mode : modes) {
+                if (output == format)
+                    paths += folder + QStringLiteral("/%1-%2.%2").arg(mode, source);
             }
         }
-        QStringList paths;
-        for (const auto& [name, mode] : sources)
-            paths += folder + u'/' + name;
         for (const QString& path : std::as_const(paths))
             ASSERT_TRUE(aside([&] { return makeTaggedSource(path); }));
         controller->loadAndParseFiles(paths);
         ASSERT_TRUE(waitForIdle(*controller));
-        ASSERT_EQ(controller->getMusicCount(), paths.size())
-            << (prompts->alerts.empty() ? std::string()
-                                        : prompts->alerts.front().message.toStdString());
+        ASSERT_EQ(controller->getMusicCount(), paths.size());
         chooseFormat(format);
         for (int row = 0; row < paths.size(); ++row) {
-            const Mode mode =
-                sources.at(QFileInfo(controller->fileList().musicAt(row)->strFilePath).fileName());
-            if (mode != Untouched)
-                editRow(row, edit(mode));
+            const QString name =
+                QFileInfo(controller->fileList().musicAt(row)->strFilePath).fileName();
+            if (!name.startsWith(modes[2]))
+                editRow(row, edit(name.startsWith(modes[1])));
         }
         const QString out = convertAll(format);
-        ASSERT_FALSE(out.isEmpty());
-        std::map<QString, QString> outputs; // by base name; the run adds a dated folder
         for (QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-            const QString path = it.next();
-            outputs[QFileInfo(path).completeBaseName()] = path;
-        }
-        const bool mp4 = format == QLatin1String("AAC");
-        for (const auto& [name, mode] : sources) {
-            SCOPED_TRACE((name + QStringLiteral(" to ") + format).toStdString());
-            const QJsonObject probe =
-                MediaFixtures::probe(outputs[QFileInfo(name).completeBaseName()]);
-            EXPECT_EQ(probedValues(probe, {key("lyrics"), key("uslt"), key("unsyncedlyrics")}),
-                      lyrics[mode]);
-            EXPECT_EQ(probedValues(probe, {key("comment"), key("description")}), comments[mode]);
+            const QFileInfo output(it.next());
+            const int mode = int(modes.indexOf(output.baseName().section(u'-', 0, 0)));
+            SCOPED_TRACE(output.baseName().toStdString() + " to " + format.toStdString());
+            const QJsonObject probe = MediaFixtures::probe(output.filePath());
+            EXPECT_EQ(probedValues(probe, {key("lyrics"), key("uslt")}), chosen(mode, "lyrics"));
+            EXPECT_EQ(probedValues(probe, {key("comment"), key("description")}),
+                      chosen(mode, "comment"));
             EXPECT_EQ(formatTag(probe, key("disc")), key("2/3"));
-            // An M4A output lists its own container's brands; no output carries the source's.
-            EXPECT_EQ(formatTag(probe, key("major_brand")), mp4 ? key("M4A ") : QString());
+            EXPECT_EQ(formatTag(probe, key("major_brand")),
+                      format == "AAC" ? key("M4A ") : QString());
             EXPECT_FALSE(formatTag(probe, key("compatible_brands")).contains(key("mp42")));
+            paths.removeIf([&](const QString& path) {
+                return QFileInfo(path).baseName() == output.baseName();
+            });
         }
+        EXPECT_EQ(paths, QStringList()); // each source has its output
         controller->clickClear();
     }
 }
