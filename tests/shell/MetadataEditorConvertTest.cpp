@@ -75,12 +75,15 @@ bool aside(const std::function<bool()>& work) {
 }
 
 // Lyrics, a comment and a disc number as taggers leave them: ID3v2 frames, MP4 items (under
-// a brand of the source's own, told apart from an M4A output's), FLAC fields.
+// a brand of the source's own, told apart from an M4A output's), FLAC fields (the lyrics in
+// the spelling ffmpeg gives an MP3's, to be read and replaced as the lyrics).
 bool makeTaggedSource(const QString& path) {
     const bool mp3 = path.endsWith(QLatin1String(".mp3"));
-    const QStringList args{
-        "-metadata",           "disc=2/3", "-metadata", "lyrics=Old lyrics", "-metadata",
-        "comment=Old comment", "-brand",   "mp42"};
+    const bool flac = path.endsWith(QLatin1String(".flac"));
+    const QStringList args{"-metadata", "disc=2/3",
+                           "-metadata", "comment=Old comment",
+                           "-metadata", flac ? "lyrics-eng=Old lyrics" : "lyrics=Old lyrics",
+                           "-brand",    "mp42"};
     const qsizetype count = mp3 ? 2 : path.endsWith(QLatin1String(".m4a")) ? 8 : 6;
     return MediaFixtures::makeSine(path, 3.5, 44100, 2, args.first(count)) &&
            (!mp3 || MTETagCopy::handleMetadataSave(
