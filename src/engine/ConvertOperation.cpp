@@ -11,6 +11,7 @@
 #include "tags/MTEAudioFile.h"
 #include "tags/MTEFileType.h"
 #include "tags/MTETagCopy.h"
+#include "tags/MTETagText.h"
 #include "util/GlobalFun.h"
 
 #include <QDebug>
@@ -126,7 +127,12 @@ QStringList ConvertOperation::argumentVector(const LSMediaFields& m, const QStri
     const int channels = QVEncoderLimits::channelsFor(m.vOACodecName, m.iAOChanels);
     args << QStringLiteral("-ar") << argumentNumber(sampleRate, 2) << QStringLiteral("-b:a")
          << argumentNumber(m.dAOBitrate, 2) + u'k' << QStringLiteral("-ac")
-         << QString::number(channels) << QStringLiteral("-y") << fileArgument(outputPath);
+         << QString::number(channels);
+    // ffmpeg copies the source's metadata; an empty value drops an entry from that copy,
+    // whether tags are copied afterwards or not.
+    for (const QString& name : MTETagText::encoderEntryNames())
+        args << QStringLiteral("-metadata") << name + u'=';
+    args << QStringLiteral("-y") << fileArgument(outputPath);
     return args;
 }
 

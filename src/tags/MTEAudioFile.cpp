@@ -46,26 +46,31 @@ TagLib::ID3v2::FrameList framesOf(const TagLib::ID3v2::Tag* tag, const TagLib::B
     return found == map.end() ? TagLib::ID3v2::FrameList() : found->second;
 }
 
-// FFmpeg stores a comment or lyrics it has no frame for as a user text frame; such a frame
-// would outlive the value the user set or emptied.
-void removeUserTextFrames(TagLib::ID3v2::Tag* tag, std::initializer_list<const char*> names) {
+QString userTextName(const TagLib::ID3v2::UserTextIdentificationFrame& frame) {
+    return QStringLiteral("TXXX:") + MTETagText::toQString(frame.description());
+}
+
+QString userTextValue(const TagLib::ID3v2::UserTextIdentificationFrame& frame) {
+    TagLib::StringList values = frame.fieldList();
+    if (!values.isEmpty())
+        values.erase(values.begin()); // the description
+    return MTETagText::toQString(values.toString(" / "));
+}
+
+// ffmpeg keeps a frame it has no own frame for (the lyrics, the comment) as user text; that
+// frame would stand beside, or outlive, the value written now.
+void removeOtherSpellings(TagLib::ID3v2::Tag* tag, const QVariantMap& dicMap,
+                          const QVariantMap& info) {
     for (TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
         const auto* userText = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-        if (!userText)
-            continue;
-        const TagLib::String description = userText->description().upper();
-        for (const char* name : names) {
-            if (description.startsWith(TagLib::String(name).upper())) {
-                tag->removeFrame(frame);
-                break;
-            }
-        }
+        if (userText &&
+            MTETagKeyMap::isOtherSpellingOfWrittenName(userTextName(*userText), dicMap, info))
+            tag->removeFrame(frame);
     }
 }
 
 void writeComment(TagLib::ID3v2::Tag* tag, const QVariant& value) {
     tag->removeFrames("COMM");
-    removeUserTextFrames(tag, {"comment"});
     if (!MTETagText::hasText(value))
         return;
     auto frame = std::make_unique<TagLib::ID3v2::CommentsFrame>(TagLib::String::UTF8);
@@ -76,7 +81,6 @@ void writeComment(TagLib::ID3v2::Tag* tag, const QVariant& value) {
 
 void writeLyrics(TagLib::ID3v2::Tag* tag, const QVariant& value) {
     tag->removeFrames("USLT");
-    removeUserTextFrames(tag, {"USLT", "lyrics"});
     if (!MTETagText::hasText(value))
         return;
     auto frame = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>(TagLib::String::UTF8);
@@ -279,6 +283,12 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
             dicReadInfo.insert(key, MTETagText::toQString(frame->toString()));
     }
 
+    for (const TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
+        if (const auto* userText =
+                dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame))
+            adoptOtherSpelling(userTextName(*userText), userTextValue(*userText));
+    }
+
     for (const TagLib::ID3v2::Frame* frame : framesOf(tag, "APIC")) {
         const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
         if (!picture)
@@ -300,6 +310,7 @@ bool MTEAudioFile::saveID3V2Info(const QString& path) {
         qCWarning(lcTags, "failed to dump id3v2tag...");
         return false;
     }
+    removeOtherSpellings(tag, dicMap, dicReadInfo);
     for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
         const QString& key = it.key();
         if (key == kPictureKey)
@@ -364,6 +375,13 @@ std::shared_ptr<MTEAudioFile> MTEAudioFile::initWithCoder(const QVariantMap& cod
     file->dicMap = map;
     file->dicReadInfo = coder.value(QStringLiteral("dicReadInfo")).toMap();
     return file;
+}
+
+void MTEAudioFile::adoptOtherSpelling(const QString& entryName, const QString& value) {
+    const QString key = dicMap.value(MTETagKeyMap::logicalNameOfEntry(entryName)).toString();
+    if (!key.isEmpty() && key != entryName && !value.isEmpty() &&
+        !MTETagText::hasText(dicReadInfo.value(key)))
+        dicReadInfo.insert(key, value);
 }
 
 QString MTEAudioFile::targetPathForMode(int mode, const QString& path) const {

@@ -71,6 +71,11 @@ public:
     // handler's own file made near path). True only when everything was written.
     virtual bool saveID3AttribPath(int mode, const QString& path);
 
+    // Stores the value of an entry that spells a managed name otherwise (ffmpeg's copy of
+    // the lyrics as user text "lyrics-eng", a free-form item) under the name's family key
+    // when that holds no text yet, so what the file shows is what gets edited and copied.
+    void adoptOtherSpelling(const QString& entryName, const QString& value);
+
     void dumpID3V1Info(const TagLib::ID3v1::Tag* tag);
     void dumpID3V2Info(const TagLib::ID3v2::Tag* tag);
     // Writes dicReadInfo as an ID3v2.4 tag into the MPEG file at path and removes its ID3v1

@@ -1,6 +1,7 @@
 #include "tags/MTEFlacTags.h"
 
 #include "tags/MTEAudioFile.h"
+#include "tags/MTETagKeyMap.h"
 #include "tags/MTETagText.h"
 
 #include <taglib/flacfile.h>
@@ -9,44 +10,20 @@
 
 #include <QImage>
 
-#include <utility>
-#include <vector>
+#include <functional>
 
 namespace {
 
-struct FieldNames {
-    const char* logicalName;
-    // The first name is written; all of them are read (in order) and removed on writing.
-    std::vector<const char*> fields;
-};
-
-const std::vector<FieldNames>& fieldTable() {
-    static const std::vector<FieldNames> table = {
-        {"Title", {"TITLE"}},
-        {"Date", {"DATE", "YEAR"}},
-        {"Track", {"TRACKNUMBER"}},
-        {"LRC", {"LYRICS", "UNSYNCEDLYRICS"}},
-        {"Album", {"ALBUM"}},
-        {"Genre", {"GENRE"}},
-        {"Artist", {"ARTIST"}},
-        {"AlbumArtist", {"ALBUMARTIST", "ALBUM ARTIST"}},
-        {"Publisher", {"PUBLISHER", "ORGANIZATION", "LABEL"}},
-        {"Composer", {"COMPOSER"}},
-        {"Copyright", {"COPYRIGHT"}},
-        {"Comment", {"COMMENT", "DESCRIPTION"}},
-        {"Grouping", {"GROUPING", "CONTENTGROUP"}},
-    };
-    return table;
-}
-
 constexpr const char* kTotalFields[] = {"TRACKTOTAL", "TOTALTRACKS"};
+
+QString joinedValues(const TagLib::StringList& values) {
+    return MTETagText::toQString(values.toString(" / "));
+}
 
 QString firstField(const TagLib::Ogg::XiphComment* comment, const char* name) {
     const auto& map = comment->fieldListMap();
     const auto found = map.find(name);
-    if (found == map.end() || found->second.isEmpty())
-        return {};
-    return MTETagText::toQString(found->second.toString(" / "));
+    return found == map.end() ? QString() : joinedValues(found->second);
 }
 
 QString readTrack(const TagLib::Ogg::XiphComment* comment) {
@@ -61,30 +38,27 @@ QString readTrack(const TagLib::Ogg::XiphComment* comment) {
     return track;
 }
 
+QString readField(const TagLib::Ogg::XiphComment* comment, const QString& logicalName) {
+    if (logicalName == QLatin1String("Track"))
+        return readTrack(comment);
+    for (const QString& field : MTETagKeyMap::xiphFieldNames(logicalName)) {
+        const QString value = firstField(comment, field.toLatin1().constData());
+        if (!value.isEmpty())
+            return value;
+    }
+    return {};
+}
+
 void readComment(const TagLib::Ogg::XiphComment* comment, MTEAudioFile& handler) {
     if (!comment)
         return;
-    for (const FieldNames& names : fieldTable()) {
-        const QString key = handler.dicMap.value(QLatin1String(names.logicalName)).toString();
-        if (key.isEmpty())
-            continue;
-        QString value;
-        if (!MTETagText::isTextValue(value)) {
-            qCWarning(lcTags, "skipped %s: its value is no text", names.logicalName);
-            return;
-        }
-        if (qstrcmp(names.logicalName, "Track") == 0) {
-            value = readTrack(comment);
-        } else {
-            for (const char* field : names.fields) {
-                value = firstField(comment, field);
-                if (!value.isEmpty())
-                    break;
-            }
-        }
+    for (auto it = handler.dicMap.cbegin(); it != handler.dicMap.cend(); ++it) {
+        const QString value = readField(comment, it.key());
         if (!value.isEmpty())
-            handler.dicReadInfo.insert(key, value);
+            handler.dicReadInfo.insert(it.value().toString(), value);
     }
+    for (const auto& [name, values] : comment->fieldListMap())
+        handler.adoptOtherSpelling(MTETagText::toQString(name), joinedValues(values));
 }
 
 QByteArray readCover(TagLib::FLAC::File& file) {
@@ -114,15 +88,20 @@ void writeTrack(TagLib::Ogg::XiphComment* comment, const QString& text) {
         comment->addField("TRACKTOTAL", MTETagText::toTagString(total));
 }
 
-void writeField(TagLib::Ogg::XiphComment* comment, const FieldNames& names, const QVariant& value) {
-    if (qstrcmp(names.logicalName, "Track") == 0) {
+void writeField(TagLib::Ogg::XiphComment* comment, const QString& logicalName,
+                const QVariant& value) {
+    if (logicalName == QLatin1String("Track")) {
         writeTrack(comment, value.toString());
         return;
     }
-    for (const char* field : names.fields)
-        comment->removeFields(field);
+    const QStringList fields = MTETagKeyMap::xiphFieldNames(logicalName);
+    if (fields.isEmpty())
+        return;
+    for (const QString& field : fields)
+        comment->removeFields(MTETagText::toTagString(field));
     if (MTETagText::hasText(value))
-        comment->addField(names.fields.front(), MTETagText::toTagString(value.toString()));
+        comment->addField(MTETagText::toTagString(fields.front()),
+                          MTETagText::toTagString(value.toString()));
 }
 
 bool writeCover(TagLib::FLAC::File& file, const QVariantMap& tags, const QString& pictureKey) {
@@ -150,10 +129,11 @@ bool writeCover(TagLib::FLAC::File& file, const QVariantMap& tags, const QString
     return true;
 }
 
-void removeEncoderFields(TagLib::Ogg::XiphComment* comment) {
+void removeFieldsWhere(TagLib::Ogg::XiphComment* comment,
+                       const std::function<bool(const QString&)>& unwanted) {
     TagLib::StringList names;
     for (const auto& [name, values] : comment->fieldListMap()) {
-        if (MTETagText::isEncoderEntryName(MTETagText::toQString(name)))
+        if (unwanted(MTETagText::toQString(name)))
             names.append(name);
     }
     for (const TagLib::String& name : names)
@@ -185,13 +165,16 @@ bool MTEFlacTags::write(const QString& path, const QVariantMap& tags, const QVar
         return false;
     }
     TagLib::Ogg::XiphComment* comment = file.xiphComment(true);
-    for (const FieldNames& names : fieldTable()) {
-        const QString key = dicMap.value(QLatin1String(names.logicalName)).toString();
-        if (!key.isEmpty() && tags.contains(key))
-            writeField(comment, names, tags.value(key));
+    removeFieldsWhere(comment, [&](const QString& name) {
+        return MTETagKeyMap::isOtherSpellingOfWrittenName(name, dicMap, tags);
+    });
+    for (auto it = dicMap.cbegin(); it != dicMap.cend(); ++it) {
+        const QString key = it.value().toString();
+        if (tags.contains(key))
+            writeField(comment, it.key(), tags.value(key));
     }
     if (removeEncoderEntries)
-        removeEncoderFields(comment);
+        removeFieldsWhere(comment, MTETagText::isEncoderEntryName);
     const bool coverWritten =
         writeCover(file, tags, dicMap.value(QStringLiteral("AlbumImg")).toString());
     file.strip(TagLib::FLAC::File::ID3v1 | TagLib::FLAC::File::ID3v2);

@@ -1,5 +1,6 @@
 #include "tags/MTEM4AAudioFile.h"
 
+#include "tags/MTETagKeyMap.h"
 #include "tags/MTETagText.h"
 
 #include <taglib/mp4coverart.h>
@@ -7,6 +8,7 @@
 #include <taglib/mp4tag.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -20,10 +22,10 @@ bool itemNameOf(const QString& key, TagLib::String* name) {
     return true;
 }
 
-void removeEncoderItems(TagLib::MP4::Tag* tag) {
+void removeItemsWhere(TagLib::MP4::Tag* tag, const std::function<bool(const QString&)>& unwanted) {
     TagLib::StringList names;
     for (const auto& [name, item] : tag->itemMap()) {
-        if (MTETagText::isEncoderEntryName(MTETagText::toQString(name)))
+        if (unwanted(MTETagText::toQString(name)))
             names.append(name);
     }
     for (const TagLib::String& name : names)
@@ -67,8 +69,10 @@ void MTEM4AAudioFile::readItems(const TagLib::MP4::Tag* tag) {
             continue;
         }
         const QString text = MTETagText::toQString(texts.front());
-        if (!text.isEmpty())
+        if (!text.isEmpty()) {
             dicReadInfo.insert(key, text);
+            adoptOtherSpelling(key, text);
+        }
         qCDebug(lcTags, "key : %s,value : %s", qPrintable(key), qPrintable(text));
     }
 }
@@ -107,9 +111,15 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
     TagLib::MP4::Tag* tag = file.tag();
     const QString trackKey = dicMap.value(QStringLiteral("Track")).toString();
     const QString coverKey = dicMap.value(QStringLiteral("AlbumImg")).toString();
+    const auto isOtherSpelling = [this](const QString& name) {
+        return MTETagKeyMap::isOtherSpellingOfWrittenName(name, dicMap, dicReadInfo);
+    };
+    removeItemsWhere(tag, isOtherSpelling);
     bool coverWritten = true;
     for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
         TagLib::String name;
+        if (isOtherSpelling(it.key()))
+            continue; // a free-form copy of a name written under its own item
         if (!itemNameOf(it.key(), &name)) {
             qCWarning(lcTags, "skipped tag key that is no MP4 item: %s", qPrintable(it.key()));
             continue;
@@ -126,7 +136,7 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
             qCWarning(lcTags, "skipped %s: its value is no text", qPrintable(it.key()));
     }
     if (bRemovesEncoderEntries)
-        removeEncoderItems(tag);
+        removeItemsWhere(tag, MTETagText::isEncoderEntryName);
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the MP4 tag of %s", qPrintable(target));

@@ -2,6 +2,10 @@
 
 #include "tags/MTEFileType.h"
 
+#include <QHash>
+
+#include <algorithm>
+
 namespace {
 
 struct Row {
@@ -9,24 +13,27 @@ struct Row {
     const char* mpeg;
     const char16_t* m4a; // null: the family has no key for the name
     const char* ffmpeg;
+    // Vorbis comment field names (unused places null): the first is written, all are read
+    // and replaced.
+    const char* xiph[3];
 };
 
 // MP4 keys that begin with U+00A9 compare equal to the item names TagLib decodes.
 constexpr Row kRows[] = {
-    {"AlbumImg", "APIC", u"covr", "APIC"},
-    {"Title", "TIT2", u"\u00A9nam", "title"},
-    {"Date", "TDRC", u"\u00A9day", "date"},
-    {"Track", "TRCK", u"trkn", "track"},
-    {"LRC", "USLT", u"\u00A9lyr", "lyrics"},
-    {"Album", "TALB", u"\u00A9alb", "album"},
-    {"Genre", "TCON", u"\u00A9gen", "genre"},
-    {"Artist", "TPE1", u"\u00A9ART", "artist"},
-    {"AlbumArtist", "TPE2", u"aART", "album_artist"},
-    {"Publisher", "TPUB", u"TPUB", "publisher"},
-    {"Composer", "TCOM", u"\u00A9wrt", "composer"},
-    {"Copyright", "TCOP", u"TCOP", "copyright"},
-    {"Comment", "COMM", u"\u00A9cmt", "comment"},
-    {"Grouping", "TIT1", nullptr, "grouping"},
+    {"AlbumImg", "APIC", u"covr", "APIC", {}},
+    {"Title", "TIT2", u"\u00A9nam", "title", {"TITLE"}},
+    {"Date", "TDRC", u"\u00A9day", "date", {"DATE", "YEAR"}},
+    {"Track", "TRCK", u"trkn", "track", {"TRACKNUMBER"}},
+    {"LRC", "USLT", u"\u00A9lyr", "lyrics", {"LYRICS", "UNSYNCEDLYRICS"}},
+    {"Album", "TALB", u"\u00A9alb", "album", {"ALBUM"}},
+    {"Genre", "TCON", u"\u00A9gen", "genre", {"GENRE"}},
+    {"Artist", "TPE1", u"\u00A9ART", "artist", {"ARTIST"}},
+    {"AlbumArtist", "TPE2", u"aART", "album_artist", {"ALBUMARTIST", "ALBUM ARTIST"}},
+    {"Publisher", "TPUB", u"TPUB", "publisher", {"PUBLISHER", "ORGANIZATION", "LABEL"}},
+    {"Composer", "TCOM", u"\u00A9wrt", "composer", {"COMPOSER"}},
+    {"Copyright", "TCOP", u"TCOP", "copyright", {"COPYRIGHT"}},
+    {"Comment", "COMM", u"\u00A9cmt", "comment", {"COMMENT", "DESCRIPTION"}},
+    {"Grouping", "TIT1", nullptr, "grouping", {"GROUPING", "CONTENTGROUP"}},
 };
 
 QVariantMap buildMap() {
@@ -41,6 +48,39 @@ QVariantMap buildMap() {
     return {{QStringLiteral("mpeg"), mpeg},
             {QStringLiteral("m4a"), m4a},
             {QStringLiteral("ffmpeg"), ffmpeg}};
+}
+
+QStringList xiphNamesOf(const Row& row) {
+    QStringList names;
+    for (const char* field : row.xiph) {
+        if (field)
+            names += QString::fromLatin1(field);
+    }
+    return names;
+}
+
+// FFmpeg names a language-tagged frame "<name>-<lang>" or "<name>-<description>-<lang>".
+bool hasLanguageSuffix(const QString& name) {
+    const QString last = name.section(u'-', -1);
+    return name.contains(u'-') && last.size() == 3 &&
+           std::all_of(last.begin(), last.end(), [](QChar c) { return c >= u'a' && c <= u'z'; });
+}
+
+// Every spelling of a managed text name, lower-cased, to its logical name.
+QHash<QString, QString> buildSpellings() {
+    QHash<QString, QString> spellings;
+    for (const Row& row : kRows) {
+        const QString name = QString::fromLatin1(row.name);
+        if (name == QLatin1String("AlbumImg"))
+            continue;
+        QStringList all = xiphNamesOf(row);
+        all << QString::fromLatin1(row.mpeg) << QString::fromLatin1(row.ffmpeg);
+        if (row.m4a)
+            all += QString::fromUtf16(row.m4a);
+        for (const QString& spelling : std::as_const(all))
+            spellings.insert(spelling.toLower(), name);
+    }
+    return spellings;
 }
 
 } // namespace
@@ -87,4 +127,26 @@ int MTETagKeyMap::fileTypeOfMap(const QVariantMap& dicMap) {
             return type;
     }
     return MTEFileTypeOther;
+}
+
+QStringList MTETagKeyMap::xiphFieldNames(const QString& logicalName) {
+    for (const Row& row : kRows) {
+        if (logicalName == QLatin1String(row.name))
+            return xiphNamesOf(row);
+    }
+    return {};
+}
+
+QString MTETagKeyMap::logicalNameOfEntry(const QString& entryName) {
+    static const QHash<QString, QString> spellings = buildSpellings();
+    const QString name = entryName.section(u':', -1).toLower();
+    if (const auto found = spellings.constFind(name); found != spellings.cend())
+        return *found;
+    return hasLanguageSuffix(name) ? spellings.value(name.section(u'-', 0, 0)) : QString();
+}
+
+bool MTETagKeyMap::isOtherSpellingOfWrittenName(const QString& entryName, const QVariantMap& dicMap,
+                                                const QVariantMap& tags) {
+    const QString key = dicMap.value(logicalNameOfEntry(entryName)).toString();
+    return !key.isEmpty() && key != entryName && tags.contains(key);
 }

@@ -25,6 +25,18 @@ public:
     // mpeg is written as "m4a".
     static QString sourceFamilyOfFileType(int fileType);
     static QString destinationFamilyOfFileType(int fileType);
+    // Vorbis comment field names of a logical name; the first is the one written.
+    static QStringList xiphFieldNames(const QString& logicalName);
+    // The logical text name an entry of free name stands for: a Vorbis comment field, an MP4
+    // item, an FFmpeg key, or the last part of "TXXX:description" or "----:mean:name". Any
+    // family's spelling in any letter case counts, with FFmpeg's language suffix
+    // ("lyrics-eng", "lyrics-desc-eng") or without. Empty for anything else.
+    static QString logicalNameOfEntry(const QString& entryName);
+    // The entry spells a name whose family key (in dicMap) the tags write, an empty value
+    // included, but is not that key: ffmpeg's copy of the source left it, and a writer
+    // removes it so the file holds one value per name, the written one.
+    static bool isOtherSpellingOfWrittenName(const QString& entryName, const QVariantMap& dicMap,
+                                             const QVariantMap& tags);
     // The file type whose family table equals the map; MTEFileTypeOther when none does.
     static int fileTypeOfMap(const QVariantMap& dicMap);
 };

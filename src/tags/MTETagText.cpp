@@ -72,13 +72,16 @@ bool MTETagText::isDecodableImage(const QByteArray& bytes) {
     return size.isValid() && !size.isEmpty();
 }
 
+const QStringList& MTETagText::encoderEntryNames() {
+    static const QStringList names{
+        QStringLiteral("iTunSMPB"),      QStringLiteral("iTunPGAP"),
+        QStringLiteral("iTunNORM"),      QStringLiteral("major_brand"),
+        QStringLiteral("minor_version"), QStringLiteral("compatible_brands")};
+    return names;
+}
+
 bool MTETagText::isEncoderEntryName(const QString& name) {
-    const QString last = name.section(u':', -1);
-    for (const char* entry : {"iTunSMPB", "iTunPGAP", "iTunNORM"}) {
-        if (last.compare(QLatin1String(entry), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
+    return encoderEntryNames().contains(name.section(u':', -1), Qt::CaseInsensitive);
 }
 
 bool MTETagText::isTextValue(const QVariant& value) {

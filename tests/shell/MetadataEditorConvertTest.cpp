@@ -75,6 +75,38 @@ bool aside(const std::function<bool()>& work) {
     return ok;
 }
 
+// Lyrics, a comment and a disc number as taggers leave them: ID3v2 frames, MP4 items (under
+// a brand of the source's own, told apart from an M4A output's), FLAC fields (the lyrics in
+// the spelling ffmpeg gives an MP3's, to be read and replaced as the lyrics).
+bool makeTaggedSource(const QString& path) {
+    const bool mp3 = path.endsWith(QLatin1String(".mp3"));
+    const bool flac = path.endsWith(QLatin1String(".flac"));
+    const QStringList args{"-metadata", "disc=2/3",
+                           "-metadata", "comment=Old comment",
+                           "-metadata", flac ? "lyrics-eng=Old lyrics" : "lyrics=Old lyrics",
+                           "-brand",    "mp42"};
+    const qsizetype count = mp3 ? 2 : path.endsWith(QLatin1String(".m4a")) ? 8 : 6;
+    return MediaFixtures::makeSine(path, 3.5, 44100, 2, args.first(count)) &&
+           (!mp3 || MTETagCopy::handleMetadataSave(
+                        {{key("USLT"), key("Old lyrics")}, {key("COMM"), key("Old comment")}},
+                        MTEFileTypeMpeg, path));
+}
+
+// The values of every format tag spelt as the field, with or without a suffix ("lyrics-eng").
+QStringList probedValues(const QJsonObject& probe, const QStringList& spellings) {
+    const QJsonObject tags =
+        probe.value(QStringLiteral("format")).toObject().value(QStringLiteral("tags")).toObject();
+    QStringList values;
+    for (auto it = tags.begin(); it != tags.end(); ++it) {
+        const QString name = it.key().toLower();
+        if (std::any_of(spellings.begin(), spellings.end(), [&](const QString& spelling) {
+                return name == spelling || name.startsWith(spelling + u'-');
+            }))
+            values += it.value().toString();
+    }
+    return values;
+}
+
 struct EditThenConvert : ::testing::Test {
     void SetUp() override {
         TestEnvironment::reset();
@@ -97,8 +129,10 @@ struct EditThenConvert : ::testing::Test {
         typeText(widget, text);
     }
 
-    void editFirstRow(const std::function<void(QVMetadataEditWndCtlr&)>& edit) {
-        controller->selectRows({0});
+    void editFirstRow(const std::function<void(QVMetadataEditWndCtlr&)>& edit) { editRow(0, edit); }
+
+    void editRow(int row, const std::function<void(QVMetadataEditWndCtlr&)>& edit) {
+        controller->selectRows({row});
         // Owned by the fixture: should the editor never open, the timer goes with the test.
         editorTimer = std::make_unique<QTimer>();
         editorTimer->setSingleShot(true);
@@ -114,10 +148,21 @@ struct EditThenConvert : ::testing::Test {
         controller->metadataAction()->trigger();
     }
 
-    // Converts the list into a new folder; the one output file, or empty.
-    QString convert(const QString& format) {
+    void chooseFormat(const QString& format) {
         controller->formatPopUp()->setCurrentText(format);
         controller->chooseFormat(format, false);
+    }
+
+    // Converts the list into a new folder; the one output file, or empty.
+    QString convert(const QString& format) {
+        const QString out = convertAll(format);
+        QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
+        return it.hasNext() ? it.next() : QString();
+    }
+
+    // Converts the list into a new folder; the folder, or empty when the run did not end.
+    QString convertAll(const QString& format) {
+        chooseFormat(format);
         const QString out = TestEnvironment::makeTempFolder(QStringLiteral("edited-out"));
         controller->convertRun().setFolderChooser(
             [out](QWidget*, const QVOutputFolderChoice&) -> std::optional<QVOutputFolderChoice> {
@@ -129,8 +174,7 @@ struct EditThenConvert : ::testing::Test {
                 [&] { return runsEnded > before && controller->enumAppState() == QVAppStateIdle; },
                 60000))
             return {};
-        QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
-        return it.hasNext() ? it.next() : QString();
+        return out;
     }
 
     std::shared_ptr<FakePrompts> prompts;
@@ -209,6 +253,72 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
             EXPECT_TRUE(picture.isEmpty());
         }
         EXPECT_EQ(contentsOf(source), sourceBytes); // the user's file is never written
+        controller->clickClear();
+    }
+}
+
+// Several editing sessions in one editor window, the real conversion, ffprobe: each output
+// holds the chosen lyrics and comment once, keeps the disc number nobody edits, and none
+// carries the source's MP4 brands as tags (an M4A output lists its own container's).
+TEST_F(EditThenConvert, OutputsHoldOnlyTheChosenValuesAndKeepWhatNobodyEdits) {
+    const QString pairs[][2] = {{"mp3", "MP3"}, {"m4a", "AAC"},  {"flac", "FLAC"}, {"mp3", "AAC"},
+                                {"m4a", "MP3"}, {"flac", "MP3"}, {"mp3", "FLAC"}};
+    const QStringList modes{key("edited"), key("cleared"), key("untouched")};
+    const auto chosen = [](int mode, const char* field) {
+        return mode == 1 ? QStringList() : QStringList{(mode ? "Old " : "New ") + key(field)};
+    };
+    const auto edit = [](bool clear) {
+        return [clear](QVMetadataEditWndCtlr& editor) {
+            for (const auto& [tab, name, text] : {std::tuple{0, "_tvComments", "New comment"},
+                                                  std::tuple{2, "_tvLycirs", "New lyrics"}}) {
+                editor.tabView()->setCurrentIndex(tab);
+                auto* view = editor.findChild<QPlainTextEdit*>(key(name));
+                QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(view, Qt::Key_Delete);
+                typeText(view, clear ? QString() : key(text));
+            }
+            QTest::mouseClick(editor.okButton(), Qt::LeftButton);
+        };
+    };
+    for (const QString& format : {key("MP3"), key("AAC"), key("FLAC")}) {
+        const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("pair-sources"));
+        QStringList paths;
+        for (const auto& [source, output] : pairs) {
+            for (const QString& mode : modes) {
+                if (output == format)
+                    paths += folder + QStringLiteral("/%1-%2.%2").arg(mode, source);
+            }
+        }
+        for (const QString& path : std::as_const(paths))
+            ASSERT_TRUE(aside([&] { return makeTaggedSource(path); }));
+        controller->loadAndParseFiles(paths);
+        ASSERT_TRUE(waitForIdle(*controller));
+        ASSERT_EQ(controller->getMusicCount(), paths.size());
+        chooseFormat(format);
+        for (int row = 0; row < paths.size(); ++row) {
+            const QString name =
+                QFileInfo(controller->fileList().musicAt(row)->strFilePath).fileName();
+            if (!name.startsWith(modes[2]))
+                editRow(row, edit(name.startsWith(modes[1])));
+        }
+        const QString out = convertAll(format);
+        for (QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const QFileInfo output(it.next());
+            const int mode = int(modes.indexOf(output.baseName().section(u'-', 0, 0)));
+            SCOPED_TRACE(output.baseName().toStdString() + " to " + format.toStdString());
+            const QJsonObject probe = MediaFixtures::probe(output.filePath());
+            EXPECT_EQ(probedValues(probe, {key("lyrics"), key("uslt")}), chosen(mode, "lyrics"));
+            EXPECT_EQ(probedValues(probe, {key("comment"), key("description")}),
+                      chosen(mode, "comment"));
+            EXPECT_EQ(formatTag(probe, key("disc")), key("2/3"));
+            EXPECT_EQ(formatTag(probe, key("major_brand")),
+                      format == "AAC" ? key("M4A ") : QString());
+            EXPECT_FALSE(formatTag(probe, key("compatible_brands")).contains(key("mp42")));
+            paths.removeIf([&](const QString& path) {
+                return QFileInfo(path).baseName() == output.baseName();
+            });
+        }
+        EXPECT_EQ(paths, QStringList()); // each source has its output
         controller->clickClear();
     }
 }
