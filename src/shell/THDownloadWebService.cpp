@@ -201,8 +201,8 @@ bool THDownloadWebService::acceptsStatus(const THWebResponse& response) const {
 // A resumed download needs the body from the offset on: a whole body (200) starts the
 // file again, a range starting elsewhere cannot be used. The response that starts the file
 // leaves its validator for later resumes.
-THDownloadWebService::Acceptance THDownloadWebService::acceptResponse(
-    const THWebResponse& response) {
+THDownloadWebService::Acceptance
+THDownloadWebService::acceptResponse(const THWebResponse& response) {
     if (isAlreadyComplete(response))
         return Acceptance::Complete;
     if (response.statusCode == 206 &&

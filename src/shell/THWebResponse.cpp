@@ -5,7 +5,8 @@
 THWebResponse::ContentRange THWebResponse::contentRange() const {
     static const QRegularExpression pattern(
         QStringLiteral(R"(^\s*bytes\s+(?:(\d{1,18})-(\d{1,18})|\*)/(\d{1,18}|\*)\s*$)"));
-    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(header("Content-Range")));
+    const QRegularExpressionMatch match =
+        pattern.match(QString::fromLatin1(header("Content-Range")));
     ContentRange range;
     if (!match.hasMatch())
         return range;

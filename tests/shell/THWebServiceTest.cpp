@@ -52,6 +52,11 @@ Reply cutHalfWay(Reply reply) {
     return reply;
 }
 
+Reply withoutLength(Reply reply) {
+    reply.announceLength = false;
+    return reply;
+}
+
 Reply gzipCutHalfWay() {
     return cutHalfWay(Reply{200, "OK", {{"Content-Encoding", "gzip"}}, gzipped(noiseBytes(20000))});
 }
@@ -159,13 +164,8 @@ TEST(THPostWebService, QuotesAndLineEndsInNamesCannotBreakThePartHeaders) {
         QByteArray disposition;
     } cases[] = {
         {"quote in a field name", "a\"; x=\"y", {}, "name=\"a%22; x=%22y\""},
-        {"header in a field name",
-         "a\r\nX-Injected: 1",
-         {},
-         "name=\"a%0D%0AX-Injected: 1\""},
-        {"quote and line ends in a file name",
-         "file",
-         "a\".bin\"\r\n\r\nbody\n",
+        {"header in a field name", "a\r\nX-Injected: 1", {}, "name=\"a%0D%0AX-Injected: 1\""},
+        {"quote and line ends in a file name", "file", "a\".bin\"\r\n\r\nbody\n",
          "name=\"file\"; filename=\"a%22.bin%22%0D%0A%0D%0Abody%0A\""},
     };
     for (const auto& c : cases) {
@@ -307,8 +307,8 @@ TEST(THWebService, ACutOrStalledBodyIsAFailureWithoutData) {
     } cases[] = {
         {"gzip body cut half-way", gzipCutHalfWay(), kConnectionClosed},
         {"range without a length cut half-way",
-         cutHalfWay(Reply{206, "Partial Content", {{"Content-Range", "bytes 0-999/1000"}},
-                          patternBytes(1000), -1, -1, false}),
+         cutHalfWay(withoutLength(Reply{
+             206, "Partial Content", {{"Content-Range", "bytes 0-999/1000"}}, patternBytes(1000)})),
          kConnectionClosed},
         {"stalled", stalled(Reply{200, "OK", {}, patternBytes(1000)}), kTimedOut},
     };
@@ -439,8 +439,6 @@ TEST_F(THDownloadWebServiceTest, AWholeBodyInsteadOfTheRangeRestartsTheFile) {
 
 // The temporary file starts with the first 1000 bytes; what it keeps is left for a resume.
 TEST_F(THDownloadWebServiceTest, FailuresKeepThePartialFileAndTheOldDestination) {
-    Reply rangeWithoutLength = partial(1000, 1499);
-    rangeWithoutLength.announceLength = false;
     const Reply gzipCut = gzipCutHalfWay();
     const struct {
         const char* name;
@@ -464,13 +462,9 @@ TEST_F(THDownloadWebServiceTest, FailuresKeepThePartialFileAndTheOldDestination)
          Reply{416, "Range Not Satisfiable", {{"Content-Range", "bytes */1200"}}, {}},
          {QStringLiteral("HTTP 416 Range Not Satisfiable"), 416},
          kResource.left(1000)},
-        {"range without a length cut half-way",
-         cutHalfWay(rangeWithoutLength),
-         kConnectionClosed,
-         kResource.left(1250)},
-        {"whole gzip body cut half-way",
-         gzipCut,
-         kConnectionClosed,
+        {"range without a length cut half-way", cutHalfWay(withoutLength(partial(1000, 1499))),
+         kConnectionClosed, kResource.left(1250)},
+        {"whole gzip body cut half-way", gzipCut, kConnectionClosed,
          gzipCut.body.left(gzipCut.closeAfter)},
         {"stalled range", stalled(partial(1000, 1499)), kTimedOut, kResource.left(1100)},
     };
@@ -493,6 +487,7 @@ TEST_F(THDownloadWebServiceTest, FailuresKeepThePartialFileAndTheOldDestination)
         EXPECT_EQ(server.requests().first().headers.value("accept-encoding"), "identity");
         delegate = RecordingDelegate{};
         blockError.reset();
+        blockFinished = false;
     }
 }
 
@@ -559,7 +554,8 @@ TEST_F(THDownloadWebServiceTest, AResumeOfAChangedResourceStartsAgain) {
         const bool strong = !c.firstValidator.startsWith("W/");
         EXPECT_EQ(server.requests().last().headers.value("if-range"),
                   strong ? c.firstValidator : QByteArray());
-        EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("song file.bin")});
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files),
+                  QStringList{QStringLiteral("song file.bin")});
     }
 }
 
@@ -602,6 +598,15 @@ TEST_F(THDownloadWebServiceTest, UnsafeNamesFromTheUrlAreRefused) {
     THWebError error;
     EXPECT_FALSE(service.setUpRequest(&error));
     EXPECT_EQ(error, (THWebError{QStringLiteral("Create File Fail!"), 103}));
+}
+
+TEST_F(THDownloadWebServiceTest, ATransferThatReceivesNothingForAMinuteFails) {
+    THDownloadWebService service;
+    service.setUrl(QUrl(QStringLiteral("http://127.0.0.1:9/a.bin")));
+    service.setFilePath(folder);
+    const auto request = service.setUpRequest(nullptr);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->request.transferTimeout(), 60000);
 }
 
 TEST_F(THDownloadWebServiceTest, StopMidTransferKeepsWhatArrivedForTheNextStart) {
