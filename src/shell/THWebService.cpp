@@ -45,8 +45,10 @@ THWebError httpErrorOf(const QNetworkReply& reply) {
 THWebError transferErrorOf(const QNetworkReply& reply) {
     if (isErrorStatus(statusOf(reply)))
         return httpErrorOf(reply);
-    // Nothing else cancels a reply that is still watched: stop() lets go of it first.
-    if (reply.error() == QNetworkReply::OperationCanceledError)
+    // A transfer timeout cancels the reply; nothing else cancels one that is still watched,
+    // since stop() lets go of it first.
+    if (reply.error() == QNetworkReply::OperationCanceledError ||
+        reply.error() == QNetworkReply::TimeoutError)
         return THWebError{THWebService::kTimedOutText(), QNetworkReply::TimeoutError};
     return THWebError{reply.errorString(), static_cast<int>(reply.error())};
 }
