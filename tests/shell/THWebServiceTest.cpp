@@ -127,60 +127,34 @@ TEST(THPostWebService, SingleTextFieldGivesThe111ByteBody) {
 
 TEST(THPostWebService, EveryKindOfValueByteForByte) {
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("form"));
-    const QString filePath = folder + QStringLiteral("/cover \"art\" é.bin");
+    // Quotes and line ends in names would end the part headers early.
+    const QString filePath = folder + QStringLiteral("/cover \"art\"\r\n é.bin");
     writeAll(filePath, QByteArray("\x00\x01\xff", 3));
     const QVariantMap form{{"bytes", QByteArray("\r\n--x", 5)},
                            {"count", 42},
                            {"file", QUrl::fromLocalFile(filePath)},
                            {"ignored", QUrl(QStringLiteral("http://127.0.0.1/x"))},
                            {"ratio", 0.25},
-                           {"title", QStringLiteral("Ünïcode")}};
+                           {"title\"\r\n", QStringLiteral("Ünïcode")}};
     const QByteArray expected =
         QByteArray("--_insert_some_boundary_here_\r\n"
                    "Content-Disposition: form-data; name=\"bytes\"\r\n\r\n\r\n--x\r\n"
                    "--_insert_some_boundary_here_\r\n"
                    "Content-Disposition: form-data; name=\"count\"\r\n\r\n42\r\n"
                    "--_insert_some_boundary_here_\r\n"
-                   "Content-Disposition: form-data; name=\"file\"; filename=\"cover %22art%22 "
-                   "\xc3\xa9.bin\"\r\nContent-Type: application/octet-stream\r\n\r\n") +
+                   "Content-Disposition: form-data; name=\"file\"; filename=\"cover %22art%22"
+                   "%0D%0A \xc3\xa9.bin\"\r\nContent-Type: application/octet-stream\r\n\r\n") +
         QByteArray("\x00\x01\xff", 3) +
         QByteArray("\r\n--_insert_some_boundary_here_\r\n\r\n"
                    "--_insert_some_boundary_here_\r\n"
                    "Content-Disposition: form-data; name=\"ratio\"\r\n\r\n0.25\r\n"
                    "--_insert_some_boundary_here_\r\n"
-                   "Content-Disposition: form-data; name=\"title\"\r\n\r\n\xc3\x9cn\xc3\xaf"
+                   "Content-Disposition: form-data; name=\"title%22%0D%0A\"\r\n\r\n"
+                   "\xc3\x9cn\xc3\xaf"
                    "code\r\n"
                    "--_insert_some_boundary_here_--\r\n");
     EXPECT_EQ(THPostWebService::generateFormData(form), expected);
     EXPECT_EQ(THPostWebService::generateFormData({}), "--_insert_some_boundary_here_--\r\n");
-}
-
-TEST(THPostWebService, QuotesAndLineEndsInNamesCannotBreakThePartHeaders) {
-    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("form"));
-    const struct {
-        const char* name;
-        QString key;
-        QString fileName; // empty: a text field
-        QByteArray disposition;
-    } cases[] = {
-        {"quote in a field name", "a\"; x=\"y", {}, "name=\"a%22; x=%22y\""},
-        {"header in a field name", "a\r\nX-Injected: 1", {}, "name=\"a%0D%0AX-Injected: 1\""},
-        {"quote and line ends in a file name", "file", "a\".bin\"\r\n\r\nbody\n",
-         "name=\"file\"; filename=\"a%22.bin%22%0D%0A%0D%0Abody%0A\""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        QVariant value = QStringLiteral("1");
-        if (!c.fileName.isEmpty()) {
-            writeAll(folder + QLatin1Char('/') + c.fileName, "1");
-            value = QUrl::fromLocalFile(folder + QLatin1Char('/') + c.fileName);
-        }
-        const QByteArray body = THPostWebService::generateFormData({{c.key, value}});
-        EXPECT_TRUE(body.startsWith("--_insert_some_boundary_here_\r\n"
-                                    "Content-Disposition: form-data; " +
-                                    c.disposition + "\r\n"))
-            << body.toStdString();
-    }
 }
 
 TEST(THPostWebService, AnUnreadableFileFailsTheRequestInsteadOfSendingAnEmptyPart) {
@@ -440,6 +414,7 @@ TEST_F(THDownloadWebServiceTest, AWholeBodyInsteadOfTheRangeRestartsTheFile) {
 // The temporary file starts with the first 1000 bytes; what it keeps is left for a resume.
 TEST_F(THDownloadWebServiceTest, FailuresKeepThePartialFileAndTheOldDestination) {
     const Reply gzipCut = gzipCutHalfWay();
+    const QByteArray first1000 = kResource.left(1000);
     const struct {
         const char* name;
         Reply reply;
@@ -448,20 +423,20 @@ TEST_F(THDownloadWebServiceTest, FailuresKeepThePartialFileAndTheOldDestination)
     } cases[] = {
         {"range at the wrong offset",
          partial(0, 1499),
-         {QStringLiteral("Range Response Mismatch!"), 104},
-         kResource.left(1000)},
+         {"Range Response Mismatch!", 104},
+         first1000},
         {"not found",
-         Reply{404, "Not Found", {}, "<html>no such file</html>"},
-         {QStringLiteral("HTTP 404 Not Found"), 404},
-         kResource.left(1000)},
+         {404, "Not Found", {}, "no such file"},
+         {"HTTP 404 Not Found", 404},
+         first1000},
         {"server error",
-         Reply{503, "Service Unavailable", {}, "busy"},
-         {QStringLiteral("HTTP 503 Service Unavailable"), 503},
-         kResource.left(1000)},
+         {503, "Service Unavailable", {}, "busy"},
+         {"HTTP 503 Service Unavailable", 503},
+         first1000},
         {"range past the end of a longer resource",
-         Reply{416, "Range Not Satisfiable", {{"Content-Range", "bytes */1200"}}, {}},
-         {QStringLiteral("HTTP 416 Range Not Satisfiable"), 416},
-         kResource.left(1000)},
+         {416, "Range Not Satisfiable", {{"Content-Range", "bytes */1200"}}, {}},
+         {"HTTP 416 Range Not Satisfiable", 416},
+         first1000},
         {"range without a length cut half-way", cutHalfWay(withoutLength(partial(1000, 1499))),
          kConnectionClosed, kResource.left(1250)},
         {"whole gzip body cut half-way", gzipCut, kConnectionClosed,
