@@ -36,7 +36,7 @@ public:
     void setUrl(const QUrl& url) { _url = url; }
     WebServiceBlock webServiceBlock() const { return _webServiceBlock; }
     void setWebServiceBlock(WebServiceBlock block) { _webServiceBlock = std::move(block); }
-    // A transfer that receives nothing for this long fails with kTimedOutText.
+    // A transfer that receives nothing for this long fails with kTimedOutText; 0: never.
     int timeoutIntervalMs() const { return _timeoutIntervalMs; }
     void setTimeoutIntervalMs(int milliseconds) { _timeoutIntervalMs = milliseconds; }
 
