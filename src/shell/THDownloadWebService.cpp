@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -27,12 +26,37 @@ bool isUsableName(const QString& name) {
            !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
-// The first byte of a "Content-Range: bytes first-last/total" answer, or -1.
-qint64 rangeStart(const QByteArray& contentRange) {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^\s*bytes\s+(\d+)-\d+/(\d+|\*)\s*$)"));
-    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(contentRange));
-    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+constexpr qint64 kMaxValidatorLength = 1024;
+
+bool isUsableValidator(const QByteArray& validator) {
+    return !validator.isEmpty() && validator.size() <= kMaxValidatorLength &&
+           std::none_of(validator.cbegin(), validator.cend(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+
+// What tells this version of the resource from a later one in "If-Range": a strong ETag
+// (a weak one may not be sent there), else the modification date.
+QByteArray validatorOf(const THWebResponse& response) {
+    const QByteArray etag = response.header("ETag").trimmed();
+    if (!etag.isEmpty() && !etag.startsWith("W/"))
+        return etag;
+    return response.header("Last-Modified").trimmed();
+}
+
+QByteArray readValidator(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray validator = file.read(kMaxValidatorLength + 1).trimmed();
+    return isUsableValidator(validator) ? validator : QByteArray();
+}
+
+// A validator that could not be written only means a later resume cannot be checked.
+void writeValidator(const QString& path, const QByteArray& validator) {
+    QFile::remove(path);
+    QFile file(path);
+    if (isUsableValidator(validator) && file.open(QIODevice::WriteOnly))
+        file.write(validator);
 }
 
 // rename(2) replaces an existing destination in one step.
@@ -45,7 +69,9 @@ bool replaceFile(const QString& from, const QString& to) {
 
 } // namespace
 
-THDownloadWebService::THDownloadWebService(QObject* parent) : THWebService(parent) {}
+THDownloadWebService::THDownloadWebService(QObject* parent) : THWebService(parent) {
+    setTimeoutIntervalMs(kDownloadTimeoutMs);
+}
 
 THDownloadWebService::~THDownloadWebService() {
     THDownloadWebService::stop();
@@ -76,6 +102,7 @@ std::optional<THWebRequest> THDownloadWebService::setUpRequest(THWebError* error
 
     _destinationPath = QDir(_filePath).filePath(_fileName);
     _temporaryPath = _destinationPath + QLatin1String(kTemporarySuffix);
+    _validatorPath = _temporaryPath + QLatin1String(kValidatorSuffix);
     if (QFileInfo::exists(_destinationPath) && !_overwrite)
         return fail(THWebErrors::kFileExist, kFileExistText);
 
@@ -87,10 +114,15 @@ std::optional<THWebRequest> THDownloadWebService::setUpRequest(THWebError* error
     _offset = static_cast<quint64>(file->size());
     _fileHandle = std::move(file);
 
-    THWebRequest request;
-    request.request.setUrl(url());
+    THWebRequest request = newRequest();
     request.request.setRawHeader("Range",
                                  QByteArrayLiteral("bytes=") + QByteArray::number(_offset) + '-');
+    // A changed resource then comes whole (200) instead of being spliced onto old bytes.
+    const QByteArray validator = _offset > 0 ? readValidator(_validatorPath) : QByteArray();
+    if (!validator.isEmpty())
+        request.request.setRawHeader("If-Range", validator);
+    else if (_offset == 0)
+        QFile::remove(_validatorPath);
     if (error)
         *error = THWebError{};
     return request;
@@ -155,36 +187,56 @@ void THDownloadWebService::lisenProgressAndSpeed() {
         _downloadBlock(std::nullopt, std::nullopt, false, progress);
 }
 
+// The temporary file already holds the whole resource when a range from its end cannot
+// be served because the resource has exactly its length.
+bool THDownloadWebService::isAlreadyComplete(const THWebResponse& response) const {
+    return _fileHandle && response.statusCode == 416 &&
+           response.contentRange().total == static_cast<qint64>(_offset);
+}
+
+bool THDownloadWebService::acceptsStatus(const THWebResponse& response) const {
+    return THWebService::acceptsStatus(response) || isAlreadyComplete(response);
+}
+
 // A resumed download needs the body from the offset on: a whole body (200) starts the
-// file again, a range starting elsewhere cannot be used.
-bool THDownloadWebService::acceptResponse(const THWebResponse& response) {
-    if (response.statusCode == 206) {
-        if (rangeStart(response.header("Content-Range")) != static_cast<qint64>(_offset)) {
-            failWith(THWebErrors::kRangeMismatch, kRangeMismatchText);
-            return false;
-        }
-        return true;
+// file again, a range starting elsewhere cannot be used. The response that starts the file
+// leaves its validator for later resumes.
+THDownloadWebService::Acceptance
+THDownloadWebService::acceptResponse(const THWebResponse& response) {
+    if (isAlreadyComplete(response))
+        return Acceptance::Complete;
+    if (response.statusCode == 206 &&
+        response.contentRange().first != static_cast<qint64>(_offset)) {
+        failWith(THWebErrors::kRangeMismatch, kRangeMismatchText);
+        return Acceptance::Refused;
     }
-    if (_offset > 0) {
+    if (response.statusCode != 206 && _offset > 0) {
         if (!_fileHandle->resize(0) || !_fileHandle->seek(0)) {
             failWith(THWebErrors::kWriteFile, kWriteFileText);
-            return false;
+            return Acceptance::Refused;
         }
         _offset = 0;
     }
-    return true;
+    if (_offset == 0)
+        writeValidator(_validatorPath, validatorOf(response));
+    return Acceptance::Body;
 }
 
 void THDownloadWebService::didReceiveResponse(const THWebResponse& response) {
-    if (!_fileHandle || !acceptResponse(response))
+    if (!_fileHandle)
         return;
-    if (response.expectedContentLength != -1)
+    const Acceptance acceptance = acceptResponse(response);
+    if (acceptance == Acceptance::Refused)
+        return;
+    if (acceptance == Acceptance::Body && response.expectedContentLength != -1)
         _fileSize = static_cast<quint64>(response.expectedContentLength) + _offset;
     QPointer<THDownloadWebService> self(this);
     if (_downloadBlock)
         _downloadBlock(response, std::nullopt, false, 0.0);
     if (self && isRunning())
         THWebService::didReceiveResponse(response);
+    if (self && isRunning() && acceptance == Acceptance::Complete)
+        didFinishLoading();
 }
 
 void THDownloadWebService::didReceiveData(const QByteArray& data) {
@@ -217,6 +269,7 @@ void THDownloadWebService::didFinishLoading() {
         failWith(THWebErrors::kMoveFile, kMoveFileText);
         return;
     }
+    QFile::remove(_validatorPath);
     QPointer<THDownloadWebService> self(this);
     if (_downloadBlock)
         _downloadBlock(std::nullopt, std::nullopt, true, 0.0);

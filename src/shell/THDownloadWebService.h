@@ -12,7 +12,9 @@ class QTimer;
 // Downloads a URL into <filePath>/<fileName> through "<that path>.TempDownload", resuming
 // a partial temporary file with a "Range" request, and reports progress and speed every
 // 2 seconds. The destination is replaced only once the whole body is in; after a failure or
-// a stop the temporary file stays for the next start to resume.
+// a stop the temporary file stays for the next start to resume. Beside it, "<temporary
+// path>.Validator" keeps the ETag or date of the resource it holds, so that a resume of a
+// changed resource starts again from 0.
 class THDownloadWebService : public THWebService {
     Q_OBJECT
 public:
@@ -20,7 +22,9 @@ public:
         std::function<void(const Response&, const Error&, bool finished, double progress)>;
 
     static constexpr char kTemporarySuffix[] = ".TempDownload";
+    static constexpr char kValidatorSuffix[] = ".Validator";
     static constexpr int kProgressIntervalMs = 2000;
+    static constexpr int kDownloadTimeoutMs = 60000;
 
     explicit THDownloadWebService(QObject* parent = nullptr);
     ~THDownloadWebService() override;
@@ -50,13 +54,17 @@ public:
     void lisenProgressAndSpeed();
 
 protected:
+    bool acceptsStatus(const THWebResponse& response) const override;
     void didReceiveResponse(const THWebResponse& response) override;
     void didReceiveData(const QByteArray& data) override;
     void didFailWithError(const THWebError& error) override;
     void didFinishLoading() override;
 
 private:
-    bool acceptResponse(const THWebResponse& response);
+    enum class Acceptance { Refused, Body, Complete };
+
+    bool isAlreadyComplete(const THWebResponse& response) const;
+    Acceptance acceptResponse(const THWebResponse& response);
     void failWith(int code, const QString& text);
     void closeFile();
 
@@ -69,6 +77,7 @@ private:
     DownloadBlock _downloadBlock;
     QString _destinationPath;
     QString _temporaryPath;
+    QString _validatorPath;
     std::unique_ptr<QFile> _fileHandle;
     quint64 _offset = 0;
     quint64 _totalDownSize = 0;

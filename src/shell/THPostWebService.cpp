@@ -38,13 +38,24 @@ QByteArray numberText(const QVariant& value) {
     }
 }
 
+// A name or file name inside the quotes of a part header: the quote and line ends that
+// would end it early are percent-escaped, as browsers send them.
+QByteArray quotedText(const QString& text) {
+    QByteArray bytes = text.toUtf8();
+    bytes.replace('"', "%22").replace('\r', "%0D").replace('\n', "%0A");
+    return '"' + bytes + '"';
+}
+
+QByteArray dispositionOf(const QString& key) {
+    return "Content-Disposition: form-data; name=" + quotedText(key);
+}
+
 QByteArray nameHeader(const QString& key) {
-    return "Content-Disposition: form-data; name=\"" + key.toUtf8() + "\"\r\n\r\n";
+    return dispositionOf(key) + "\r\n\r\n";
 }
 
 void appendFile(QByteArray& body, const QString& key, const QString& path, bool& allFilesRead) {
-    body += "Content-Disposition: form-data; name=\"" + key.toUtf8() + "\"; filename=\"" +
-            QFileInfo(path).fileName().toUtf8() + "\"\r\n";
+    body += dispositionOf(key) + "; filename=" + quotedText(QFileInfo(path).fileName()) + "\r\n";
     body += "Content-Type: application/octet-stream\r\n\r\n";
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

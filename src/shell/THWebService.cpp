@@ -12,12 +12,18 @@
 
 namespace {
 
-constexpr int kRequestTimeoutMs = 15000;
+int statusOf(const QNetworkReply& reply) {
+    return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
+bool isErrorStatus(int status) {
+    return status >= 400;
+}
 
 THWebResponse responseOf(const QNetworkReply& reply) {
     THWebResponse response;
     response.url = reply.url();
-    response.statusCode = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    response.statusCode = statusOf(reply);
     const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
     response.expectedContentLength = length.isValid() ? length.toLongLong() : -1;
     response.mimeType = reply.header(QNetworkRequest::ContentTypeHeader)
@@ -29,23 +35,33 @@ THWebResponse responseOf(const QNetworkReply& reply) {
     return response;
 }
 
-std::optional<THWebError> httpErrorOf(const QNetworkReply& reply) {
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 400)
-        return std::nullopt;
+THWebError httpErrorOf(const QNetworkReply& reply) {
+    const int status = statusOf(reply);
     const QString reason =
         reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
     return THWebError{QStringLiteral("HTTP %1 %2").arg(status).arg(reason).trimmed(), status};
 }
 
 THWebError transferErrorOf(const QNetworkReply& reply) {
-    if (auto httpError = httpErrorOf(reply))
-        return *httpError;
+    if (isErrorStatus(statusOf(reply)))
+        return httpErrorOf(reply);
+    // A transfer timeout cancels the reply; nothing else cancels one that is still watched,
+    // since stop() lets go of it first.
+    if (reply.error() == QNetworkReply::OperationCanceledError ||
+        reply.error() == QNetworkReply::TimeoutError)
+        return THWebError{THWebService::kTimedOutText(), QNetworkReply::TimeoutError};
     return THWebError{reply.errorString(), static_cast<int>(reply.error())};
 }
 
+// A body that ended before the length its server announced: the connection closed early.
+std::optional<THWebError> shortBodyError(qint64 expected, qint64 received) {
+    if (expected < 0 || received >= expected)
+        return std::nullopt;
+    return THWebError{QStringLiteral("Connection closed"), QNetworkReply::RemoteHostClosedError};
+}
+
 bool isRedirect(const QNetworkReply& reply) {
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const int status = statusOf(reply);
     return status >= 300 && status < 400;
 }
 
@@ -63,17 +79,25 @@ THWebService::Data performSynchronously(const THWebRequest& request,
     if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid() ||
         reply->error() == QNetworkReply::NoError)
         *response = responseOf(*reply);
-    if (reply->error() != QNetworkReply::NoError || httpErrorOf(*reply)) {
+    if (reply->error() != QNetworkReply::NoError || isErrorStatus(statusOf(*reply))) {
         *error = transferErrorOf(*reply);
         return std::nullopt;
     }
-    return reply->readAll();
+    QByteArray body = reply->readAll();
+    if ((*error = shortBodyError((*response)->expectedBodyLength(), body.size())))
+        return std::nullopt;
+    return body;
 }
 
 } // namespace
 
 const QString& THWebService::kURLNilText() {
     static const QString text = QStringLiteral("URL Can not be nil!");
+    return text;
+}
+
+const QString& THWebService::kTimedOutText() {
+    static const QString text = QStringLiteral("The request timed out.");
     return text;
 }
 
@@ -104,12 +128,22 @@ std::optional<THWebRequest> THWebService::setUpRequest(THWebError* error) {
         return fail(THWebErrors::kURLNil, kURLNilText());
     if (!_url.isValid())
         return fail(THWebErrors::kRequestCreate, kRequestCreateText());
-    THWebRequest request;
-    request.request.setUrl(_url);
-    request.request.setTransferTimeout(kRequestTimeoutMs);
     if (error)
         *error = THWebError{};
+    return newRequest();
+}
+
+THWebRequest THWebService::newRequest() const {
+    THWebRequest request;
+    request.request.setUrl(_url);
+    request.request.setTransferTimeout(_timeoutIntervalMs);
+    // Any other coding Qt would undo itself, and drop the length that shows a cut body.
+    request.request.setRawHeader("Accept-Encoding", "identity");
     return request;
+}
+
+bool THWebService::acceptsStatus(const THWebResponse& response) const {
+    return !isErrorStatus(response.statusCode);
 }
 
 bool THWebService::startAsynchronous() {
@@ -122,6 +156,8 @@ bool THWebService::startAsynchronous() {
     }
     _data = QByteArray("");
     _responseSeen = false;
+    _expectedBodyLength = -1;
+    _receivedBodyLength = 0;
     _reply = manager().sendCustomRequest(request->request, request->method, request->body);
     connect(_reply, &QNetworkReply::metaDataChanged, this, &THWebService::onMetaDataChanged);
     connect(_reply, &QNetworkReply::readyRead, this, &THWebService::onReadyRead);
@@ -170,7 +206,7 @@ void THWebService::stop() {
         disconnect(reply, nullptr, this, nullptr);
         // Qt ends a reply with an error status itself; aborting it as well only makes Qt
         // complain that the reply failed twice.
-        if (reply->error() == QNetworkReply::NoError && !httpErrorOf(*reply))
+        if (reply->error() == QNetworkReply::NoError && !isErrorStatus(statusOf(*reply)))
             reply->abort();
         reply->deleteLater();
     }
@@ -189,18 +225,22 @@ bool THWebService::noteResponse() {
         return true;
     _responseSeen = true;
     QPointer<QNetworkReply> reply = _reply;
-    if (auto httpError = httpErrorOf(*reply)) {
-        didFailWithError(*httpError);
+    const THWebResponse response = responseOf(*reply);
+    if (!acceptsStatus(response)) {
+        didFailWithError(httpErrorOf(*reply));
         return false;
     }
-    didReceiveResponse(responseOf(*reply));
+    _expectedBodyLength = response.expectedBodyLength();
+    didReceiveResponse(response);
     return reply && _reply == reply;
 }
 
 void THWebService::onReadyRead() {
     if (!noteResponse())
         return;
-    didReceiveData(_reply->readAll());
+    const QByteArray data = _reply->readAll();
+    _receivedBodyLength += data.size();
+    didReceiveData(data);
 }
 
 void THWebService::onFinished() {
@@ -215,10 +255,15 @@ void THWebService::onFinished() {
         return;
     }
     const QByteArray rest = reply->readAll();
+    _receivedBodyLength += rest.size();
     if (!rest.isEmpty()) {
         didReceiveData(rest);
         if (!reply || _reply != reply)
             return;
+    }
+    if (auto shortBody = shortBodyError(_expectedBodyLength, _receivedBodyLength)) {
+        didFailWithError(*shortBody);
+        return;
     }
     didFinishLoading();
 }

@@ -7,13 +7,15 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 #include <functional>
 #include <memory>
 
 // A tiny HTTP/1.1 server on 127.0.0.1 for tests: one request per connection, answered by
-// a handler, at most kMaxRequests requests in its life.
+// a handler, at most kMaxRequests requests in its life; a connection held open is closed
+// after kMaxHoldMs.
 class LoopbackHttpServer : public QObject {
 public:
     struct Request {
@@ -29,12 +31,15 @@ public:
         QByteArray body;
         // Bytes of the body to send before holding the connection open; -1 sends it all.
         qsizetype stallAfter = -1;
+        // Bytes of the body to send before closing the connection; -1 sends it all.
+        qsizetype closeAfter = -1;
         // Without a length the body ends when the connection closes.
         bool announceLength = true;
     };
     using Handler = std::function<Reply(const Request&)>;
 
     static constexpr int kMaxRequests = 16;
+    static constexpr int kMaxHoldMs = 30000;
 
     explicit LoopbackHttpServer(Handler handler) : _handler(std::move(handler)) {
         _server.listen(QHostAddress(QHostAddress::LocalHost), 0);
@@ -104,9 +109,10 @@ private:
         socket->write(head + "\r\n");
         if (reply.stallAfter >= 0) {
             socket->write(reply.body.left(reply.stallAfter));
+            QTimer::singleShot(kMaxHoldMs, socket, [socket] { socket->abort(); });
             return;
         }
-        socket->write(reply.body);
+        socket->write(reply.closeAfter >= 0 ? reply.body.left(reply.closeAfter) : reply.body);
         socket->disconnectFromHost();
     }
 

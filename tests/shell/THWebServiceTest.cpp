@@ -8,9 +8,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <numeric>
 
 namespace {
 
@@ -23,6 +27,48 @@ QByteArray patternBytes(qsizetype size, char seed = 'a') {
         bytes[i] = static_cast<char>(seed + i % 23);
     return bytes;
 }
+
+// Bytes that barely compress, so half a compressed body still decodes to something.
+QByteArray noiseBytes(qsizetype size) {
+    QRandomGenerator generator(24);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator.bounded(256));
+    return bytes;
+}
+
+QByteArray gzipped(const QByteArray& bytes) {
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c"), QStringLiteral("-n")});
+    gzip.write(bytes);
+    gzip.closeWriteChannel();
+    gzip.waitForFinished(30000);
+    return gzip.readAllStandardOutput();
+}
+
+// A reply whose body the server cuts after half its bytes.
+Reply cutHalfWay(Reply reply) {
+    reply.closeAfter = reply.body.size() / 2;
+    return reply;
+}
+
+Reply withoutLength(Reply reply) {
+    reply.announceLength = false;
+    return reply;
+}
+
+Reply gzipCutHalfWay() {
+    return cutHalfWay(Reply{200, "OK", {{"Content-Encoding", "gzip"}}, gzipped(noiseBytes(20000))});
+}
+
+Reply stalled(Reply reply) {
+    reply.stallAfter = 100;
+    return reply;
+}
+
+const THWebError kConnectionClosed{QStringLiteral("Connection closed"), 2};
+const THWebError kTimedOut{QStringLiteral("The request timed out."), 4};
+constexpr int kShortTimeoutMs = 1000;
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -40,13 +86,15 @@ struct RecordingDelegate : THWebServiceDelegate {
     int finishes = 0;
     QList<THWebError> failures;
     QList<double> progress;
+    QList<double> peakSpeeds;
     void webServiceBegin(THWebService*) override { ++begins; }
     void webServiceFinishDidReceiveData(THWebService*, const QByteArray&) override { ++finishes; }
     void webServiceFailDidFailWithError(THWebService*, const THWebError& error) override {
         failures.append(error);
     }
-    void downloadProgressChangeProgress(THWebService*, double value) override {
+    void downloadProgressChangeProgress(THWebService* service, double value) override {
         progress.append(value);
+        peakSpeeds.append(qobject_cast<THDownloadWebService*>(service)->peakSpeed());
     }
     bool ended() const { return finishes + failures.size() > 0; }
 };
@@ -79,28 +127,30 @@ TEST(THPostWebService, SingleTextFieldGivesThe111ByteBody) {
 
 TEST(THPostWebService, EveryKindOfValueByteForByte) {
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("form"));
-    const QString filePath = folder + QStringLiteral("/cover \"art\" é.bin");
+    // Quotes and line ends in names would end the part headers early.
+    const QString filePath = folder + QStringLiteral("/cover \"art\"\r\n é.bin");
     writeAll(filePath, QByteArray("\x00\x01\xff", 3));
     const QVariantMap form{{"bytes", QByteArray("\r\n--x", 5)},
                            {"count", 42},
                            {"file", QUrl::fromLocalFile(filePath)},
                            {"ignored", QUrl(QStringLiteral("http://127.0.0.1/x"))},
                            {"ratio", 0.25},
-                           {"title", QStringLiteral("Ünïcode")}};
+                           {"title\"\r\n", QStringLiteral("Ünïcode")}};
     const QByteArray expected =
         QByteArray("--_insert_some_boundary_here_\r\n"
                    "Content-Disposition: form-data; name=\"bytes\"\r\n\r\n\r\n--x\r\n"
                    "--_insert_some_boundary_here_\r\n"
                    "Content-Disposition: form-data; name=\"count\"\r\n\r\n42\r\n"
                    "--_insert_some_boundary_here_\r\n"
-                   "Content-Disposition: form-data; name=\"file\"; filename=\"cover \"art\" "
-                   "\xc3\xa9.bin\"\r\nContent-Type: application/octet-stream\r\n\r\n") +
+                   "Content-Disposition: form-data; name=\"file\"; filename=\"cover %22art%22"
+                   "%0D%0A \xc3\xa9.bin\"\r\nContent-Type: application/octet-stream\r\n\r\n") +
         QByteArray("\x00\x01\xff", 3) +
         QByteArray("\r\n--_insert_some_boundary_here_\r\n\r\n"
                    "--_insert_some_boundary_here_\r\n"
                    "Content-Disposition: form-data; name=\"ratio\"\r\n\r\n0.25\r\n"
                    "--_insert_some_boundary_here_\r\n"
-                   "Content-Disposition: form-data; name=\"title\"\r\n\r\n\xc3\x9cn\xc3\xaf"
+                   "Content-Disposition: form-data; name=\"title%22%0D%0A\"\r\n\r\n"
+                   "\xc3\x9cn\xc3\xaf"
                    "code\r\n"
                    "--_insert_some_boundary_here_--\r\n");
     EXPECT_EQ(THPostWebService::generateFormData(form), expected);
@@ -223,6 +273,45 @@ TEST(THWebService, AnErrorStatusIsAFailureNotABody) {
     EXPECT_FALSE(service.isRunning());
 }
 
+TEST(THWebService, ACutOrStalledBodyIsAFailureWithoutData) {
+    const struct {
+        const char* name;
+        Reply reply;
+        THWebError expected;
+    } cases[] = {
+        {"gzip body cut half-way", gzipCutHalfWay(), kConnectionClosed},
+        {"range without a length cut half-way",
+         cutHalfWay(withoutLength(Reply{
+             206, "Partial Content", {{"Content-Range", "bytes 0-999/1000"}}, patternBytes(1000)})),
+         kConnectionClosed},
+        {"stalled", stalled(Reply{200, "OK", {}, patternBytes(1000)}), kTimedOut},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackHttpServer server([&c](const Request&) { return c.reply; });
+        THWebService service;
+        RecordingDelegate delegate;
+        service.setDelegate(&delegate);
+        if (c.reply.stallAfter >= 0)
+            service.setTimeoutIntervalMs(kShortTimeoutMs);
+        service.setUrl(server.url(QStringLiteral("/body")));
+        ASSERT_TRUE(service.startAsynchronous());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.ended(); }, 20000));
+        EXPECT_EQ(delegate.finishes, 0);
+        EXPECT_EQ(delegate.failures, QList<THWebError>{c.expected});
+
+        std::optional<std::pair<THWebService::Error, THWebService::Data>> handled;
+        service.startWithHandler([&](const auto&, const auto& error, const auto& data) {
+            handled.emplace(error, data);
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return handled.has_value(); }, 20000));
+        EXPECT_EQ(handled->first, c.expected);
+        EXPECT_FALSE(handled->second);
+        ASSERT_EQ(server.requests().size(), 2);
+        EXPECT_EQ(server.requests().last().headers.value("accept-encoding"), "identity");
+    }
+}
+
 class THDownloadWebServiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -323,15 +412,37 @@ TEST_F(THDownloadWebServiceTest, AWholeBodyInsteadOfTheRangeRestartsTheFile) {
     EXPECT_EQ(readAll(destination), kResource);
 }
 
+// The temporary file starts with the first 1000 bytes; what it keeps is left for a resume.
 TEST_F(THDownloadWebServiceTest, FailuresKeepThePartialFileAndTheOldDestination) {
+    const Reply gzipCut = gzipCutHalfWay();
+    const QByteArray first1000 = kResource.left(1000);
     const struct {
         const char* name;
         Reply reply;
-        int code;
+        THWebError expected;
+        QByteArray kept;
     } cases[] = {
-        {"range at the wrong offset", partial(0, 1499), 104},
-        {"not found", Reply{404, "Not Found", {}, "<html>no such file</html>"}, 404},
-        {"server error", Reply{503, "Service Unavailable", {}, "busy"}, 503},
+        {"range at the wrong offset",
+         partial(0, 1499),
+         {"Range Response Mismatch!", 104},
+         first1000},
+        {"not found",
+         {404, "Not Found", {}, "no such file"},
+         {"HTTP 404 Not Found", 404},
+         first1000},
+        {"server error",
+         {503, "Service Unavailable", {}, "busy"},
+         {"HTTP 503 Service Unavailable", 503},
+         first1000},
+        {"range past the end of a longer resource",
+         {416, "Range Not Satisfiable", {{"Content-Range", "bytes */1200"}}, {}},
+         {"HTTP 416 Range Not Satisfiable", 416},
+         first1000},
+        {"range without a length cut half-way", cutHalfWay(withoutLength(partial(1000, 1499))),
+         kConnectionClosed, kResource.left(1250)},
+        {"whole gzip body cut half-way", gzipCut, kConnectionClosed,
+         gzipCut.body.left(gzipCut.closeAfter)},
+        {"stalled range", stalled(partial(1000, 1499)), kTimedOut, kResource.left(1100)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -342,15 +453,86 @@ TEST_F(THDownloadWebServiceTest, FailuresKeepThePartialFileAndTheOldDestination)
         THDownloadWebService service;
         configure(service, server);
         service.setOverwrite(true);
+        if (c.reply.stallAfter >= 0)
+            service.setTimeoutIntervalMs(kShortTimeoutMs);
         ASSERT_TRUE(runToEnd(service));
-        ASSERT_EQ(delegate.failures.size(), 1);
-        EXPECT_EQ(delegate.failures.first().code, c.code);
-        EXPECT_EQ(blockError, delegate.failures.first());
+        EXPECT_EQ(delegate.failures, QList<THWebError>{c.expected});
+        EXPECT_EQ(blockError, c.expected);
         EXPECT_FALSE(blockFinished);
-        EXPECT_EQ(readAll(temporary), kResource.left(1000));
+        EXPECT_EQ(readAll(temporary), c.kept);
         EXPECT_EQ(readAll(destination), "previous version");
+        EXPECT_EQ(server.requests().first().headers.value("accept-encoding"), "identity");
         delegate = RecordingDelegate{};
         blockError.reset();
+        blockFinished = false;
+    }
+}
+
+TEST_F(THDownloadWebServiceTest, ATemporaryFileHoldingTheWholeResourceCompletes) {
+    writeAll(temporary, kResource);
+    LoopbackHttpServer server([](const Request&) {
+        return Reply{416, "Range Not Satisfiable", {{"Content-Range", "bytes */1500"}}, {}};
+    });
+    THDownloadWebService service;
+    configure(service, server);
+    ASSERT_TRUE(runToEnd(service));
+    EXPECT_EQ(server.requests().first().headers.value("range"), "bytes=1500-");
+    EXPECT_EQ(delegate.finishes, 1);
+    EXPECT_TRUE(blockFinished);
+    EXPECT_EQ(readAll(destination), kResource);
+    EXPECT_FALSE(QFile::exists(temporary));
+}
+
+// The first start is cut after 600 bytes; by the second the resource may have changed
+// into the expected one.
+TEST_F(THDownloadWebServiceTest, AResumeOfAChangedResourceStartsAgain) {
+    const QByteArray changed = patternBytes(1500, 'A');
+    const QByteArray lastModified = "Wed, 09 Dec 2026 10:00:00 GMT";
+    const struct {
+        const char* name;
+        QByteArray validatorHeader;
+        QByteArray firstValidator;
+        QByteArray laterValidator;
+        QByteArray expected;
+    } cases[] = {
+        {"changed ETag", "ETag", "\"v1\"", "\"v2\"", changed},
+        {"same ETag", "ETag", "\"v1\"", "\"v1\"", kResource},
+        {"changed date", "Last-Modified", lastModified, "Thu, 10 Dec 2026 10:00:00 GMT", changed},
+        {"same date", "Last-Modified", lastModified, lastModified, kResource},
+        {"weak ETag: none known, resumed as before", "ETag", "W/\"v1\"", "W/\"v1\"", kResource},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        delegate = RecordingDelegate{};
+        int requestCount = 0;
+        LoopbackHttpServer server([&](const Request& request) {
+            if (++requestCount == 1) {
+                Reply first{200, "OK", {{c.validatorHeader, c.firstValidator}}, kResource};
+                first.closeAfter = 600;
+                return first;
+            }
+            const QByteArray ifRange = request.headers.value("if-range");
+            if (ifRange.isEmpty() || ifRange == c.laterValidator) {
+                Reply rest = partial(600, 1499);
+                rest.body = c.expected.mid(600);
+                return rest;
+            }
+            return Reply{200, "OK", {{c.validatorHeader, c.laterValidator}}, c.expected};
+        });
+        THDownloadWebService service;
+        configure(service, server);
+        ASSERT_TRUE(runToEnd(service));
+        ASSERT_EQ(readAll(temporary), kResource.left(600));
+        delegate = RecordingDelegate{};
+        ASSERT_TRUE(runToEnd(service));
+        EXPECT_EQ(delegate.finishes, 1);
+        EXPECT_EQ(readAll(destination), c.expected);
+        const bool strong = !c.firstValidator.startsWith("W/");
+        EXPECT_EQ(server.requests().last().headers.value("if-range"),
+                  strong ? c.firstValidator : QByteArray());
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files),
+                  QStringList{QStringLiteral("song file.bin")});
     }
 }
 
@@ -395,6 +577,15 @@ TEST_F(THDownloadWebServiceTest, UnsafeNamesFromTheUrlAreRefused) {
     EXPECT_EQ(error, (THWebError{QStringLiteral("Create File Fail!"), 103}));
 }
 
+TEST_F(THDownloadWebServiceTest, ATransferThatReceivesNothingForAMinuteFails) {
+    THDownloadWebService service;
+    service.setUrl(QUrl(QStringLiteral("http://127.0.0.1:9/a.bin")));
+    service.setFilePath(folder);
+    const auto request = service.setUpRequest(nullptr);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->request.transferTimeout(), 60000);
+}
+
 TEST_F(THDownloadWebServiceTest, StopMidTransferKeepsWhatArrivedForTheNextStart) {
     int requestCount = 0;
     LoopbackHttpServer server([&](const Request& request) {
@@ -424,16 +615,21 @@ TEST_F(THDownloadWebServiceTest, ProgressIsReportedFromTheTimer) {
     writeAll(temporary, kResource.left(750));
     LoopbackHttpServer server([](const Request&) {
         Reply reply = partial(750, 1499);
-        reply.stallAfter = 0;
+        reply.stallAfter = 300;
         return reply;
     });
     THDownloadWebService service;
     configure(service, server);
     ASSERT_TRUE(service.startAsynchronous());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return service.fileSize() == 1500u; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(temporary).size() == 1050; }, 10000));
+    EXPECT_EQ(service.fileSize(), 1500u);
     service.lisenProgressAndSpeed();
     ASSERT_FALSE(delegate.progress.isEmpty());
-    EXPECT_DOUBLE_EQ(delegate.progress.last(), 0.5);
-    EXPECT_EQ(service.peakSpeed(), 0.0);
+    EXPECT_DOUBLE_EQ(delegate.progress.last(), 0.7);
+    // Each tick reports the bytes since the one before, whenever the timer fired.
+    const double peakSpeedSum =
+        std::accumulate(delegate.peakSpeeds.cbegin(), delegate.peakSpeeds.cend(), 0.0);
+    EXPECT_DOUBLE_EQ(peakSpeedSum * THDownloadWebService::kProgressIntervalMs / 1000.0, 300.0);
+    EXPECT_GT(service.averageSpeed(), 0.0);
     service.stop();
 }
