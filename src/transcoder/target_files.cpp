@@ -306,7 +306,6 @@ std::string writtenOf(const PerFileOptions* o, const char* row, float value) {
     return found != o->written.end() ? found->second : std::to_string(value);
 }
 
-// Checked before the file is opened, so that a refused value leaves no file behind.
 void applyMuxTiming(const PerFileOptions* o, TargetFile* of) {
     if (o->mux_preload) {
         const int64_t preload =
@@ -342,9 +341,11 @@ void tc_open_target_file(PerFileOptions* o, const char* filename) {
     addAttachments(o, oc.get());
 
     TargetFile* of = appendTargetFile(o, std::move(oc));
+    // Everything that can refuse a value comes before the file is opened: a refused
+    // command line leaves an existing file as it was.
     applyMuxTiming(o, of);
-    openOutputFile(of, filename);
     tc_apply_target_metadata(o, of);
+    openOutputFile(of, filename);
     tc_reset_file_options(o, 0);
 }
 
