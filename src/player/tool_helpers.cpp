@@ -89,8 +89,8 @@ const AVCodec* codecFor(AVCodecID codec_id, const AVFormatContext* s) {
 } // namespace
 
 int tool_match_stream_specifier(AVFormatContext* s, AVStream* st, const char* spec) {
-    const int ret =
-        isWellFormedSpecifier(spec) ? avformat_match_stream_specifier(s, st, spec) : AVERROR(EINVAL);
+    const int ret = isWellFormedSpecifier(spec) ? avformat_match_stream_specifier(s, st, spec)
+                                                : AVERROR(EINVAL);
     if (ret < 0)
         av_log(s, AV_LOG_ERROR, "Invalid stream specifier: %s.\n", spec);
     return ret;

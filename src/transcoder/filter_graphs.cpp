@@ -10,7 +10,6 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
-
 namespace {
 
 // A graph without a description is the filter chain of its one output stream. A graph left

@@ -216,8 +216,8 @@ void addSourceStream(const OpeningFile& f, AVStream* st) {
     ist.st = st;
     ist.discard = 1;
     st->discard = AVDISCARD_ALL;
-    ist.opts.reset(tc_codec_options_for(st->codecpar->codec_id, f.ic, st,
-                                        tc_pick_decoder(f.o, f.ic, st)));
+    ist.opts.reset(
+        tc_codec_options_for(st->codecpar->codec_id, f.ic, st, tc_pick_decoder(f.o, f.ic, st)));
     if (const double* scale = tc_per_stream<double>(f.o->ts_scale, f.ic, st))
         ist.ts_scale = *scale;
     if (const std::string* tag = tc_per_stream<std::string>(f.o->codec_tags, f.ic, st))

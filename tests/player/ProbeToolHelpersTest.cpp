@@ -153,10 +153,12 @@ TEST(ProbeToolHelpersTest, InvalidSpecifierEmptiesTheWholeResult) {
 TEST(ProbeToolHelpersTest, SpecifiersAreReadAsTheLibraryReadsThem) {
     const InputPtr ic = openVideoWithAudio();
     ASSERT_TRUE(ic);
+    // clang-format off
     const char* const specifiers[] = {
         "", "a", "v:0", "a:", "0x1", "1", "p:0:a", "p:1:", "p: 1", "#1", "# 1", "i:0x1",
         "m:language", "m:", "u", "a:u", "V", "a:m:x:y", "q", "a:x", "08", "0:", "1x", "+1", " 1",
         "#", "i:", "#08", "m", "u:", "a::", "p:", "p:1x", "p:1:x", "a:0:0", "#1:a", "disp:default"};
+    // clang-format on
     for (const char* spec : specifiers) {
         for (unsigned i = 0; i < ic->nb_streams; ++i) {
             SCOPED_TRACE(std::string("specifier '") + spec + "', stream " + std::to_string(i));

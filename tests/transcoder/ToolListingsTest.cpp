@@ -165,8 +165,8 @@ TEST(Banner, ListsEachLinkedLibraryWithItsRunningVersion) {
     for (size_t i = 0; i < lines.size(); ++i) {
         const auto [name, version] = libraries[i];
         char running[16];
-        std::snprintf(running, sizeof(running), "%2u.%3u.%3u", version >> 16,
-                      (version >> 8) & 255, version & 255);
+        std::snprintf(running, sizeof(running), "%2u.%3u.%3u", version >> 16, (version >> 8) & 255,
+                      version & 255);
         EXPECT_TRUE(lines[i].starts_with(std::string("lib") + name + " ")) << lines[i];
         EXPECT_TRUE(lines[i].ends_with(running)) << lines[i];
     }
