@@ -45,7 +45,7 @@ SyncSource findSyncSource(const char* text, const char* shownMap) {
     if (!file.within(0, inputFileCount() - 1))
         tc_exit_fatal("Invalid sync file index: %s.\n", file.written.c_str());
     const char* rest = *file.rest ? file.rest + 1 : file.rest;
-    const int file_index = static_cast<int>(file.value);
+    const int file_index = file.asInt();
     AVFormatContext* ctx = inputContext(file_index);
     for (unsigned i = 0; i < ctx->nb_streams; ++i) {
         if (streamMatches(ctx, ctx->streams[i], rest))
@@ -110,7 +110,7 @@ void validateChannelSource(const ToolInteger (&n)[5]) {
     const char* stream = n[1].written.c_str();
     if (!n[0].within(0, inputFileCount() - 1))
         tc_exit_fatal("mapchan: invalid input file index: %s\n", file);
-    AVFormatContext* ctx = inputContext(static_cast<int>(n[0].value));
+    AVFormatContext* ctx = inputContext(n[0].asInt());
     if (!n[1].within(0, static_cast<long long>(ctx->nb_streams) - 1))
         tc_exit_fatal("mapchan: invalid input file stream index #%s.%s\n", file, stream);
     const AVCodecParameters* par = ctx->streams[n[1].value]->codecpar;
@@ -123,10 +123,6 @@ void validateChannelSource(const ToolInteger (&n)[5]) {
 
 [[noreturn]] void channelMapSyntaxError() {
     tc_exit_fatal("Syntax error, mapchan usage: [file.stream.channel|-1][:syncfile:syncstream]\n");
-}
-
-int toInt(const ToolInteger& number) {
-    return static_cast<int>(number.value);
 }
 
 } // namespace
@@ -152,7 +148,7 @@ int tc_opt_map(PerFileOptions* o, const char*, const char* arg) {
     if (!file.within(0, inputFileCount() - 1))
         tc_exit_fatal("Invalid input file index: %s.\n", file.written.c_str());
     const char* spec = *file.rest == ':' ? file.rest + 1 : file.rest;
-    const int file_index = static_cast<int>(file.value);
+    const int file_index = file.asInt();
     const bool found = negative ? disableMatchingMaps(o, file_index, spec)
                                 : appendMatchingMaps(o, file_index, spec, sync);
     if (!found)
@@ -171,8 +167,8 @@ int tc_opt_map_channel(PerFileOptions* o, const char*, const char* arg) {
             channelMapSyntaxError();
         m.channel_idx = -1;
         if (values == 3) {
-            m.ofile_idx = toInt(n[1]);
-            m.ostream_idx = toInt(n[2]);
+            m.ofile_idx = n[1].asInt();
+            m.ostream_idx = n[2].asInt();
         }
         muteChannel(m, values);
         return 0;
@@ -184,11 +180,11 @@ int tc_opt_map_channel(PerFileOptions* o, const char*, const char* arg) {
     validateChannelSource(n);
     if (values == 5 && !tool_integers_fit_int(n + 3, 2))
         channelMapSyntaxError();
-    m.file_idx = toInt(n[0]);
-    m.stream_idx = toInt(n[1]);
-    m.channel_idx = toInt(n[2]);
-    m.ofile_idx = values == 5 ? toInt(n[3]) : -1;
-    m.ostream_idx = values == 5 ? toInt(n[4]) : -1;
+    m.file_idx = n[0].asInt();
+    m.stream_idx = n[1].asInt();
+    m.channel_idx = n[2].asInt();
+    m.ofile_idx = values == 5 ? n[3].asInt() : -1;
+    m.ostream_idx = values == 5 ? n[4].asInt() : -1;
     return 0;
 }
 

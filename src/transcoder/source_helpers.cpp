@@ -81,7 +81,7 @@ void tc_parse_metadata_spec(const char* arg, char* type, int* index, const char*
             const ToolInteger number = tool_read_integer(rest + 1, 0);
             if (!number.within(INT_MIN, INT_MAX))
                 tc_exit_fatal("Invalid metadata specifier %s.\n", arg);
-            *index = static_cast<int>(number.value);
+            *index = number.asInt();
         }
         break;
     default:

@@ -214,9 +214,9 @@ void parseRateControlOverrides(PerFileOptions* o, AVFormatContext* oc, TargetStr
         ToolInteger values[3];
         if (tool_read_integers(p, ",,", values) != 3 || !tool_integers_fit_int(values, 3))
             tc_exit_fatal("error parsing rc_override\n");
-        const int start = static_cast<int>(values[0].value);
-        const int end = static_cast<int>(values[1].value);
-        const int q = static_cast<int>(values[2].value);
+        const int start = values[0].asInt();
+        const int end = values[1].asInt();
+        const int q = values[2].asInt();
         auto* grown = static_cast<RcOverride*>(
             av_realloc_array(video->rc_override, i + 1, sizeof(RcOverride)));
         if (!grown)

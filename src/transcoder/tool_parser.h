@@ -52,6 +52,8 @@ struct ToolInteger {
     bool found = false;
 
     bool within(long long min, long long max) const { return value >= min && value <= max; }
+    // Only for a value found within the int range.
+    int asInt() const { return static_cast<int>(value); }
 };
 ToolInteger tool_read_integer(const char* text, int base);
 
