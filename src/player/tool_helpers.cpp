@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -39,14 +40,43 @@ void tool_report_error(const char* name, int err) {
     av_log(nullptr, AV_LOG_ERROR, "%s: %s\n", name, shown);
 }
 
-int tool_match_stream_specifier(AVFormatContext* s, AVStream* st, const char* spec) {
-    const int ret = avformat_match_stream_specifier(s, st, spec);
-    if (ret < 0)
-        av_log(s, AV_LOG_ERROR, "Invalid stream specifier: %s.\n", spec);
-    return ret;
+namespace {
+
+// A number as strtol reads it in any base; false when there is none.
+bool skipNumber(const char*& p) {
+    char* end = nullptr;
+    std::strtol(p, &end, 0);
+    if (end == p)
+        return false;
+    p = end;
+    return true;
 }
 
-namespace {
+// The grammar the library's matcher accepts. It is checked first because the matcher logs a
+// line of its own for a specifier it cannot read, and the user is to read the message once.
+bool isWellFormedSpecifier(const char* p) {
+    while (*p) {
+        if (*p >= '0' && *p <= '9') // stream index, last
+            return skipNumber(p) && !*p;
+        if (std::strchr("vVasdt", *p)) { // media type
+            ++p;
+        } else if (p[0] == 'p' && p[1] == ':') { // program id
+            p += 2;
+            if (!skipNumber(p))
+                return false;
+        } else if (*p == '#' || (p[0] == 'i' && p[1] == ':')) { // stream id, last
+            p += *p == '#' ? 1 : 2;
+            return skipNumber(p) && !*p;
+        } else if (p[0] == 'm' && p[1] == ':') { // metadata key and value: the rest
+            return true;
+        } else {
+            return *p == 'u' && !p[1]; // usable streams, last
+        }
+        if (*p && *p++ != ':')
+            return false;
+    }
+    return true;
+}
 
 bool isCodecOption(const AVClass* cls, const char* key, int flags) {
     return cls && av_opt_find(&cls, key, nullptr, flags, AV_OPT_SEARCH_FAKE_OBJ);
@@ -58,8 +88,19 @@ const AVCodec* codecFor(AVCodecID codec_id, const AVFormatContext* s) {
 
 } // namespace
 
+int tool_match_stream_specifier(AVFormatContext* s, AVStream* st, const char* spec) {
+    const int ret = isWellFormedSpecifier(spec) ? avformat_match_stream_specifier(s, st, spec)
+                                                : AVERROR(EINVAL);
+    if (ret < 0)
+        av_log(s, AV_LOG_ERROR, "Invalid stream specifier: %s.\n", spec);
+    return ret;
+}
+
 AVDictionary* tool_filter_codec_options(const AVDictionary* opts, AVCodecID codec_id,
-                                        AVFormatContext* s, AVStream* st, const AVCodec* codec) {
+                                        AVFormatContext* s, AVStream* st, const AVCodec* codec,
+                                        int* error) {
+    if (error)
+        *error = 0;
     int flags = s->oformat ? AV_OPT_FLAG_ENCODING_PARAM : AV_OPT_FLAG_DECODING_PARAM;
     if (!codec)
         codec = codecFor(codec_id, s);
@@ -96,6 +137,8 @@ AVDictionary* tool_filter_codec_options(const AVDictionary* opts, AVCodecID code
             const int match = tool_match_stream_specifier(s, st, key.c_str() + colon + 1);
             if (match < 0) {
                 av_dict_free(&result);
+                if (error)
+                    *error = match;
                 return nullptr;
             }
             if (match == 0)
@@ -112,7 +155,10 @@ AVDictionary* tool_filter_codec_options(const AVDictionary* opts, AVCodecID code
     return result;
 }
 
-AVDictionary** tool_stream_info_options(AVFormatContext* s, const AVDictionary* codec_opts) {
+AVDictionary** tool_stream_info_options(AVFormatContext* s, const AVDictionary* codec_opts,
+                                        int* error) {
+    if (error)
+        *error = 0;
     if (!s->nb_streams)
         return nullptr;
     auto** opts = static_cast<AVDictionary**>(av_calloc(s->nb_streams, sizeof(AVDictionary*)));
@@ -120,8 +166,15 @@ AVDictionary** tool_stream_info_options(AVFormatContext* s, const AVDictionary* 
         av_log(nullptr, AV_LOG_ERROR, "Could not alloc memory for stream options.\n");
         return nullptr;
     }
-    for (unsigned i = 0; i < s->nb_streams; ++i)
+    for (unsigned i = 0; i < s->nb_streams; ++i) {
         opts[i] = tool_filter_codec_options(codec_opts, s->streams[i]->codecpar->codec_id, s,
-                                            s->streams[i], nullptr);
+                                            s->streams[i], nullptr, error);
+        if (error && *error < 0) {
+            for (unsigned j = 0; j < i; ++j)
+                av_dict_free(&opts[j]);
+            av_freep(&opts);
+            return nullptr;
+        }
+    }
     return opts;
 }

@@ -3,13 +3,12 @@
 #include "player/tool_helpers.h"
 #include "transcoder/graph_setup.h"
 #include "transcoder/terminal_and_exit.h"
+#include "transcoder/tool_parser.h"
 #include "transcoder/transcoder_state.h"
 
 extern "C" {
 #include <libavutil/mem.h>
 }
-
-#include <cstdlib>
 
 namespace {
 
@@ -26,14 +25,13 @@ bool takesStream(AVMediaType pad_type, AVMediaType stream_type) {
 
 SourceStream* streamForLabel(const GraphRecord* fg, AVMediaType type, const char* label) {
     TranscoderState& state = tc_state();
-    char* rest = nullptr;
-    const long file_index = std::strtol(label, &rest, 0);
-    if (file_index < 0 || size_t(file_index) >= state.input_files.size())
-        tc_exit_fatal("Invalid file index %d in filtergraph description %s.\n", int(file_index),
-                      fg->graph_desc.c_str());
-    const SourceFile* file = state.input_files[size_t(file_index)].get();
+    const ToolInteger file_index = tool_read_integer(label, 0);
+    if (!file_index.within(0, static_cast<long long>(state.input_files.size()) - 1))
+        tc_exit_fatal("Invalid file index %s in filtergraph description %s.\n",
+                      file_index.written.c_str(), fg->graph_desc.c_str());
+    const SourceFile* file = state.input_files[size_t(file_index.value)].get();
     AVFormatContext* s = file->ctx.get();
-    const char* spec = *rest == ':' ? rest + 1 : rest;
+    const char* spec = *file_index.rest == ':' ? file_index.rest + 1 : file_index.rest;
     for (unsigned i = 0; s && i < s->nb_streams; ++i) {
         const size_t position = size_t(file->ist_index) + i;
         if (position >= state.input_streams.size())

@@ -10,8 +10,6 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -43,16 +41,15 @@ struct SyncSource {
 
 // "file[:spec]" after a map's ',': the first stream of that file that matches.
 SyncSource findSyncSource(const char* text, const char* shownMap) {
-    char* rest = nullptr;
-    const long file = std::strtol(text, &rest, 0);
-    if (file < 0 || file >= inputFileCount())
-        tc_exit_fatal("Invalid sync file index: %d.\n", static_cast<int>(file));
-    if (*rest)
-        ++rest;
-    AVFormatContext* ctx = inputContext(static_cast<int>(file));
+    const ToolInteger file = tool_read_integer(text, 0);
+    if (!file.within(0, inputFileCount() - 1))
+        tc_exit_fatal("Invalid sync file index: %s.\n", file.written.c_str());
+    const char* rest = *file.rest ? file.rest + 1 : file.rest;
+    const int file_index = file.asInt();
+    AVFormatContext* ctx = inputContext(file_index);
     for (unsigned i = 0; i < ctx->nb_streams; ++i) {
         if (streamMatches(ctx, ctx->streams[i], rest))
-            return {static_cast<int>(file), static_cast<int>(i)};
+            return {file_index, static_cast<int>(i)};
     }
     tc_exit_fatal("Sync stream specification in map %s does not match any streams.\n", shownMap);
 }
@@ -107,19 +104,25 @@ void muteChannel(ChannelMapEntry& m, int values) {
         m.ofile_idx = m.ostream_idx = -1;
 }
 
-void validateChannelSource(const ChannelMapEntry& m) {
-    if (m.file_idx < 0 || m.file_idx >= inputFileCount())
-        tc_exit_fatal("mapchan: invalid input file index: %d\n", m.file_idx);
-    AVFormatContext* ctx = inputContext(m.file_idx);
-    if (m.stream_idx < 0 || m.stream_idx >= static_cast<int>(ctx->nb_streams))
-        tc_exit_fatal("mapchan: invalid input file stream index #%d.%d\n", m.file_idx,
-                      m.stream_idx);
-    const AVCodecParameters* par = ctx->streams[m.stream_idx]->codecpar;
+// The numbers are checked as written, so that a message never shows a truncated one.
+void validateChannelSource(const ToolInteger (&n)[5]) {
+    const char* file = n[0].written.c_str();
+    const char* stream = n[1].written.c_str();
+    if (!n[0].within(0, inputFileCount() - 1))
+        tc_exit_fatal("mapchan: invalid input file index: %s\n", file);
+    AVFormatContext* ctx = inputContext(n[0].asInt());
+    if (!n[1].within(0, static_cast<long long>(ctx->nb_streams) - 1))
+        tc_exit_fatal("mapchan: invalid input file stream index #%s.%s\n", file, stream);
+    const AVCodecParameters* par = ctx->streams[n[1].value]->codecpar;
     if (par->codec_type != AVMEDIA_TYPE_AUDIO)
-        tc_exit_fatal("mapchan: stream #%d.%d is not an audio stream.\n", m.file_idx, m.stream_idx);
-    if (m.channel_idx < 0 || m.channel_idx >= par->ch_layout.nb_channels)
-        tc_exit_fatal("mapchan: invalid audio channel #%d.%d.%d\n", m.file_idx, m.stream_idx,
-                      m.channel_idx);
+        tc_exit_fatal("mapchan: stream #%s.%s is not an audio stream.\n", file, stream);
+    if (!n[2].within(0, par->ch_layout.nb_channels - 1))
+        tc_exit_fatal("mapchan: invalid audio channel #%s.%s.%s\n", file, stream,
+                      n[2].written.c_str());
+}
+
+[[noreturn]] void channelMapSyntaxError() {
+    tc_exit_fatal("Syntax error, mapchan usage: [file.stream.channel|-1][:syncfile:syncstream]\n");
 }
 
 } // namespace
@@ -141,12 +144,11 @@ int tc_opt_map(PerFileOptions* o, const char*, const char* arg) {
         return 0;
     }
 
-    char* rest = nullptr;
-    const long file = std::strtol(map.c_str(), &rest, 0);
-    if (file < 0 || file >= inputFileCount())
-        tc_exit_fatal("Invalid input file index: %d.\n", static_cast<int>(file));
-    const char* spec = *rest == ':' ? rest + 1 : rest;
-    const int file_index = static_cast<int>(file);
+    const ToolInteger file = tool_read_integer(map.c_str(), 0);
+    if (!file.within(0, inputFileCount() - 1))
+        tc_exit_fatal("Invalid input file index: %s.\n", file.written.c_str());
+    const char* spec = *file.rest == ':' ? file.rest + 1 : file.rest;
+    const int file_index = file.asInt();
     const bool found = negative ? disableMatchingMaps(o, file_index, spec)
                                 : appendMatchingMaps(o, file_index, spec, sync);
     if (!found)
@@ -158,20 +160,31 @@ int tc_opt_map_channel(PerFileOptions* o, const char*, const char* arg) {
     o->audio_channel_maps.emplace_back();
     ChannelMapEntry& m = o->audio_channel_maps.back();
 
-    int values = std::sscanf(arg, "%d:%d.%d", &m.channel_idx, &m.ofile_idx, &m.ostream_idx);
-    if ((values == 1 || values == 3) && m.channel_idx == -1) {
+    ToolInteger n[5];
+    int values = tool_read_integers(arg, ":.", n);
+    if ((values == 1 || values == 3) && n[0].value == -1) {
+        if (!tool_integers_fit_int(n, values))
+            channelMapSyntaxError();
+        m.channel_idx = -1;
+        if (values == 3) {
+            m.ofile_idx = n[1].asInt();
+            m.ostream_idx = n[2].asInt();
+        }
         muteChannel(m, values);
         return 0;
     }
 
-    values = std::sscanf(arg, "%d.%d.%d:%d.%d", &m.file_idx, &m.stream_idx, &m.channel_idx,
-                         &m.ofile_idx, &m.ostream_idx);
+    values = tool_read_integers(arg, "..:.", n);
     if (values != 3 && values != 5)
-        tc_exit_fatal("Syntax error, mapchan usage: "
-                      "[file.stream.channel|-1][:syncfile:syncstream]\n");
-    if (values == 3)
-        m.ofile_idx = m.ostream_idx = -1;
-    validateChannelSource(m);
+        channelMapSyntaxError();
+    validateChannelSource(n);
+    if (values == 5 && !tool_integers_fit_int(n + 3, 2))
+        channelMapSyntaxError();
+    m.file_idx = n[0].asInt();
+    m.stream_idx = n[1].asInt();
+    m.channel_idx = n[2].asInt();
+    m.ofile_idx = values == 5 ? n[3].asInt() : -1;
+    m.ostream_idx = values == 5 ? n[4].asInt() : -1;
     return 0;
 }
 

@@ -5,6 +5,8 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <variant>
 #include <vector>
@@ -36,10 +38,12 @@ inline constexpr uint32_t TOOLOPT_VALUE_KINDS = TOOLOPT_STRING | TOOLOPT_FLAG | 
                                                 TOOLOPT_DOUBLE;
 
 // One use of a per-stream option: the stream specifier written after the option name's
-// first ':' (empty without one) and the value of the row's kind.
+// first ':' (empty without one), the value of the row's kind, and the argument as written
+// (for a message that refuses the value where it is converted).
 struct SpecifiedValue {
     std::string specifier;
     std::variant<std::monostate, std::string, int, int64_t, float, double> value;
+    std::string written = {};
 };
 using SpecifiedList = std::vector<SpecifiedValue>;
 
@@ -118,6 +122,10 @@ struct PerFileOptions {
     SpecifiedList copy_initial_nonkeyframes;
     SpecifiedList filters;
     SpecifiedList fix_sub_duration;
+
+    // The arguments as written of the single-value options stored here, by row name, for a
+    // message that refuses a value where it is converted.
+    std::map<std::string, std::string, std::less<>> written;
 };
 
 using ToolHandler = int (*)(const char* opt, const char* arg);

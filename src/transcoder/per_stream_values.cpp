@@ -23,6 +23,16 @@ const SpecifiedValue* tc_last_matching(const SpecifiedList& list, AVFormatContex
     return found;
 }
 
+AVDictionary* tc_codec_options_for(AVCodecID codec_id, AVFormatContext* s, AVStream* st,
+                                   const AVCodec* codec) {
+    int error = 0;
+    AVDictionary* options =
+        tool_filter_codec_options(tool_codec_options, codec_id, s, st, codec, &error);
+    if (error < 0)
+        tc_cleanup_and_exit(1);
+    return options;
+}
+
 uint32_t tc_parse_codec_tag(const char* text) {
     char* end = nullptr;
     const unsigned long number = std::strtoul(text, &end, 0);

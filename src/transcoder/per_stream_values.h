@@ -23,6 +23,11 @@ const T* tc_per_stream(const SpecifiedList& list, AVFormatContext* s, AVStream* 
     return element ? std::get_if<T>(&element->value) : nullptr;
 }
 
+// The codec options of tool_codec_options that apply to st's codec, as a new dictionary (null
+// when none apply). A bad stream specifier among them ends the program with status 1.
+AVDictionary* tc_codec_options_for(AVCodecID codec_id, AVFormatContext* s, AVStream* st,
+                                   const AVCodec* codec);
+
 // A codec tag as written: a number in any base, or else the text's first four characters as
 // a little-endian code (a shorter text is padded with zero bytes).
 uint32_t tc_parse_codec_tag(const char* text);

@@ -102,11 +102,16 @@ InputContextPtr openInput(const PerFileOptions& o, const std::string& url,
     return ctx;
 }
 
-// The per-stream dictionaries given to avformat_find_stream_info.
+// The per-stream dictionaries given to avformat_find_stream_info. A bad stream specifier in
+// the codec options (reported by the matcher) ends the program.
 class StreamInfoOptions {
 public:
-    explicit StreamInfoOptions(AVFormatContext* ic)
-        : dicts_(tool_stream_info_options(ic, tool_codec_options)), count_(ic->nb_streams) {}
+    explicit StreamInfoOptions(AVFormatContext* ic) : count_(ic->nb_streams) {
+        int error = 0;
+        dicts_ = tool_stream_info_options(ic, tool_codec_options, &error);
+        if (error < 0)
+            tc_cleanup_and_exit(1);
+    }
     ~StreamInfoOptions() {
         if (!dicts_)
             return;
@@ -119,7 +124,7 @@ public:
     AVDictionary** dicts() const { return dicts_; }
 
 private:
-    AVDictionary** dicts_;
+    AVDictionary** dicts_ = nullptr;
     unsigned count_;
 };
 
@@ -211,8 +216,8 @@ void addSourceStream(const OpeningFile& f, AVStream* st) {
     ist.st = st;
     ist.discard = 1;
     st->discard = AVDISCARD_ALL;
-    ist.opts.reset(tool_filter_codec_options(tool_codec_options, st->codecpar->codec_id, f.ic, st,
-                                             tc_pick_decoder(f.o, f.ic, st)));
+    ist.opts.reset(
+        tc_codec_options_for(st->codecpar->codec_id, f.ic, st, tc_pick_decoder(f.o, f.ic, st)));
     if (const double* scale = tc_per_stream<double>(f.o->ts_scale, f.ic, st))
         ist.ts_scale = *scale;
     if (const std::string* tag = tc_per_stream<std::string>(f.o->codec_tags, f.ic, st))

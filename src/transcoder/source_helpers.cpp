@@ -4,13 +4,14 @@
 #include "transcoder/per_stream_values.h"
 #include "transcoder/source_files.h"
 #include "transcoder/terminal_and_exit.h"
+#include "transcoder/tool_parser.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/log.h>
 }
 
-#include <cstdlib>
+#include <climits>
 
 namespace {
 
@@ -76,8 +77,12 @@ void tc_parse_metadata_spec(const char* arg, char* type, int* index, const char*
         break;
     case 'c':
     case 'p':
-        if (*rest == ':')
-            *index = static_cast<int>(std::strtol(rest + 1, nullptr, 0));
+        if (*rest == ':') {
+            const ToolInteger number = tool_read_integer(rest + 1, 0);
+            if (!number.within(INT_MIN, INT_MAX))
+                tc_exit_fatal("Invalid metadata specifier %s.\n", arg);
+            *index = number.asInt();
+        }
         break;
     default:
         tc_exit_fatal("Invalid metadata type %c.\n", *arg);

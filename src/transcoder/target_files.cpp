@@ -299,13 +299,25 @@ void openOutputFile(TargetFile* of, const char* filename) {
     }
 }
 
+// The argument of a single-value option as written, or the value itself when something else
+// set it (a target's preload, the default delay).
+std::string writtenOf(const PerFileOptions* o, const char* row, float value) {
+    const auto found = o->written.find(row);
+    return found != o->written.end() ? found->second : std::to_string(value);
+}
+
 void applyMuxTiming(const PerFileOptions* o, TargetFile* of) {
     if (o->mux_preload) {
+        const int64_t preload =
+            tool_scaled_integer("muxpreload", writtenOf(o, "muxpreload", o->mux_preload).c_str(),
+                                o->mux_preload * AV_TIME_BASE, AV_TIME_BASE, INT64_MIN, INT64_MAX);
         AVDictionary* opts = of->opts.release();
-        av_dict_set_int(&opts, "preload", static_cast<int64_t>(o->mux_preload * AV_TIME_BASE), 0);
+        av_dict_set_int(&opts, "preload", preload, 0);
         of->opts.reset(opts);
     }
-    of->ctx->max_delay = static_cast<int>(o->mux_max_delay * AV_TIME_BASE);
+    of->ctx->max_delay = static_cast<int>(
+        tool_scaled_integer("muxdelay", writtenOf(o, "muxdelay", o->mux_max_delay).c_str(),
+                            o->mux_max_delay * AV_TIME_BASE, AV_TIME_BASE, INT_MIN, INT_MAX));
 }
 
 // A name with a ':' past its second character is a URL unless it says "file:".
@@ -329,9 +341,11 @@ void tc_open_target_file(PerFileOptions* o, const char* filename) {
     addAttachments(o, oc.get());
 
     TargetFile* of = appendTargetFile(o, std::move(oc));
-    openOutputFile(of, filename);
+    // Everything that can refuse a value comes before the file is opened: a refused
+    // command line leaves an existing file as it was.
     applyMuxTiming(o, of);
     tc_apply_target_metadata(o, of);
+    openOutputFile(of, filename);
     tc_reset_file_options(o, 0);
 }
 

@@ -3,6 +3,7 @@
 #include "transcoder/source_files.h"
 #include "transcoder/target_stream_options.h"
 #include "transcoder/terminal_and_exit.h"
+#include "transcoder/tool_parser.h"
 #include "transcoder/transcoder_state.h"
 
 extern "C" {
@@ -10,7 +11,6 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -72,14 +72,14 @@ void applyMetadataMap(PerFileOptions* o, AVFormatContext* oc, const SpecifiedVal
     const std::string* value = std::get_if<std::string>(&use.value);
     if (!value)
         return;
-    char* rest = nullptr;
-    const long in_file = std::strtol(value->c_str(), &rest, 0);
+    const ToolInteger in_file = tool_read_integer(value->c_str(), 0);
     const TranscoderState& state = tc_state();
-    if (in_file >= static_cast<long>(state.input_files.size()))
-        tc_exit_fatal("Invalid input file index %d while processing metadata maps\n",
-                      static_cast<int>(in_file));
+    if (in_file.value >= static_cast<long long>(state.input_files.size()))
+        tc_exit_fatal("Invalid input file index %s while processing metadata maps\n",
+                      in_file.written.c_str());
+    const char* rest = in_file.rest;
     const MetadataSpec out = parseSpec(use.specifier.c_str());
-    if (in_file < 0) {
+    if (in_file.value < 0) {
         const bool all = use.specifier.empty();
         if (out.type == 'g' || all)
             o->metadata_global_manual = 1;
@@ -93,7 +93,7 @@ void applyMetadataMap(PerFileOptions* o, AVFormatContext* oc, const SpecifiedVal
     markManual(o, out.type);
     markManual(o, in.type);
 
-    AVDictionary** source = metadataOf(state.input_files[in_file]->ctx.get(), in);
+    AVDictionary** source = metadataOf(state.input_files[in_file.value]->ctx.get(), in);
     if (!source)
         return;
     if (out.type != 's') {

@@ -5,6 +5,7 @@
 
 #include "player/tool_helpers.h"
 #include "transcoder/filter_graphs.h"
+#include "transcoder/per_stream_values.h"
 #include "transcoder/source_files.h"
 #include "transcoder/target_stream_options.h"
 #include "transcoder/terminal_and_exit.h"
@@ -31,6 +32,7 @@ namespace {
 constexpr int kQualityLambda = FF_QP2LAMBDA;
 constexpr int kMatrixSize = 64;
 constexpr int kMaxMappedChannels = 32;
+constexpr int kDcPrecisionBase = 8; // the option counts bits, the codec the bits above 8
 
 TargetStream* appendTargetStream() {
     auto& list = tc_state().output_streams;
@@ -133,10 +135,15 @@ void addBitstreamFilters(PerFileOptions* o, AVFormatContext* oc, TargetStream* o
 }
 
 void applyQuality(PerFileOptions* o, AVFormatContext* oc, TargetStream* ost) {
-    const double q = tc_stream_option_or<double>(o->qscale, oc, ost->st, -1);
+    const SpecifiedValue* use = tc_last_matching(o->qscale, oc, ost->st);
+    const double* given = use ? std::get_if<double>(&use->value) : nullptr;
+    const double q = given ? *given : -1;
     if (q >= 0 || tc_state().same_quant) {
         ost->enc_ctx->flags |= AV_CODEC_FLAG_QSCALE;
-        ost->enc_ctx->global_quality = static_cast<int>(kQualityLambda * q);
+        const std::string name = use && !use->specifier.empty() ? "q:" + use->specifier : "q";
+        ost->enc_ctx->global_quality = static_cast<int>(
+            tool_scaled_integer(name.c_str(), given ? use->written.c_str() : "-1",
+                                kQualityLambda * q, kQualityLambda, INT_MIN, INT_MAX));
     }
 }
 
@@ -204,9 +211,12 @@ void parseRateControlOverrides(PerFileOptions* o, AVFormatContext* oc, TargetStr
     const char* p = tc_stream_text(o->rc_overrides, oc, ost->st);
     AVCodecContext* video = ost->enc_ctx.get();
     for (int i = 0; p; ++i) {
-        int start = 0, end = 0, q = 0;
-        if (std::sscanf(p, "%d,%d,%d", &start, &end, &q) != 3)
+        ToolInteger values[3];
+        if (tool_read_integers(p, ",,", values) != 3 || !tool_integers_fit_int(values, 3))
             tc_exit_fatal("error parsing rc_override\n");
+        const int start = values[0].asInt();
+        const int end = values[1].asInt();
+        const int q = values[2].asInt();
         auto* grown = static_cast<RcOverride*>(
             av_realloc_array(video->rc_override, i + 1, sizeof(RcOverride)));
         if (!grown)
@@ -217,7 +227,7 @@ void parseRateControlOverrides(PerFileOptions* o, AVFormatContext* oc, TargetStr
         entry.start_frame = start;
         entry.end_frame = end;
         entry.qscale = q > 0 ? q : 0;
-        entry.quality_factor = q > 0 ? 1.0f : -q / 100.0f;
+        entry.quality_factor = q > 0 ? 1.0f : -(static_cast<float>(q) / 100.0f);
         p = std::strchr(p, '/');
         if (p)
             ++p;
@@ -231,8 +241,12 @@ void applyVideoCodingOptions(TargetStream* ost) {
     if (state.intra_only)
         video->gop_size = 0;
     if (!video->rc_initial_buffer_occupancy)
-        video->rc_initial_buffer_occupancy = video->rc_buffer_size * 3 / 4;
-    video->intra_dc_precision = state.intra_dc_precision - 8;
+        video->rc_initial_buffer_occupancy =
+            static_cast<int>(static_cast<int64_t>(video->rc_buffer_size) * 3 / 4);
+    if (state.intra_dc_precision < INT_MIN + kDcPrecisionBase)
+        tool_value_out_of_range("dc", std::to_string(state.intra_dc_precision).c_str(),
+                                INT_MIN + kDcPrecisionBase, INT_MAX);
+    video->intra_dc_precision = state.intra_dc_precision - kDcPrecisionBase;
     if (state.do_psnr)
         video->flags |= AV_CODEC_FLAG_PSNR;
     if (state.do_pass & 1)
@@ -287,8 +301,7 @@ TargetStream* tc_add_target_stream(PerFileOptions* o, AVFormatContext* oc, AVMed
     ost->enc_ctx->codec_type = type;
     ost->enc_ctx->codec_id = st->codecpar->codec_id;
     if (ost->enc)
-        ost->opts.reset(
-            tool_filter_codec_options(tool_codec_options, ost->enc->id, oc, st, ost->enc));
+        ost->opts.reset(tc_codec_options_for(ost->enc->id, oc, st, ost->enc));
 
     applyPreset(o, oc, ost);
     ost->max_frames = tc_stream_option_or<int64_t>(o->max_frames, oc, st, INT64_MAX);

@@ -10,7 +10,10 @@ extern "C" {
 #include <libavutil/parseutils.h>
 }
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <type_traits>
@@ -39,8 +42,10 @@ template <class T> bool assignValue(T& destination, const OptionValue& value) {
 // Stores a parsed value into whatever the row points at.
 struct StoreValue {
     PerFileOptions* o;
+    const char* row;
     const std::string& specifier;
     OptionValue value;
+    const char* written;
 
     bool operator()(std::monostate) const { return false; }
     bool operator()(ToolHandler) const { return false; }
@@ -48,12 +53,15 @@ struct StoreValue {
     bool operator()(SpecifiedList PerFileOptions::*list) const {
         if (!o)
             return false;
-        (o->*list).push_back(SpecifiedValue{specifier, value});
+        (o->*list).push_back(SpecifiedValue{specifier, value, written});
         return true;
     }
     template <class T> bool operator()(T* variable) const { return assignValue(*variable, value); }
     template <class T> bool operator()(T PerFileOptions::*field) const {
-        return o && assignValue(o->*field, value);
+        if (!o || !assignValue(o->*field, value))
+            return false;
+        o->written[row] = written;
+        return true;
     }
 };
 
@@ -95,7 +103,8 @@ int applyOption(PerFileOptions* o, const ToolOption* po, const char* opt, const 
                 int flagValue) {
     if (!(po->flags & TOOLOPT_VALUE_KINDS))
         return callHandler(o, po, opt, arg);
-    const StoreValue store{o, specifierOf(opt), parseValue(po, opt, arg, flagValue)};
+    const StoreValue store{o, po->name, specifierOf(opt), parseValue(po, opt, arg, flagValue),
+                           arg ? arg : ""};
     return std::visit(store, po->target) ? 0 : AVERROR(EINVAL);
 }
 
@@ -209,17 +218,60 @@ double tool_parse_number(const char* context, const char* numstr, uint32_t kind,
     const bool integral = std::trunc(d) == d;
     if (*tail || tail == numstr)
         numberError("Expected number for %s but found: %s\n", context, numstr);
-    if (d < min || d > max) {
-        av_log(nullptr, AV_LOG_FATAL, "The value for %s was %s which is not within %f - %f\n",
-               context, numstr, min, max);
-        tc_cleanup_and_exit(1);
-    }
+    // NaN fails every comparison: it is within no range.
+    if (!(d >= min && d <= max))
+        tool_value_out_of_range(context, numstr, min, max);
     // A double of 2^63 passes an INT64_MAX bound but has no int64 value.
     if (kind == TOOLOPT_INT64 && (!integral || d >= kTwoToThe63))
         numberError("Expected int64 for %s but found %s\n", context, numstr);
     if (kind == TOOLOPT_INT && (!integral || d < INT_MIN || d > INT_MAX))
         numberError("Expected int for %s but found %s\n", context, numstr);
     return d;
+}
+
+void tool_value_out_of_range(const char* context, const char* numstr, double min, double max) {
+    av_log(nullptr, AV_LOG_FATAL, "The value for %s was %s which is not within %f - %f\n", context,
+           numstr, min, max);
+    tc_cleanup_and_exit(1);
+}
+
+int64_t tool_scaled_integer(const char* context, const char* written, long double scaled,
+                            double scale, int64_t min, int64_t max) {
+    // Both bounds are exact in a long double, INT64_MAX included.
+    if (!(scaled >= static_cast<long double>(min) && scaled <= static_cast<long double>(max)))
+        tool_value_out_of_range(context, written, static_cast<double>(min) / scale,
+                                static_cast<double>(max) / scale);
+    return static_cast<int64_t>(scaled);
+}
+
+ToolInteger tool_read_integer(const char* text, int base) {
+    ToolInteger number;
+    char* rest = nullptr;
+    number.value = std::strtoll(text, &rest, base);
+    number.rest = rest;
+    number.found = rest != text;
+    const char* first = text;
+    while (number.found && std::isspace(static_cast<unsigned char>(*first)))
+        ++first;
+    number.written = number.found ? std::string(first, number.rest) : "0";
+    return number;
+}
+
+int tool_read_integers(const char* text, std::string_view separators, ToolInteger* out) {
+    for (size_t count = 0;; ++count) {
+        out[count] = tool_read_integer(text, 10);
+        if (!out[count].found)
+            return static_cast<int>(count);
+        text = out[count].rest;
+        if (count == separators.size() || *text != separators[count])
+            return static_cast<int>(count + 1);
+        ++text;
+    }
+}
+
+bool tool_integers_fit_int(const ToolInteger* numbers, int count) {
+    return std::all_of(numbers, numbers + count,
+                       [](const ToolInteger& n) { return n.within(INT_MIN, INT_MAX); });
 }
 
 int64_t tool_parse_time(const char* context, const char* timestr, int is_duration) {

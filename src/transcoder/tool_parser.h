@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <new>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // Called for each word that is not an option (and every word after "--").
@@ -30,6 +32,38 @@ int tool_locate_option(int argc, char** argv, const ToolOption* options, const c
 // kind is TOOLOPT_INT, TOOLOPT_INT64, TOOLOPT_FLOAT or TOOLOPT_DOUBLE.
 double tool_parse_number(const char* context, const char* numstr, uint32_t kind, double min,
                          double max);
+
+// Ends the program with tool_parse_number's out-of-range message: the option, the value as
+// written and the bounds.
+[[noreturn]] void tool_value_out_of_range(const char* context, const char* numstr, double min,
+                                          double max);
+
+// A value already multiplied by scale, for an integer field holding [min, max]. Outside it (or
+// NaN) the program ends with the out-of-range message naming the option and the value as
+// written, with the field's bounds in the option's own unit (min / scale, max / scale).
+int64_t tool_scaled_integer(const char* context, const char* written, long double scaled,
+                            double scale, int64_t min, int64_t max);
+
+// An integer at the start of a text, as strtoll reads it in a base (0: by its prefix).
+struct ToolInteger {
+    long long value = 0;        // beyond the 64-bit range: that range's end of its sign
+    const char* rest = nullptr; // the text after the number; the text itself without one
+    std::string written;        // the number as written, for messages ("0" without one)
+    bool found = false;
+
+    bool within(long long min, long long max) const { return value >= min && value <= max; }
+    // Only for a value found within the int range.
+    int asInt() const { return static_cast<int>(value); }
+};
+ToolInteger tool_read_integer(const char* text, int base);
+
+// Decimal integers separated by the characters of separators, read the way sscanf reads
+// "%d.%d.%d" for ".." (out holds one more than separators): how many were read before the
+// first mismatch.
+int tool_read_integers(const char* text, std::string_view separators, ToolInteger* out);
+
+// Whether each of the first count numbers fits an int.
+bool tool_integers_fit_int(const ToolInteger* numbers, int count);
 
 // Microseconds; a date when is_duration is 0.
 int64_t tool_parse_time(const char* context, const char* timestr, int is_duration);

@@ -21,20 +21,6 @@ extern "C" {
 
 namespace {
 
-// Parses words (without the program name) with tc_open_target_file for each output name.
-std::optional<int> runCommandLine(std::vector<std::string> words) {
-    words.insert(words.begin(), "ffmpeg");
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    PerFileOptions o;
-    return exitStatusOf([&] {
-        tool_parse_options(&o, static_cast<int>(words.size()), argv.data(), tc_options,
-                           tc_open_target_file);
-    });
-}
-
 struct GraphCase {
     const char* description;
     std::vector<std::string> words;                    // "OUT" stands for the output file

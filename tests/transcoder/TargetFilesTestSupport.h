@@ -8,7 +8,10 @@
 #include "TranscoderTestSupport.h"
 
 #include "player/tool_helpers.h"
+#include "transcoder/option_table.h"
 #include "transcoder/source_files.h"
+#include "transcoder/target_files.h"
+#include "transcoder/tool_parser.h"
 #include "transcoder/transcoder_state.h"
 
 extern "C" {
@@ -25,6 +28,7 @@ extern "C" {
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Appends a source file and its streams as the input side leaves them: every stream still
 // discarded and without a decoder. Fails the test when the input does not open.
@@ -88,6 +92,21 @@ inline void openSourceFile(const std::string& url, const char* format = nullptr)
     const std::optional<int> status =
         exitStatusOf([&] { tc_open_source_file(&o, "i", url.c_str()); });
     ASSERT_EQ(status, std::nullopt) << url;
+}
+
+// Parses words (without the program name) with tc_open_target_file for each output name: the
+// status the program ended with, or nothing when the words were read to their end.
+inline std::optional<int> runCommandLine(std::vector<std::string> words) {
+    words.insert(words.begin(), "ffmpeg");
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    PerFileOptions o;
+    return exitStatusOf([&] {
+        tool_parse_options(&o, static_cast<int>(words.size()), argv.data(), tc_options,
+                           tc_open_target_file);
+    });
 }
 
 struct PendingOutputFree {

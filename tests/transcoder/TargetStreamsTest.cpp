@@ -105,7 +105,7 @@ TEST_F(TargetFilesTestBase, VideoSettingsReachTheEncoderContext) {
     o.frame_aspect_ratios = {text("v", "16:9")};
     o.frame_pix_fmts = {text("", "+yuv420p")};
     o.frame_rates = {text("", "30000/1001")};
-    o.rc_overrides = {text("", "0,10,5/20,30,-50")};
+    o.rc_overrides = {text("", "0,10,5/20,30,-50/40,50,-2147483648")};
     o.qscale = {{"", 3.0}, {"a", 7.0}};
     o.codec_tags = {text("", "ab")};
     o.bitstream_filters = {text("", "null,noise")};
@@ -132,11 +132,12 @@ TEST_F(TargetFilesTestBase, VideoSettingsReachTheEncoderContext) {
     EXPECT_EQ(video->pix_fmt, AV_PIX_FMT_YUV420P);
     EXPECT_EQ(ost->keep_pix_fmt, 1);
     EXPECT_EQ(av_cmp_q(ost->frame_rate, AVRational{30000, 1001}), 0);
-    ASSERT_EQ(video->rc_override_count, 2);
+    ASSERT_EQ(video->rc_override_count, 3);
     EXPECT_EQ(video->rc_override[0].qscale, 5);
     EXPECT_FLOAT_EQ(video->rc_override[0].quality_factor, 1.0f);
     EXPECT_EQ(video->rc_override[1].qscale, 0);
     EXPECT_FLOAT_EQ(video->rc_override[1].quality_factor, 0.5f);
+    EXPECT_FLOAT_EQ(video->rc_override[2].quality_factor, 21474836.48f);
     EXPECT_TRUE(video->flags & AV_CODEC_FLAG_QSCALE);
     EXPECT_EQ(video->global_quality, 3 * FF_QP2LAMBDA);
     EXPECT_EQ(video->codec_tag, MKTAG('a', 'b', 0, 0));

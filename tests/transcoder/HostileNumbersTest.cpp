@@ -1,0 +1,107 @@
+// Hostile numbers and stream specifiers on whole command lines: each is refused with status 1
+// and one message that shows it as written, before anything reaches the output file.
+
+#include "OptionTestSupport.h"
+#include "TargetFilesTestSupport.h"
+
+#include <QFile>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct HostileCase {
+    const char* description;
+    std::vector<std::string> words; // "IN": picture and stereo sound; "OUT": the output file
+    const char* message;
+};
+
+void PrintTo(const HostileCase& c, std::ostream* out) {
+    *out << c.description;
+}
+
+// Options such as -dc set process-wide values: every row starts and ends with the defaults.
+class HostileNumbers : public TargetFilesFixtures,
+                       public ::testing::WithParamInterface<HostileCase> {
+protected:
+    void SetUp() override {
+        TargetFilesFixtures::SetUp();
+        resetTranscoderState();
+    }
+    void TearDown() override {
+        resetTranscoderState();
+        TargetFilesFixtures::TearDown();
+    }
+};
+
+TEST_P(HostileNumbers, AreRefusedOnceWithStatusOneAndNoOutput) {
+    const std::string out = outputPath("out.mkv");
+    std::vector<std::string> words;
+    for (const std::string& word : GetParam().words)
+        words.push_back(word == "IN" ? fixture("hd_stereo.mkv") : word == "OUT" ? out : word);
+
+    MessageCapture log;
+    EXPECT_EQ(runCommandLine(words), 1);
+    const std::string text = log.str();
+    const std::string message = GetParam().message;
+    EXPECT_NE(text.find(message), std::string::npos) << text;
+    EXPECT_EQ(text.find(message), text.rfind(message)) << "reported more than once:\n" << text;
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
+    EXPECT_EQ(tc_state().audio_drift_threshold, TranscoderState{}.audio_drift_threshold);
+}
+
+// clang-format off
+const HostileCase kHostileCases[] = {
+    {"a bad stream specifier on a codec option",
+     {"-i", "IN", "-vn", "-c:a", "pcm_s16le", "-b:a", "96k", "-compression_level", "2", "-b:q",
+      "1", "OUT"},
+     "Invalid stream specifier: q.\n"},
+    {"a bad stream specifier on an input's codec option", {"-b:q", "1", "-i", "IN", "OUT"},
+     "Invalid stream specifier: q.\n"},
+    {"a timestamp scale that is no number", {"-itsscale", "nan", "-i", "IN", "OUT"},
+     "The value for itsscale was nan which is not within -inf - inf\n"},
+    {"a drift threshold that is no number", {"-adrift_threshold", "nan", "-i", "IN", "OUT"},
+     "The value for adrift_threshold was nan which is not within -inf - inf\n"},
+    {"a mux delay beyond the microseconds an int holds", {"-i", "IN", "-muxdelay", "1e30", "OUT"},
+     "The value for muxdelay was 1e30 which is not within -2147.483648 - 2147.483647\n"},
+    {"an endless mux preload", {"-i", "IN", "-muxpreload", "inf", "OUT"},
+     "The value for muxpreload was inf which is not within -9223372036854.775391 - "
+     "9223372036854.775391\n"},
+    {"a quality beyond the lambdas an int holds", {"-i", "IN", "-vn", "-q:a", "3e7", "OUT"},
+     "The value for q:a was 3e7 which is not within -18199013.966102 - 18199013.957627\n"},
+    {"an intra DC precision at the bottom of int",
+     {"-i", "IN", "-an", "-c:v", "mpeg4", "-dc", "-2147483648", "OUT"},
+     "The value for dc was -2147483648 which is not within -2147483640.000000 - "
+     "2147483647.000000\n"},
+    {"a rate control override beyond int",
+     {"-i", "IN", "-an", "-c:v", "mpeg4", "-rc_override", "0,99999999999,2", "OUT"},
+     "error parsing rc_override\n"},
+    {"a map of input file 2 to the 32", {"-i", "IN", "-map", "4294967296", "OUT"},
+     "Invalid input file index: 4294967296.\n"},
+    {"a map synced to input file 2 to the 32", {"-i", "IN", "-map", "0,4294967296", "OUT"},
+     "Invalid sync file index: 4294967296.\n"},
+    {"a metadata map of a file beyond int", {"-i", "IN", "-map_metadata", "99999999999", "OUT"},
+     "Invalid input file index 99999999999 while processing metadata maps\n"},
+    {"a metadata target chapter of 2 to the 32",
+     {"-i", "IN", "-metadata:c:4294967296", "title=x", "OUT"},
+     "Invalid metadata specifier c:4294967296.\n"},
+    {"a channel map of a file beyond int", {"-i", "IN", "-map_channel", "99999999999.0.0", "OUT"},
+     "mapchan: invalid input file index: 99999999999\n"},
+    {"a channel map of channel 2 to the 32",
+     {"-i", "IN", "-map_channel", "0.1.4294967296", "OUT"},
+     "mapchan: invalid audio channel #0.1.4294967296\n"},
+    {"a muted channel for an output file beyond int",
+     {"-i", "IN", "-map_channel", "-1:99999999999.0", "OUT"},
+     "Syntax error, mapchan usage: [file.stream.channel|-1][:syncfile:syncstream]\n"},
+    {"a graph input label beyond 64 bits",
+     {"-i", "IN", "-filter_complex", "[99999999999999999999]anull", "OUT"},
+     "Invalid file index 99999999999999999999 in filtergraph description "
+     "[99999999999999999999]anull.\n"},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, HostileNumbers, ::testing::ValuesIn(kHostileCases),
+                         [](const auto& info) { return testNameFrom(info.param.description); });
+
+} // namespace
