@@ -38,7 +38,9 @@ constexpr int kTickMs = 5;
 // Answers the failure alert without a screen.
 class QuietPrompts : public QVUserPrompts {
 public:
-    void showAlert(QWidget*, const QString& title, const QString&) override { lastAlert = title; }
+    void showAlert(QWidget*, const QString& title, const QString&, AlertStyle) override {
+        lastAlert = title;
+    }
     QString lastAlert;
 };
 

@@ -55,7 +55,9 @@ QString sourcePath(int i) {
 // Answers the summary without a screen.
 class QuietPrompts : public QVUserPrompts {
 public:
-    void showAlert(QWidget*, const QString& title, const QString&) override { lastAlert = title; }
+    void showAlert(QWidget*, const QString& title, const QString&, AlertStyle) override {
+        lastAlert = title;
+    }
     QString lastAlert;
 };
 
