@@ -83,6 +83,8 @@ ConvertOperation::ConvertOperation(Token, std::shared_ptr<QVMusicInfo> music)
         _dicToMetadata = _musicToConvert->dicToMetadata;
         _sourceFileType = _musicToConvert->metHandler ? _musicToConvert->metHandler->eumFileType
                                                       : int(MTEFileTypeMpeg);
+        if (_musicToConvert->metHandler)
+            _sourceTags = _musicToConvert->metHandler->copy();
     }
     if (_media) {
         _fields = static_cast<const LSMediaFields&>(*_media);
@@ -132,6 +134,10 @@ QStringList ConvertOperation::argumentVector(const LSMediaFields& m, const QStri
     // whether tags are copied afterwards or not.
     for (const QString& name : MTETagText::encoderEntryNames())
         args << QStringLiteral("-metadata") << name + u'=';
+    // The source container's track data is stream metadata, which Vorbis comments would
+    // carry as tags; only a stream specifier reaches it.
+    for (const char* name : {"handler_name", "vendor_id"})
+        args << QStringLiteral("-metadata:s:a") << QLatin1String(name) + u'=';
     args << QStringLiteral("-y") << fileArgument(outputPath);
     return args;
 }
@@ -434,7 +440,8 @@ void ConvertOperation::launcherDidTerminatedWithCode(int status) {
 }
 
 bool ConvertOperation::handleMetadataSave() {
-    return MTETagCopy::handleMetadataSave(_dicToMetadata, _sourceFileType, strOutFilePath());
+    return MTETagCopy::handleMetadataSave(_dicToMetadata, _sourceFileType, strOutFilePath(),
+                                          _sourceTags.get());
 }
 
 QVariantMap ConvertOperation::convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,

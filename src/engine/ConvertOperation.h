@@ -15,6 +15,8 @@
 #include <mutex>
 #include <vector>
 
+class MTEAudioFile;
+
 class ConvertOperationDelegate;
 class QEventLoop;
 class QVMusicInfo;
@@ -113,6 +115,8 @@ private:
     QString _striTunesPlaylistName;
     QVariantMap _dicToMetadata;
     int _sourceFileType = 0;
+    // What the source's handler read, to tell the row's edited tags from untouched ones.
+    std::shared_ptr<const MTEAudioFile> _sourceTags;
 
     std::atomic<ConvertOperationDelegate*> _delegate{nullptr};
     Clock _clock;

@@ -57,14 +57,12 @@ QString userTextValue(const TagLib::ID3v2::UserTextIdentificationFrame& frame) {
     return MTETagText::toQString(values.toString(" / "));
 }
 
-// ffmpeg keeps a frame it has no own frame for (the lyrics, the comment) as user text; that
-// frame would stand beside, or outlive, the value written now.
-void removeOtherSpellings(TagLib::ID3v2::Tag* tag, const QVariantMap& dicMap,
-                          const QVariantMap& info) {
+// ffmpeg keeps a frame it has no own frame for (the lyrics, a described comment, a track
+// total) as user text; that frame would stand beside, or outlive, the value written now.
+void removeStaleSpellings(TagLib::ID3v2::Tag* tag, const MTEAudioFile& handler) {
     for (TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
         const auto* userText = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-        if (userText &&
-            MTETagKeyMap::isOtherSpellingOfWrittenName(userTextName(*userText), dicMap, info))
+        if (userText && handler.isStaleSpelling(userTextName(*userText)))
             tag->removeFrame(frame);
     }
 }
@@ -274,8 +272,10 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
             continue;
         qCInfo(lcTags, "framelist count : %u", frames.size());
         if (id == "COMM") {
-            if (const TagLib::ID3v2::CommentsFrame* comment = chosenComment(frames))
+            if (const TagLib::ID3v2::CommentsFrame* comment = chosenComment(frames)) {
                 dicReadInfo.insert(key, MTETagText::toQString(comment->text()));
+                strCommentDescription = MTETagText::toQString(comment->description());
+            }
             continue;
         }
         // Each frame overwrites the one before: the last of an id stays.
@@ -310,7 +310,7 @@ bool MTEAudioFile::saveID3V2Info(const QString& path) {
         qCWarning(lcTags, "failed to dump id3v2tag...");
         return false;
     }
-    removeOtherSpellings(tag, dicMap, dicReadInfo);
+    removeStaleSpellings(tag, *this);
     for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
         const QString& key = it.key();
         if (key == kPictureKey)
@@ -382,6 +382,29 @@ void MTEAudioFile::adoptOtherSpelling(const QString& entryName, const QString& v
     if (!key.isEmpty() && key != entryName && !value.isEmpty() &&
         !MTETagText::hasText(dicReadInfo.value(key)))
         dicReadInfo.insert(key, value);
+}
+
+bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
+    QString logicalName = MTETagKeyMap::fieldOfEntry(entryName);
+    if (logicalName.isEmpty())
+        logicalName = extraSpellings.value(entryName.section(u':', -1).toLower());
+    if (logicalName.isEmpty() || untouchedNames.contains(logicalName))
+        return false;
+    const QStringList keys = writtenKeysOf(logicalName);
+    return !keys.contains(entryName) &&
+           std::any_of(keys.begin(), keys.end(),
+                       [this](const QString& key) { return dicReadInfo.contains(key); });
+}
+
+QStringList MTEAudioFile::writtenKeysOf(const QString& logicalName) const {
+    QStringList keys;
+    if (const QString key = dicMap.value(logicalName).toString(); !key.isEmpty())
+        keys += key;
+    if (eumFileType == MTEFileTypeM4A) {
+        if (const QString key = MTETagKeyMap::mp4CopyKey(logicalName); !key.isEmpty())
+            keys += key;
+    }
+    return keys;
 }
 
 QString MTEAudioFile::targetPathForMode(int mode, const QString& path) const {

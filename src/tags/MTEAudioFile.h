@@ -2,6 +2,8 @@
 
 #include "tags/MTEFileType.h"
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QVariantMap>
 
@@ -54,6 +56,15 @@ public:
     // (MTETagText::isEncoderEntryName), which ffmpeg carries over, are removed as well.
     // A user's own file keeps them.
     bool bRemovesEncoderEntries = false;
+    // Set when writing a row's tags: the logical names whose value is the one the source
+    // read. A writer keeps every other spelling of these (ffmpeg's copy, the row's own
+    // entries); of every other name it writes, it removes them, so no old value survives.
+    QSet<QString> untouchedNames;
+    // Entry names (lower case) that spell a logical name in this file only: ffmpeg keeps a
+    // described comment frame under its description.
+    QHash<QString, QString> extraSpellings;
+    // The description of the ID3v2 comment frame the comment was read from; empty for none.
+    QString strCommentDescription;
 
     // The value under the family key of "Artist".
     QString strArtist() const;
@@ -75,6 +86,11 @@ public:
     // the lyrics as user text "lyrics-eng", a free-form item) under the name's family key
     // when that holds no text yet, so what the file shows is what gets edited and copied.
     void adoptOtherSpelling(const QString& entryName, const QString& value);
+    // The entry spells a name this write changes (not untouched), under a key the write does
+    // not use, while dicReadInfo holds the name: a writer removes it.
+    bool isStaleSpelling(const QString& entryName) const;
+    // The keys dicReadInfo holds a logical name under in this file's family.
+    QStringList writtenKeysOf(const QString& logicalName) const;
 
     void dumpID3V1Info(const TagLib::ID3v1::Tag* tag);
     void dumpID3V2Info(const TagLib::ID3v2::Tag* tag);

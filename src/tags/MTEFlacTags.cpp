@@ -77,8 +77,7 @@ QByteArray readCover(TagLib::FLAC::File& file) {
 
 void writeTrack(TagLib::Ogg::XiphComment* comment, const QString& text) {
     comment->removeFields("TRACKNUMBER");
-    for (const char* name : kTotalFields)
-        comment->removeFields(name);
+    comment->removeFields("TRACKTOTAL");
     const QString number = text.section(u'/', 0, 0).trimmed();
     const QString total = text.section(u'/', 1, 1).trimmed();
     if (number.isEmpty())
@@ -88,6 +87,8 @@ void writeTrack(TagLib::Ogg::XiphComment* comment, const QString& text) {
         comment->addField("TRACKTOTAL", MTETagText::toTagString(total));
 }
 
+// Writes the field under its first name; its other names are stale spellings when the field
+// changed, and stay as ffmpeg copied them when it did not.
 void writeField(TagLib::Ogg::XiphComment* comment, const QString& logicalName,
                 const QVariant& value) {
     if (logicalName == QLatin1String("Track")) {
@@ -97,8 +98,7 @@ void writeField(TagLib::Ogg::XiphComment* comment, const QString& logicalName,
     const QStringList fields = MTETagKeyMap::xiphFieldNames(logicalName);
     if (fields.isEmpty())
         return;
-    for (const QString& field : fields)
-        comment->removeFields(MTETagText::toTagString(field));
+    comment->removeFields(MTETagText::toTagString(fields.front()));
     if (MTETagText::hasText(value))
         comment->addField(MTETagText::toTagString(fields.front()),
                           MTETagText::toTagString(value.toString()));
@@ -157,23 +157,22 @@ void MTEFlacTags::read(TagLib::FLAC::File& file, MTEAudioFile& handler) {
     handler.strTagVersion = QStringLiteral("Vorbis Comment");
 }
 
-bool MTEFlacTags::write(const QString& path, const QVariantMap& tags, const QVariantMap& dicMap,
-                        bool removeEncoderEntries) {
+bool MTEFlacTags::write(const QString& path, const MTEAudioFile& handler) {
+    const QVariantMap& tags = handler.dicReadInfo;
+    const QVariantMap& dicMap = handler.dicMap;
     TagLib::FLAC::File file(MTETagText::fileName(path).constData(), false);
     if (!file.isValid()) {
         qCWarning(lcTags, "not a writable FLAC file: %s", qPrintable(path));
         return false;
     }
     TagLib::Ogg::XiphComment* comment = file.xiphComment(true);
-    removeFieldsWhere(comment, [&](const QString& name) {
-        return MTETagKeyMap::isOtherSpellingOfWrittenName(name, dicMap, tags);
-    });
+    removeFieldsWhere(comment, [&](const QString& name) { return handler.isStaleSpelling(name); });
     for (auto it = dicMap.cbegin(); it != dicMap.cend(); ++it) {
         const QString key = it.value().toString();
         if (tags.contains(key))
             writeField(comment, it.key(), tags.value(key));
     }
-    if (removeEncoderEntries)
+    if (handler.bRemovesEncoderEntries)
         removeFieldsWhere(comment, MTETagText::isEncoderEntryName);
     const bool coverWritten =
         writeCover(file, tags, dicMap.value(QStringLiteral("AlbumImg")).toString());

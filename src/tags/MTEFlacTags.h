@@ -15,9 +15,8 @@ public:
     // The file has a non-empty Vorbis comment or a picture block.
     static bool hasTags(TagLib::FLAC::File& file);
     static void read(TagLib::FLAC::File& file, MTEAudioFile& handler);
-    // Writes the tags (keyed by the family table dicMap) into the Vorbis comment and the
-    // picture blocks of the FLAC file at path; drops any ID3 tag, and the fields of
-    // encoder entries when asked to. True when all was written.
-    static bool write(const QString& path, const QVariantMap& tags, const QVariantMap& dicMap,
-                      bool removeEncoderEntries = false);
+    // Writes the handler's tags (keyed by its family table) into the Vorbis comment and the
+    // picture blocks of the FLAC file at path; drops any ID3 tag, and the fields of encoder
+    // entries when the handler asks to. True when all was written.
+    static bool write(const QString& path, const MTEAudioFile& handler);
 };

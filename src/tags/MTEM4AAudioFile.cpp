@@ -1,6 +1,5 @@
 #include "tags/MTEM4AAudioFile.h"
 
-#include "tags/MTETagKeyMap.h"
 #include "tags/MTETagText.h"
 
 #include <taglib/mp4coverart.h>
@@ -111,15 +110,13 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
     TagLib::MP4::Tag* tag = file.tag();
     const QString trackKey = dicMap.value(QStringLiteral("Track")).toString();
     const QString coverKey = dicMap.value(QStringLiteral("AlbumImg")).toString();
-    const auto isOtherSpelling = [this](const QString& name) {
-        return MTETagKeyMap::isOtherSpellingOfWrittenName(name, dicMap, dicReadInfo);
-    };
-    removeItemsWhere(tag, isOtherSpelling);
+    const auto isStale = [this](const QString& name) { return isStaleSpelling(name); };
+    removeItemsWhere(tag, isStale);
     bool coverWritten = true;
     for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
         TagLib::String name;
-        if (isOtherSpelling(it.key()))
-            continue; // a free-form copy of a name written under its own item
+        if (isStale(it.key()))
+            continue; // the row's own copy of a name written under another item
         if (!itemNameOf(it.key(), &name)) {
             qCWarning(lcTags, "skipped tag key that is no MP4 item: %s", qPrintable(it.key()));
             continue;

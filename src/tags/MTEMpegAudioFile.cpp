@@ -72,8 +72,7 @@ bool MTEMpegAudioFile::saveID3AttribPath(int mode, const QString& path) {
     if (target.isEmpty())
         return false;
     const bool flac = isFlacPath(mode == 0 ? target : strFilePath);
-    return flac ? MTEFlacTags::write(target, dicReadInfo, dicMap, bRemovesEncoderEntries)
-                : saveID3V2Info(target);
+    return flac ? MTEFlacTags::write(target, *this) : saveID3V2Info(target);
 }
 
 std::shared_ptr<MTEAudioFile> MTEMpegAudioFile::copy() const {

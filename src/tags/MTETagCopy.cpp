@@ -43,10 +43,47 @@ QVariantMap withoutStaleEntries(QVariantMap tags, int toType) {
     return tags;
 }
 
+bool isSameValue(const QVariant& a, const QVariant& b) {
+    if (MTETagText::isTextValue(a) && MTETagText::isTextValue(b))
+        return a.toString() == b.toString();
+    return a == b;
+}
+
+// The logical names whose row value is the one the source read; a name the source's family
+// lacks cannot be edited in the row. Without the source's reading every name counts as
+// changed.
+QSet<QString> untouchedNames(const QVariantMap& row, int sourceFileType,
+                             const MTEAudioFile* source) {
+    QSet<QString> names;
+    if (!source)
+        return names;
+    const QVariantMap family =
+        MTETagKeyMap::familyMap(MTETagKeyMap::sourceFamilyOfFileType(sourceFileType));
+    for (const QString& name : MTETagKeyMap::familyMap(QStringLiteral("mpeg")).keys()) {
+        const QString key = family.value(name).toString();
+        if (key.isEmpty() || isSameValue(row.value(key), source->dicReadInfo.value(key)))
+            names.insert(name);
+    }
+    return names;
+}
+
+// MP4 items that ffmpeg's copy carries a field in beside the "m4a" table ("cprt", and the
+// grouping the table lacks) take the row's value, so none keeps the old one.
+void addMp4CopyItems(QVariantMap& tags, const QVariantMap& row, int sourceFileType,
+                     const QSet<QString>& untouched) {
+    const QString sourceFamily = MTETagKeyMap::sourceFamilyOfFileType(sourceFileType);
+    for (const char* name : {"Copyright", "Grouping"}) {
+        const QString logicalName = QLatin1String(name);
+        const QString sourceKey = MTETagKeyMap::keyForName(sourceFamily, logicalName);
+        if (!untouched.contains(logicalName) && !sourceKey.isEmpty() && row.contains(sourceKey))
+            tags.insert(MTETagKeyMap::mp4CopyKey(logicalName), row.value(sourceKey));
+    }
+}
+
 } // namespace
 
 bool MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata, int sourceFileType,
-                                    const QString& outputPath) {
+                                    const QString& outputPath, const MTEAudioFile* source) {
     const std::shared_ptr<MTEAudioFile> output =
         MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(outputPath, false);
     if (!output) {
@@ -55,9 +92,15 @@ bool MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata, int source
     }
     if (output->eumFileType == MTEFileTypeOther)
         return true;
-    output->dicReadInfo = withoutStaleEntries(
-        convertMetadataFromTypeToType(dicToMetadata, sourceFileType, output->eumFileType),
-        output->eumFileType);
+    output->untouchedNames = untouchedNames(dicToMetadata, sourceFileType, source);
+    if (source && !source->strCommentDescription.isEmpty())
+        output->extraSpellings.insert(source->strCommentDescription.toLower(),
+                                      QStringLiteral("Comment"));
+    QVariantMap tags =
+        convertMetadataFromTypeToType(dicToMetadata, sourceFileType, output->eumFileType);
+    if (output->eumFileType == MTEFileTypeM4A)
+        addMp4CopyItems(tags, dicToMetadata, sourceFileType, output->untouchedNames);
+    output->dicReadInfo = withoutStaleEntries(tags, output->eumFileType);
     output->bRemovesEncoderEntries = true;
     return output->saveID3AttribPath(0, outputPath);
 }

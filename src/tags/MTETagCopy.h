@@ -3,16 +3,21 @@
 #include <QString>
 #include <QVariantMap>
 
+class MTEAudioFile;
+
 // Copies a row's tags into a converted file, re-keyed into the output's tag family. Works
 // on values only, so any thread may call it for its own output file.
 class MTETagCopy {
 public:
     // Writes the tags (keyed by the source's family) into the file at outputPath, leaving
     // out the source encoder's gapless and loudness data and a zero year or track.
+    // With the source's handler, a field whose value is still the one it read keeps every
+    // spelling ffmpeg's copy gave it; any other field replaces them all. Without it every
+    // field counts as changed.
     // False when nothing could be written or a write failed; an output without tag support
     // is not a failure.
     static bool handleMetadataSave(const QVariantMap& dicToMetadata, int sourceFileType,
-                                   const QString& outputPath);
+                                   const QString& outputPath, const MTEAudioFile* source = nullptr);
     // The tags re-keyed from the source family into the destination family. Equal types
     // keep every entry; otherwise entries outside the source family's table are dropped.
     static QVariantMap convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,

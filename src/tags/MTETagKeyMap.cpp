@@ -16,6 +16,9 @@ struct Row {
     // Vorbis comment field names (unused places null): the first is written, all are read
     // and replaced.
     const char* xiph[3];
+    // The MP4 item ffmpeg's copy of the source carries the field in, where the "m4a" table
+    // names another or none: the tag copy writes it too, so it never keeps an old value.
+    const char16_t* mp4Copy = nullptr;
 };
 
 // MP4 keys that begin with U+00A9 compare equal to the item names TagLib decodes.
@@ -31,9 +34,9 @@ constexpr Row kRows[] = {
     {"AlbumArtist", "TPE2", u"aART", "album_artist", {"ALBUMARTIST", "ALBUM ARTIST"}},
     {"Publisher", "TPUB", u"TPUB", "publisher", {"PUBLISHER", "ORGANIZATION", "LABEL"}},
     {"Composer", "TCOM", u"\u00A9wrt", "composer", {"COMPOSER"}},
-    {"Copyright", "TCOP", u"TCOP", "copyright", {"COPYRIGHT"}},
+    {"Copyright", "TCOP", u"TCOP", "copyright", {"COPYRIGHT"}, u"cprt"},
     {"Comment", "COMM", u"\u00A9cmt", "comment", {"COMMENT", "DESCRIPTION"}},
-    {"Grouping", "TIT1", nullptr, "grouping", {"GROUPING", "CONTENTGROUP"}},
+    {"Grouping", "TIT1", nullptr, "grouping", {"GROUPING", "CONTENTGROUP"}, u"\u00A9grp"},
 };
 
 QVariantMap buildMap() {
@@ -66,6 +69,14 @@ bool hasLanguageSuffix(const QString& name) {
            std::all_of(last.begin(), last.end(), [](QChar c) { return c >= u'a' && c <= u'z'; });
 }
 
+// Only lyrics and comments carry a language.
+bool takesLanguage(const QString& logicalName) {
+    return logicalName == QLatin1String("LRC") || logicalName == QLatin1String("Comment");
+}
+
+// Fields that hold a part of the track field: the total beside the number.
+constexpr const char* kTrackTotalNames[] = {"TRACKTOTAL", "TOTALTRACKS"};
+
 // Every spelling of a managed text name, lower-cased, to its logical name.
 QHash<QString, QString> buildSpellings() {
     QHash<QString, QString> spellings;
@@ -77,6 +88,8 @@ QHash<QString, QString> buildSpellings() {
         all << QString::fromLatin1(row.mpeg) << QString::fromLatin1(row.ffmpeg);
         if (row.m4a)
             all += QString::fromUtf16(row.m4a);
+        if (row.mp4Copy)
+            all += QString::fromUtf16(row.mp4Copy);
         for (const QString& spelling : std::as_const(all))
             spellings.insert(spelling.toLower(), name);
     }
@@ -142,11 +155,25 @@ QString MTETagKeyMap::logicalNameOfEntry(const QString& entryName) {
     const QString name = entryName.section(u':', -1).toLower();
     if (const auto found = spellings.constFind(name); found != spellings.cend())
         return *found;
-    return hasLanguageSuffix(name) ? spellings.value(name.section(u'-', 0, 0)) : QString();
+    if (!hasLanguageSuffix(name))
+        return {};
+    const QString logicalName = spellings.value(name.section(u'-', 0, 0));
+    return takesLanguage(logicalName) ? logicalName : QString();
 }
 
-bool MTETagKeyMap::isOtherSpellingOfWrittenName(const QString& entryName, const QVariantMap& dicMap,
-                                                const QVariantMap& tags) {
-    const QString key = dicMap.value(logicalNameOfEntry(entryName)).toString();
-    return !key.isEmpty() && key != entryName && tags.contains(key);
+QString MTETagKeyMap::fieldOfEntry(const QString& entryName) {
+    const QString name = entryName.section(u':', -1);
+    for (const char* total : kTrackTotalNames) {
+        if (name.compare(QLatin1String(total), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("Track");
+    }
+    return logicalNameOfEntry(entryName);
+}
+
+QString MTETagKeyMap::mp4CopyKey(const QString& logicalName) {
+    for (const Row& row : kRows) {
+        if (logicalName == QLatin1String(row.name))
+            return row.mp4Copy ? QString::fromUtf16(row.mp4Copy) : QString();
+    }
+    return {};
 }

@@ -29,14 +29,16 @@ public:
     static QStringList xiphFieldNames(const QString& logicalName);
     // The logical text name an entry of free name stands for: a Vorbis comment field, an MP4
     // item, an FFmpeg key, or the last part of "TXXX:description" or "----:mean:name". Any
-    // family's spelling in any letter case counts, with FFmpeg's language suffix
-    // ("lyrics-eng", "lyrics-desc-eng") or without. Empty for anything else.
+    // family's spelling in any letter case counts; lyrics and comment names also with FFmpeg's
+    // language suffix ("lyrics-eng", "lyrics-desc-eng"). Empty for anything else.
     static QString logicalNameOfEntry(const QString& entryName);
-    // The entry spells a name whose family key (in dicMap) the tags write, an empty value
-    // included, but is not that key: ffmpeg's copy of the source left it, and a writer
-    // removes it so the file holds one value per name, the written one.
-    static bool isOtherSpellingOfWrittenName(const QString& entryName, const QVariantMap& dicMap,
-                                             const QVariantMap& tags);
+    // As logicalNameOfEntry, and also entries that hold a part of a field: the track totals
+    // "TRACKTOTAL" and "TOTALTRACKS" belong to "Track". A new value of the field replaces them
+    // too; they are never read as the field's value.
+    static QString fieldOfEntry(const QString& entryName);
+    // The MP4 item that ffmpeg's copy carries a field in beside the "m4a" table: "cprt" for
+    // "Copyright", "\u00A9grp" for "Grouping" (which the table lacks). Empty for the others.
+    static QString mp4CopyKey(const QString& logicalName);
     // The file type whose family table equals the map; MTEFileTypeOther when none does.
     static int fileTypeOfMap(const QVariantMap& dicMap);
 };

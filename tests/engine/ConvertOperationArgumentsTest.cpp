@@ -23,10 +23,14 @@ struct ArgumentCase {
     QStringList expectedMiddle; // between the source and the entries ffmpeg must not copy
 };
 
-// Encoder data and MP4 brands, dropped from ffmpeg's copy of the source's metadata.
-const QStringList kDroppedEntries{
-    "-metadata", "iTunSMPB=",    "-metadata", "iTunPGAP=",      "-metadata", "iTunNORM=",
-    "-metadata", "major_brand=", "-metadata", "minor_version=", "-metadata", "compatible_brands="};
+// Encoder data, MP4 brands and the source track's container data, dropped from ffmpeg's
+// copy of the source's metadata.
+const QStringList kDroppedEntries{"-metadata",      "iTunSMPB=",     "-metadata",
+                                  "iTunPGAP=",      "-metadata",     "iTunNORM=",
+                                  "-metadata",      "major_brand=",  "-metadata",
+                                  "minor_version=", "-metadata",     "compatible_brands=",
+                                  "-metadata:s:a",  "handler_name=", "-metadata:s:a",
+                                  "vendor_id="};
 
 LSMediaFields fieldsFor(const ArgumentCase& c) {
     LSMediaFields m;

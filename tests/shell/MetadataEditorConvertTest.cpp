@@ -9,6 +9,8 @@
 #include "shell/QVMetadataEditWndCtlr.h"
 #include "tags/MTEFileType.h"
 #include "tags/MTETagCopy.h"
+#include "tags/MTETagText.h"
+#include "util/GlobalFun.h"
 #include "views/QVDraggingImageView.h"
 #include "views/QVTipsView.h"
 
@@ -20,12 +22,26 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <taglib/attachedpictureframe.h>
+#include <taglib/commentsframe.h>
+#include <taglib/fileref.h>
+#include <taglib/flacfile.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/tpropertymap.h>
+#include <taglib/unsynchronizedlyricsframe.h>
+#include <taglib/xiphcomment.h>
+
 #include <functional>
+#include <span>
 #include <thread>
 
 namespace {
@@ -75,21 +91,124 @@ bool aside(const std::function<bool()>& work) {
     return ok;
 }
 
-// Lyrics, a comment and a disc number as taggers leave them: ID3v2 frames, MP4 items (under
-// a brand of the source's own, told apart from an M4A output's), FLAC fields (the lyrics in
-// the spelling ffmpeg gives an MP3's, to be read and replaced as the lyrics).
+// One text field of the editor: its old value in every source (and the other texts that
+// field leaves in a file), and what an edit types.
+struct EditedField {
+    const char* widget;
+    const char* logicalName;
+    QStringList oldValues;
+    const char* newValue;
+};
+
+const EditedField kFields[] = {
+    {"_tfTitle", "Title", {"Old title"}, "New title"},
+    {"_tfArtist", "Artist", {"Old artist"}, "New artist"},
+    {"_tfAlbum", "Album", {"Old album"}, "New album"},
+    {"_tfAlbumArtist", "AlbumArtist", {"Old band"}, "New band"},
+    {"_tfYear", "Date", {"1999"}, "2024"},
+    {"_tfTrackNum", "Track", {"5/9", "5", "9"}, "7/12"},
+    {"_tfGenre", "Genre", {"Old genre"}, "New genre"},
+    {"_tfComposer", "Composer", {"Old composer"}, "New composer"},
+    {"_tfPublisher", "Publisher", {"Old publisher"}, "New publisher"},
+    {"_tfCopyright", "Copyright", {"Old copyright"}, "New copyright"},
+    {"_tfGrouping", "Grouping", {"Old grouping"}, "New grouping"},
+    {"_tvComments", "Comment", {"Old comment"}, "New comment"},
+    {"_tvLycirs", "LRC", {"Old lyrics"}, "New lyrics"},
+};
+
+// All 13 fields, a disc number and a cover, with the spellings taggers and ffmpeg leave: an
+// MP3's only comment described "ID3v1 Comment" and its lyrics also as user text; an M4A's
+// copyright in "cprt", its publisher also as free-form LABEL and publisher items (under a
+// brand of its own, told apart from an M4A output's); a FLAC's track total in TRACKTOTAL,
+// lyrics in ffmpeg's spelling and a field that only looks like a managed one.
 bool makeTaggedSource(const QString& path) {
-    const bool mp3 = path.endsWith(QLatin1String(".mp3"));
-    const bool flac = path.endsWith(QLatin1String(".flac"));
-    const QStringList args{"-metadata", "disc=2/3",
-                           "-metadata", "comment=Old comment",
-                           "-metadata", flac ? "lyrics-eng=Old lyrics" : "lyrics=Old lyrics",
-                           "-brand",    "mp42"};
-    const qsizetype count = mp3 ? 2 : path.endsWith(QLatin1String(".m4a")) ? 8 : 6;
-    return MediaFixtures::makeSine(path, 3.5, 44100, 2, args.first(count)) &&
-           (!mp3 || MTETagCopy::handleMetadataSave(
-                        {{key("USLT"), key("Old lyrics")}, {key("COMM"), key("Old comment")}},
-                        MTEFileTypeMpeg, path));
+    const QString type = QFileInfo(path).suffix();
+    QStringList args;
+    for (const char* tag :
+         {"title=Old title", "artist=Old artist", "album=Old album", "album_artist=Old band",
+          "date=1999", "genre=Old genre", "composer=Old composer", "copyright=Old copyright",
+          "disc=2/3", "grouping=Old grouping", "publisher=Old publisher"})
+        args << key("-metadata") << key(tag);
+    if (type == QLatin1String("m4a"))
+        args << key("-metadata") << key("comment=Old comment") << key("-metadata")
+             << key("lyrics=Old lyrics") << key("-metadata") << key("track=5/9") << key("-brand")
+             << key("mp42");
+    if (type == QLatin1String("flac"))
+        args << key("-metadata") << key("comment=Old comment") << key("-metadata")
+             << key("lyrics-eng=Old lyrics") << key("-metadata") << key("track=5")
+             << key("-metadata") << key("TRACKTOTAL=9") << key("-metadata")
+             << key("ALBUM-ART=keep-me");
+    if (type == QLatin1String("mp3"))
+        args << key("-metadata") << key("track=5/9");
+    if (!MediaFixtures::makeSine(path, 3.5, 44100, 2, args))
+        return false;
+    const QByteArray png =
+        GlobalFun::imageDataRepresentationOfType(makeCover(Qt::darkGreen), key("png"));
+    const TagLib::ByteVector cover(png.constData(), unsigned(png.size()));
+    const QByteArray name = QFile::encodeName(path);
+    if (type == QLatin1String("mp3")) {
+        TagLib::MPEG::File file(name.constData());
+        TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+        auto comment = std::make_unique<TagLib::ID3v2::CommentsFrame>(TagLib::String::UTF8);
+        comment->setDescription("ID3v1 Comment");
+        comment->setText("Old comment");
+        tag->addFrame(comment.release());
+        auto lyrics = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>();
+        lyrics->setText("Old lyrics");
+        tag->addFrame(lyrics.release());
+        tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(
+            "lyrics-eng", TagLib::StringList("Old lyrics"), TagLib::String::UTF8));
+        auto picture = std::make_unique<TagLib::ID3v2::AttachedPictureFrame>();
+        picture->setMimeType("image/png");
+        picture->setPicture(cover);
+        tag->addFrame(picture.release());
+        return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers);
+    }
+    if (type == QLatin1String("m4a")) {
+        TagLib::MP4::File file(name.constData());
+        for (const char* item : {"----:com.apple.iTunes:LABEL", "----:com.apple.iTunes:publisher"})
+            file.tag()->setItem(item, TagLib::StringList("Old publisher"));
+        TagLib::MP4::CoverArtList covers;
+        covers.append(TagLib::MP4::CoverArt(TagLib::MP4::CoverArt::PNG, cover));
+        file.tag()->setItem("covr", covers);
+        return file.save();
+    }
+    TagLib::FLAC::File file(name.constData());
+    auto picture = std::make_unique<TagLib::FLAC::Picture>();
+    picture->setMimeType("image/png");
+    picture->setData(cover);
+    file.addPicture(picture.release());
+    return file.save();
+}
+
+// Every text an output holds: ffprobe's tags, and TagLib's property map and raw frames, items
+// and fields.
+QStringList textsOf(const QJsonObject& probe, const QString& path) {
+    QStringList texts;
+    const QJsonObject tags =
+        probe.value(QStringLiteral("format")).toObject().value(QStringLiteral("tags")).toObject();
+    for (auto it = tags.begin(); it != tags.end(); ++it)
+        texts += it.value().toString();
+    const auto add = [&texts](const TagLib::StringList& values) {
+        for (const TagLib::String& value : values)
+            texts += MTETagText::toQString(value);
+    };
+    TagLib::FileRef ref(QFile::encodeName(path).constData());
+    for (const auto& [name, values] : ref.file()->properties())
+        add(values);
+    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file()); mpeg && mpeg->ID3v2Tag()) {
+        for (const TagLib::ID3v2::Frame* frame : mpeg->ID3v2Tag()->frameList())
+            texts += MTETagText::toQString(frame->toString());
+    }
+    if (auto* mp4 = dynamic_cast<TagLib::MP4::File*>(ref.file()); mp4 && mp4->tag()) {
+        for (const auto& [name, item] : mp4->tag()->itemMap())
+            add(item.toStringList());
+    }
+    if (auto* flac = dynamic_cast<TagLib::FLAC::File*>(ref.file()); flac && flac->xiphComment()) {
+        for (const auto& [name, values] : flac->xiphComment()->fieldListMap())
+            add(values);
+    }
+    return texts;
 }
 
 // The values of every format tag spelt as the field, with or without a suffix ("lyrics-eng").
@@ -105,6 +224,51 @@ QStringList probedValues(const QJsonObject& probe, const QStringList& spellings)
             values += it.value().toString();
     }
     return values;
+}
+
+// A text keeps a value when it holds the words, or the number as a word of its own.
+bool holds(const QStringList& texts, const QString& value) {
+    return std::any_of(texts.begin(), texts.end(), [&value](const QString& text) {
+        if (value.contains(u' '))
+            return text.contains(value);
+        return text.split(QRegularExpression(QStringLiteral("[\\s\\[\\]/]+"))).contains(value);
+    });
+}
+
+// What a plain "ffmpeg -i source -vn output" keeps of the source's tags, less the data about
+// the source's encode and container that no output is to carry.
+QJsonObject plainCopyTags(const QString& source, const QString& suffix) {
+    const QString plain = TestEnvironment::makeTempFolder(QStringLiteral("plain")) +
+                          QStringLiteral("/plain.") + suffix;
+    if (!MediaFixtures::runFfmpeg({key("-i"), source, key("-vn"), plain}))
+        return {};
+    QJsonObject tags = MediaFixtures::probe(plain)
+                           .value(QStringLiteral("format"))
+                           .toObject()
+                           .value(QStringLiteral("tags"))
+                           .toObject();
+    for (const char* name : {"major_brand", "minor_version", "compatible_brands", "iTunSMPB",
+                             "iTunPGAP", "iTunNORM", "handler_name", "vendor_id", "encoder"})
+        tags.remove(key(name));
+    return tags;
+}
+
+// The value of the format tag of that name in any letter case.
+QString tagNamed(const QJsonObject& probe, const QString& name) {
+    const QJsonObject tags =
+        probe.value(QStringLiteral("format")).toObject().value(QStringLiteral("tags")).toObject();
+    for (auto it = tags.begin(); it != tags.end(); ++it) {
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it.value().toString();
+    }
+    return {};
+}
+
+// A track number may come back as number and total.
+bool sameTag(const QString& name, const QString& plain, const QString& ours) {
+    if (name.compare(QLatin1String("track"), Qt::CaseInsensitive) == 0)
+        return plain.section(u'/', 0, 0) == ours.section(u'/', 0, 0);
+    return plain == ours;
 }
 
 struct EditThenConvert : ::testing::Test {
@@ -257,25 +421,31 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
     }
 }
 
-// Several editing sessions in one editor window, the real conversion, ffprobe: each output
-// holds the chosen lyrics and comment once, keeps the disc number nobody edits, and none
-// carries the source's MP4 brands as tags (an M4A output lists its own container's).
+// Several editing sessions in one editor window, the real conversion, ffprobe and TagLib:
+// an edited or cleared field keeps its old value under no spelling and its new one once;
+// an untouched output keeps all that a plain ffmpeg copy keeps. Every output keeps the disc
+// number nobody edits, and none carries the source's MP4 brands as tags (an M4A output
+// lists its own container's).
 TEST_F(EditThenConvert, OutputsHoldOnlyTheChosenValuesAndKeepWhatNobodyEdits) {
     const QString pairs[][2] = {{"mp3", "MP3"}, {"m4a", "AAC"},  {"flac", "FLAC"}, {"mp3", "AAC"},
                                 {"m4a", "MP3"}, {"flac", "MP3"}, {"mp3", "FLAC"}};
     const QStringList modes{key("edited"), key("cleared"), key("untouched")};
-    const auto chosen = [](int mode, const char* field) {
-        return mode == 1 ? QStringList() : QStringList{(mode ? "Old " : "New ") + key(field)};
-    };
+    // The user sees each old value, then types over it or clears it; M4A rows offer no
+    // Grouping.
     const auto edit = [](bool clear) {
         return [clear](QVMetadataEditWndCtlr& editor) {
-            for (const auto& [tab, name, text] : {std::tuple{0, "_tvComments", "New comment"},
-                                                  std::tuple{2, "_tvLycirs", "New lyrics"}}) {
-                editor.tabView()->setCurrentIndex(tab);
-                auto* view = editor.findChild<QPlainTextEdit*>(key(name));
-                QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
-                QTest::keyClick(view, Qt::Key_Delete);
-                typeText(view, clear ? QString() : key(text));
+            for (const EditedField& field : kFields) {
+                auto* line = editor.findChild<QLineEdit*>(key(field.widget));
+                auto* text = editor.findChild<QPlainTextEdit*>(key(field.widget));
+                QWidget* widget = line ? static_cast<QWidget*>(line) : text;
+                if (!widget->isEnabled())
+                    continue;
+                editor.tabView()->setCurrentIndex(key(field.widget) == key("_tvLycirs") ? 2 : 0);
+                EXPECT_EQ(line ? line->text() : text->toPlainText(), field.oldValues.first())
+                    << field.widget;
+                QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(widget, Qt::Key_Delete);
+                typeText(widget, clear ? QString() : key(field.newValue));
             }
             QTest::mouseClick(editor.okButton(), Qt::LeftButton);
         };
@@ -305,11 +475,37 @@ TEST_F(EditThenConvert, OutputsHoldOnlyTheChosenValuesAndKeepWhatNobodyEdits) {
         for (QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
             const QFileInfo output(it.next());
             const int mode = int(modes.indexOf(output.baseName().section(u'-', 0, 0)));
+            const QString source =
+                folder + u'/' + output.baseName() + u'.' + output.baseName().section(u'-', 1);
             SCOPED_TRACE(output.baseName().toStdString() + " to " + format.toStdString());
             const QJsonObject probe = MediaFixtures::probe(output.filePath());
-            EXPECT_EQ(probedValues(probe, {key("lyrics"), key("uslt")}), chosen(mode, "lyrics"));
-            EXPECT_EQ(probedValues(probe, {key("comment"), key("description")}),
-                      chosen(mode, "comment"));
+            const QStringList texts = textsOf(probe, output.filePath());
+            if (mode == 2) {
+                const QJsonObject plain = plainCopyTags(source, output.suffix());
+                ASSERT_FALSE(plain.isEmpty());
+                for (auto tag = plain.begin(); tag != plain.end(); ++tag)
+                    EXPECT_TRUE(
+                        sameTag(tag.key(), tag.value().toString(), tagNamed(probe, tag.key())))
+                        << tag.key().toStdString() << " lost";
+            }
+            for (const EditedField& field : mode == 2 ? std::span<const EditedField>()
+                                                      : std::span<const EditedField>(kFields)) {
+                if (field.logicalName == key("Grouping") && source.endsWith(key(".m4a")))
+                    continue;
+                for (const QString& old : field.oldValues)
+                    EXPECT_FALSE(holds(texts, old))
+                        << field.logicalName << " kept " << qPrintable(old);
+                EXPECT_TRUE(mode || holds(texts, key(field.newValue).section(u'/', 0, 0)))
+                    << field.logicalName;
+            }
+            for (const auto& [value, spellings] :
+                 {std::pair{"New lyrics", QStringList{"lyrics", "uslt"}},
+                  std::pair{"New comment", QStringList{"comment", "description"}}}) {
+                if (mode != 2) { // one value, the chosen one
+                    EXPECT_EQ(probedValues(probe, spellings),
+                              mode ? QStringList() : QStringList{key(value)});
+                }
+            }
             EXPECT_EQ(formatTag(probe, key("disc")), key("2/3"));
             EXPECT_EQ(formatTag(probe, key("major_brand")),
                       format == "AAC" ? key("M4A ") : QString());

@@ -117,6 +117,16 @@ TEST(FlacTags, AnId3v2TagIsReadFirstAndDroppedOnWriting) {
               QStringLiteral("Ärtist 🎸"));
 }
 
+// Only lyrics and comment names take ffmpeg's language suffix: "ALBUM-ART" is no album.
+TEST(FlacTags, ANameThatOnlyLooksManagedIsNotRead) {
+    for (const char* name : {"album-art.flac", "album-art.mp3"}) {
+        const auto handler =
+            readTags(makeAudio(QLatin1String(name), {"-metadata", "ALBUM-ART=keep-me"}));
+        ASSERT_TRUE(handler);
+        EXPECT_EQ(handler->getValueForKey(QStringLiteral("Album")).toString(), QString()) << name;
+    }
+}
+
 TEST(FlacTags, FlacSourceTagsReachAnM4aOutput) {
     const QString source = makeAudio(QStringLiteral("source.flac"), metadataArguments());
     const auto handler = readTags(source);
