@@ -72,11 +72,11 @@ QSet<QString> untouchedNames(const QVariantMap& row, int sourceFileType,
 void addMp4CopyItems(QVariantMap& tags, const QVariantMap& row, int sourceFileType,
                      const QSet<QString>& untouched) {
     const QString sourceFamily = MTETagKeyMap::sourceFamilyOfFileType(sourceFileType);
-    for (const char* name : {"Copyright", "Grouping"}) {
-        const QString logicalName = QLatin1String(name);
-        const QString sourceKey = MTETagKeyMap::keyForName(sourceFamily, logicalName);
-        if (!untouched.contains(logicalName) && !sourceKey.isEmpty() && row.contains(sourceKey))
-            tags.insert(MTETagKeyMap::mp4CopyKey(logicalName), row.value(sourceKey));
+    for (const QString& name : MTETagKeyMap::familyMap(QStringLiteral("mpeg")).keys()) {
+        const QString copyKey = MTETagKeyMap::mp4CopyKey(name);
+        const QString sourceKey = MTETagKeyMap::keyForName(sourceFamily, name);
+        if (!copyKey.isEmpty() && !untouched.contains(name) && row.contains(sourceKey))
+            tags.insert(copyKey, row.value(sourceKey));
     }
 }
 
