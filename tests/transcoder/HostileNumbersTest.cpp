@@ -13,7 +13,8 @@ namespace {
 
 struct HostileCase {
     const char* description;
-    std::vector<std::string> words; // "IN": picture and stereo sound; "OUT": the output file
+    // "IN": picture and stereo sound; "CHAPTERS": sound with chapters; "OUT": the output file
+    std::vector<std::string> words;
     const char* message;
 };
 
@@ -39,7 +40,10 @@ TEST_P(HostileNumbers, AreRefusedOnceWithStatusOneAndNoOutput) {
     const std::string out = outputPath("out.mkv");
     std::vector<std::string> words;
     for (const std::string& word : GetParam().words)
-        words.push_back(word == "IN" ? fixture("hd_stereo.mkv") : word == "OUT" ? out : word);
+        words.push_back(word == "IN"         ? fixture("hd_stereo.mkv")
+                        : word == "CHAPTERS" ? fixture("chapters.mkv")
+                        : word == "OUT"      ? out
+                                             : word);
 
     MessageCapture log;
     EXPECT_EQ(runCommandLine(words), 1);
@@ -98,6 +102,14 @@ const HostileCase kHostileCases[] = {
      {"-i", "IN", "-filter_complex", "[99999999999999999999]anull", "OUT"},
      "Invalid file index 99999999999999999999 in filtergraph description "
      "[99999999999999999999]anull.\n"},
+    {"a start time the input's own start takes past the range",
+     {"-ss", "9223372036854.775807", "-f", "lavfi", "-i", "sine=d=0.2,asetpts=PTS+1/TB", "OUT"},
+     "The value for ss was 9223372036854.775807 which puts a timestamp out of range\n"},
+    {"an input offset the start time takes past the range",
+     {"-itsoffset", "-9223372036854", "-ss", "1", "-i", "IN", "OUT"},
+     "The value for itsoffset was -9223372036854 which puts a timestamp out of range\n"},
+    {"an output start beyond the chapters' clock", {"-i", "CHAPTERS", "-ss", "-9300000000", "OUT"},
+     "The value for ss was -9300000000 which puts a timestamp out of range\n"},
 };
 // clang-format on
 
