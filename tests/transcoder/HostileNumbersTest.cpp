@@ -110,6 +110,17 @@ const HostileCase kHostileCases[] = {
      "The value for itsoffset was -9223372036854 which puts a timestamp out of range\n"},
     {"an output start beyond the chapters' clock", {"-i", "CHAPTERS", "-ss", "-9300000000", "OUT"},
      "The value for ss was -9300000000 which puts a timestamp out of range\n"},
+    {"a map of stream 2 to the 32", {"-i", "IN", "-map", "0:4294967296", "OUT"},
+     "Invalid stream specifier: 4294967296.\n"},
+    {"a negative map of stream 2 to the 32",
+     {"-i", "IN", "-map", "0", "-map", "-0:4294967296", "OUT"},
+     "Invalid stream specifier: 4294967296.\n"},
+    {"a map of audio stream 2 to the 32", {"-i", "IN", "-map", "0:a:4294967296", "OUT"},
+     "Invalid stream specifier: a:4294967296.\n"},
+    {"a map of stream id 2 to the 32", {"-i", "IN", "-map", "0:#4294967296", "OUT"},
+     "Invalid stream specifier: #4294967296.\n"},
+    {"a map of program 2 to the 32", {"-i", "IN", "-map", "0:p:4294967296", "OUT"},
+     "Invalid stream specifier: p:4294967296.\n"},
 };
 // clang-format on
 
