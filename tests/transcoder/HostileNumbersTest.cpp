@@ -15,8 +15,16 @@ struct HostileCase {
     const char* description;
     // "IN": picture and stereo sound; "CHAPTERS": sound with chapters; "OUT": the output file
     std::vector<std::string> words;
-    const char* message;
+    std::string message;
 };
+
+// A matrix of 64 coefficients whose first one is given.
+std::string matrixStartingWith(const char* first) {
+    std::string matrix = first;
+    for (int i = 1; i < 64; ++i)
+        matrix += ",16";
+    return matrix;
+}
 
 void PrintTo(const HostileCase& c, std::ostream* out) {
     *out << c.description;
@@ -121,6 +129,13 @@ const HostileCase kHostileCases[] = {
      "Invalid stream specifier: #4294967296.\n"},
     {"a map of program 2 to the 32", {"-i", "IN", "-map", "0:p:4294967296", "OUT"},
      "Invalid stream specifier: p:4294967296.\n"},
+    {"an intra matrix coefficient of 2 to the 16",
+     {"-i", "IN", "-an", "-c:v", "mpeg4", "-intra_matrix", matrixStartingWith("65536"), "OUT"},
+     "Syntax error in matrix \"" + matrixStartingWith("65536") + "\" at coeff 0\n"},
+    {"an inter matrix coefficient beyond int",
+     {"-i", "IN", "-an", "-c:v", "mpeg4", "-inter_matrix", matrixStartingWith("99999999999"),
+      "OUT"},
+     "Syntax error in matrix \"" + matrixStartingWith("99999999999") + "\" at coeff 0\n"},
 };
 // clang-format on
 
