@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -42,11 +43,12 @@ void tool_report_error(const char* name, int err) {
 
 namespace {
 
-// A number as strtol reads it in any base; false when there is none.
+// A number as strtol reads it in any base; false when there is none, or when it is outside
+// the int that the library's matcher would cut it to.
 bool skipNumber(const char*& p) {
     char* end = nullptr;
-    std::strtol(p, &end, 0);
-    if (end == p)
+    const long number = std::strtol(p, &end, 0);
+    if (end == p || number < INT_MIN || number > INT_MAX)
         return false;
     p = end;
     return true;

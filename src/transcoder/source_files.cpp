@@ -140,14 +140,32 @@ void readStreamInfo(PerFileOptions* o, InputContextPtr& ctx, const std::string& 
     }
 }
 
-int64_t seekToStart(const PerFileOptions& o, AVFormatContext* ic, const std::string& url) {
+// The start time on the file's own clock.
+int64_t startTimestamp(const PerFileOptions& o, const AVFormatContext* ic) {
     int64_t timestamp = o.start_time;
-    if (ic->start_time != AV_NOPTS_VALUE)
-        timestamp += ic->start_time;
+    if (ic->start_time != AV_NOPTS_VALUE &&
+        __builtin_add_overflow(o.start_time, ic->start_time, &timestamp))
+        tool_time_out_of_range(o, "ss", o.start_time);
+    return timestamp;
+}
+
+// What the file's timestamps are moved by. Without an offset of its own only a start time
+// at the very bottom of the range can leave it; that start time is the value refused then.
+int64_t timestampOffset(const PerFileOptions& o, int64_t timestamp) {
+    int64_t offset = 0;
+    if (__builtin_sub_overflow(o.input_ts_offset, tc_state().copy_ts ? 0 : timestamp, &offset)) {
+        if (o.input_ts_offset)
+            tool_time_out_of_range(o, "itsoffset", o.input_ts_offset);
+        tool_time_out_of_range(o, "ss", o.start_time);
+    }
+    return offset;
+}
+
+void seekToStart(const PerFileOptions& o, AVFormatContext* ic, const std::string& url,
+                 int64_t timestamp) {
     if (o.start_time != 0 && avformat_seek_file(ic, -1, INT64_MIN, timestamp, timestamp, 0) < 0)
         av_log(nullptr, AV_LOG_WARNING, "%s: could not seek to position %0.3f\n", url.c_str(),
                static_cast<double>(timestamp) / AV_TIME_BASE);
-    return timestamp;
 }
 
 CodecContextPtr decoderContext(const SourceStream& ist, const std::string& url) {
@@ -227,14 +245,14 @@ void addSourceStream(const OpeningFile& f, AVStream* st) {
     takeSettingsByType(f, ist);
 }
 
-void addSourceFile(const PerFileOptions& o, InputContextPtr ctx, int64_t timestamp) {
+void addSourceFile(const PerFileOptions& o, InputContextPtr ctx, int64_t ts_offset) {
     TranscoderState& state = tc_state();
     const int index = static_cast<int>(state.input_files.size());
     tool_grow_array(state.input_files, index + 1);
     auto file = std::make_unique<SourceFile>();
     file->nb_streams = static_cast<int>(ctx->nb_streams);
     file->ist_index = static_cast<int>(state.input_streams.size()) - file->nb_streams;
-    file->ts_offset = o.input_ts_offset - (state.copy_ts ? 0 : timestamp);
+    file->ts_offset = ts_offset;
     file->rate_emu = o.rate_emu;
     file->ctx = std::move(ctx);
     state.input_files[index] = std::move(file);
@@ -292,13 +310,15 @@ int tc_open_source_file(PerFileOptions* o, const char* /*opt*/, const char* file
     const std::string url = sourceUrl(filename);
     InputContextPtr ctx = openInput(*o, url, format);
     readStreamInfo(o, ctx, url);
-    const int64_t timestamp = seekToStart(*o, ctx.get(), url);
+    const int64_t timestamp = startTimestamp(*o, ctx.get());
+    const int64_t ts_offset = timestampOffset(*o, timestamp);
+    seekToStart(*o, ctx.get(), url, timestamp);
 
     const OpeningFile opening{o, ctx.get(), url, static_cast<int>(tc_state().input_files.size())};
     for (unsigned i = 0; i < opening.ic->nb_streams; ++i)
         addSourceStream(opening, opening.ic->streams[i]);
     av_dump_format(opening.ic, opening.fileIndex, url.c_str(), 0);
-    addSourceFile(*o, std::move(ctx), timestamp);
+    addSourceFile(*o, std::move(ctx), ts_offset);
     dumpAttachments(opening);
 
     tc_reset_file_options(o, 1);

@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace {
@@ -139,6 +140,38 @@ bool appendChapter(AVFormatContext* oc, const AVChapter& copy, const AVDictionar
     return !metadata || av_dict_copy(&chapter->metadata, metadata, 0) >= 0;
 }
 
+// Chapter times relative to the output's start are worked out exactly, so that neither a
+// start time nor a file's chapter times can wrap them; only what is stored must fit 64 bits.
+using WideTime = __int128;
+
+bool fitsTime(WideTime t) {
+    return t >= INT64_MIN && t <= INT64_MAX;
+}
+
+// The output's start on the chapter's clock; one that clock cannot hold is refused.
+int64_t chapterOffset(const PerFileOptions* o, const TargetFile* of, const SourceFile* source,
+                      AVRational time_base) {
+    const WideTime offset = WideTime{of->start_time} - source->ts_offset;
+    // av_rescale_q gives INT64_MIN for a result it cannot hold.
+    const int64_t rescaled =
+        fitsTime(offset) ? av_rescale_q(static_cast<int64_t>(offset), AV_TIME_BASE_Q, time_base)
+                         : INT64_MIN;
+    if (rescaled == INT64_MIN)
+        tool_time_out_of_range(*o, "ss", of->start_time);
+    return rescaled;
+}
+
+// The recording time on the chapter's clock. A time too large for that clock is beyond every
+// chapter, as no limit is.
+std::optional<int64_t> chapterLimit(const TargetFile* of, AVRational time_base) {
+    if (of->recording_time == INT64_MAX)
+        return std::nullopt;
+    const int64_t limit = av_rescale_q(of->recording_time, AV_TIME_BASE_Q, time_base);
+    if (limit == INT64_MIN && of->recording_time > 0)
+        return std::nullopt;
+    return limit;
+}
+
 void copyChapters(const PerFileOptions* o, TargetFile* of) {
     const SourceFile* source = chaptersSource(o);
     if (!source)
@@ -149,20 +182,23 @@ void copyChapters(const PerFileOptions* o, TargetFile* of) {
         // A time base that cannot place the chapter in time.
         if (in->time_base.num <= 0 || in->time_base.den <= 0)
             continue;
-        const int64_t offset =
-            av_rescale_q(of->start_time - source->ts_offset, AV_TIME_BASE_Q, in->time_base);
-        const int64_t limit = of->recording_time == INT64_MAX
-                                  ? INT64_MAX
-                                  : av_rescale_q(of->recording_time, AV_TIME_BASE_Q, in->time_base);
-        if (in->end < offset)
+        const int64_t offset = chapterOffset(o, of, source, in->time_base);
+        const std::optional<int64_t> limit = chapterLimit(of, in->time_base);
+        const WideTime start = WideTime{in->start} - offset;
+        const WideTime end = WideTime{in->end} - offset;
+        if (end < 0)
             continue;
-        if (limit != INT64_MAX && in->start > limit + offset)
+        if (limit && start > *limit)
             break;
+        const WideTime keptStart = std::max<WideTime>(0, start);
+        const WideTime keptEnd = limit ? std::min<WideTime>(*limit, end) : end;
+        if (!fitsTime(keptStart) || !fitsTime(keptEnd))
+            tool_time_out_of_range(*o, "ss", of->start_time);
         AVChapter copy{};
         copy.id = in->id;
         copy.time_base = in->time_base;
-        copy.start = std::max<int64_t>(0, in->start - offset);
-        copy.end = std::min(limit, in->end - offset);
+        copy.start = static_cast<int64_t>(keptStart);
+        copy.end = static_cast<int64_t>(keptEnd);
         if (!appendChapter(of->ctx.get(), copy,
                            o->metadata_chapters_manual ? nullptr : in->metadata))
             return;

@@ -406,14 +406,19 @@ void tc_bind_graph_output(GraphOutput* ofilter, PerFileOptions* o, AVFormatConte
     ofilter->out_tmp.reset();
 }
 
+// Each coefficient is a 16-bit quantiser divisor: 0 and values beyond 16 bits are refused.
 void tc_parse_matrix(uint16_t* dest, const char* text) {
     const char* p = text;
-    dest[0] = static_cast<uint16_t>(std::atoi(p));
-    for (int i = 1; i < kMatrixSize; ++i) {
-        p = std::strchr(p, ',');
-        if (!p)
-            tc_exit_fatal("Syntax error in matrix \"%s\" at coeff %d\n", text, i - 1);
-        ++p;
-        dest[i] = static_cast<uint16_t>(std::atoi(p));
+    for (int i = 0; i < kMatrixSize; ++i) {
+        if (i > 0) {
+            p = std::strchr(p, ',');
+            if (!p)
+                tc_exit_fatal("Syntax error in matrix \"%s\" at coeff %d\n", text, i - 1);
+            ++p;
+        }
+        const ToolInteger coeff = tool_read_integer(p, 10);
+        if (!coeff.within(1, UINT16_MAX))
+            tc_exit_fatal("Syntax error in matrix \"%s\" at coeff %d\n", text, i);
+        dest[i] = static_cast<uint16_t>(coeff.value);
     }
 }

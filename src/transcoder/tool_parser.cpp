@@ -4,6 +4,7 @@
 
 extern "C" {
 #include <libavutil/avstring.h>
+#include <libavutil/avutil.h>
 #include <libavutil/error.h>
 #include <libavutil/eval.h>
 #include <libavutil/log.h>
@@ -13,6 +14,7 @@ extern "C" {
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -232,6 +234,24 @@ double tool_parse_number(const char* context, const char* numstr, uint32_t kind,
 void tool_value_out_of_range(const char* context, const char* numstr, double min, double max) {
     av_log(nullptr, AV_LOG_FATAL, "The value for %s was %s which is not within %f - %f\n", context,
            numstr, min, max);
+    tc_cleanup_and_exit(1);
+}
+
+void tool_time_out_of_range(const PerFileOptions& o, const char* row, int64_t value) {
+    std::string shown;
+    if (const auto written = o.written.find(row); written != o.written.end()) {
+        shown = written->second;
+    } else {
+        // Whole seconds and microseconds apart: a double would round the microseconds away.
+        const uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : value;
+        char seconds[48];
+        std::snprintf(seconds, sizeof(seconds), "%s%llu.%06llu", value < 0 ? "-" : "",
+                      static_cast<unsigned long long>(magnitude / AV_TIME_BASE),
+                      static_cast<unsigned long long>(magnitude % AV_TIME_BASE));
+        shown = seconds;
+    }
+    av_log(nullptr, AV_LOG_FATAL, "The value for %s was %s which puts a timestamp out of range\n",
+           row, shown.c_str());
     tc_cleanup_and_exit(1);
 }
 

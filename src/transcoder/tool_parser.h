@@ -38,6 +38,11 @@ double tool_parse_number(const char* context, const char* numstr, uint32_t kind,
 [[noreturn]] void tool_value_out_of_range(const char* context, const char* numstr, double min,
                                           double max);
 
+// Ends the program: the value of the time option row, added to or subtracted from another
+// time, takes a timestamp out of the 64-bit range. The value is shown as written when o still
+// holds its text, else in seconds.
+[[noreturn]] void tool_time_out_of_range(const PerFileOptions& o, const char* row, int64_t value);
+
 // A value already multiplied by scale, for an integer field holding [min, max]. Outside it (or
 // NaN) the program ends with the out-of-range message naming the option and the value as
 // written, with the field's bounds in the option's own unit (min / scale, max / scale).

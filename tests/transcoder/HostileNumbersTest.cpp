@@ -13,9 +13,18 @@ namespace {
 
 struct HostileCase {
     const char* description;
-    std::vector<std::string> words; // "IN": picture and stereo sound; "OUT": the output file
-    const char* message;
+    // "IN": picture and stereo sound; "CHAPTERS": sound with chapters; "OUT": the output file
+    std::vector<std::string> words;
+    std::string message;
 };
+
+// A matrix of 64 coefficients whose first one is given.
+std::string matrixStartingWith(const char* first) {
+    std::string matrix = first;
+    for (int i = 1; i < 64; ++i)
+        matrix += ",16";
+    return matrix;
+}
 
 void PrintTo(const HostileCase& c, std::ostream* out) {
     *out << c.description;
@@ -39,7 +48,10 @@ TEST_P(HostileNumbers, AreRefusedOnceWithStatusOneAndNoOutput) {
     const std::string out = outputPath("out.mkv");
     std::vector<std::string> words;
     for (const std::string& word : GetParam().words)
-        words.push_back(word == "IN" ? fixture("hd_stereo.mkv") : word == "OUT" ? out : word);
+        words.push_back(word == "IN"         ? fixture("hd_stereo.mkv")
+                        : word == "CHAPTERS" ? fixture("chapters.mkv")
+                        : word == "OUT"      ? out
+                                             : word);
 
     MessageCapture log;
     EXPECT_EQ(runCommandLine(words), 1);
@@ -98,6 +110,32 @@ const HostileCase kHostileCases[] = {
      {"-i", "IN", "-filter_complex", "[99999999999999999999]anull", "OUT"},
      "Invalid file index 99999999999999999999 in filtergraph description "
      "[99999999999999999999]anull.\n"},
+    {"a start time the input's own start takes past the range",
+     {"-ss", "9223372036854.775807", "-f", "lavfi", "-i", "sine=d=0.2,asetpts=PTS+1/TB", "OUT"},
+     "The value for ss was 9223372036854.775807 which puts a timestamp out of range\n"},
+    {"an input offset the start time takes past the range",
+     {"-itsoffset", "-9223372036854", "-ss", "1", "-i", "IN", "OUT"},
+     "The value for itsoffset was -9223372036854 which puts a timestamp out of range\n"},
+    {"an output start beyond the chapters' clock", {"-i", "CHAPTERS", "-ss", "-9300000000", "OUT"},
+     "The value for ss was -9300000000 which puts a timestamp out of range\n"},
+    {"a map of stream 2 to the 32", {"-i", "IN", "-map", "0:4294967296", "OUT"},
+     "Invalid stream specifier: 4294967296.\n"},
+    {"a negative map of stream 2 to the 32",
+     {"-i", "IN", "-map", "0", "-map", "-0:4294967296", "OUT"},
+     "Invalid stream specifier: 4294967296.\n"},
+    {"a map of audio stream 2 to the 32", {"-i", "IN", "-map", "0:a:4294967296", "OUT"},
+     "Invalid stream specifier: a:4294967296.\n"},
+    {"a map of stream id 2 to the 32", {"-i", "IN", "-map", "0:#4294967296", "OUT"},
+     "Invalid stream specifier: #4294967296.\n"},
+    {"a map of program 2 to the 32", {"-i", "IN", "-map", "0:p:4294967296", "OUT"},
+     "Invalid stream specifier: p:4294967296.\n"},
+    {"an intra matrix coefficient of 2 to the 16",
+     {"-i", "IN", "-an", "-c:v", "mpeg4", "-intra_matrix", matrixStartingWith("65536"), "OUT"},
+     "Syntax error in matrix \"" + matrixStartingWith("65536") + "\" at coeff 0\n"},
+    {"an inter matrix coefficient beyond int",
+     {"-i", "IN", "-an", "-c:v", "mpeg4", "-inter_matrix", matrixStartingWith("99999999999"),
+      "OUT"},
+     "Syntax error in matrix \"" + matrixStartingWith("99999999999") + "\" at coeff 0\n"},
 };
 // clang-format on
 

@@ -318,6 +318,8 @@ const ChapterCase kChapterCases[] = {
     {"a limit of 12 s cuts the second chapter",
      0, 12, 0, {{0, 10000, "one"}, {10000, 12000, "two"}}},
     {"chapter titles set by hand are not copied", 25, 0, 1, {{0, 5000, ""}}},
+    {"a limit beyond the chapters' clock keeps every chapter", 0, 9300000000, 0,
+     {{0, 10000, "one"}, {10000, 20000, "two"}, {20000, 30000, "three"}}},
 };
 // clang-format on
 
