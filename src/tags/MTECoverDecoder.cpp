@@ -28,7 +28,7 @@ void MTECoverDecoder::installAllocationLimit() {
     (void)installed;
 }
 
-MTECoverDecoder::Result MTECoverDecoder::decode(QImageReader& reader) {
+MTECoverDecoder::Result MTECoverDecoder::decode(QImageReader& reader, const QSize& fitInside) {
     installAllocationLimit();
     reader.setAutoTransform(true);
     if (!reader.canRead())
@@ -40,18 +40,22 @@ MTECoverDecoder::Result MTECoverDecoder::decode(QImageReader& reader) {
                 QStringLiteral("it is %1 × %2 pixels, more than a cover can hold")
                     .arg(size.width())
                     .arg(size.height())};
+    if (size.isValid() && fitInside.isValid() &&
+        (size.width() > fitInside.width() || size.height() > fitInside.height()))
+        reader.setScaledSize(size.scaled(fitInside, Qt::KeepAspectRatio).expandedTo({1, 1}));
     QImage image = reader.read();
     if (image.isNull())
         return {{}, QStringLiteral("it cannot be read (%1)").arg(reader.errorString())};
     return {std::move(image), {}};
 }
 
-MTECoverDecoder::Result MTECoverDecoder::decodeBytes(const QByteArray& bytes) {
+MTECoverDecoder::Result MTECoverDecoder::decodeBytes(const QByteArray& bytes,
+                                                     const QSize& fitInside) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    Result result = decode(reader);
+    Result result = decode(reader, fitInside);
     if (result.image.isNull())
         result.error =
             QStringLiteral("The picture cannot be used as a cover: %1.").arg(result.error);

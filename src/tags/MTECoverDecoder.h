@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 class QImageReader;
@@ -20,8 +21,10 @@ public:
     };
 
     // The error is a phrase ("it is no picture ..."); the two below make it a sentence.
-    static Result decode(QImageReader& reader);
-    static Result decodeBytes(const QByteArray& bytes);
+    // With a valid fitInside, a larger picture comes out scaled to fit inside it, keeping
+    // its shape; formats that can (JPEG) then decode only the pixels that size needs.
+    static Result decode(QImageReader& reader, const QSize& fitInside = {});
+    static Result decodeBytes(const QByteArray& bytes, const QSize& fitInside = {});
     // The error names the file.
     static Result decodeFile(const QString& path);
 

@@ -1,8 +1,6 @@
 #include "views/QVDetailView.h"
 
 #include "engine/QVMusicInfo.h"
-#include "tags/MTETagText.h"
-#include "views/QVImageScale.h"
 #include "views/QVMusicInfoText.h"
 
 #include <QLabel>
@@ -31,7 +29,9 @@ QString orUnknown(const QString& text) {
 }
 } // namespace
 
-QVDetailView::QVDetailView(QWidget* parent) : QWidget(parent) {
+QVDetailView::QVDetailView(QWidget* parent)
+    : QWidget(parent), _thumbnails(QSize(kCoverSide, kCoverSide), this) {
+    connect(&_thumbnails, &QVCoverThumbnails::thumbnailReady, this, &QVDetailView::coverDecoded);
     buildLayout();
     resize(sizeHint());
 }
@@ -90,19 +90,29 @@ void QVDetailView::showTags() {
         const QString path = _musicInfo->mediaInfo ? _musicInfo->mediaInfo->strMediaFilePath_
                                                    : _musicInfo->strFilePath;
         _tfName->setText(QVMusicInfoText::baseName(path));
-        _imageView->clear();
+        showCover({});
         return;
     }
     _tfAlbum->setText(orUnknown(QVMusicInfoText::tagText(handler, QStringLiteral("Album"))));
     _tfAuthor->setText(orUnknown(QVMusicInfoText::tagText(handler, QStringLiteral("Artist"))));
     _tfName->setText(orUnknown(QVMusicInfoText::tagText(handler, QStringLiteral("Title"))));
-    const QImage cover =
-        MTETagText::imageOfValue(QVMusicInfoText::tagValue(handler, QStringLiteral("AlbumImg")));
-    if (cover.isNull())
+    showCover(QVMusicInfoText::tagValue(handler, QStringLiteral("AlbumImg")));
+}
+
+// A cover not yet decoded leaves the well empty until it is.
+void QVDetailView::showCover(const QVariant& cover) {
+    _coverKey = QVCoverThumbnails::keyOf(cover);
+    const QImage thumbnail = _thumbnails.thumbnail(cover).value_or(QImage());
+    if (thumbnail.isNull())
         _imageView->clear();
     else
-        _imageView->setPixmap(QPixmap::fromImage(
-            QVImageScale::scaledImageToFitSize(cover, QSizeF(kCoverSide, kCoverSide))));
+        _imageView->setPixmap(QPixmap::fromImage(thumbnail));
+}
+
+// A picture decoded for a row that is no longer shown stays in the cache only.
+void QVDetailView::coverDecoded(QVCoverThumbnails::Key key, const QImage& thumbnail) {
+    if (key == _coverKey && !thumbnail.isNull())
+        _imageView->setPixmap(QPixmap::fromImage(thumbnail));
 }
 
 void QVDetailView::showMediaFacts() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/QVCoverThumbnails.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -8,7 +10,7 @@ class QLabel;
 class QVMusicInfo;
 
 // A black panel with the selected file's tags and cover above a rule and its audio facts
-// below it.
+// below it. The cover shows once it is decoded, off the main thread (QVCoverThumbnails).
 class QVDetailView : public QWidget {
     Q_OBJECT
 public:
@@ -38,6 +40,8 @@ protected:
 private:
     void buildLayout();
     void showTags();
+    void showCover(const QVariant& cover);
+    void coverDecoded(QVCoverThumbnails::Key key, const QImage& thumbnail);
     void showMediaFacts();
 
     QLabel* _tfName = nullptr;
@@ -51,4 +55,6 @@ private:
     QLabel* _tfSampleRate = nullptr;
     QLabel* _imageView = nullptr;
     std::shared_ptr<QVMusicInfo> _musicInfo;
+    QVCoverThumbnails _thumbnails;
+    QVCoverThumbnails::Key _coverKey; // the shown row's cover, shown or still decoding
 };

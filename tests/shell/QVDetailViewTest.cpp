@@ -2,6 +2,7 @@
 
 #include "engine/QVMusicInfo.h"
 #include "tags/MTEAudioFile.h"
+#include "views/QVCoverThumbnails.h"
 #include "views/QVDetailView.h"
 #include "views/QVDraggingImageView.h"
 #include "views/QVDraggingImageViewDelegate.h"
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
+#include <QTest>
+#include <QThread>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -50,6 +53,43 @@ public:
     }
 };
 
+// Waits until the view's cover decodes are done; then whether a cover is shown.
+bool coverShownOnceDecoded(const QVDetailView& view) {
+    const auto* thumbnails = view.findChild<QVCoverThumbnails*>();
+    return QTest::qWaitFor([&] { return !thumbnails->isDecoding(); }, 10000) &&
+           !view.imageView()->pixmap().isNull();
+}
+
+QRgb shownCentre(const QVDetailView& view) {
+    const QImage shown = view.imageView()->pixmap().toImage();
+    return shown.isNull() ? 0 : shown.pixel(shown.rect().center());
+}
+
+QByteArray jpegOf(const QColor& colour, int side = 160) {
+    QImage picture(side, side, QImage::Format_RGB32);
+    picture.fill(colour);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "JPEG");
+    return jpeg;
+}
+
+// A few hundred bytes whose frame header claims 8190 x 8190 pixels.
+QByteArray hugeClaimJpeg() {
+    QByteArray jpeg = jpegOf(Qt::gray, 8);
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+    for (const int at : {5, 7})
+        jpeg.replace(frame + at, 2, "\x1F\xFE");
+    return jpeg;
+}
+
+std::shared_ptr<QVMusicInfo> coveredRow(const QVariant& cover) {
+    auto row = probedRow(true);
+    row->metHandler->dicReadInfo.insert(QStringLiteral("COVER"), cover);
+    return row;
+}
+
 std::unique_ptr<QMimeData> fileDrop(const QString& path) {
     auto data = std::make_unique<QMimeData>();
     data->setUrls({QUrl::fromLocalFile(path)});
@@ -70,7 +110,7 @@ TEST(QVDetailView, ShowsTagsAndAudioFacts) {
         EXPECT_EQ(view.tfName()->text(), QString::fromUtf8(c.name));
         EXPECT_EQ(view.tfAuthor()->text(), QString::fromUtf8(c.artist));
         EXPECT_EQ(view.tfAlbum()->text(), QString::fromUtf8(c.album));
-        EXPECT_EQ(!view.imageView()->pixmap().isNull(), c.cover);
+        EXPECT_EQ(coverShownOnceDecoded(view), c.cover);
         EXPECT_EQ(view.tfBitRate()->text(), QStringLiteral("320.5kbps"));
         EXPECT_EQ(view.tfChannels()->text(), QStringLiteral("2"));
         EXPECT_EQ(view.tfFormat()->text(), QStringLiteral("FLAC"));
@@ -128,12 +168,7 @@ TEST(QVDraggingImageView, TakesDroppedPicturesAndRefusesOtherFiles) {
 }
 
 TEST(QVDetailView, ShowsACoverHeldAsItsEncodedBytes) {
-    QImage picture(160, 160, QImage::Format_RGB32);
-    picture.fill(QColor(200, 40, 60));
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(picture.save(&buffer, "JPEG"));
+    const QByteArray jpeg = jpegOf(QColor(200, 40, 60));
     struct Case {
         const char* name;
         QVariant cover;
@@ -144,16 +179,37 @@ TEST(QVDetailView, ShowsACoverHeldAsItsEncodedBytes) {
                           {"no picture", QVariant(), false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto row = probedRow(true);
-        row->metHandler->dicReadInfo.insert(QStringLiteral("COVER"), c.cover);
         QVDetailView view;
-        view.setMusicInfo(row);
-        EXPECT_EQ(!view.imageView()->pixmap().isNull(), c.shown);
+        view.setMusicInfo(coveredRow(c.cover));
+        EXPECT_EQ(coverShownOnceDecoded(view), c.shown);
         if (c.shown) {
-            const QImage shown = view.imageView()->pixmap().toImage();
-            EXPECT_NEAR(QColor(shown.pixel(shown.rect().center())).red(), 200, 8);
+            EXPECT_NEAR(qRed(shownCentre(view)), 200, 8);
             view.grab().save(TestEnvironment::renderFolder() +
                              QStringLiteral("/detail-view-encoded-cover.png"));
         }
     }
+}
+
+TEST(QVDetailView, ShowsOnlyTheSelectedRowsCoverDecodingEachOnce) {
+    const auto red = coveredRow(jpegOf(QColor(200, 40, 60)));
+    const auto blue = coveredRow(jpegOf(QColor(40, 60, 200)));
+    const auto bare = probedRow(false);
+    QVDetailView view;
+    view.setMusicInfo(red);
+    EXPECT_TRUE(view.imageView()->pixmap().isNull()) << "decoded on the main thread";
+    QThread::msleep(100); // the red cover is decoded meanwhile; its delivery waits
+    view.setMusicInfo(bare);
+    EXPECT_FALSE(coverShownOnceDecoded(view)) << "a cover arrived for a row no longer shown";
+
+    view.setMusicInfo(blue);
+    ASSERT_TRUE(coverShownOnceDecoded(view));
+    view.setMusicInfo(bare);
+    view.setMusicInfo(blue);
+    EXPECT_FALSE(view.findChild<QVCoverThumbnails*>()->isDecoding()) << "decoded again";
+    EXPECT_NEAR(qBlue(shownCentre(view)), 200, 8) << "not shown at once";
+
+    // A view that goes while its cover decodes takes nothing with it.
+    QVDetailView doomed;
+    doomed.setMusicInfo(coveredRow(hugeClaimJpeg()));
+    QThread::msleep(2);
 }

@@ -18,7 +18,9 @@
 #include "views/VTDropInTipsView_Before.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QStandardItemModel>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -192,6 +194,7 @@ TEST(ViewRender, DetailPanel) {
     QVDetailView view;
     view.resize(300, 180);
     view.setMusicInfo(row);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view.imageView()->pixmap().isNull(); }));
     EXPECT_GT(distinctColours(saveRender(view, QStringLiteral("detail-view"))), 4);
 }
 

@@ -30,19 +30,24 @@ QByteArray pngClaiming(quint32 width, quint32 height) {
 TEST(CoverDecoder, BigCoversFitAndTooBigOnesAreRefusedInWords) {
     const QString png = TestEnvironment::makeTempFolder() + QStringLiteral("/6000.png");
     ASSERT_TRUE(makeCover(6000, 6000).save(png, "PNG"));
+    const QString wide = TestEnvironment::makeTempFolder() + QStringLiteral("/wide.jpg");
+    ASSERT_TRUE(makeCover(300, 100).save(wide, "JPEG"));
     const struct {
         const char* name;
         QByteArray bytes;
         QSize size;
         const char* error;
+        QSize fitInside = {};
     } cases[] = {
         {"6000 x 6000 PNG", fileBytes(png), QSize(6000, 6000), ""},
         {"20000 x 20000 PNG", pngClaiming(20000, 20000), QSize(0, 0), "is 20000 × 20000 pixels"},
         {"no picture", QByteArray("not a picture"), QSize(0, 0), "is no picture"},
+        {"wide JPEG fitted", fileBytes(wide), QSize(80, 26), "", QSize(80, 80)},
+        {"wide JPEG that fits", fileBytes(wide), QSize(300, 100), "", QSize(300, 300)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const MTECoverDecoder::Result result = MTECoverDecoder::decodeBytes(c.bytes);
+        const MTECoverDecoder::Result result = MTECoverDecoder::decodeBytes(c.bytes, c.fitInside);
         EXPECT_EQ(result.image.size(), c.size);
         EXPECT_TRUE(result.error.contains(QString::fromUtf8(c.error))) << qPrintable(result.error);
         EXPECT_EQ(result.error.isEmpty(), !result.image.isNull());
