@@ -17,7 +17,8 @@ public:
     static void read(TagLib::FLAC::File& file, MTEAudioFile& handler);
     // Writes the tags (keyed by the family table dicMap) into the Vorbis comment and the
     // picture blocks of the FLAC file at path; drops any ID3 tag, and the fields of
-    // encoder entries when asked to. True when all was written.
+    // encoder entries when asked to. True when saved with the cover, or without it when it
+    // can be written neither re-encoded nor as it is and the file had no picture (logged).
     static bool write(const QString& path, const QVariantMap& tags, const QVariantMap& dicMap,
                       bool removeEncoderEntries = false);
 };
