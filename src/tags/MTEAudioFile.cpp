@@ -115,17 +115,24 @@ bool isTextFrameId(const TagLib::ByteVector& id) {
     return id.startsWith("T") && id != "TXXX";
 }
 
-std::unique_ptr<TagLib::ID3v2::AttachedPictureFrame> newFrontCover(const TagLib::ByteVector& jpeg) {
+// A re-encoded cover keeps the MIME type ID3 writers have always given JPEG covers.
+const char* id3MimeType(const MTETagText::CoverPicture& cover) {
+    return cover.reencoded ? "image/jpg" : cover.mimeType();
+}
+
+std::unique_ptr<TagLib::ID3v2::AttachedPictureFrame>
+newFrontCover(const MTETagText::CoverPicture& cover) {
     auto frame = std::make_unique<TagLib::ID3v2::AttachedPictureFrame>();
     frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
-    frame->setMimeType("image/jpg");
-    frame->setPicture(jpeg);
+    frame->setMimeType(id3MimeType(cover));
+    frame->setPicture(cover.bytes);
     return frame;
 }
 
-// Applies the cover value to the tag. False when a picture was asked for but could not be
-// encoded; the tag's pictures are then left alone.
-bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info) {
+// Applies the cover value to the tag. A cover that can be neither re-encoded nor written as
+// it is gets left out and logged; the tag's pictures are then left alone, and false when
+// there is one.
+bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info, const QString& path) {
     const TagLib::ID3v2::FrameList pictures = framesOf(tag, "APIC");
     const bool wantsNone =
         !info.contains(kPictureKey) || MTETagText::isNoPictureMarker(info.value(kPictureKey));
@@ -139,20 +146,19 @@ bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info) {
             tag->removeFrame(pictures.front());
         return true;
     }
-    const TagLib::ByteVector jpeg = MTETagText::jpegBytesOfValue(info.value(kPictureKey));
-    if (jpeg.isEmpty()) {
-        qCWarning(lcTags, "cover could not be encoded as JPEG; the old picture is kept");
-        return false;
-    }
+    const MTETagText::CoverPicture cover =
+        MTETagText::coverPictureOfValue(info.value(kPictureKey), path);
+    if (cover.isLeftOut())
+        return MTETagText::logLeftOutCover(cover, path, !pictures.isEmpty());
     if (first) {
         first->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
-        first->setMimeType("image/jpg");
-        first->setPicture(jpeg);
+        first->setMimeType(id3MimeType(cover));
+        first->setPicture(cover.bytes);
         return true;
     }
     if (!pictures.isEmpty())
         tag->removeFrame(pictures.front());
-    tag->addFrame(newFrontCover(jpeg).release());
+    tag->addFrame(newFrontCover(cover).release());
     qCInfo(lcTags, "empty img");
     return true;
 }
@@ -335,7 +341,7 @@ bool MTEAudioFile::saveID3V2Info(const QString& path) {
     }
     if (bRemovesEncoderEntries)
         removeEncoderEntries(tag);
-    const bool pictureWritten = writePicture(tag, dicReadInfo);
+    const bool pictureWritten = writePicture(tag, dicReadInfo, path);
     // Saving ID3v2.4 alone strips the ID3v1 and APE tags, so no stale value comes back.
     const bool saved =
         file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4);

@@ -96,7 +96,9 @@ public:
     void dumpID3V2Info(const TagLib::ID3v2::Tag* tag);
     // Writes dicReadInfo as an ID3v2.4 tag into the MPEG file at path and removes its ID3v1
     // tag. False when the file has no ID3v2 tag or is not valid, when saving fails, or when
-    // the cover could not be encoded (the rest is written, the old picture kept).
+    // the cover could be written neither re-encoded nor as it is while the file keeps an old
+    // picture (the rest is written). A file without picture just goes without, which is
+    // logged.
     bool saveID3V2Info(const QString& path);
     // Fills an ID3v1 tag from dicReadInfo (not saved to disk).
     void saveID3V1Info(TagLib::ID3v1::Tag* tag) const;

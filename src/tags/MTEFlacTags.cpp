@@ -104,26 +104,25 @@ void writeField(TagLib::Ogg::XiphComment* comment, const QString& logicalName,
                           MTETagText::toTagString(value.toString()));
 }
 
-bool writeCover(TagLib::FLAC::File& file, const QVariantMap& tags, const QString& pictureKey) {
+bool writeCover(TagLib::FLAC::File& file, const QVariantMap& tags, const QString& pictureKey,
+                const QString& path) {
     const bool wantsNone =
         !tags.contains(pictureKey) || MTETagText::isNoPictureMarker(tags.value(pictureKey));
     if (wantsNone) {
         file.removePictures();
         return true;
     }
-    const QImage image = MTETagText::imageOfValue(tags.value(pictureKey));
-    const TagLib::ByteVector jpeg = MTETagText::jpegBytesOfImage(image);
-    if (jpeg.isEmpty()) {
-        qCWarning(lcTags, "cover could not be encoded as JPEG; the old picture is kept");
-        return false;
-    }
+    const MTETagText::CoverPicture cover =
+        MTETagText::coverPictureOfValue(tags.value(pictureKey), path);
+    if (cover.isLeftOut())
+        return MTETagText::logLeftOutCover(cover, path, !file.pictureList().isEmpty());
     auto picture = std::make_unique<TagLib::FLAC::Picture>();
     picture->setType(TagLib::FLAC::Picture::FrontCover);
-    picture->setMimeType("image/jpeg");
-    picture->setWidth(image.width());
-    picture->setHeight(image.height());
-    picture->setColorDepth(24);
-    picture->setData(jpeg);
+    picture->setMimeType(cover.mimeType());
+    picture->setWidth(cover.size.width());
+    picture->setHeight(cover.size.height());
+    picture->setColorDepth(cover.depth);
+    picture->setData(cover.bytes);
     file.removePictures();
     file.addPicture(picture.release());
     return true;
@@ -175,7 +174,7 @@ bool MTEFlacTags::write(const QString& path, const MTEAudioFile& handler) {
     if (handler.bRemovesEncoderEntries)
         removeFieldsWhere(comment, MTETagText::isEncoderEntryName);
     const bool coverWritten =
-        writeCover(file, tags, dicMap.value(QStringLiteral("AlbumImg")).toString());
+        writeCover(file, tags, dicMap.value(QStringLiteral("AlbumImg")).toString(), path);
     file.strip(TagLib::FLAC::File::ID3v1 | TagLib::FLAC::File::ID3v2);
     const bool saved = file.save();
     if (!saved)

@@ -17,6 +17,7 @@ public:
     static void read(TagLib::FLAC::File& file, MTEAudioFile& handler);
     // Writes the handler's tags (keyed by its family table) into the Vorbis comment and the
     // picture blocks of the FLAC file at path; drops any ID3 tag, and the fields of encoder
-    // entries when the handler asks to. True when all was written.
+    // entries when the handler asks to. True when saved with the cover, or without it when it
+    // can be written neither re-encoded nor as it is and the file had no picture (logged).
     static bool write(const QString& path, const MTEAudioFile& handler);
 };

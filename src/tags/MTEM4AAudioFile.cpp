@@ -124,7 +124,7 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
         if (it.key() == trackKey)
             writeTrack(tag, name, it.value());
         else if (it.key() == coverKey)
-            coverWritten = writeCover(tag, name, it.value());
+            coverWritten = writeCover(tag, name, it.value(), target);
         else if (MTETagText::hasText(it.value()))
             tag->setItem(name, TagLib::StringList(MTETagText::toTagString(it.value().toString())));
         else if (MTETagText::isTextValue(it.value()))
@@ -156,18 +156,19 @@ void MTEM4AAudioFile::writeTrack(TagLib::MP4::Tag* tag, const TagLib::String& na
 }
 
 bool MTEM4AAudioFile::writeCover(TagLib::MP4::Tag* tag, const TagLib::String& name,
-                                 const QVariant& value) const {
+                                 const QVariant& value, const QString& path) const {
     if (MTETagText::isNoPictureMarker(value)) {
         tag->removeItem(name);
         return true;
     }
-    const TagLib::ByteVector jpeg = MTETagText::jpegBytesOfValue(value);
-    if (jpeg.isEmpty()) {
-        qCWarning(lcTags, "cover could not be encoded as JPEG; the old cover is kept");
-        return false;
-    }
+    const MTETagText::CoverPicture cover = MTETagText::coverPictureOfValue(value, path);
+    if (cover.isLeftOut())
+        return MTETagText::logLeftOutCover(cover, path, tag->contains(name));
+    const auto format = cover.format == MTETagText::CoverPicture::Format::Png
+                            ? TagLib::MP4::CoverArt::PNG
+                            : TagLib::MP4::CoverArt::JPEG;
     TagLib::MP4::CoverArtList covers;
-    covers.append(TagLib::MP4::CoverArt(TagLib::MP4::CoverArt::JPEG, jpeg));
+    covers.append(TagLib::MP4::CoverArt(format, cover.bytes));
     tag->setItem(name, covers);
     return true;
 }

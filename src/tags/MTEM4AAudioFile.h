@@ -16,7 +16,8 @@ public:
 
     bool dumpMediaAttribInfo() override;
     // False when the file has no MP4 tag (nothing is written), when saving fails, or when
-    // the cover could not be encoded (the rest is written, the old cover kept).
+    // the cover could be written neither re-encoded nor as it is while the file keeps an old
+    // cover (the rest is written). A file without cover just goes without, which is logged.
     bool saveID3AttribPath(int mode, const QString& path) override;
     std::shared_ptr<MTEAudioFile> copy() const override;
 
@@ -30,5 +31,6 @@ private:
     void readItems(const TagLib::MP4::Tag* tag);
     void readCover(const TagLib::MP4::Tag* tag);
     void writeTrack(TagLib::MP4::Tag* tag, const TagLib::String& name, const QVariant& value) const;
-    bool writeCover(TagLib::MP4::Tag* tag, const TagLib::String& name, const QVariant& value) const;
+    bool writeCover(TagLib::MP4::Tag* tag, const TagLib::String& name, const QVariant& value,
+                    const QString& path) const;
 };

@@ -47,6 +47,98 @@ TagLib::ByteVector MTETagText::jpegBytesOfImage(const QImage& image) {
     return TagLib::ByteVector(jpeg.constData(), static_cast<unsigned int>(jpeg.size()));
 }
 
+namespace {
+
+using CoverPicture = MTETagText::CoverPicture;
+
+CoverPicture::Format formatOfSignature(const QByteArray& bytes) {
+    if (bytes.startsWith(QByteArrayLiteral("\xFF\xD8\xFF")))
+        return CoverPicture::Format::Jpeg;
+    if (bytes.startsWith(QByteArrayLiteral("\x89PNG\r\n\x1A\n")))
+        return CoverPicture::Format::Png;
+    return CoverPicture::Format::None;
+}
+
+CoverPicture reencodedPicture(const QImage& image) {
+    CoverPicture picture;
+    picture.bytes = MTETagText::jpegBytesOfImage(image);
+    if (picture.bytes.isEmpty())
+        return picture;
+    picture.format = CoverPicture::Format::Jpeg;
+    picture.reencoded = true;
+    picture.size = image.size();
+    picture.depth = 24;
+    return picture;
+}
+
+// The picture's own bytes, with the size and depth its header gives; left out unless it is
+// a JPEG or PNG.
+CoverPicture originalPicture(const QByteArray& bytes) {
+    CoverPicture picture;
+    picture.format = formatOfSignature(bytes);
+    if (picture.isLeftOut())
+        return picture;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    if (reader.size().isValid())
+        picture.size = reader.size();
+    const QImage::Format format = reader.imageFormat();
+    if (format != QImage::Format_Invalid)
+        picture.depth = int(QImage::toPixelFormat(format).bitsPerPixel());
+    picture.bytes = TagLib::ByteVector(bytes.constData(), static_cast<unsigned int>(bytes.size()));
+    return picture;
+}
+
+// Re-encoded when the bytes decode within the cover budget, else as they are.
+CoverPicture pictureOfBytes(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const MTECoverDecoder::Result decoded = MTECoverDecoder::decode(reader);
+    CoverPicture picture = reencodedPicture(decoded.image);
+    if (!picture.isLeftOut())
+        return picture;
+    picture = originalPicture(bytes);
+    picture.reason =
+        decoded.image.isNull() ? decoded.error : QStringLiteral("it could not be encoded as JPEG");
+    return picture;
+}
+
+} // namespace
+
+MTETagText::CoverPicture MTETagText::coverPictureOfValue(const QVariant& value,
+                                                         const QString& path) {
+    CoverPicture picture;
+    if (value.metaType().id() == QMetaType::QByteArray) {
+        picture = pictureOfBytes(value.toByteArray());
+    } else if (value.metaType().id() == QMetaType::QImage && !value.value<QImage>().isNull()) {
+        picture = reencodedPicture(value.value<QImage>());
+        if (picture.isLeftOut())
+            picture.reason = QStringLiteral("it could not be encoded as JPEG");
+    } else {
+        picture.reason = QStringLiteral("it is no picture");
+    }
+    if (!picture.isLeftOut() && !picture.reencoded)
+        qCInfo(lcTags,
+               "cover of \"%s\" written as its original %s bytes, not re-encoded as JPEG: %s",
+               qPrintable(path), picture.format == CoverPicture::Format::Png ? "PNG" : "JPEG",
+               qPrintable(picture.reason));
+    return picture;
+}
+
+bool MTETagText::logLeftOutCover(const CoverPicture& cover, const QString& path,
+                                 bool fileKeepsPicture) {
+    qCWarning(lcTags,
+              "cover of \"%s\" left out: %s, and only a JPEG or PNG picture can be written as it "
+              "is; %s",
+              qPrintable(path), qPrintable(cover.reason),
+              fileKeepsPicture ? "the file keeps the picture it had" : "the file has no cover");
+    return !fileKeepsPicture;
+}
+
 QByteArray MTETagText::coverBytes(const TagLib::ByteVector& bytes) {
     if (bytes.isEmpty() || bytes.size() > unsigned(std::numeric_limits<int>::max()))
         return {};

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QLoggingCategory>
+#include <QSize>
 #include <QString>
 #include <QVariant>
 
@@ -28,6 +29,28 @@ public:
     // JPEG bytes of the cover value; empty when it is no image or cannot be encoded.
     static TagLib::ByteVector jpegBytesOfValue(const QVariant& value);
     static TagLib::ByteVector jpegBytesOfImage(const QImage& image);
+
+    // A cover as the tag writers store it.
+    struct CoverPicture {
+        enum class Format { None, Jpeg, Png };
+        Format format = Format::None; // None: the cover is left out
+        bool reencoded = false;       // JPEG made from the decoded picture, not its own bytes
+        TagLib::ByteVector bytes;
+        QSize size{0, 0}; // as decoded, or as the picture's header gives it; 0 x 0 unknown
+        int depth = 0;    // bits a pixel; 0 when unknown
+        QString reason;   // why the picture is not re-encoded
+        bool isLeftOut() const { return format == Format::None; }
+        const char* mimeType() const { return format == Format::Png ? "image/png" : "image/jpeg"; }
+    };
+    // The cover value for the file at path: re-encoded as JPEG when it decodes within the
+    // cover budget. Encoded bytes that do not decode (a picture too big to decode, say) are
+    // carried as they are when they are JPEG or PNG, which is logged, and left out otherwise.
+    static CoverPicture coverPictureOfValue(const QVariant& value, const QString& path);
+    // Logs a cover left out of the file at path. A file that keeps a picture of its own
+    // holds a cover other than the one asked for, so the write counts as failed: false then.
+    static bool logLeftOutCover(const CoverPicture& cover, const QString& path,
+                                bool fileKeepsPicture);
+
     // The picture bytes as a cover value when they look decodable, judged from the image
     // header and size without decoding the pixels; a null QByteArray otherwise. Rows keep
     // covers encoded: a decoded 1400x1400 cover costs 7.5 MB, its JPEG a few hundred KB.

@@ -7,6 +7,7 @@
 #include "shell/QVConvertRun.h"
 #include "shell/QVFileInfoViewController.h"
 #include "shell/QVMetadataEditWndCtlr.h"
+#include "tags/MTEAudioCreator.h"
 #include "tags/MTEFileType.h"
 #include "tags/MTETagCopy.h"
 #include "tags/MTETagText.h"
@@ -354,7 +355,9 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
     // A valid PNG that decodes to more than Qt's default ceiling of 128 MB.
     const QString bigCoverFile = folder + QStringLiteral("/6000.png");
     ASSERT_TRUE(makeCover(QColor(30, 90, 200)).scaled(6000, 6000).save(bigCoverFile));
-    enum class Cover { Replace, Remove };
+    // A PNG too big to decode as a cover, carried into the outputs as it is.
+    const QByteArray hugePng = MediaFixtures::plainPng(20000, 20000);
+    enum class Cover { Replace, Remove, Keep };
     struct Case {
         const char* name;
         const char* source;
@@ -367,15 +370,19 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
         {"m4a row to AAC, new cover", "song é.m4a", false, "AAC", Cover::Replace},
         {"mp3 row with a cover to MP3, cover removed", "covered.mp3", true, "MP3", Cover::Remove},
         {"mp3 row to MP3, 6000x6000 cover", "big cover.mp3", false, "MP3", Cover::Replace, 6000},
+        {"mp3 row with a huge PNG cover to MP3", "huge cover.mp3", true, "MP3", Cover::Keep},
+        {"mp3 row with a huge PNG cover to FLAC", "huge cover.mp3", true, "FLAC", Cover::Keep},
+        {"mp3 row with a huge PNG cover to AAC", "huge cover.mp3", true, "AAC", Cover::Keep},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString source = folder + u'/' + QString::fromUtf8(c.source);
         ASSERT_TRUE(aside([&] { return MediaFixtures::makeSine(source, 3.5, 44100, 2); }));
         if (c.sourceHasCover) {
+            const QVariant cover =
+                c.cover == Cover::Keep ? QVariant(hugePng) : QVariant(makeCover(Qt::red));
             ASSERT_TRUE(MTETagCopy::handleMetadataSave(
-                {{key("TIT2"), key("Old")}, {key("APIC"), makeCover(Qt::red)}}, MTEFileTypeMpeg,
-                source));
+                {{key("TIT2"), key("Old")}, {key("APIC"), cover}}, MTEFileTypeMpeg, source));
         }
         const QByteArray sourceBytes = contentsOf(source);
         controller->loadAndParseFiles({source});
@@ -398,8 +405,9 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
             typeText(lyricsView, QStringLiteral("Second line ✓"));
             editor.tabView()->setCurrentIndex(QVMetadataEditWndCtlr::kTabArtwork);
             const char* button = c.cover == Cover::Replace ? "_btnAddImg" : "_btnDeleteImg";
-            QTest::mouseClick(editor.findChild<QPushButton*>(QLatin1String(button)),
-                              Qt::LeftButton);
+            if (c.cover != Cover::Keep)
+                QTest::mouseClick(editor.findChild<QPushButton*>(QLatin1String(button)),
+                                  Qt::LeftButton);
             QTest::mouseClick(editor.okButton(), Qt::LeftButton);
         });
 
@@ -413,6 +421,11 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
         if (c.cover == Cover::Replace) {
             EXPECT_EQ(picture.value(key("codec_name")).toString(), key("mjpeg"));
             EXPECT_EQ(picture.value(key("width")).toInt(), c.coverWidth);
+        } else if (c.cover == Cover::Keep) {
+            EXPECT_EQ(picture.value(key("codec_name")).toString(), key("png"));
+            const auto written =
+                MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(output, true);
+            EXPECT_TRUE(written->getValueForKey(key("AlbumImg")).toByteArray() == hugePng);
         } else {
             EXPECT_TRUE(picture.isEmpty());
         }

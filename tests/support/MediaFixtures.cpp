@@ -5,8 +5,23 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QtEndian>
 
 #include <cstdio>
+
+#include <zlib.h>
+
+namespace {
+
+QByteArray pngChunk(const char* type, const QByteArray& data) {
+    QByteArray chunk = QByteArray(4, '\0') + type + data + QByteArray(4, '\0');
+    qToBigEndian(quint32(data.size()), chunk.data());
+    const auto* typeAndData = reinterpret_cast<const Bytef*>(chunk.constData() + 4);
+    qToBigEndian(quint32(crc32(0, typeAndData, uInt(data.size() + 4))), chunk.end() - 4);
+    return chunk;
+}
+
+} // namespace
 
 bool MediaFixtures::runFfmpeg(const QStringList& arguments, QString* errorText) {
     QProcess process;
@@ -77,4 +92,15 @@ QByteArray MediaFixtures::randomBytes(int count, quint32 seed) {
     for (char& b : bytes)
         b = char(generator.bounded(256));
     return bytes;
+}
+
+QByteArray MediaFixtures::plainPng(quint32 width, quint32 height) {
+    QByteArray header(13, '\0');
+    qToBigEndian(width, header.data());
+    qToBigEndian(height, header.data() + 4);
+    header[8] = 1; // one bit of grey a pixel
+    // Each row: filter type 0, then black pixels. qCompress puts the length before zlib's data.
+    const QByteArray rows(qsizetype((width + 7) / 8 + 1) * height, '\0');
+    return QByteArray("\x89PNG\r\n\x1A\n") + pngChunk("IHDR", header) +
+           pngChunk("IDAT", qCompress(rows).mid(4)) + pngChunk("IEND", {});
 }

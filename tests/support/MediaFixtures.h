@@ -20,4 +20,6 @@ public:
     static QJsonObject firstAudioStream(const QJsonObject& probe);
     static bool writeBytes(const QString& path, const QByteArray& bytes);
     static QByteArray randomBytes(int count, quint32 seed = 7);
+    // A valid one-colour PNG of the given size, a few kilobytes however large.
+    static QByteArray plainPng(quint32 width, quint32 height);
 };

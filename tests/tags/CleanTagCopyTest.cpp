@@ -8,6 +8,7 @@
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4coverart.h>
 #include <taglib/mp4file.h>
@@ -55,6 +56,36 @@ QStringList probedTagsMentioning(const QString& path, const QString& word) {
         }
     }
     return found;
+}
+
+QStringList& capturedLines() {
+    static QStringList lines;
+    return lines;
+}
+
+void captureMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
+    capturedLines() += message;
+}
+
+// The MIME type of the file's picture, or the format of its MP4 cover.
+QString pictureTypeOf(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (path.endsWith(QLatin1String(".m4a"))) {
+        const auto covers =
+            TagLib::MP4::File(name.constData()).tag()->item("covr").toCoverArtList();
+        return covers.isEmpty() ? QString() : QString::number(covers.front().format());
+    }
+    TagLib::String type;
+    if (path.endsWith(QLatin1String(".flac"))) {
+        TagLib::FLAC::File file(name.constData());
+        for (const TagLib::FLAC::Picture* picture : file.pictureList())
+            type = picture->mimeType();
+    } else {
+        TagLib::MPEG::File file(name.constData());
+        for (const TagLib::ID3v2::Frame* frame : file.ID3v2Tag(true)->frameListMap()["APIC"])
+            type = static_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame)->mimeType();
+    }
+    return MTETagText::toQString(type);
 }
 
 void addComment(TagLib::ID3v2::Tag* tag, const char* description, const char* text) {
@@ -231,30 +262,65 @@ TEST(CleanTagCopy, TheFfmpegReaderJoinsTheTrackTotal) {
 
 TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
     const QImage picture = makeCover(300, 200);
+    // Too big to decode within the cover budget: carried as they are, or left out.
+    const QByteArray png = MediaFixtures::plainPng(20000, 20000);
+    const QByteArray jpeg = jpegClaiming(20000, 20000);
+    const QByteArray bmp = bmpClaiming(12000, 12000);
     struct Case {
         const char* source;
         const char* output;
+        QVariant cover;
+        const char* codec;       // of the output's picture; empty for none
+        const char* pictureType; // the MIME type, or the MP4 cover format
+        const char* logged;
     };
-    const Case cases[] = {{"mp3", "m4a"}, {"m4a", "flac"}, {"flac", "mp3"}};
+    const Case cases[] = {
+        {"mp3", "m4a", picture, "mjpeg", "13", ""},
+        {"m4a", "flac", picture, "mjpeg", "image/jpeg", ""},
+        {"flac", "mp3", picture, "mjpeg", "image/jpg", ""},
+        {"mp3", "flac", png, "png", "image/png", "written as its original PNG bytes"},
+        {"flac", "m4a", png, "png", "14", "written as its original PNG bytes"},
+        {"m4a", "mp3", png, "png", "image/png", "written as its original PNG bytes"},
+        {"m4a", "m4a", jpeg, "mjpeg", "13", "written as its original JPEG bytes"},
+        {"flac", "flac", jpeg, "mjpeg", "image/jpeg", "written as its original JPEG bytes"},
+        {"mp3", "mp3", jpeg, "mjpeg", "image/jpeg", "written as its original JPEG bytes"},
+        {"mp3", "mp3", bmp, "", "", "12000 × 12000 pixels, more than a cover can hold"},
+        {"m4a", "m4a", bmp, "", "", "left out"},
+        {"flac", "flac", bmp, "", "", "; the file has no cover"},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.source) + " to " + c.output);
+        SCOPED_TRACE(std::string(c.source) + " to " + c.output + ", " + c.logged);
         const QString sourcePath = makeAudio(QStringLiteral("covered.") + c.source);
         const int sourceType = MTEAudioCreator::fileTypeOfPath(sourcePath);
         const QVariantMap withCover = MTETagCopy::convertMetadataFromTypeToType(
-            {{QStringLiteral("APIC"), picture}}, MTEFileTypeMpeg, sourceType);
-        ASSERT_TRUE(MTETagCopy::handleMetadataSave(withCover, sourceType, sourcePath));
+            {{QStringLiteral("APIC"), c.cover}}, MTEFileTypeMpeg, sourceType);
+        capturedLines().clear();
+        const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
+        EXPECT_TRUE(MTETagCopy::handleMetadataSave(withCover, sourceType, sourcePath));
+        qInstallMessageHandler(previous);
+        const QString logged = QString::fromUtf8(*c.logged ? c.logged : "cover of");
+        EXPECT_EQ(capturedLines().filter(logged).size(), *c.logged ? 1 : 0);
 
         const auto source = readTags(sourcePath);
         const QVariant cover = source->getValueForKey(QStringLiteral("AlbumImg"));
-        EXPECT_EQ(cover.metaType().id(), QMetaType::QByteArray);
-        EXPECT_TRUE(cover.toByteArray().startsWith("\xFF\xD8"));
-        EXPECT_EQ(coverImage(*source).size(), picture.size());
+        if (c.cover.metaType().id() == QMetaType::QImage) {
+            EXPECT_EQ(cover.metaType().id(), QMetaType::QByteArray);
+            EXPECT_TRUE(cover.toByteArray().startsWith("\xFF\xD8"));
+            EXPECT_EQ(coverImage(*source).size(), picture.size());
+        }
 
         const QString output = makeAudio(QStringLiteral("out.") + c.output);
         ASSERT_TRUE(MTETagCopy::handleMetadataSave(source->dicReadInfo, sourceType, output));
         const QJsonObject stream = attachedPictureStream(MediaFixtures::probe(output));
-        EXPECT_EQ(stream.value(QStringLiteral("width")).toInt(), 300);
-        EXPECT_EQ(stream.value(QStringLiteral("height")).toInt(), 200);
+        EXPECT_EQ(stream.value(QStringLiteral("codec_name")).toString(), QLatin1String(c.codec));
+        EXPECT_EQ(pictureTypeOf(output), QLatin1String(c.pictureType));
+        if (c.cover.metaType().id() == QMetaType::QImage) {
+            EXPECT_EQ(stream.value(QStringLiteral("width")).toInt(), 300);
+            EXPECT_EQ(stream.value(QStringLiteral("height")).toInt(), 200);
+        } else if (*c.codec) { // the picture's own bytes, unchanged
+            const QVariant written = readTags(output)->getValueForKey(QStringLiteral("AlbumImg"));
+            EXPECT_TRUE(written.toByteArray() == c.cover.toByteArray());
+        }
     }
 }
 
@@ -289,19 +355,6 @@ TEST(CleanTagCopy, OnlyAPictureWhoseHeaderDecodesIsKept) {
         EXPECT_EQ(readTags(path)->getValueForKey(QStringLiteral("AlbumImg")).toByteArray(), png);
     }
 }
-
-namespace {
-
-QStringList& capturedLines() {
-    static QStringList lines;
-    return lines;
-}
-
-void captureMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
-    capturedLines() += message;
-}
-
-} // namespace
 
 TEST(CleanTagCopy, AnMp4CoverThatDoesNotDecodeIsLoggedAndNotKept) {
     const QString path = makeAudio(QStringLiteral("broken cover.m4a"));

@@ -6,12 +6,14 @@
 #include "tags/MTETagKeyMap.h"
 #include "tags/MTETagText.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPainter>
+#include <QtEndian>
 
 #include <utility>
 #include <vector>
@@ -53,6 +55,27 @@ inline QImage makeCover(int width, int height) {
     painter.fillRect(0, 0, width / 2, height / 2, QColor(240, 200, 20));
     painter.fillRect(width / 2, height / 2, width / 2, height / 2, QColor(200, 20, 60));
     return image;
+}
+
+// A small baseline JPEG whose frame header claims the given size.
+inline QByteArray jpegClaiming(quint16 width, quint16 height) {
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    makeCover(16, 16).save(&buffer, "JPEG");
+    char* frame = jpeg.data() + jpeg.indexOf("\xFF\xC0"); // marker, length, precision, size
+    qToBigEndian(height, frame + 5);
+    qToBigEndian(width, frame + 7);
+    return jpeg;
+}
+
+// The header of a 24-bit BMP of the given size, without its pixels.
+inline QByteArray bmpClaiming(quint32 width, quint32 height) {
+    QByteArray bmp = QByteArray::fromHex("424d00000000000000003600000028000000") +
+                     QByteArray(8, '\0') + QByteArray::fromHex("01001800") + QByteArray(24, '\0');
+    qToLittleEndian(width, bmp.data() + 18);
+    qToLittleEndian(height, bmp.data() + 22);
+    return bmp;
 }
 
 // A cover written to and read back from a PNG file, as a user's picture would arrive.
