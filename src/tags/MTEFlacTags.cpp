@@ -8,7 +8,6 @@
 #include <taglib/flacpicture.h>
 #include <taglib/xiphcomment.h>
 
-
 #include <functional>
 
 namespace {
