@@ -70,6 +70,13 @@ QJsonObject MediaFixtures::probe(const QString& path) {
     return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
 }
 
+QJsonObject MediaFixtures::formatTags(const QJsonObject& probe) {
+    return probe.value(QStringLiteral("format"))
+        .toObject()
+        .value(QStringLiteral("tags"))
+        .toObject();
+}
+
 QJsonObject MediaFixtures::firstAudioStream(const QJsonObject& probe) {
     for (const QJsonValue& stream : probe.value(QStringLiteral("streams")).toArray()) {
         if (stream.toObject().value(QStringLiteral("codec_type")).toString() ==

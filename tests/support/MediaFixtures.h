@@ -16,6 +16,8 @@ public:
     static bool runFfmpeg(const QStringList& arguments, QString* errorText = nullptr);
     // ffprobe -show_format -show_streams as JSON; an empty object when it fails.
     static QJsonObject probe(const QString& path);
+    // The container's tags of a probe.
+    static QJsonObject formatTags(const QJsonObject& probe);
     // The first audio stream of a probe, or an empty object.
     static QJsonObject firstAudioStream(const QJsonObject& probe);
     static bool writeBytes(const QString& path, const QByteArray& bytes);

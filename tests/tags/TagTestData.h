@@ -98,10 +98,7 @@ inline QVariantMap allTags(const QString& family, const QImage& cover) {
 }
 
 inline QJsonObject formatTags(const QJsonObject& probe) {
-    return probe.value(QStringLiteral("format"))
-        .toObject()
-        .value(QStringLiteral("tags"))
-        .toObject();
+    return MediaFixtures::formatTags(probe);
 }
 
 // A probe tag looked up without regard to case (Vorbis keys keep their capitals).
