@@ -29,15 +29,20 @@ QImage drawnStep(const std::function<void(QPainter&)>& step) {
 } // namespace
 
 TEST(VTDropDownButtonDrawing, AnInterruptedPressEndsWithoutFiringAndRedraws) {
-    enum Interruption { Disable, Hide, GrabLost };
+    enum Interruption { Disable, Hide, GrabLost, Deactivate, PopUp };
     struct Case {
         const char* name;
         QPoint press;
         Interruption how;
+        bool arrowSelectedByCode = false;
     } cases[] = {{"arrow area, disabled, released, enabled", kArrow, Disable},
                  {"main area, disabled, released, enabled", kMain, Disable},
                  {"arrow area, hidden and shown", kArrow, Hide},
-                 {"main area, grab lost", kMain, GrabLost}};
+                 {"main area, grab lost", kMain, GrabLost},
+                 {"main area, dragged, a pop-up takes the mouse", kMain, PopUp},
+                 {"arrow selected by code, main area disabled", kMain, Disable, true},
+                 {"arrow selected by code, main area hidden and shown", kMain, Hide, true},
+                 {"arrow selected by code, main area deactivated", kMain, Deactivate, true}};
     for (const Case& c : cases) {
         QWidget window;
         auto* button = new VTDropDownButton(&window);
@@ -45,9 +50,14 @@ TEST(VTDropDownButtonDrawing, AnInterruptedPressEndsWithoutFiringAndRedraws) {
         int fired = 0;
         button->setButtonTitleAndClickBlock({}, [&fired](VTDropDownButton*) { ++fired; });
         button->setupMenuAndBlock({"MP3"}, [&fired](VTDropDownButton*, int) { ++fired; });
+        button->setIsButtonSelected(c.arrowSelectedByCode);
         window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        QTest::mouseMove(button, c.press); // the pointer comes over the button
         QTest::mousePress(button, Qt::LeftButton, {}, c.press);
         ASSERT_EQ(greyAt(*button, c.press - QPoint(0, 7)), 210) << c.name << ": drawn pressed";
+        QWidget other;
+        QMenu popUp;
         if (c.how == Disable) {
             button->setEnabled(false);
             QTest::mouseRelease(button, Qt::LeftButton, {}, c.press);
@@ -55,12 +65,25 @@ TEST(VTDropDownButtonDrawing, AnInterruptedPressEndsWithoutFiringAndRedraws) {
         } else if (c.how == Hide) {
             button->hide();
             button->show();
-        } else {
+        } else if (c.how == GrabLost) {
             QEvent ungrab(QEvent::UngrabMouse);
             QCoreApplication::sendEvent(button, &ungrab);
+        } else if (c.how == Deactivate) {
+            other.show();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&other)) << c.name;
+        } else {
+            QTest::mouseMove(button, c.press + QPoint(3, 0));
+            popUp.addAction(QStringLiteral("AAC"));
+            popUp.popup(button->mapToGlobal(QPoint(0, 30)));
+            // The release goes to the pop-up, which has the mouse.
+            QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, c.press);
+            popUp.close();
         }
-        EXPECT_FALSE(button->isSwatchSelected() || button->isButtonSelected()) << c.name;
+        EXPECT_FALSE(button->isSwatchSelected()) << c.name;
+        EXPECT_EQ(button->isButtonSelected(), c.arrowSelectedByCode) << c.name;
         EXPECT_EQ(greyAt(*button, c.press - QPoint(0, 7)), 255) << c.name << ": drawn released";
+        EXPECT_EQ(greyAt(*button, kArrow - QPoint(0, 7)), c.arrowSelectedByCode ? 210 : 255)
+            << c.name;
         QTest::mouseRelease(button, Qt::LeftButton, {}, c.press);
         EXPECT_EQ(fired, 0) << c.name << ": a release after the press ended fires nothing";
         EXPECT_FALSE(button->droupDownMenu()->isVisible()) << c.name;

@@ -7,11 +7,13 @@
 
 #include <QButtonGroup>
 #include <QDialog>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +50,24 @@ void drag(VTOnOffSwitchControl& control, int pressX, const std::vector<int>& mov
 bool drawsThumbFor(VTOnOffSwitchControl& control, int state) {
     const int x = state == 1 ? 61 : state == 0 ? 18 : 39;
     return pixelAt(control.grab().toImage(), x, kMiddleY).lightness() > 220;
+}
+
+// A toggled handler that answers every turn to on by turning the switch off again.
+void refuseOn(VTOnOffSwitchControl& control) {
+    QObject::connect(&control, &QAbstractButton::toggled, &control, [&control](bool on) {
+        if (on)
+            control.setChecked(false);
+    });
+}
+
+// A menu popped up in the middle of a press takes the mouse: the release goes to it.
+std::unique_ptr<QMenu> popUpMenuAndRelease(QWidget& over) {
+    auto menu = std::make_unique<QMenu>();
+    menu->addAction(QStringLiteral("MP3"));
+    menu->popup(over.mapToGlobal(QPoint(0, over.height())));
+    QTest::mouseRelease(over.window()->windowHandle(), Qt::LeftButton, {},
+                        over.mapTo(over.window(), QPoint(60, kMiddleY)));
+    return menu;
 }
 
 // Kept four times enlarged for a person to look at.
@@ -248,6 +268,24 @@ TEST(VTOnOffSwitchControl, StateCheckedFlagAndPictureAgreeWhateverSetsThem) {
          [](auto& c, auto&) { c.cell().setAllowsMixedState(false); }, 1},
         {"group checks another", false, true, 1, [](auto&, auto& m) { m.setChecked(true); }, 0},
         {"group keeps its checked switch on", false, true, 1, click, 1},
+        {"toggled handler refuses setState(1)", false, false, 0,
+         [](auto& c, auto&) {
+             refuseOn(c);
+             c.setState(1);
+         },
+         0},
+        {"toggled handler refuses click()", false, false, 0,
+         [](auto& c, auto&) {
+             refuseOn(c);
+             c.click();
+         },
+         0},
+        {"toggled handler refuses a mouse click", false, false, 0,
+         [](auto& c, auto&) {
+             refuseOn(c);
+             QTest::mouseClick(&c, Qt::LeftButton, {}, QPoint(40, kMiddleY));
+         },
+         0},
     };
     for (const Case& c : cases) {
         VTOnOffSwitchControl control;
@@ -270,9 +308,12 @@ TEST(VTOnOffSwitchControl, StateCheckedFlagAndPictureAgreeWhateverSetsThem) {
 TEST(VTOnOffSwitchControl, APressThatSeesNoReleaseEndsWithTheStateUnchanged) {
     using Interruption = std::function<void(VTOnOffSwitchControl&)>;
     const Interruption nothing = [](auto&) {};
+    std::unique_ptr<QMenu> menu;
+    const Interruption closeMenu = [&menu](auto&) { menu.reset(); };
     struct Case {
         const char* name;
         Interruption interrupt, undo;
+        bool pointerOnTheSwitch = true;
     } cases[] = {
         {"disabled", [](auto& c) { c.setEnabled(false); }, [](auto& c) { c.setEnabled(true); }},
         {"hidden", [](auto& c) { c.hide(); }, [](auto& c) { c.show(); }},
@@ -284,10 +325,28 @@ TEST(VTOnOffSwitchControl, APressThatSeesNoReleaseEndsWithTheStateUnchanged) {
              QCoreApplication::sendEvent(&c, &lost);
          },
          nothing},
+        {"a pop-up opens over an unfocused switch",
+         [&menu](auto& c) {
+             c.clearFocus();
+             menu = popUpMenuAndRelease(c);
+         },
+         closeMenu},
+        {"a pop-up opens, no pointer crossing reported",
+         [&menu](auto& c) { menu = popUpMenuAndRelease(c); }, closeMenu, false},
     };
     for (const Case& c : cases) {
-        VTOnOffSwitchControl control;
-        control.show();
+        // The offscreen platform finds the window under its cursor by comparing device pixels
+        // with the window's frame: a window large enough holds the pointer at any scale.
+        QWidget window;
+        window.resize(200, 100);
+        VTOnOffSwitchControl control(&window);
+        QCursor::setPos(-500, -500);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        control.setFocus();
+        // With no button held, the pointer moves as the window system reports it.
+        if (c.pointerOnTheSwitch)
+            QTest::mouseMove(&control, QPoint(18, kMiddleY));
         QSignalSpy clicks(&control, &QAbstractButton::clicked);
         QTest::mousePress(&control, Qt::LeftButton, {}, QPoint(18, kMiddleY));
         QTest::mouseMove(&control, QPoint(60, kMiddleY));

@@ -263,12 +263,15 @@ void VTDropDownButton::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
+// Only the area a press holds down is let go; one selected in code stays until a release.
 void VTDropDownButton::endPressWithoutRelease() {
-    if (_pressedArea == Area::None && !_isSwatchSelected && !_isButtonSelected)
+    if (_pressedArea == Area::None)
         return;
+    if (_pressedArea == Area::Swatch)
+        _isSwatchSelected = false;
+    else
+        _isButtonSelected = false;
     _pressedArea = Area::None;
-    _isSwatchSelected = false;
-    _isButtonSelected = false;
     update();
 }
 
@@ -318,7 +321,10 @@ void VTDropDownButton::_handleMouseUpInButtonRect() {
 }
 
 bool VTDropDownButton::event(QEvent* event) {
-    if (event->type() == QEvent::UngrabMouse || event->type() == QEvent::WindowDeactivate)
+    // While a button is held no crossing is reported, so a Leave in the middle of a press means
+    // another window, such as a pop-up, took the mouse: the release will go there.
+    if (event->type() == QEvent::UngrabMouse || event->type() == QEvent::WindowDeactivate ||
+        event->type() == QEvent::Leave)
         endPressWithoutRelease();
     if (event->type() != QEvent::ToolTip)
         return QWidget::event(event);

@@ -114,7 +114,7 @@ private:
     void _drawTitle(QPainter& painter) const;
     void _handleMouseUpInColorRect();
     void _handleMouseUpInButtonRect();
-    // Ends a press whose release will never come: both areas unpressed, nothing fired.
+    // Ends a press whose release will never come: its area unpressed, nothing fired.
     void endPressWithoutRelease();
     void updateTrackingAreas();
     QColor areaFill(bool pressed) const;

@@ -2,6 +2,7 @@
 
 #include "platform/SystemBeep.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -22,12 +23,14 @@ void VTOnOffSwitchControl::toggle() {
     nextCheckState();
 }
 
-// The check state follows the cell's; an exclusive group that keeps its checked button
-// checked sends the cell back to on.
+// The check state follows the cell's. A toggled handler may answer with a check state of its
+// own, which the cell follows in turn; only an exclusive group that keeps its checked button
+// checked leaves the two apart, and sends the cell back to on.
 void VTOnOffSwitchControl::cellStateChanged() {
+    const bool on = _cell.state() == 1;
     {
-        const QScopedValueRollback applying(_applyingCellState, true);
-        setChecked(_cell.state() == 1);
+        const QScopedValueRollback applying(_checkedBeingApplied, std::optional(on));
+        setChecked(on);
     }
     if (isChecked() != (_cell.state() == 1))
         _cell.setState(1);
@@ -35,9 +38,11 @@ void VTOnOffSwitchControl::cellStateChanged() {
 }
 
 // Qt's own changes of the check state (setChecked, toggle, button groups) reach the cell here,
-// also setChecked(false) on a mixed switch, which leaves Qt's flag as it was.
+// also setChecked(false) on a mixed switch, which leaves Qt's flag as it was. While the check
+// state is being set to follow the cell, only a different answer, from a toggled handler,
+// goes back to it.
 void VTOnOffSwitchControl::checkStateSet() {
-    if (_applyingCellState)
+    if (_checkedBeingApplied == isChecked())
         return;
     _cell.setState(isChecked() ? 1 : 0);
     update();
@@ -50,6 +55,16 @@ bool VTOnOffSwitchControl::event(QEvent* event) {
     case QEvent::WindowBlocked:
     case QEvent::UngrabMouse:
         endPressWithoutRelease();
+        break;
+    // A pop-up opened in the middle of a press takes the mouse and the keyboard: the switch
+    // sees the pointer leave (no crossing is reported while a button is held otherwise) or the
+    // focus go to the pop-up, and never sees the release.
+    case QEvent::Leave:
+        endPressWithoutRelease();
+        break;
+    case QEvent::FocusOut:
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
+            endPressWithoutRelease();
         break;
     default:
         break;

@@ -13,7 +13,8 @@
 // does, and an exclusive button group may turn it off. clicked() follows every release that
 // toggled the switch or let its thumb go, wherever the pointer was let go. A press that will
 // see no release (the switch disabled or hidden, its window blocked, the grab lost) ends
-// with the state as it was and fires nothing.
+// with the state as it was and fires nothing; so does a press a pop-up takes the mouse from.
+// A toggled handler that changes the check state has the last word, as on a check box.
 class VTOnOffSwitchControl : public QAbstractButton {
     Q_OBJECT
 public:
@@ -52,5 +53,6 @@ private:
 
     VTOnOffSwitchControlCell _cell;
     QPointF _lastPoint;
-    bool _applyingCellState = false;
+    // The check state being set to follow the cell's, while it is being set.
+    std::optional<bool> _checkedBeingApplied;
 };
