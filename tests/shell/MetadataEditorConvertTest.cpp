@@ -124,31 +124,18 @@ const EditedField kFields[] = {
 // lyrics in ffmpeg's spelling and a field that only looks like a managed one.
 bool makeTaggedSource(const QString& path) {
     const QString type = QFileInfo(path).suffix();
-    QStringList tags{"title=Old title",
-                     "artist=Old artist",
-                     "album=Old album",
-                     "album_artist=Old band",
-                     "date=1999",
-                     "genre=Old genre",
-                     "composer=Old composer",
-                     "disc=2/3",
-                     "copyright=Old copyright",
-                     "grouping=Old grouping",
-                     "publisher=Old publisher"};
+    QString tags = key("title=Old title|artist=Old artist|album=Old album|album_artist=Old band|"
+                       "date=1999|genre=Old genre|composer=Old composer|disc=2/3|"
+                       "copyright=Old copyright|grouping=Old grouping|publisher=Old publisher|");
     if (type == QLatin1String("mp3"))
-        tags << "track=5/9";
+        tags += key("track=5/9");
     else if (type == QLatin1String("m4a"))
-        tags << "comment=Old comment"
-             << "lyrics=Old lyrics"
-             << "track=5/9";
+        tags += key("comment=Old comment|lyrics=Old lyrics|track=5/9");
     else
-        tags << "comment=Old comment"
-             << "lyrics-eng=Old lyrics"
-             << "track=5"
-             << "TRACKTOTAL=9"
-             << "ALBUM-ART=keep-me";
+        tags += key("comment=Old comment|lyrics-eng=Old lyrics|track=5|TRACKTOTAL=9|"
+                    "ALBUM-ART=keep-me");
     QStringList args{"-brand", "mp42"};
-    for (const QString& tag : std::as_const(tags))
+    for (const QString& tag : tags.split(u'|'))
         args << key("-metadata") << tag;
     if (!MediaFixtures::makeSine(path, 3.5, 44100, 2, type == "m4a" ? args : args.mid(2)))
         return false;
