@@ -114,7 +114,8 @@ bool ConvertOperation::trimIsNarrowerThanFile(const LSMediaFields& m) {
 }
 
 QStringList ConvertOperation::argumentVector(const LSMediaFields& m, const QString& toolPath,
-                                             const QString& outputPath) {
+                                             const QString& outputPath,
+                                             const QStringList& tagArguments) {
     QStringList args{toolPath, QStringLiteral("-i"), fileArgument(m.strMediaFilePath_)};
     // The probed length of a file is an estimate (a VBR MP3 without a Xing header is read
     // short), so a conversion of the whole file is never cut to it.
@@ -138,7 +139,11 @@ QStringList ConvertOperation::argumentVector(const LSMediaFields& m, const QStri
     // carry as tags; only a stream specifier reaches it.
     for (const char* name : {"handler_name", "vendor_id"})
         args << QStringLiteral("-metadata:s:a") << QLatin1String(name) + u'=';
-    args << QStringLiteral("-y") << fileArgument(outputPath);
+    // Ogg keeps its comments on the stream, where ffmpeg's copy of the file's tags misses
+    // them.
+    if (m.strFmtName == QLatin1String("ogg"))
+        args << QStringLiteral("-map_metadata") << QStringLiteral("0:s:a:0");
+    args << tagArguments << QStringLiteral("-y") << fileArgument(outputPath);
     return args;
 }
 
@@ -185,7 +190,11 @@ void ConvertOperation::runConversion() {
         return;
     }
 
-    runChild(argumentVector(_fields, tool, outputPath));
+    const QStringList tagArguments =
+        gShouldCopyMetadata.load() ? MTETagCopy::ffmpegArguments(_dicToMetadata, _sourceFileType,
+                                                                 outputPath, _sourceTags.get())
+                                   : QStringList();
+    runChild(argumentVector(_fields, tool, outputPath, tagArguments));
 
     int state = _iExitCode.load() == 0 ? LSConvertStateSucceeded : LSConvertStateFailed;
     state = finishWith(state);

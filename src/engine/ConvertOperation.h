@@ -85,9 +85,11 @@ public:
                                                      int toType);
 
     // The child's argument vector for one media description; element 0 is the tool.
-    // Sample rate and channel count are brought within what the encoder takes.
+    // Sample rate and channel count are brought within what the encoder takes; the tag
+    // arguments (MTETagCopy::ffmpegArguments) go just before the output.
     static QStringList argumentVector(const LSMediaFields& media, const QString& toolPath,
-                                      const QString& outputPath);
+                                      const QString& outputPath,
+                                      const QStringList& tagArguments = {});
     // The media's trim leaves out part of the file: it starts after the file's start or
     // ends before its probed end.
     static bool trimIsNarrowerThanFile(const LSMediaFields& media);

@@ -84,6 +84,7 @@ void LSMediaDecoder::readProbeResult(LSMedia& media) const {
         return;
     }
     media.eumMediaType = media.iVStream < 0 ? LSMediaTypeAudio : LSMediaTypeVideo;
+    media.strFmtName = QString::fromUtf8(is->ic->iformat->name);
     if (media.iAStream >= 0) {
         const AVCodecParameters* audio = is->ic->streams[media.iAStream]->codecpar;
         media.aCodecID = audio->codec_id;

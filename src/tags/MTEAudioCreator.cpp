@@ -33,29 +33,69 @@ MTEAudioCreator& MTEAudioCreator::sharedMTEAudioCreator() {
 }
 
 int MTEAudioCreator::fileTypeOfPath(const QString& path) {
-    const QString extension = QFileInfo(path).suffix().toLower();
-    if (extension == QLatin1String("mp3") || extension == QLatin1String("flac"))
-        return MTEFileTypeMpeg;
-    if (extension == QLatin1String("m4a") || extension == QLatin1String("mp4") ||
-        extension == QLatin1String("m4r"))
-        return MTEFileTypeM4A;
-    return MTEFileTypeOther;
+    return fileTypeOfContainer(containerOfPath(path));
 }
 
 int MTEAudioCreator::fileTypeOfPathAndCodec(const QString& path, const QString& probedCodec) {
-    const int byName = fileTypeOfPath(path);
-    if (byName != MTEFileTypeMpeg || probedCodec.isEmpty())
-        return byName;
-    const bool flacName =
-        QFileInfo(path).suffix().compare(QLatin1String("flac"), Qt::CaseInsensitive) == 0;
-    const QStringList fitting =
-        flacName ? QStringList{QStringLiteral("flac")}
-                 : QStringList{QStringLiteral("mp3"), QStringLiteral("mp2"), QStringLiteral("mp1")};
-    if (fitting.contains(probedCodec, Qt::CaseInsensitive))
-        return byName;
-    qCInfo(lcTags, "%s holds %s audio: its tags are read through FFmpeg", qPrintable(path),
-           qPrintable(probedCodec));
-    return MTEFileTypeOther;
+    const MTEContainer container = containerOfPath(path, probedCodec);
+    if (container == MTEContainer::None && containerOfPath(path) != MTEContainer::None)
+        qCInfo(lcTags, "%s holds %s audio: its tags are read through FFmpeg", qPrintable(path),
+               qPrintable(probedCodec));
+    return fileTypeOfContainer(container);
+}
+
+MTEContainer MTEAudioCreator::containerOfPath(const QString& path, const QString& probedCodec) {
+    struct Row {
+        const char* extension;
+        MTEContainer container;
+        // The audio the container's reader takes; empty: any. A name that holds other
+        // audio is no file of that kind.
+        QStringList codecs;
+    };
+    const QStringList mpegAudio{QStringLiteral("mp3"), QStringLiteral("mp2"),
+                                QStringLiteral("mp1")};
+    const QStringList oggAudio{QStringLiteral("vorbis"), QStringLiteral("opus")};
+    const Row rows[] = {
+        {"mp3", MTEContainer::Mp3, mpegAudio},
+        {"mp2", MTEContainer::Mp2, mpegAudio},
+        {"flac", MTEContainer::Flac, {QStringLiteral("flac")}},
+        {"ogg", MTEContainer::OggVorbis, oggAudio},
+        {"oga", MTEContainer::OggVorbis, oggAudio},
+        {"opus", MTEContainer::OggOpus, oggAudio},
+        {"wma", MTEContainer::Asf, {}},
+        {"wav", MTEContainer::Wav, {}},
+        {"aiff", MTEContainer::Aiff, {}},
+        {"aif", MTEContainer::Aiff, {}},
+        {"m4a", MTEContainer::Mp4, {}},
+        {"mp4", MTEContainer::Mp4, {}},
+        {"m4r", MTEContainer::Mp4, {}},
+    };
+    const QString extension = QFileInfo(path).suffix().toLower();
+    for (const Row& row : rows) {
+        if (extension != QLatin1String(row.extension))
+            continue;
+        if (probedCodec.isEmpty() || row.codecs.isEmpty())
+            return row.container;
+        if (!row.codecs.contains(probedCodec, Qt::CaseInsensitive))
+            return MTEContainer::None;
+        if (row.codecs == oggAudio) // an Ogg file is read by the kind of its stream
+            return probedCodec.compare(QLatin1String("opus"), Qt::CaseInsensitive) == 0
+                       ? MTEContainer::OggOpus
+                       : MTEContainer::OggVorbis;
+        return row.container;
+    }
+    return MTEContainer::None;
+}
+
+int MTEAudioCreator::fileTypeOfContainer(MTEContainer container) {
+    switch (container) {
+    case MTEContainer::None:
+        return MTEFileTypeOther;
+    case MTEContainer::Mp4:
+        return MTEFileTypeM4A;
+    default:
+        return MTEFileTypeMpeg;
+    }
 }
 
 std::shared_ptr<MTEAudioFile> MTEAudioCreator::makeHandlerOfType(int fileType) {
@@ -79,6 +119,7 @@ MTEAudioCreator::creatFileWithPathShouldDump(const QString& path, bool shouldDum
     const int fileType = fileTypeOfPathAndCodec(path, probedCodec);
     std::shared_ptr<MTEAudioFile> handler = makeHandlerOfType(fileType);
     handler->eumFileType = fileType;
+    handler->eumContainer = containerOfPath(path, probedCodec);
     handler->strFilePath = path;
     handler->dicMap = MTETagKeyMap::familyMap(MTETagKeyMap::familyOfFileType(fileType));
     if (shouldDump)

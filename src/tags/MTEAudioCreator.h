@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tags/MTEAudioFile.h"
+#include "tags/MTEContainer.h"
 
 #include <QString>
 
@@ -25,6 +26,12 @@ public:
     // named .mp3 or .flac holding other audio goes to FFmpeg's reader, since TagLib's MPEG
     // and FLAC readers search the whole file for their frames (half a minute for 400 MB).
     static int fileTypeOfPathAndCodec(const QString& path, const QString& probedCodec);
+    // The container TagLib reads the file as, by its extension and, when known, the probed
+    // audio codec: an Ogg file holds Vorbis or Opus, and a name that lies about the audio
+    // leaves the file to FFmpeg's reader.
+    static MTEContainer containerOfPath(const QString& path, const QString& probedCodec = {});
+    // Every container but MP4 and None is read and written in the "mpeg" family.
+    static int fileTypeOfContainer(MTEContainer container);
     // An empty handler of the class that serves the family.
     static std::shared_ptr<MTEAudioFile> makeHandlerOfType(int fileType);
 };

@@ -1,7 +1,9 @@
 #include "tags/MTEAudioFile.h"
 
 #include "tags/MTEAudioCreator.h"
+#include "tags/MTEId3File.h"
 #include "tags/MTETagKeyMap.h"
+#include "tags/MTETagProperties.h"
 #include "tags/MTETagText.h"
 #include "util/GlobalFun.h"
 
@@ -13,7 +15,6 @@
 #include <taglib/commentsframe.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/unsynchronizedlyricsframe.h>
 
@@ -191,6 +192,12 @@ MTEAudioFile::MTEAudioFile() {
 
 MTEAudioFile::~MTEAudioFile() = default;
 
+MTEContainer MTEAudioFile::container() const {
+    if (eumContainer != MTEContainer::None || strFilePath.isEmpty())
+        return eumContainer;
+    return MTEAudioCreator::containerOfPath(strFilePath);
+}
+
 QString MTEAudioFile::strArtist() const {
     return getValueForKey(QStringLiteral("Artist")).toString();
 }
@@ -309,13 +316,24 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
 }
 
 bool MTEAudioFile::saveID3V2Info(const QString& path) {
-    TagLib::MPEG::File file(MTETagText::fileName(path).constData(), true,
-                            TagLib::AudioProperties::Average);
-    TagLib::ID3v2::Tag* tag = file.isValid() && file.hasID3v2Tag() ? file.ID3v2Tag(false) : nullptr;
+    const MTEContainer kind =
+        path == strFilePath ? container() : MTEAudioCreator::containerOfPath(path);
+    const bool id3Chunk = kind == MTEContainer::Wav || kind == MTEContainer::Aiff;
+    MTEId3File file(path, id3Chunk || kind == MTEContainer::Mp2 ? kind : MTEContainer::Mp3, true);
+    TagLib::ID3v2::Tag* tag = file.tag(file.createsTagOnWrite());
     if (!tag) {
         qCWarning(lcTags, "failed to dump id3v2tag...");
         return false;
     }
+    const bool pictureWritten = writeID3V2Tag(tag, path);
+    // Saving ID3v2.4 alone strips the ID3v1 and APE tags, so no stale value comes back.
+    const bool saved = file.save();
+    if (!saved)
+        qCWarning(lcTags, "failed to save the ID3v2 tag of %s", qPrintable(path));
+    return saved && pictureWritten;
+}
+
+bool MTEAudioFile::writeID3V2Tag(TagLib::ID3v2::Tag* tag, const QString& path) const {
     removeStaleSpellings(tag, *this);
     for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
         const QString& key = it.key();
@@ -341,13 +359,8 @@ bool MTEAudioFile::saveID3V2Info(const QString& path) {
     }
     if (bRemovesEncoderEntries)
         removeEncoderEntries(tag);
-    const bool pictureWritten = writePicture(tag, dicReadInfo, path);
-    // Saving ID3v2.4 alone strips the ID3v1 and APE tags, so no stale value comes back.
-    const bool saved =
-        file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4);
-    if (!saved)
-        qCWarning(lcTags, "failed to save the ID3v2 tag of %s", qPrintable(path));
-    return saved && pictureWritten;
+    MTETagProperties::addMissing(tag, carriedProperties);
+    return writePicture(tag, dicReadInfo, path);
 }
 
 void MTEAudioFile::saveID3V1Info(TagLib::ID3v1::Tag* tag) const {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "tags/MTEContainer.h"
 #include "tags/MTEFileType.h"
 
 #include <QHash>
+#include <QMap>
 #include <QSet>
 #include <QString>
 #include <QVariantMap>
@@ -40,6 +42,8 @@ public:
     double dAudioLength = 0.0;
     // Tag family of the file.
     int eumFileType = MTEFileTypeOther;
+    // What TagLib reads and writes the file as (set by the factory; see container()).
+    MTEContainer eumContainer = MTEContainer::None;
     int majorVersion = 0;
     int revisionNumber = 0;
     int tagSize = 0;
@@ -65,6 +69,13 @@ public:
     QHash<QString, QString> extraSpellings;
     // The description of the ID3v2 comment frame the comment was read from; empty for none.
     QString strCommentDescription;
+    // Set when writing a row's tags into a file that ffmpeg's copy could not give them:
+    // the source's entries outside the managed names, by TagLib's property names. A writer
+    // adds each one the file lacks.
+    QMap<QString, QStringList> carriedProperties;
+
+    // eumContainer, or for a handler made without the factory, the container of its path.
+    MTEContainer container() const;
 
     // The value under the family key of "Artist".
     QString strArtist() const;
@@ -94,12 +105,15 @@ public:
 
     void dumpID3V1Info(const TagLib::ID3v1::Tag* tag);
     void dumpID3V2Info(const TagLib::ID3v2::Tag* tag);
-    // Writes dicReadInfo as an ID3v2.4 tag into the MPEG file at path and removes its ID3v1
-    // tag. False when the file has no ID3v2 tag or is not valid, when saving fails, or when
-    // the cover could be written neither re-encoded nor as it is while the file keeps an old
-    // picture (the rest is written). A file without picture just goes without, which is
-    // logged.
+    // Writes dicReadInfo as an ID3v2.4 tag into the file at path (an MPEG file, or the ID3
+    // chunk of a WAV or AIFF file, by the handler's container) and removes its ID3v1 tag and
+    // a WAV file's INFO chunk. False when the file is not valid or has no ID3v2 tag (an MP3
+    // file; the others get one), when saving fails, or when the cover could be written
+    // neither re-encoded nor as it is while the file keeps an old picture (the rest is
+    // written). A file without picture just goes without, which is logged.
     bool saveID3V2Info(const QString& path);
+    // Applies dicReadInfo to an ID3v2 tag; false when the cover could not be written.
+    bool writeID3V2Tag(TagLib::ID3v2::Tag* tag, const QString& path) const;
     // Fills an ID3v1 tag from dicReadInfo (not saved to disk).
     void saveID3V1Info(TagLib::ID3v1::Tag* tag) const;
 

@@ -1,5 +1,7 @@
 #include "tags/MTEM4AAudioFile.h"
 
+#include "tags/MTETagKeyMap.h"
+#include "tags/MTETagProperties.h"
 #include "tags/MTETagText.h"
 
 #include <taglib/mp4coverart.h>
@@ -115,7 +117,7 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
     bool coverWritten = true;
     for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
         TagLib::String name;
-        if (isStale(it.key()))
+        if (isStale(it.key()) || isKeptCopyItem(tag, it.key()))
             continue; // the row's own copy of a name written under another item
         if (!itemNameOf(it.key(), &name)) {
             qCWarning(lcTags, "skipped tag key that is no MP4 item: %s", qPrintable(it.key()));
@@ -134,6 +136,7 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
     }
     if (bRemovesEncoderEntries)
         removeItemsWhere(tag, MTETagText::isEncoderEntryName);
+    MTETagProperties::addMissing(tag, carriedProperties);
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the MP4 tag of %s", qPrintable(target));
@@ -171,6 +174,13 @@ bool MTEM4AAudioFile::writeCover(TagLib::MP4::Tag* tag, const TagLib::String& na
     covers.append(TagLib::MP4::CoverArt(format, cover.bytes));
     tag->setItem(name, covers);
     return true;
+}
+
+bool MTEM4AAudioFile::isKeptCopyItem(const TagLib::MP4::Tag* tag, const QString& key) const {
+    const QString name = MTETagKeyMap::fieldOfEntry(key);
+    TagLib::String item;
+    return untouchedNames.contains(name) && key == MTETagKeyMap::mp4CopyKey(name) &&
+           itemNameOf(key, &item) && tag->contains(item);
 }
 
 bool MTEM4AAudioFile::findMP4Item(const TagLib::MP4::Tag* tag, const QString& name,

@@ -28,6 +28,9 @@ public:
     static QString mp4ItemString(const TagLib::MP4::Tag* tag, const QString& name);
 
 private:
+    // An untouched field's item beside the "m4a" table ("cprt", ...) that the file holds
+    // already, as ffmpeg's copy of the source gave it.
+    bool isKeptCopyItem(const TagLib::MP4::Tag* tag, const QString& key) const;
     void readItems(const TagLib::MP4::Tag* tag);
     void readCover(const TagLib::MP4::Tag* tag);
     void writeTrack(TagLib::MP4::Tag* tag, const TagLib::String& name, const QVariant& value) const;

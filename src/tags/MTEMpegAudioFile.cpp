@@ -1,48 +1,75 @@
 #include "tags/MTEMpegAudioFile.h"
 
-#include "tags/MTEFlacTags.h"
+#include "tags/MTEAsfTags.h"
+#include "tags/MTEAudioCreator.h"
+#include "tags/MTEId3File.h"
+#include "tags/MTETagKeyMap.h"
 #include "tags/MTETagText.h"
-
-#include <QFileInfo>
+#include "tags/MTEXiphTags.h"
 
 #include <taglib/flacfile.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
+#include <taglib/infotag.h>
 
 namespace {
-
-bool isFlacPath(const QString& path) {
-    return QFileInfo(path).suffix().compare(QLatin1String("flac"), Qt::CaseInsensitive) == 0;
-}
 
 bool hasID3v2Frames(TagLib::ID3v2::Tag* tag) {
     return tag && !tag->frameList().isEmpty();
 }
 
+QString infoField(const TagLib::RIFF::Info::Tag* tag, const QString& id) {
+    return id.isEmpty() ? QString()
+                        : MTETagText::toQString(tag->fieldText(id.toLatin1().constData()));
+}
+
 } // namespace
 
 bool MTEMpegAudioFile::dumpMediaAttribInfo() {
-    return isFlacPath(strFilePath) ? dumpFlacFile() : dumpMpegFile();
+    switch (container()) {
+    case MTEContainer::Flac:
+        return dumpFlacFile();
+    case MTEContainer::OggVorbis:
+    case MTEContainer::OggOpus:
+        return MTEXiphTags::readOgg(*this, container());
+    case MTEContainer::Asf:
+        return MTEAsfTags::read(*this);
+    default:
+        return dumpId3File();
+    }
 }
 
-bool MTEMpegAudioFile::dumpMpegFile() {
-    TagLib::MPEG::File file(MTETagText::fileName(strFilePath).constData(),
-                            TagLib::ID3v2::FrameFactory::instance(), true,
-                            TagLib::AudioProperties::Average);
+bool MTEMpegAudioFile::dumpId3File() {
+    MTEId3File file(strFilePath,
+                    container() == MTEContainer::None ? MTEContainer::Mp3 : container(), true);
     if (!file.isValid()) {
-        qCWarning(lcTags, "not a readable MPEG file: %s", qPrintable(strFilePath));
+        qCWarning(lcTags, "not a readable file for ID3 tags: %s", qPrintable(strFilePath));
         return false;
     }
     if (const auto* properties = file.audioProperties())
         dAudioLength = properties->lengthInSeconds();
-    if (file.hasID3v2Tag() && hasID3v2Frames(file.ID3v2Tag(false))) {
-        dumpID3V2Info(file.ID3v2Tag(false));
+    if (TagLib::ID3v2::Tag* tag = file.tag(false); hasID3v2Frames(tag)) {
+        dumpID3V2Info(tag);
+    } else if (const TagLib::RIFF::Info::Tag* info = file.infoTag(); info && !info->isEmpty()) {
+        dumpRiffInfo(info);
     } else {
         qCInfo(lcTags, "tag version 1...,read id3v1 information");
-        dumpID3V1Info(file.hasID3v1Tag() ? file.ID3v1Tag(false) : nullptr);
+        dumpID3V1Info(file.id3v1Tag());
     }
     return true;
+}
+
+// A WAV file's INFO chunk, as ffmpeg and many recorders write it.
+void MTEMpegAudioFile::dumpRiffInfo(const TagLib::RIFF::Info::Tag* info) {
+    for (auto it = dicMap.cbegin(); it != dicMap.cend(); ++it) {
+        QString value = infoField(info, MTETagKeyMap::riffInfoId(it.key()));
+        if (value.isEmpty() && it.key() == QLatin1String("Track"))
+            value = infoField(info, QStringLiteral("ITRK"));
+        if (!value.isEmpty())
+            dicReadInfo.insert(it.value().toString(), value);
+    }
+    eumID3Version = MTEID3VersionNone;
+    strTagVersion = QStringLiteral("RIFF INFO");
 }
 
 bool MTEMpegAudioFile::dumpFlacFile() {
@@ -57,8 +84,8 @@ bool MTEMpegAudioFile::dumpFlacFile() {
         dAudioLength = properties->lengthInSeconds();
     if (file.hasID3v2Tag() && hasID3v2Frames(file.ID3v2Tag(false))) {
         dumpID3V2Info(file.ID3v2Tag(false));
-    } else if (MTEFlacTags::hasTags(file)) {
-        MTEFlacTags::read(file, *this);
+    } else if (MTEXiphTags::hasTags(file)) {
+        MTEXiphTags::readFlac(file, *this);
     } else {
         qCInfo(lcTags, "tag version 1...,read id3v1 information");
         dumpID3V1Info(file.hasID3v1Tag() ? file.ID3v1Tag(false) : nullptr);
@@ -71,8 +98,19 @@ bool MTEMpegAudioFile::saveID3AttribPath(int mode, const QString& path) {
     const QString target = targetPathForMode(mode, path);
     if (target.isEmpty())
         return false;
-    const bool flac = isFlacPath(mode == 0 ? target : strFilePath);
-    return flac ? MTEFlacTags::write(target, *this) : saveID3V2Info(target);
+    // A copy of the handler's own file (modes 1 and 2) is of the handler's kind.
+    const MTEContainer kind =
+        mode == 0 && target != strFilePath ? MTEAudioCreator::containerOfPath(target) : container();
+    switch (kind) {
+    case MTEContainer::Flac:
+    case MTEContainer::OggVorbis:
+    case MTEContainer::OggOpus:
+        return MTEXiphTags::write(target, kind, *this);
+    case MTEContainer::Asf:
+        return MTEAsfTags::write(target, *this);
+    default:
+        return saveID3V2Info(target);
+    }
 }
 
 std::shared_ptr<MTEAudioFile> MTEMpegAudioFile::copy() const {

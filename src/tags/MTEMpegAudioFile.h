@@ -2,9 +2,16 @@
 
 #include "tags/MTEAudioFile.h"
 
-// ID3 tags of MPEG files, and the tags of FLAC files in the same "mpeg" family: an ID3v2
-// tag when the FLAC file has one, otherwise its Vorbis comment. FLAC files are written
-// through their Vorbis comment, never with an ID3v2 tag.
+namespace TagLib::RIFF::Info {
+class Tag;
+}
+
+// The "mpeg" family: every file whose tags TagLib reads and writes, each in its own kind of
+// tag, seen through ID3v2 frame ids. MPEG audio files (mp3, mp2) and the ID3 chunk of WAV
+// and AIFF files hold ID3 tags; a WAV file without one is read from its INFO chunk. FLAC
+// files are read from an ID3v2 tag when they have one, otherwise from their Vorbis comment,
+// and are written through the Vorbis comment, as Ogg Vorbis and Opus files are. WMA files
+// keep ASF attributes.
 class MTEMpegAudioFile : public MTEAudioFile {
 public:
     bool dumpMediaAttribInfo() override;
@@ -12,6 +19,7 @@ public:
     std::shared_ptr<MTEAudioFile> copy() const override;
 
 private:
-    bool dumpMpegFile();
+    bool dumpId3File();
     bool dumpFlacFile();
+    void dumpRiffInfo(const TagLib::RIFF::Info::Tag* info);
 };

@@ -1,55 +1,9 @@
 #include "tags/MTEOtherAudioFile.h"
 
+#include "tags/MTEFfmpegMetadata.h"
 #include "tags/MTETagText.h"
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/dict.h>
-}
-
 namespace {
-
-struct FormatContextCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-using FormatContext = std::unique_ptr<AVFormatContext, FormatContextCloser>;
-
-FormatContext openInput(const QString& path) {
-    // The "file:" prefix keeps a colon in the name from being read as a protocol.
-    const QByteArray url = QByteArrayLiteral("file:") + MTETagText::fileName(path);
-    AVFormatContext* context = nullptr;
-    if (avformat_open_input(&context, url.constData(), nullptr, nullptr) < 0)
-        return nullptr;
-    return FormatContext(context);
-}
-
-const AVDictionary* streamMetadata(const AVFormatContext* context, AVMediaType type) {
-    const int index =
-        av_find_best_stream(const_cast<AVFormatContext*>(context), type, -1, -1, nullptr, 0);
-    return index < 0 ? nullptr : context->streams[index]->metadata;
-}
-
-const AVDictionary* chosenMetadata(const AVFormatContext* context) {
-    if (av_dict_count(context->metadata) > 0)
-        return context->metadata;
-    if (const AVDictionary* audio = streamMetadata(context, AVMEDIA_TYPE_AUDIO);
-        av_dict_count(audio) > 0)
-        return audio;
-    return streamMetadata(context, AVMEDIA_TYPE_VIDEO);
-}
-
-QByteArray attachedPicture(const AVFormatContext* context) {
-    for (unsigned i = 0; i < context->nb_streams; ++i) {
-        const AVStream* stream = context->streams[i];
-        if (!(stream->disposition & AV_DISPOSITION_ATTACHED_PIC) || stream->attached_pic.size <= 0)
-            continue;
-        const QByteArray cover = MTETagText::coverBytes(QByteArray(
-            reinterpret_cast<const char*>(stream->attached_pic.data), stream->attached_pic.size));
-        if (!cover.isNull())
-            return cover;
-    }
-    return {};
-}
 
 // Containers that keep the total apart (Vorbis comments, APE) get it back as "n/total",
 // the form the other families read.
@@ -69,29 +23,20 @@ void joinTrackTotal(QVariantMap& tags) {
 } // namespace
 
 bool MTEOtherAudioFile::dumpMediaAttribInfo() {
-    const FormatContext context = openInput(strFilePath);
-    if (!context) {
+    MTEFfmpegMetadata metadata;
+    if (!metadata.read(strFilePath)) {
         qCInfo(lcTags, "no tags read from %s", qPrintable(strFilePath));
         return false;
     }
-    // Some containers (Ogg among them) only fill in their metadata while reading packets.
-    if (av_dict_count(context->metadata) == 0)
-        avformat_find_stream_info(context.get(), nullptr);
-    const AVDictionary* metadata = chosenMetadata(context.get());
-    const AVDictionaryEntry* entry = nullptr;
-    while ((entry = av_dict_get(metadata, "", entry, AV_DICT_IGNORE_SUFFIX))) {
-        const QString key = QString::fromUtf8(entry->key).toLower();
-        const QString value = QString::fromUtf8(entry->value);
-        if (!key.isEmpty() && !value.isEmpty())
-            dicReadInfo.insert(key, value);
-    }
-    const QString pictureKey = dicMap.value(QStringLiteral("AlbumImg")).toString();
+    for (const auto& [key, value] : std::as_const(metadata.entries))
+        dicReadInfo.insert(key.toLower(), value);
+    for (const auto& [key, value] : std::as_const(metadata.entries))
+        adoptOtherSpelling(key.toLower(), value);
     joinTrackTotal(dicReadInfo);
-    const QByteArray cover = attachedPicture(context.get());
-    if (!pictureKey.isEmpty() && !cover.isNull())
-        dicReadInfo.insert(pictureKey, cover);
-    if (context->duration > 0)
-        dAudioLength = double(context->duration / AV_TIME_BASE);
+    const QString pictureKey = dicMap.value(QStringLiteral("AlbumImg")).toString();
+    if (!pictureKey.isEmpty() && !metadata.cover.isNull())
+        dicReadInfo.insert(pictureKey, metadata.cover);
+    dAudioLength = metadata.durationSeconds;
     return true;
 }
 

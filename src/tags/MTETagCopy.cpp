@@ -1,8 +1,12 @@
 #include "tags/MTETagCopy.h"
 
 #include "tags/MTEAudioCreator.h"
+#include "tags/MTEFfmpegMetadata.h"
 #include "tags/MTETagKeyMap.h"
+#include "tags/MTETagProperties.h"
 #include "tags/MTETagText.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -67,17 +71,46 @@ QSet<QString> untouchedNames(const QVariantMap& row, int sourceFileType,
     return names;
 }
 
-// MP4 items that ffmpeg's copy carries a field in beside the "m4a" table ("cprt", and the
-// grouping the table lacks) take the row's value, so none keeps the old one.
+// MP4 items that other readers find a field in beside the "m4a" table ("cprt", the
+// grouping the table lacks, the free-form publisher) take the row's value: a changed field's
+// always, so none keeps the old one; an untouched field's where ffmpeg's copy left none (the
+// writer keeps the copy's item otherwise).
 void addMp4CopyItems(QVariantMap& tags, const QVariantMap& row, int sourceFileType,
                      const QSet<QString>& untouched) {
     const QString sourceFamily = MTETagKeyMap::sourceFamilyOfFileType(sourceFileType);
     for (const QString& name : MTETagKeyMap::familyMap(QStringLiteral("mpeg")).keys()) {
         const QString copyKey = MTETagKeyMap::mp4CopyKey(name);
         const QString sourceKey = MTETagKeyMap::keyForName(sourceFamily, name);
-        if (!copyKey.isEmpty() && !untouched.contains(name) && row.contains(sourceKey))
+        if (copyKey.isEmpty() || !row.contains(sourceKey))
+            continue;
+        if (!untouched.contains(name) || !tags.contains(copyKey))
             tags.insert(copyKey, row.value(sourceKey));
     }
+}
+
+// ffmpeg's copy gives a WAV file only the few fields of its INFO chunk and an MPEG-1/2
+// Layer II file none, and it does not see the ID3 chunk of a WAV source: there the copy
+// carries the source's other fields itself.
+bool copyMissesOtherFields(MTEContainer output, const MTEAudioFile* source) {
+    return output == MTEContainer::Wav || output == MTEContainer::Mp2 ||
+           (source && source->container() == MTEContainer::Wav);
+}
+
+// The fields the row changes, each with the text it gets (empty: cleared).
+QList<std::pair<QString, QString>> changedFields(const QVariantMap& row, int sourceFileType,
+                                                 const QSet<QString>& untouched) {
+    const QVariantMap family =
+        MTETagKeyMap::familyMap(MTETagKeyMap::sourceFamilyOfFileType(sourceFileType));
+    QList<std::pair<QString, QString>> changed;
+    for (auto it = family.cbegin(); it != family.cend(); ++it) {
+        const QVariant value = row.value(it.value().toString());
+        if (it.key() == QLatin1String("AlbumImg") || untouched.contains(it.key()) ||
+            !MTETagText::isTextValue(value))
+            continue;
+        const bool zero = isZeroNumber(it.key(), value);
+        changed.append({it.key(), zero ? QString() : value.toString()});
+    }
+    return changed;
 }
 
 } // namespace
@@ -91,11 +124,13 @@ bool MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata, int source
         return false;
     }
     if (output->eumFileType == MTEFileTypeOther)
-        return true;
+        return true; // written by ffmpeg through ffmpegArguments(), or holding no tags
     output->untouchedNames = untouchedNames(dicToMetadata, sourceFileType, source);
     if (source && !source->strCommentDescription.isEmpty())
         output->extraSpellings.insert(source->strCommentDescription.toLower(),
                                       QStringLiteral("Comment"));
+    if (source && copyMissesOtherFields(output->container(), source))
+        output->carriedProperties = MTETagProperties::unmanagedOf(*source);
     QVariantMap tags =
         convertMetadataFromTypeToType(dicToMetadata, sourceFileType, output->eumFileType);
     if (output->eumFileType == MTEFileTypeM4A)
@@ -103,6 +138,47 @@ bool MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata, int source
     output->dicReadInfo = withoutStaleEntries(tags, output->eumFileType);
     output->bRemovesEncoderEntries = true;
     return output->saveID3AttribPath(0, outputPath);
+}
+
+QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int sourceFileType,
+                                        const QString& outputPath, const MTEAudioFile* source) {
+    switch (MTEAudioCreator::containerOfPath(outputPath)) {
+    case MTEContainer::Aiff:
+        // ffmpeg's AIFF muxer writes the title, copyright and comment into chunks of their
+        // own, which readers prefer to the ID3 chunk the tags are written into.
+        return {QStringLiteral("-write_id3v2"), QStringLiteral("1"),
+                QStringLiteral("-metadata"),    QStringLiteral("title="),
+                QStringLiteral("-metadata"),    QStringLiteral("copyright="),
+                QStringLiteral("-metadata"),    QStringLiteral("comment=")};
+    case MTEContainer::None:
+        break;
+    default:
+        return {};
+    }
+    if (QFileInfo(outputPath).suffix().compare(QLatin1String("caf"), Qt::CaseInsensitive) != 0)
+        return {};
+    // TagLib writes no CAF files: ffmpeg takes the row's changes, each replacing every
+    // spelling of its field in the source's tags.
+    MTEFfmpegMetadata sourceTags;
+    if (source)
+        sourceTags.read(source->strFilePath);
+    const QSet<QString> untouched = untouchedNames(dicToMetadata, sourceFileType, source);
+    QStringList arguments;
+    for (const auto& [name, text] : changedFields(dicToMetadata, sourceFileType, untouched)) {
+        for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
+            if (MTETagKeyMap::fieldOfEntry(key) == name ||
+                (source && name == QLatin1String("Comment") &&
+                 !source->strCommentDescription.isEmpty() &&
+                 key.compare(source->strCommentDescription, Qt::CaseInsensitive) == 0))
+                arguments << QStringLiteral("-metadata") << key + u'=';
+        }
+        const QString key = MTETagKeyMap::keyForName(QStringLiteral("ffmpeg"), name);
+        if (!text.isEmpty())
+            arguments << QStringLiteral("-metadata") << key + u'=' + text;
+        else if (!arguments.contains(key + u'='))
+            arguments << QStringLiteral("-metadata") << key + u'=';
+    }
+    return arguments;
 }
 
 QVariantMap MTETagCopy::convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,

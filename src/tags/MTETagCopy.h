@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 class MTEAudioFile;
@@ -18,6 +19,13 @@ public:
     // is not a failure.
     static bool handleMetadataSave(const QVariantMap& dicToMetadata, int sourceFileType,
                                    const QString& outputPath, const MTEAudioFile* source = nullptr);
+    // What the ffmpeg program is to be told beside its own copy of the source's tags, for
+    // an output that the writers above cannot finish alone: a CAF output (TagLib writes no
+    // CAF) gets each field the row changes as a metadata option that replaces every spelling
+    // of it; an AIFF output gets its tags in an ID3 chunk, and none in chunks of their own.
+    static QStringList ffmpegArguments(const QVariantMap& dicToMetadata, int sourceFileType,
+                                       const QString& outputPath,
+                                       const MTEAudioFile* source = nullptr);
     // The tags re-keyed from the source family into the destination family. Equal types
     // keep every entry; otherwise entries outside the source family's table are dropped.
     static QVariantMap convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,

@@ -16,6 +16,11 @@ struct Row {
     // Vorbis comment field names (unused places null): the first is written, all are read
     // and replaced.
     const char* xiph[3];
+    // The WMA (ASF) name: a content description field ("Title", "Author", "Copyright",
+    // "Description") or an extended attribute.
+    const char* asf;
+    // The RIFF INFO chunk id a WAV file may hold the field in; null for none.
+    const char* riffInfo;
     // The MP4 item ffmpeg's copy of the source carries the field in, where the "m4a" table
     // names another or none: the tag copy writes it too, so it never keeps an old value.
     const char16_t* mp4Copy = nullptr;
@@ -23,21 +28,49 @@ struct Row {
 
 // MP4 keys that begin with U+00A9 compare equal to the item names TagLib decodes.
 constexpr Row kRows[] = {
-    {"AlbumImg", "APIC", u"covr", "APIC", {}},
-    {"Title", "TIT2", u"\u00A9nam", "title", {"TITLE"}},
-    {"Date", "TDRC", u"\u00A9day", "date", {"DATE", "YEAR"}},
-    {"Track", "TRCK", u"trkn", "track", {"TRACKNUMBER"}},
-    {"LRC", "USLT", u"\u00A9lyr", "lyrics", {"LYRICS", "UNSYNCEDLYRICS"}},
-    {"Album", "TALB", u"\u00A9alb", "album", {"ALBUM"}},
-    {"Genre", "TCON", u"\u00A9gen", "genre", {"GENRE"}},
-    {"Artist", "TPE1", u"\u00A9ART", "artist", {"ARTIST"}},
-    {"AlbumArtist", "TPE2", u"aART", "album_artist", {"ALBUMARTIST", "ALBUM ARTIST"}},
-    {"Publisher", "TPUB", u"TPUB", "publisher", {"PUBLISHER", "ORGANIZATION", "LABEL"}},
-    {"Composer", "TCOM", u"\u00A9wrt", "composer", {"COMPOSER"}},
-    {"Copyright", "TCOP", u"TCOP", "copyright", {"COPYRIGHT"}, u"cprt"},
-    {"Comment", "COMM", u"\u00A9cmt", "comment", {"COMMENT", "DESCRIPTION"}},
-    {"Grouping", "TIT1", nullptr, "grouping", {"GROUPING", "CONTENTGROUP"}, u"\u00A9grp"},
+    {"AlbumImg", "APIC", u"covr", "APIC", {}, "WM/Picture", nullptr},
+    {"Title", "TIT2", u"\u00A9nam", "title", {"TITLE"}, "Title", "INAM"},
+    {"Date", "TDRC", u"\u00A9day", "date", {"DATE", "YEAR"}, "WM/Year", "ICRD"},
+    {"Track", "TRCK", u"trkn", "track", {"TRACKNUMBER"}, "WM/TrackNumber", "IPRT"},
+    {"LRC", "USLT", u"\u00A9lyr", "lyrics", {"LYRICS", "UNSYNCEDLYRICS"}, "WM/Lyrics", nullptr},
+    {"Album", "TALB", u"\u00A9alb", "album", {"ALBUM"}, "WM/AlbumTitle", "IPRD"},
+    {"Genre", "TCON", u"\u00A9gen", "genre", {"GENRE"}, "WM/Genre", "IGNR"},
+    {"Artist", "TPE1", u"\u00A9ART", "artist", {"ARTIST"}, "Author", "IART"},
+    {"AlbumArtist",
+     "TPE2",
+     u"aART",
+     "album_artist",
+     {"ALBUMARTIST", "ALBUM ARTIST"},
+     "WM/AlbumArtist",
+     nullptr},
+    {"Publisher",
+     "TPUB",
+     u"TPUB",
+     "publisher",
+     {"PUBLISHER", "ORGANIZATION", "LABEL"},
+     "WM/Publisher",
+     nullptr,
+     u"----:com.apple.iTunes:publisher"},
+    {"Composer", "TCOM", u"\u00A9wrt", "composer", {"COMPOSER"}, "WM/Composer", nullptr},
+    {"Copyright", "TCOP", u"TCOP", "copyright", {"COPYRIGHT"}, "Copyright", "ICOP", u"cprt"},
+    {"Comment", "COMM", u"\u00A9cmt", "comment", {"COMMENT", "DESCRIPTION"}, "Description", "ICMT"},
+    {"Grouping",
+     "TIT1",
+     nullptr,
+     "grouping",
+     {"GROUPING", "CONTENTGROUP"},
+     "WM/ContentGroupDescription",
+     nullptr,
+     u"\u00A9grp"},
 };
+
+const Row* rowOf(const QString& logicalName) {
+    for (const Row& row : kRows) {
+        if (logicalName == QLatin1String(row.name))
+            return &row;
+    }
+    return nullptr;
+}
 
 QVariantMap buildMap() {
     QVariantMap mpeg, m4a, ffmpeg;
@@ -89,7 +122,10 @@ QHash<QString, QString> buildSpellings() {
         if (row.m4a)
             all += QString::fromUtf16(row.m4a);
         if (row.mp4Copy)
-            all += QString::fromUtf16(row.mp4Copy);
+            all += QString::fromUtf16(row.mp4Copy).section(u':', -1);
+        all += QString::fromLatin1(row.asf);
+        if (row.riffInfo)
+            all += QString::fromLatin1(row.riffInfo);
         for (const QString& spelling : std::as_const(all))
             spellings.insert(spelling.toLower(), name);
     }
@@ -143,11 +179,18 @@ int MTETagKeyMap::fileTypeOfMap(const QVariantMap& dicMap) {
 }
 
 QStringList MTETagKeyMap::xiphFieldNames(const QString& logicalName) {
-    for (const Row& row : kRows) {
-        if (logicalName == QLatin1String(row.name))
-            return xiphNamesOf(row);
-    }
-    return {};
+    const Row* row = rowOf(logicalName);
+    return row ? xiphNamesOf(*row) : QStringList();
+}
+
+QString MTETagKeyMap::asfName(const QString& logicalName) {
+    const Row* row = rowOf(logicalName);
+    return row ? QString::fromLatin1(row->asf) : QString();
+}
+
+QString MTETagKeyMap::riffInfoId(const QString& logicalName) {
+    const Row* row = rowOf(logicalName);
+    return row && row->riffInfo ? QString::fromLatin1(row->riffInfo) : QString();
 }
 
 QString MTETagKeyMap::logicalNameOfEntry(const QString& entryName) {
@@ -171,9 +214,6 @@ QString MTETagKeyMap::fieldOfEntry(const QString& entryName) {
 }
 
 QString MTETagKeyMap::mp4CopyKey(const QString& logicalName) {
-    for (const Row& row : kRows) {
-        if (logicalName == QLatin1String(row.name))
-            return row.mp4Copy ? QString::fromUtf16(row.mp4Copy) : QString();
-    }
-    return {};
+    const Row* row = rowOf(logicalName);
+    return row && row->mp4Copy ? QString::fromUtf16(row->mp4Copy) : QString();
 }

@@ -27,6 +27,10 @@ public:
     static QString destinationFamilyOfFileType(int fileType);
     // Vorbis comment field names of a logical name; the first is the one written.
     static QStringList xiphFieldNames(const QString& logicalName);
+    // The WMA name of a logical name: a content description field or an attribute.
+    static QString asfName(const QString& logicalName);
+    // The RIFF INFO chunk id of a logical name; empty when INFO has none for it.
+    static QString riffInfoId(const QString& logicalName);
     // The logical text name an entry of free name stands for: a Vorbis comment field, an MP4
     // item, an FFmpeg key, or the last part of "TXXX:description" or "----:mean:name". Any
     // family's spelling in any letter case counts; lyrics and comment names also with FFmpeg's
@@ -36,8 +40,9 @@ public:
     // "TRACKTOTAL" and "TOTALTRACKS" belong to "Track". A new value of the field replaces them
     // too; they are never read as the field's value.
     static QString fieldOfEntry(const QString& entryName);
-    // The MP4 item that ffmpeg's copy carries a field in beside the "m4a" table: "cprt" for
-    // "Copyright", "\u00A9grp" for "Grouping" (which the table lacks). Empty for the others.
+    // The MP4 item that other readers, ffmpeg among them, find a field in beside the "m4a"
+    // table: "cprt" for "Copyright", "\u00A9grp" for "Grouping" (which the table lacks), the
+    // free-form publisher item for "Publisher". Empty for the others.
     static QString mp4CopyKey(const QString& logicalName);
     // The file type whose family table equals the map; MTEFileTypeOther when none does.
     static int fileTypeOfMap(const QVariantMap& dicMap);

@@ -162,7 +162,8 @@ TEST_F(MetadataEditor, FieldsFollowWhatTheRowAndTheOutputFormatAllow) {
         {"mp3 row to MP3", "MP3", true, MTEFileTypeMpeg, true, true},
         {"m4a row to AAC: MP4 has no grouping", "AAC", true, MTEFileTypeM4A, true, false},
         {"wav row to FLAC", "FLAC", true, MTEFileTypeOther, true, true},
-        {"mp3 row to WAV", "WAV", true, MTEFileTypeMpeg, false, true},
+        {"mp3 row to WAV", "WAV", true, MTEFileTypeMpeg, true, true},
+        {"mp3 row to AC3: AC3 holds no tags", "AC3", true, MTEFileTypeMpeg, false, true},
         {"row without tag handler", "MP3", false, MTEFileTypeMpeg, false, false},
     };
     for (const Case& c : cases) {
@@ -185,7 +186,9 @@ TEST_F(MetadataEditor, FieldsFollowWhatTheRowAndTheOutputFormatAllow) {
 
         QVTipsView* band = editor->tipsView();
         ASSERT_NE(band, nullptr);
-        EXPECT_EQ(band->tipsStr(), key("Supports only MP3, AAC, ALAC, Ringtone, FLAC."));
+        EXPECT_EQ(band->tipsStr(),
+                  key("Supports only MP3, AAC, ALAC, Ringtone, FLAC, MPEG-2 Audio, WAV, AIFF, OGG, "
+                      "Opus, WMA, CAF."));
         const bool bandShown = editor->rect().intersects(band->geometry());
         EXPECT_EQ(bandShown, !c.editable) << c.name;
         if (!c.editable) {

@@ -13,8 +13,13 @@
 #include <atomic>
 
 namespace {
+// QUAVERLY_KEEP_TEST_FILES keeps the files a run made, to look at them afterwards.
 QTemporaryDir& rootDir() {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/quaverly-test-XXXXXX"));
+    static QTemporaryDir dir = [] {
+        QTemporaryDir made(QDir::tempPath() + QStringLiteral("/quaverly-test-XXXXXX"));
+        made.setAutoRemove(!qEnvironmentVariableIsSet("QUAVERLY_KEEP_TEST_FILES"));
+        return made;
+    }();
     return dir;
 }
 } // namespace

@@ -25,7 +25,10 @@ TEST(AudioCreator, ChoosesTheHandlerByExtension) {
         {"d.m4a", MTEFileTypeM4A, "m4a"},
         {"e.mp4", MTEFileTypeM4A, "m4a"},
         {"f.M4R", MTEFileTypeM4A, "m4a"},
-        {"g.ogg", MTEFileTypeOther, "ffmpeg"},
+        {"g.ogg", MTEFileTypeMpeg, "mpeg"},
+        {"h.WMA", MTEFileTypeMpeg, "mpeg"},
+        {"i.wav", MTEFileTypeMpeg, "mpeg"},
+        {"j.caf", MTEFileTypeOther, "ffmpeg"},
         {"noextension", MTEFileTypeOther, "ffmpeg"},
         {"-dash 'quote' ü.mp3", MTEFileTypeMpeg, "mpeg"},
     };
@@ -69,7 +72,7 @@ TEST(AudioCreator, NoHandlerWithoutAReadableRegularFile) {
 }
 
 TEST(AudioCreator, OtherFormatsWithoutTagsReadNothing) {
-    const QString path = TestEnvironment::makeTempFolder() + QStringLiteral("/plain.wav");
+    const QString path = TestEnvironment::makeTempFolder() + QStringLiteral("/plain.caf");
     ASSERT_TRUE(MediaFixtures::makeSine(path, 1.0));
     const auto handler =
         MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(path, true);

@@ -229,7 +229,7 @@ TEST(CleanTagCopy, TheCommentIsTheFrameWithoutDescription) {
     }
 }
 
-TEST(CleanTagCopy, TheFfmpegReaderJoinsTheTrackTotal) {
+TEST(CleanTagCopy, ReadersJoinTheTrackTotal) {
     struct Case {
         const char* file;
         const char* track;
@@ -242,6 +242,7 @@ TEST(CleanTagCopy, TheFfmpegReaderJoinsTheTrackTotal) {
         {"c.ogg", "5/7", "TRACKTOTAL=12", "5/7"},
         {"d.ogg", "5", "TRACKTOTAL=0", "5"},
         {"e.ogg", "5", nullptr, "5"},
+        {"f.mka", "5", "TRACKTOTAL=12", "5/12"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -249,12 +250,12 @@ TEST(CleanTagCopy, TheFfmpegReaderJoinsTheTrackTotal) {
         if (c.totalField)
             arguments << QStringLiteral("-metadata") << QLatin1String(c.totalField);
         const auto source = readTags(makeAudio(QLatin1String(c.file), arguments));
-        ASSERT_EQ(source->eumFileType, MTEFileTypeOther);
         EXPECT_EQ(source->getValueForKey(QStringLiteral("Track")).toString(),
                   QLatin1String(c.read));
 
         const QString output = makeAudio(QStringLiteral("out.m4a"));
-        ASSERT_TRUE(MTETagCopy::handleMetadataSave(source->dicReadInfo, MTEFileTypeOther, output));
+        ASSERT_TRUE(
+            MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output));
         EXPECT_EQ(probeTag(formatTags(MediaFixtures::probe(output)), QStringLiteral("track")),
                   QLatin1String(c.read));
     }
@@ -390,7 +391,12 @@ TEST(TagHandlerChoice, TheProbedCodecOverrulesAMisleadingExtension) {
         {"/m/song.flac", "flac", MTEFileTypeMpeg},
         {"/m/song.flac", "mp3", MTEFileTypeOther},
         {"/m/song.m4a", "pcm_s16le", MTEFileTypeM4A},
-        {"/m/song.ogg", "vorbis", MTEFileTypeOther},
+        {"/m/song.ogg", "vorbis", MTEFileTypeMpeg},
+        {"/m/song.ogg", "opus", MTEFileTypeMpeg},
+        {"/m/song.ogg", "theora", MTEFileTypeOther},
+        {"/m/song.opus", "mp3", MTEFileTypeOther},
+        {"/m/song.wav", "mp3", MTEFileTypeMpeg},
+        {"/m/song.mka", "vorbis", MTEFileTypeOther},
     };
     for (const Case& c : cases)
         EXPECT_EQ(

@@ -1,11 +1,14 @@
-#include "tags/MTEFlacTags.h"
+#include "tags/MTEXiphTags.h"
 
 #include "tags/MTEAudioFile.h"
 #include "tags/MTETagKeyMap.h"
+#include "tags/MTETagProperties.h"
 #include "tags/MTETagText.h"
 
 #include <taglib/flacfile.h>
 #include <taglib/flacpicture.h>
+#include <taglib/opusfile.h>
+#include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
 #include <functional>
@@ -47,7 +50,7 @@ QString readField(const TagLib::Ogg::XiphComment* comment, const QString& logica
     return {};
 }
 
-void readComment(const TagLib::Ogg::XiphComment* comment, MTEAudioFile& handler) {
+void readFields(const TagLib::Ogg::XiphComment* comment, MTEAudioFile& handler) {
     if (!comment)
         return;
     for (auto it = handler.dicMap.cbegin(); it != handler.dicMap.cend(); ++it) {
@@ -59,9 +62,18 @@ void readComment(const TagLib::Ogg::XiphComment* comment, MTEAudioFile& handler)
         handler.adoptOtherSpelling(MTETagText::toQString(name), joinedValues(values));
 }
 
-QByteArray readCover(TagLib::FLAC::File& file) {
+// FLAC files and Ogg comments hold pictures alike.
+void removeAllPictures(TagLib::FLAC::File& file) {
+    file.removePictures();
+}
+
+void removeAllPictures(TagLib::Ogg::XiphComment& comment) {
+    comment.removeAllPictures();
+}
+
+template <class PictureOwner> QByteArray readCover(PictureOwner& owner) {
     QByteArray firstDecodable;
-    for (const TagLib::FLAC::Picture* picture : file.pictureList()) {
+    for (const TagLib::FLAC::Picture* picture : owner.pictureList()) {
         const QByteArray cover = MTETagText::coverBytes(picture->data());
         if (cover.isNull())
             continue;
@@ -102,18 +114,19 @@ void writeField(TagLib::Ogg::XiphComment* comment, const QString& logicalName,
                           MTETagText::toTagString(value.toString()));
 }
 
-bool writeCover(TagLib::FLAC::File& file, const QVariantMap& tags, const QString& pictureKey,
+template <class PictureOwner>
+bool writeCover(PictureOwner& owner, const QVariantMap& tags, const QString& pictureKey,
                 const QString& path) {
     const bool wantsNone =
         !tags.contains(pictureKey) || MTETagText::isNoPictureMarker(tags.value(pictureKey));
     if (wantsNone) {
-        file.removePictures();
+        removeAllPictures(owner);
         return true;
     }
     const MTETagText::CoverPicture cover =
         MTETagText::coverPictureOfValue(tags.value(pictureKey), path);
     if (cover.isLeftOut())
-        return MTETagText::logLeftOutCover(cover, path, !file.pictureList().isEmpty());
+        return MTETagText::logLeftOutCover(cover, path, !owner.pictureList().isEmpty());
     auto picture = std::make_unique<TagLib::FLAC::Picture>();
     picture->setType(TagLib::FLAC::Picture::FrontCover);
     picture->setMimeType(cover.mimeType());
@@ -121,8 +134,8 @@ bool writeCover(TagLib::FLAC::File& file, const QVariantMap& tags, const QString
     picture->setHeight(cover.size.height());
     picture->setColorDepth(cover.depth);
     picture->setData(cover.bytes);
-    file.removePictures();
-    file.addPicture(picture.release());
+    removeAllPictures(owner);
+    owner.addPicture(picture.release());
     return true;
 }
 
@@ -137,32 +150,12 @@ void removeFieldsWhere(TagLib::Ogg::XiphComment* comment,
         comment->removeFields(name);
 }
 
-} // namespace
-
-bool MTEFlacTags::hasTags(TagLib::FLAC::File& file) {
-    const TagLib::Ogg::XiphComment* comment = file.xiphComment(false);
-    return (comment && !comment->isEmpty()) || !file.pictureList().isEmpty();
-}
-
-void MTEFlacTags::read(TagLib::FLAC::File& file, MTEAudioFile& handler) {
-    readComment(file.xiphComment(false), handler);
-    const QString pictureKey = handler.dicMap.value(QStringLiteral("AlbumImg")).toString();
-    const QByteArray cover = readCover(file);
-    if (!pictureKey.isEmpty() && !cover.isNull())
-        handler.dicReadInfo.insert(pictureKey, cover);
-    handler.eumID3Version = MTEID3VersionNone;
-    handler.strTagVersion = QStringLiteral("Vorbis Comment");
-}
-
-bool MTEFlacTags::write(const QString& path, const MTEAudioFile& handler) {
+// The fields of the comment from the handler's tags; the pictures go to their owner.
+template <class PictureOwner>
+bool writeComment(TagLib::Ogg::XiphComment* comment, PictureOwner& pictures,
+                  const MTEAudioFile& handler, const QString& path) {
     const QVariantMap& tags = handler.dicReadInfo;
     const QVariantMap& dicMap = handler.dicMap;
-    TagLib::FLAC::File file(MTETagText::fileName(path).constData(), false);
-    if (!file.isValid()) {
-        qCWarning(lcTags, "not a writable FLAC file: %s", qPrintable(path));
-        return false;
-    }
-    TagLib::Ogg::XiphComment* comment = file.xiphComment(true);
     removeFieldsWhere(comment, [&](const QString& name) { return handler.isStaleSpelling(name); });
     for (auto it = dicMap.cbegin(); it != dicMap.cend(); ++it) {
         const QString key = it.value().toString();
@@ -171,11 +164,85 @@ bool MTEFlacTags::write(const QString& path, const MTEAudioFile& handler) {
     }
     if (handler.bRemovesEncoderEntries)
         removeFieldsWhere(comment, MTETagText::isEncoderEntryName);
-    const bool coverWritten =
-        writeCover(file, tags, dicMap.value(QStringLiteral("AlbumImg")).toString(), path);
+    MTETagProperties::addMissing(comment, handler.carriedProperties);
+    return writeCover(pictures, tags, dicMap.value(QStringLiteral("AlbumImg")).toString(), path);
+}
+
+void readComment(const TagLib::Ogg::XiphComment* comment, const QByteArray& cover,
+                 MTEAudioFile& handler) {
+    readFields(comment, handler);
+    const QString pictureKey = handler.dicMap.value(QStringLiteral("AlbumImg")).toString();
+    if (!pictureKey.isEmpty() && !cover.isNull())
+        handler.dicReadInfo.insert(pictureKey, cover);
+    handler.eumID3Version = MTEID3VersionNone;
+    handler.strTagVersion = QStringLiteral("Vorbis Comment");
+}
+
+template <class OggFile> bool readOggFile(MTEAudioFile& handler) {
+    OggFile file(MTETagText::fileName(handler.strFilePath).constData(), true,
+                 TagLib::AudioProperties::Average);
+    if (!file.isValid()) {
+        qCWarning(lcTags, "not a readable Ogg file: %s", qPrintable(handler.strFilePath));
+        return false;
+    }
+    if (const auto* properties = file.audioProperties())
+        handler.dAudioLength = properties->lengthInSeconds();
+    if (TagLib::Ogg::XiphComment* comment = file.tag())
+        readComment(comment, readCover(*comment), handler);
+    return true;
+}
+
+template <class OggFile> bool writeOggFile(const QString& path, const MTEAudioFile& handler) {
+    OggFile file(MTETagText::fileName(path).constData(), false);
+    TagLib::Ogg::XiphComment* comment = file.isValid() ? file.tag() : nullptr;
+    if (!comment) {
+        qCWarning(lcTags, "not a writable Ogg file: %s", qPrintable(path));
+        return false;
+    }
+    const bool coverWritten = writeComment(comment, *comment, handler, path);
+    const bool saved = file.save();
+    if (!saved)
+        qCWarning(lcTags, "failed to save the tags of %s", qPrintable(path));
+    return saved && coverWritten;
+}
+
+bool writeFlacFile(const QString& path, const MTEAudioFile& handler) {
+    TagLib::FLAC::File file(MTETagText::fileName(path).constData(), false);
+    if (!file.isValid()) {
+        qCWarning(lcTags, "not a writable FLAC file: %s", qPrintable(path));
+        return false;
+    }
+    const bool coverWritten = writeComment(file.xiphComment(true), file, handler, path);
     file.strip(TagLib::FLAC::File::ID3v1 | TagLib::FLAC::File::ID3v2);
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the tags of %s", qPrintable(path));
     return saved && coverWritten;
+}
+
+} // namespace
+
+bool MTEXiphTags::hasTags(TagLib::FLAC::File& file) {
+    const TagLib::Ogg::XiphComment* comment = file.xiphComment(false);
+    return (comment && !comment->isEmpty()) || !file.pictureList().isEmpty();
+}
+
+void MTEXiphTags::readFlac(TagLib::FLAC::File& file, MTEAudioFile& handler) {
+    readComment(file.xiphComment(false), readCover(file), handler);
+}
+
+bool MTEXiphTags::readOgg(MTEAudioFile& handler, MTEContainer container) {
+    return container == MTEContainer::OggOpus ? readOggFile<TagLib::Ogg::Opus::File>(handler)
+                                              : readOggFile<TagLib::Ogg::Vorbis::File>(handler);
+}
+
+bool MTEXiphTags::write(const QString& path, MTEContainer container, const MTEAudioFile& handler) {
+    switch (container) {
+    case MTEContainer::OggOpus:
+        return writeOggFile<TagLib::Ogg::Opus::File>(path, handler);
+    case MTEContainer::OggVorbis:
+        return writeOggFile<TagLib::Ogg::Vorbis::File>(path, handler);
+    default:
+        return writeFlacFile(path, handler);
+    }
 }

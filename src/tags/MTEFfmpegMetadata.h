@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <utility>
+
+// A file's tags as FFmpeg reads them, and so as the ffmpeg program copies them: the
+// container's metadata, or when it has none (Ogg keeps its comments on the stream) the
+// audio stream's, else the video stream's.
+class MTEFfmpegMetadata {
+public:
+    using Entries = QList<std::pair<QString, QString>>;
+
+    // False when FFmpeg cannot open the file.
+    bool read(const QString& path);
+
+    // Every entry with a key and a value, in the dictionary's order and spelling.
+    Entries entries;
+    // The first attached picture that looks decodable, as a cover value; null for none.
+    QByteArray cover;
+    // Whole seconds; 0 when unknown.
+    double durationSeconds = 0.0;
+};

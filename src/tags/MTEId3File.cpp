@@ -1,0 +1,79 @@
+#include "tags/MTEId3File.h"
+
+#include "tags/MTETagText.h"
+
+#include <taglib/aifffile.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/infotag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/wavfile.h>
+
+MTEId3File::MTEId3File(const QString& path, MTEContainer container, bool readAudioProperties)
+    : _container(container) {
+    const QByteArray name = MTETagText::fileName(path);
+    constexpr auto accuracy = TagLib::AudioProperties::Average;
+    switch (container) {
+    case MTEContainer::Wav:
+        _file = std::make_unique<TagLib::RIFF::WAV::File>(name.constData(), readAudioProperties,
+                                                          accuracy);
+        break;
+    case MTEContainer::Aiff:
+        _file = std::make_unique<TagLib::RIFF::AIFF::File>(name.constData(), readAudioProperties,
+                                                           accuracy);
+        break;
+    default:
+        _file = std::make_unique<TagLib::MPEG::File>(name.constData(),
+                                                     TagLib::ID3v2::FrameFactory::instance(),
+                                                     readAudioProperties, accuracy);
+        break;
+    }
+}
+
+MTEId3File::~MTEId3File() = default;
+
+bool MTEId3File::isValid() const {
+    return _file && _file->isValid();
+}
+
+TagLib::ID3v2::Tag* MTEId3File::tag(bool create) {
+    if (!isValid())
+        return nullptr;
+    if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(_file.get()))
+        return create || wav->hasID3v2Tag() ? wav->ID3v2Tag() : nullptr;
+    if (auto* aiff = dynamic_cast<TagLib::RIFF::AIFF::File*>(_file.get()))
+        return create || aiff->hasID3v2Tag() ? aiff->tag() : nullptr;
+    auto* mpeg = static_cast<TagLib::MPEG::File*>(_file.get());
+    return create || mpeg->hasID3v2Tag() ? mpeg->ID3v2Tag(create) : nullptr;
+}
+
+TagLib::ID3v1::Tag* MTEId3File::id3v1Tag() {
+    auto* mpeg = isValid() ? dynamic_cast<TagLib::MPEG::File*>(_file.get()) : nullptr;
+    return mpeg && mpeg->hasID3v1Tag() ? mpeg->ID3v1Tag(false) : nullptr;
+}
+
+TagLib::RIFF::Info::Tag* MTEId3File::infoTag() {
+    auto* wav = isValid() ? dynamic_cast<TagLib::RIFF::WAV::File*>(_file.get()) : nullptr;
+    return wav && wav->hasInfoTag() ? wav->InfoTag() : nullptr;
+}
+
+const TagLib::AudioProperties* MTEId3File::audioProperties() const {
+    return isValid() ? _file->audioProperties() : nullptr;
+}
+
+bool MTEId3File::createsTagOnWrite() const {
+    return _container == MTEContainer::Mp2 || _container == MTEContainer::Wav ||
+           _container == MTEContainer::Aiff;
+}
+
+bool MTEId3File::save() {
+    if (!isValid())
+        return false;
+    if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(_file.get()))
+        return wav->save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripOthers,
+                         TagLib::ID3v2::v4);
+    if (auto* aiff = dynamic_cast<TagLib::RIFF::AIFF::File*>(_file.get()))
+        return aiff->save(TagLib::ID3v2::v4);
+    return static_cast<TagLib::MPEG::File*>(_file.get())
+        ->save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4);
+}
