@@ -20,7 +20,9 @@ struct ArgumentCase {
     double sampleRate;
     double bitrate;
     int channels;
-    QStringList expectedMiddle; // between the source and the entries ffmpeg must not copy
+    QStringList expectedMiddle;    // between the source and the entries ffmpeg must not copy
+    const char* container = "wav"; // as the probe names it
+    QStringList expectedBeforeOutput = {};
 };
 
 // Encoder data, MP4 brands and the source track's container data, dropped from ffmpeg's
@@ -43,6 +45,7 @@ LSMediaFields fieldsFor(const ArgumentCase& c) {
     m.dAOSamplerate = c.sampleRate;
     m.dAOBitrate = c.bitrate;
     m.iAOChanels = c.channels;
+    m.strFmtName = QString::fromUtf8(c.container);
     return m;
 }
 
@@ -210,6 +213,18 @@ const ArgumentCase kCases[] = {
      std::numeric_limits<double>::infinity(),
      2,
      {"-vn", "-ar", "0.00", "-b:a", "0.00k", "-ac", "2"}},
+    {"an Ogg source's tags are taken from its stream, where Ogg keeps them",
+     0.0,
+     30.0,
+     0.0,
+     30.0,
+     "libmp3lame",
+     44100,
+     192,
+     2,
+     {"-vn", "-acodec", "libmp3lame", "-ar", "44100.00", "-b:a", "192.00k", "-ac", "2"},
+     "ogg",
+     {"-map_metadata", "0:s:a:0"}},
 };
 
 void expectVectors(const char* localeNote) {
@@ -220,7 +235,7 @@ void expectVectors(const char* localeNote) {
         const QStringList expected =
             QStringList{QStringLiteral("/opt/q/ffmpeg"), QStringLiteral("-i"),
                         QStringLiteral("file:/music/in put.wav")} +
-            c.expectedMiddle + kDroppedEntries +
+            c.expectedMiddle + kDroppedEntries + c.expectedBeforeOutput +
             QStringList{QStringLiteral("-y"), QStringLiteral("file:/out/-a b.mp3")};
         EXPECT_EQ(args, expected) << args.join(u' ').toStdString();
     }
