@@ -1,5 +1,6 @@
 #include "transcoder/target_metadata.h"
 
+#include "player/tool_helpers.h"
 #include "transcoder/source_files.h"
 #include "transcoder/target_stream_options.h"
 #include "transcoder/terminal_and_exit.h"
@@ -22,9 +23,12 @@ struct MetadataSpec {
     const char* stream_spec = "";
 };
 
+// A stream specifier in it is checked here, once, whether or not there are streams to match.
 MetadataSpec parseSpec(const char* text) {
     MetadataSpec spec;
     tc_parse_metadata_spec(text, &spec.type, &spec.index, &spec.stream_spec);
+    if (spec.type == 's' && tool_check_stream_specifier(spec.stream_spec) < 0)
+        tc_cleanup_and_exit(1);
     return spec;
 }
 
