@@ -80,6 +80,10 @@ bool isWellFormedSpecifier(const char* p) {
     return true;
 }
 
+void reportInvalidSpecifier(void* log_context, const char* spec) {
+    av_log(log_context, AV_LOG_ERROR, "Invalid stream specifier: %s.\n", spec);
+}
+
 bool isCodecOption(const AVClass* cls, const char* key, int flags) {
     return cls && av_opt_find(&cls, key, nullptr, flags, AV_OPT_SEARCH_FAKE_OBJ);
 }
@@ -94,8 +98,15 @@ int tool_match_stream_specifier(AVFormatContext* s, AVStream* st, const char* sp
     const int ret = isWellFormedSpecifier(spec) ? avformat_match_stream_specifier(s, st, spec)
                                                 : AVERROR(EINVAL);
     if (ret < 0)
-        av_log(s, AV_LOG_ERROR, "Invalid stream specifier: %s.\n", spec);
+        reportInvalidSpecifier(s, spec);
     return ret;
+}
+
+int tool_check_stream_specifier(const char* spec) {
+    if (isWellFormedSpecifier(spec))
+        return 0;
+    reportInvalidSpecifier(nullptr, spec);
+    return AVERROR(EINVAL);
 }
 
 AVDictionary* tool_filter_codec_options(const AVDictionary* opts, AVCodecID codec_id,

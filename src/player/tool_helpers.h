@@ -27,6 +27,10 @@ void tool_report_error(const char* name, int err);
 // once, as "Invalid stream specifier: %s.").
 int tool_match_stream_specifier(AVFormatContext* s, AVStream* st, const char* spec);
 
+// 0 for a specifier the matcher can read, else negative after the same message, without any
+// stream: for checking a specifier once where it is given.
+int tool_check_stream_specifier(const char* spec);
+
 // The entries of opts that apply to this stream's codec, as a new dictionary the caller
 // frees; null when none apply. A bad stream specifier in opts also gives null; with error
 // given, *error then tells the two apart (negative for the bad specifier, else 0). opts is

@@ -32,6 +32,9 @@ SourceStream* streamForLabel(const GraphRecord* fg, AVMediaType type, const char
     const SourceFile* file = state.input_files[size_t(file_index.value)].get();
     AVFormatContext* s = file->ctx.get();
     const char* spec = *file_index.rest == ':' ? file_index.rest + 1 : file_index.rest;
+    // Checked once, not for each stream it is matched with.
+    if (tool_check_stream_specifier(spec) < 0)
+        tc_cleanup_and_exit(1);
     for (unsigned i = 0; s && i < s->nb_streams; ++i) {
         const size_t position = size_t(file->ist_index) + i;
         if (position >= state.input_streams.size())

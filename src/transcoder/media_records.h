@@ -42,6 +42,10 @@ struct SourceFile {
     InputContextPtr ctx;
     int ist_index = 0; // position of its first stream in the source-stream list
     int64_t ts_offset = 0;
+    // The part of ts_offset that itsoffset gave, and that option's argument as written, for a
+    // message that refuses what it leads to.
+    int64_t input_ts_offset = 0;
+    std::string input_ts_offset_written;
     int nb_streams = 0;
     int rate_emu = 0;
 };

@@ -100,6 +100,7 @@ int tc_opt_progress(const char*, const char* arg) {
     return 0;
 }
 
+// The last method given counts, and each one given is checked.
 int tc_opt_vsync(const char* opt, const char* arg) {
     int& method = tc_state().video_sync_method;
     if (!strcasecmp(arg, "cfr"))
@@ -110,7 +111,7 @@ int tc_opt_vsync(const char* opt, const char* arg) {
         method = 0;
     else if (!strcasecmp(arg, "drop"))
         method = 255;
-    else if (method == -1)
+    else
         method = static_cast<int>(tool_parse_number(opt, arg, TOOLOPT_INT, -1, 2));
     return 0;
 }

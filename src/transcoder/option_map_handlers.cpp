@@ -16,7 +16,6 @@ extern "C" {
 namespace {
 
 constexpr int kMaxStreamIndex = 1023;
-constexpr size_t kStreamIdTextMax = 15;
 
 int inputFileCount() {
     return static_cast<int>(tc_state().input_files.size());
@@ -24,6 +23,13 @@ int inputFileCount() {
 
 AVFormatContext* inputContext(int file_index) {
     return tc_state().input_files[static_cast<size_t>(file_index)]->ctx.get();
+}
+
+// A specifier is checked once, when the map is read, whichever streams it is matched with
+// later (a negative map may meet none of its file's).
+void checkSpecifier(const char* spec) {
+    if (tool_check_stream_specifier(spec) < 0)
+        tc_cleanup_and_exit(1);
 }
 
 // A specifier the library cannot read has been reported by the matcher; it ends the program.
@@ -39,13 +45,23 @@ struct SyncSource {
     int stream_index = -1;
 };
 
+// The input file whose index text begins with. A text without a number names no file: the
+// message (with a %s for it) then shows the text itself.
+int inputFileIndex(const char* text, const char* message, const char** rest) {
+    const ToolInteger file = tool_read_integer(text, 0);
+    if (!file.found || !file.within(0, inputFileCount() - 1))
+        tc_exit_fatal(message, file.found ? file.written.c_str() : text);
+    *rest = file.rest;
+    return file.asInt();
+}
+
 // "file[:spec]" after a map's ',': the first stream of that file that matches.
 SyncSource findSyncSource(const char* text, const char* shownMap) {
-    const ToolInteger file = tool_read_integer(text, 0);
-    if (!file.within(0, inputFileCount() - 1))
-        tc_exit_fatal("Invalid sync file index: %s.\n", file.written.c_str());
-    const char* rest = *file.rest ? file.rest + 1 : file.rest;
-    const int file_index = file.asInt();
+    const char* rest = nullptr;
+    const int file_index = inputFileIndex(text, "Invalid sync file index: %s.\n", &rest);
+    if (*rest)
+        ++rest;
+    checkSpecifier(rest);
     AVFormatContext* ctx = inputContext(file_index);
     for (unsigned i = 0; i < ctx->nb_streams; ++i) {
         if (streamMatches(ctx, ctx->streams[i], rest))
@@ -144,11 +160,11 @@ int tc_opt_map(PerFileOptions* o, const char*, const char* arg) {
         return 0;
     }
 
-    const ToolInteger file = tool_read_integer(map.c_str(), 0);
-    if (!file.within(0, inputFileCount() - 1))
-        tc_exit_fatal("Invalid input file index: %s.\n", file.written.c_str());
-    const char* spec = *file.rest == ':' ? file.rest + 1 : file.rest;
-    const int file_index = file.asInt();
+    const char* spec = nullptr;
+    const int file_index = inputFileIndex(map.c_str(), "Invalid input file index: %s.\n", &spec);
+    if (*spec == ':')
+        ++spec;
+    checkSpecifier(spec);
     const bool found = negative ? disableMatchingMaps(o, file_index, spec)
                                 : appendMatchingMaps(o, file_index, spec, sync);
     if (!found)
@@ -188,8 +204,9 @@ int tc_opt_map_channel(PerFileOptions* o, const char*, const char* arg) {
     return 0;
 }
 
+// The whole argument is read: a value cut short would be another id.
 int tc_opt_streamid(PerFileOptions* o, const char* opt, const char* arg) {
-    const std::string text = std::string(arg).substr(0, kStreamIdTextMax);
+    const std::string text = arg;
     const std::string::size_type colon = text.find(':');
     if (colon == std::string::npos)
         tc_exit_fatal("Invalid value '%s' for option '%s', required syntax is 'index:value'\n", arg,

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -90,8 +91,8 @@ struct PerFileOptions {
     int metadata_chapters_manual = 0;
     std::vector<std::string> attachments;
 
-    int chapters_input_file = INT_MAX;  // INT_MAX: the first input that has chapters
-    int64_t recording_time = INT64_MAX; // INT64_MAX: no limit
+    std::optional<int> chapters_input_file; // none given: the first input that has chapters
+    int64_t recording_time = INT64_MAX;     // INT64_MAX: no limit
     uint64_t limit_filesize = UINT64_MAX;
     float mux_preload = 0;
     float mux_max_delay = 0.7f;
@@ -137,7 +138,8 @@ using ToolOptionTarget =
     std::variant<std::monostate, ToolHandler, ToolFileHandler, int*, int64_t*, uint64_t*, float*,
                  double*, std::string*, int PerFileOptions::*, int64_t PerFileOptions::*,
                  uint64_t PerFileOptions::*, float PerFileOptions::*, double PerFileOptions::*,
-                 std::string PerFileOptions::*, SpecifiedList PerFileOptions::*>;
+                 std::string PerFileOptions::*, SpecifiedList PerFileOptions::*,
+                 std::optional<int> PerFileOptions::*>;
 
 // One row of an option table. A table ends with a row whose name is null.
 struct ToolOption {

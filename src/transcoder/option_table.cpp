@@ -299,7 +299,6 @@ PerFileOptions freshOptions(int64_t recording_time) {
     fresh.recording_time = recording_time;
     fresh.mux_max_delay = 0.7f;
     fresh.limit_filesize = UINT64_MAX;
-    fresh.chapters_input_file = INT_MAX;
     return fresh;
 }
 

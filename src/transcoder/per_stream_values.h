@@ -6,6 +6,8 @@
 #include "transcoder/option_records.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <variant>
 
 extern "C" {
@@ -28,6 +30,12 @@ const T* tc_per_stream(const SpecifiedList& list, AVFormatContext* s, AVStream* 
 AVDictionary* tc_codec_options_for(AVCodecID codec_id, AVFormatContext* s, AVStream* st,
                                    const AVCodec* codec);
 
-// A codec tag as written: a number in any base, or else the text's first four characters as
-// a little-endian code (a shorter text is padded with zero bytes).
-uint32_t tc_parse_codec_tag(const char* text);
+// The option's name as written for the element: the row's name, then ':' and the element's
+// specifier when it has one ("q:a").
+std::string tc_written_name(const char* row, const SpecifiedValue& element);
+
+// The codec tag of the last element of tags that matches st, or nothing. A tag is a number in
+// any base, or else the text's first four characters as a little-endian code (a shorter text
+// is padded with zero bytes). A number that does not fit 32 bits ends the program.
+std::optional<uint32_t> tc_stream_codec_tag(const SpecifiedList& tags, AVFormatContext* s,
+                                            AVStream* st);

@@ -14,6 +14,7 @@ extern "C" {
 }
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -238,8 +239,8 @@ void addSourceStream(const OpeningFile& f, AVStream* st) {
         tc_codec_options_for(st->codecpar->codec_id, f.ic, st, tc_pick_decoder(f.o, f.ic, st)));
     if (const double* scale = tc_per_stream<double>(f.o->ts_scale, f.ic, st))
         ist.ts_scale = *scale;
-    if (const std::string* tag = tc_per_stream<std::string>(f.o->codec_tags, f.ic, st))
-        st->codecpar->codec_tag = tc_parse_codec_tag(tag->c_str());
+    if (const std::optional<uint32_t> tag = tc_stream_codec_tag(f.o->codec_tags, f.ic, st))
+        st->codecpar->codec_tag = *tag;
     ist.dec = tc_pick_decoder(f.o, f.ic, st);
     ist.dec_ctx = decoderContext(ist, f.url);
     takeSettingsByType(f, ist);
@@ -253,6 +254,9 @@ void addSourceFile(const PerFileOptions& o, InputContextPtr ctx, int64_t ts_offs
     file->nb_streams = static_cast<int>(ctx->nb_streams);
     file->ist_index = static_cast<int>(state.input_streams.size()) - file->nb_streams;
     file->ts_offset = ts_offset;
+    file->input_ts_offset = o.input_ts_offset;
+    file->input_ts_offset_written =
+        tool_written_value(o, "itsoffset", tool_seconds_text(o.input_ts_offset));
     file->rate_emu = o.rate_emu;
     file->ctx = std::move(ctx);
     state.input_files[index] = std::move(file);
@@ -267,6 +271,15 @@ std::string localNameFromTag(const AVStream* st) {
     const char* slash = std::strrchr(tag->value, '/');
     const std::string base = slash ? slash + 1 : tag->value;
     return base.empty() ? base : "file:" + base;
+}
+
+// A write that fails (a full disk) ends the program: the file is not what was asked for.
+void endOnWriteError(const std::string& name, int err) {
+    if (err >= 0)
+        return;
+    char text[AV_ERROR_MAX_STRING_SIZE];
+    av_strerror(err, text, sizeof(text));
+    tc_exit_fatal("Could not write attachment to file %s: %s\n", name.c_str(), text);
 }
 
 void dumpAttachment(const OpeningFile& f, AVStream* st, const std::string& value) {
@@ -284,9 +297,12 @@ void dumpAttachment(const OpeningFile& f, AVStream* st, const std::string& value
     AVIOContext* opened = nullptr;
     if (avio_open2(&opened, name.c_str(), AVIO_FLAG_WRITE, &tc_interrupt_callback, nullptr) < 0)
         tc_exit_fatal("Could not open file %s for writing.\n", name.c_str());
-    const IOContextPtr out(opened);
+    IOContextPtr out(opened);
     avio_write(out.get(), par->extradata, par->extradata_size);
     avio_flush(out.get());
+    endOnWriteError(name, out->error);
+    AVIOContext* closing = out.release();
+    endOnWriteError(name, avio_closep(&closing));
 }
 
 void dumpAttachments(const OpeningFile& f) {

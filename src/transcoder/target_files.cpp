@@ -299,25 +299,23 @@ void openOutputFile(TargetFile* of, const char* filename) {
     }
 }
 
-// The argument of a single-value option as written, or the value itself when something else
-// set it (a target's preload, the default delay).
-std::string writtenOf(const PerFileOptions* o, const char* row, float value) {
-    const auto found = o->written.find(row);
-    return found != o->written.end() ? found->second : std::to_string(value);
-}
-
+// A value outside what the context holds is refused as written, or as the value itself when
+// something else set it (a target's preload, the default delay).
 void applyMuxTiming(const PerFileOptions* o, TargetFile* of) {
     if (o->mux_preload) {
+        const std::string shown =
+            tool_written_value(*o, "muxpreload", std::to_string(o->mux_preload));
         const int64_t preload =
-            tool_scaled_integer("muxpreload", writtenOf(o, "muxpreload", o->mux_preload).c_str(),
-                                o->mux_preload * AV_TIME_BASE, AV_TIME_BASE, INT64_MIN, INT64_MAX);
+            tool_scaled_integer("muxpreload", shown.c_str(), o->mux_preload * AV_TIME_BASE,
+                                AV_TIME_BASE, INT64_MIN, INT64_MAX);
         AVDictionary* opts = of->opts.release();
         av_dict_set_int(&opts, "preload", preload, 0);
         of->opts.reset(opts);
     }
-    of->ctx->max_delay = static_cast<int>(
-        tool_scaled_integer("muxdelay", writtenOf(o, "muxdelay", o->mux_max_delay).c_str(),
-                            o->mux_max_delay * AV_TIME_BASE, AV_TIME_BASE, INT_MIN, INT_MAX));
+    const std::string shown = tool_written_value(*o, "muxdelay", std::to_string(o->mux_max_delay));
+    of->ctx->max_delay = static_cast<int>(tool_scaled_integer("muxdelay", shown.c_str(),
+                                                              o->mux_max_delay * AV_TIME_BASE,
+                                                              AV_TIME_BASE, INT_MIN, INT_MAX));
 }
 
 // A name with a ':' past its second character is a URL unless it says "file:".

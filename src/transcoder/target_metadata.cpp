@@ -1,5 +1,6 @@
 #include "transcoder/target_metadata.h"
 
+#include "player/tool_helpers.h"
 #include "transcoder/source_files.h"
 #include "transcoder/target_stream_options.h"
 #include "transcoder/terminal_and_exit.h"
@@ -22,9 +23,12 @@ struct MetadataSpec {
     const char* stream_spec = "";
 };
 
+// A stream specifier in it is checked here, once, whether or not there are streams to match.
 MetadataSpec parseSpec(const char* text) {
     MetadataSpec spec;
     tc_parse_metadata_spec(text, &spec.type, &spec.index, &spec.stream_spec);
+    if (spec.type == 's' && tool_check_stream_specifier(spec.stream_spec) < 0)
+        tc_cleanup_and_exit(1);
     return spec;
 }
 
@@ -75,9 +79,10 @@ void applyMetadataMap(PerFileOptions* o, AVFormatContext* oc, const SpecifiedVal
         return;
     const ToolInteger in_file = tool_read_integer(value->c_str(), 0);
     const TranscoderState& state = tc_state();
-    if (in_file.value >= static_cast<long long>(state.input_files.size()))
+    // A map without a number names no file (not the first one).
+    if (!in_file.found || in_file.value >= static_cast<long long>(state.input_files.size()))
         tc_exit_fatal("Invalid input file index %s while processing metadata maps\n",
-                      in_file.written.c_str());
+                      in_file.found ? in_file.written.c_str() : value->c_str());
     const char* rest = in_file.rest;
     const MetadataSpec out = parseSpec(use.specifier.c_str());
     if (in_file.value < 0) {
@@ -106,16 +111,17 @@ void applyMetadataMap(PerFileOptions* o, AVFormatContext* oc, const SpecifiedVal
             av_dict_copy(&oc->streams[i]->metadata, *source, AV_DICT_DONT_OVERWRITE);
 }
 
-// The first input with chapters when none was named; null when there is none.
+// The input named by map_chapters, else the first input with chapters; null when there is
+// none or a negative index was given.
 SourceFile* chaptersSource(const PerFileOptions* o) {
     const auto& files = tc_state().input_files;
-    const int count = static_cast<int>(files.size());
-    if (o->chapters_input_file < 0)
-        return nullptr;
-    if (o->chapters_input_file < count)
-        return files[o->chapters_input_file].get();
-    if (o->chapters_input_file != INT_MAX)
-        tc_exit_fatal("Invalid input file index %d in chapter mapping.\n", o->chapters_input_file);
+    if (const std::optional<int> named = o->chapters_input_file) {
+        if (*named < 0)
+            return nullptr;
+        if (*named >= static_cast<int>(files.size()))
+            tc_exit_fatal("Invalid input file index %d in chapter mapping.\n", *named);
+        return files[*named].get();
+    }
     for (const auto& file : files)
         if (file->ctx->nb_chapters)
             return file.get();
@@ -148,17 +154,13 @@ bool fitsTime(WideTime t) {
     return t >= INT64_MIN && t <= INT64_MAX;
 }
 
-// The output's start on the chapter's clock; one that clock cannot hold is refused.
-int64_t chapterOffset(const PerFileOptions* o, const TargetFile* of, const SourceFile* source,
-                      AVRational time_base) {
-    const WideTime offset = WideTime{of->start_time} - source->ts_offset;
+// Microseconds on the chapter's clock; nothing when that clock cannot hold them.
+std::optional<int64_t> onChapterClock(WideTime us, AVRational time_base) {
     // av_rescale_q gives INT64_MIN for a result it cannot hold.
-    const int64_t rescaled =
-        fitsTime(offset) ? av_rescale_q(static_cast<int64_t>(offset), AV_TIME_BASE_Q, time_base)
-                         : INT64_MIN;
-    if (rescaled == INT64_MIN)
-        tool_time_out_of_range(*o, "ss", of->start_time);
-    return rescaled;
+    const int64_t rescaled = fitsTime(us)
+                                 ? av_rescale_q(static_cast<int64_t>(us), AV_TIME_BASE_Q, time_base)
+                                 : INT64_MIN;
+    return rescaled == INT64_MIN ? std::nullopt : std::optional<int64_t>(rescaled);
 }
 
 // The recording time on the chapter's clock. A time too large for that clock is beyond every
@@ -172,33 +174,71 @@ std::optional<int64_t> chapterLimit(const TargetFile* of, AVRational time_base) 
     return limit;
 }
 
+enum class Placement { Copied, Skipped, PastLimit, OutOfRange };
+
+struct PlacedChapter {
+    Placement placement = Placement::OutOfRange;
+    int64_t start = 0;
+    int64_t end = 0;
+};
+
+// Where the chapter lands when the output starts at offset (microseconds on the source's
+// clock). Out of range when the offset or a kept time does not fit the chapter's clock.
+PlacedChapter placeChapter(const AVChapter& in, WideTime offset_us,
+                           const std::optional<int64_t>& limit) {
+    const std::optional<int64_t> offset = onChapterClock(offset_us, in.time_base);
+    if (!offset)
+        return {};
+    const WideTime start = WideTime{in.start} - *offset;
+    const WideTime end = WideTime{in.end} - *offset;
+    if (end < 0)
+        return {Placement::Skipped};
+    if (limit && start > *limit)
+        return {Placement::PastLimit};
+    const WideTime keptStart = std::max<WideTime>(0, start);
+    const WideTime keptEnd = limit ? std::min<WideTime>(*limit, end) : end;
+    if (!fitsTime(keptStart) || !fitsTime(keptEnd))
+        return {};
+    return {Placement::Copied, static_cast<int64_t>(keptStart), static_cast<int64_t>(keptEnd)};
+}
+
+// Names the option that put the chapter out of range: the input's itsoffset when the chapter
+// would have fitted without it, else the output's start time.
+[[noreturn]] void chapterOutOfRange(const PerFileOptions* o, const TargetFile* of,
+                                    const SourceFile* source, const AVChapter& in,
+                                    const std::optional<int64_t>& limit) {
+    const WideTime withoutInputOffset =
+        WideTime{of->start_time} - (WideTime{source->ts_offset} - source->input_ts_offset);
+    if (source->input_ts_offset &&
+        placeChapter(in, withoutInputOffset, limit).placement != Placement::OutOfRange)
+        tool_time_out_of_range("itsoffset", source->input_ts_offset_written);
+    tool_time_out_of_range(*o, "ss", of->start_time);
+}
+
 void copyChapters(const PerFileOptions* o, TargetFile* of) {
     const SourceFile* source = chaptersSource(o);
     if (!source)
         return;
     AVFormatContext* ic = source->ctx.get();
+    const WideTime offset = WideTime{of->start_time} - source->ts_offset;
     for (unsigned i = 0; i < ic->nb_chapters; ++i) {
         const AVChapter* in = ic->chapters[i];
         // A time base that cannot place the chapter in time.
         if (in->time_base.num <= 0 || in->time_base.den <= 0)
             continue;
-        const int64_t offset = chapterOffset(o, of, source, in->time_base);
         const std::optional<int64_t> limit = chapterLimit(of, in->time_base);
-        const WideTime start = WideTime{in->start} - offset;
-        const WideTime end = WideTime{in->end} - offset;
-        if (end < 0)
+        const PlacedChapter placed = placeChapter(*in, offset, limit);
+        if (placed.placement == Placement::OutOfRange)
+            chapterOutOfRange(o, of, source, *in, limit);
+        if (placed.placement == Placement::Skipped)
             continue;
-        if (limit && start > *limit)
+        if (placed.placement == Placement::PastLimit)
             break;
-        const WideTime keptStart = std::max<WideTime>(0, start);
-        const WideTime keptEnd = limit ? std::min<WideTime>(*limit, end) : end;
-        if (!fitsTime(keptStart) || !fitsTime(keptEnd))
-            tool_time_out_of_range(*o, "ss", of->start_time);
         AVChapter copy{};
         copy.id = in->id;
         copy.time_base = in->time_base;
-        copy.start = static_cast<int64_t>(keptStart);
-        copy.end = static_cast<int64_t>(keptEnd);
+        copy.start = placed.start;
+        copy.end = placed.end;
         if (!appendChapter(of->ctx.get(), copy,
                            o->metadata_chapters_manual ? nullptr : in->metadata))
             return;

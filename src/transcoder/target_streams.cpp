@@ -41,18 +41,6 @@ TargetStream* appendTargetStream() {
     return list.back().get();
 }
 
-// A number in any base, or up to four characters as a little-endian code (missing ones 0).
-uint32_t codecTagFrom(const char* text) {
-    char* end = nullptr;
-    const unsigned long number = std::strtoul(text, &end, 0);
-    if (!*end)
-        return static_cast<uint32_t>(number);
-    uint32_t tag = 0;
-    for (int i = 0; i < 4 && text[i]; ++i)
-        tag |= static_cast<uint32_t>(static_cast<unsigned char>(text[i])) << (8 * i);
-    return tag;
-}
-
 void chooseEncoder(PerFileOptions* o, AVFormatContext* oc, TargetStream* ost) {
     AVStream* st = ost->st;
     const AVMediaType type = st->codecpar->codec_type;
@@ -140,7 +128,7 @@ void applyQuality(PerFileOptions* o, AVFormatContext* oc, TargetStream* ost) {
     const double q = given ? *given : -1;
     if (q >= 0 || tc_state().same_quant) {
         ost->enc_ctx->flags |= AV_CODEC_FLAG_QSCALE;
-        const std::string name = use && !use->specifier.empty() ? "q:" + use->specifier : "q";
+        const std::string name = use ? tc_written_name("q", *use) : "q";
         ost->enc_ctx->global_quality = static_cast<int>(
             tool_scaled_integer(name.c_str(), given ? use->written.c_str() : "-1",
                                 kQualityLambda * q, kQualityLambda, INT_MIN, INT_MAX));
@@ -306,8 +294,8 @@ TargetStream* tc_add_target_stream(PerFileOptions* o, AVFormatContext* oc, AVMed
     applyPreset(o, oc, ost);
     ost->max_frames = tc_stream_option_or<int64_t>(o->max_frames, oc, st, INT64_MAX);
     addBitstreamFilters(o, oc, ost);
-    if (const char* tag = tc_stream_text(o->codec_tags, oc, st))
-        ost->enc_ctx->codec_tag = codecTagFrom(tag);
+    if (const std::optional<uint32_t> tag = tc_stream_codec_tag(o->codec_tags, oc, st))
+        ost->enc_ctx->codec_tag = *tag;
     applyQuality(o, oc, ost);
     if (oc->oformat->flags & AVFMT_GLOBALHEADER)
         ost->enc_ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;

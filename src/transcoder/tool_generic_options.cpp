@@ -61,8 +61,13 @@ int tool_set_generic_option(const char* opt, const char* arg) {
     if (lookup.size() > kLookupNameMax)
         lookup.resize(kLookupNameMax);
 
-    if (const AVOption* o = findCodecOption(lookup))
+    // A codec option's stream specifier is checked once here: the streams it is matched with
+    // later may be none (a stream copy, an input without that kind of stream).
+    if (const AVOption* o = findCodecOption(lookup)) {
+        if (colon && tool_check_stream_specifier(colon + 1) < 0)
+            return AVERROR(EINVAL);
         return storeInDictionary(&tool_codec_options, o, opt, arg);
+    }
     if (const AVOption* o = findInClass(avformat_get_class(), opt))
         return storeInDictionary(&tool_format_options, o, opt, arg);
 

@@ -1,5 +1,6 @@
 #include "transcoder/tool_parser.h"
 
+#include "player/tool_helpers.h"
 #include "transcoder/terminal_and_exit.h"
 
 extern "C" {
@@ -13,6 +14,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cctype>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -81,8 +83,9 @@ OptionValue parseValue(const ToolOption* po, const char* opt, const char* writte
                                                       static_cast<double>(INT64_MAX)));
     if (po->flags & TOOLOPT_TIME)
         return tool_parse_time(opt, arg, 1);
+    // Float options hold finite values: converting a double beyond FLT_MAX is undefined.
     if (po->flags & TOOLOPT_FLOAT)
-        return static_cast<float>(tool_parse_number(opt, arg, TOOLOPT_FLOAT, -INFINITY, INFINITY));
+        return static_cast<float>(tool_parse_number(opt, arg, TOOLOPT_FLOAT, -FLT_MAX, FLT_MAX));
     return tool_parse_number(opt, arg, TOOLOPT_DOUBLE, -INFINITY, INFINITY);
 }
 
@@ -101,11 +104,22 @@ int callHandler(PerFileOptions* o, const ToolOption* po, const char* opt, const 
     return AVERROR(EINVAL);
 }
 
+// The metadata lists are named by file, chapter and program as well as by stream: their
+// specifiers are read where the metadata is set.
+bool holdsStreamSpecifiers(const ToolOption* po) {
+    const auto* list = std::get_if<SpecifiedList PerFileOptions::*>(&po->target);
+    return list && *list != &PerFileOptions::metadata && *list != &PerFileOptions::metadata_map;
+}
+
 int applyOption(PerFileOptions* o, const ToolOption* po, const char* opt, const char* arg,
                 int flagValue) {
     if (!(po->flags & TOOLOPT_VALUE_KINDS))
         return callHandler(o, po, opt, arg);
-    const StoreValue store{o, po->name, specifierOf(opt), parseValue(po, opt, arg, flagValue),
+    const std::string specifier = specifierOf(opt);
+    // Checked once here: the file's streams may never be matched against it.
+    if (holdsStreamSpecifiers(po) && tool_check_stream_specifier(specifier.c_str()) < 0)
+        return AVERROR(EINVAL);
+    const StoreValue store{o, po->name, specifier, parseValue(po, opt, arg, flagValue),
                            arg ? arg : ""};
     return std::visit(store, po->target) ? 0 : AVERROR(EINVAL);
 }
@@ -237,22 +251,29 @@ void tool_value_out_of_range(const char* context, const char* numstr, double min
     tc_cleanup_and_exit(1);
 }
 
-void tool_time_out_of_range(const PerFileOptions& o, const char* row, int64_t value) {
-    std::string shown;
-    if (const auto written = o.written.find(row); written != o.written.end()) {
-        shown = written->second;
-    } else {
-        // Whole seconds and microseconds apart: a double would round the microseconds away.
-        const uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : value;
-        char seconds[48];
-        std::snprintf(seconds, sizeof(seconds), "%s%llu.%06llu", value < 0 ? "-" : "",
-                      static_cast<unsigned long long>(magnitude / AV_TIME_BASE),
-                      static_cast<unsigned long long>(magnitude % AV_TIME_BASE));
-        shown = seconds;
-    }
+std::string tool_written_value(const PerFileOptions& o, const char* row, std::string otherwise) {
+    const auto written = o.written.find(row);
+    return written != o.written.end() ? written->second : std::move(otherwise);
+}
+
+std::string tool_seconds_text(int64_t us) {
+    // Whole seconds and microseconds apart: a double would round the microseconds away.
+    const uint64_t magnitude = us < 0 ? 0 - static_cast<uint64_t>(us) : us;
+    char seconds[48];
+    std::snprintf(seconds, sizeof(seconds), "%s%llu.%06llu", us < 0 ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / AV_TIME_BASE),
+                  static_cast<unsigned long long>(magnitude % AV_TIME_BASE));
+    return seconds;
+}
+
+void tool_time_out_of_range(const char* row, const std::string& shown) {
     av_log(nullptr, AV_LOG_FATAL, "The value for %s was %s which puts a timestamp out of range\n",
            row, shown.c_str());
     tc_cleanup_and_exit(1);
+}
+
+void tool_time_out_of_range(const PerFileOptions& o, const char* row, int64_t value) {
+    tool_time_out_of_range(row, tool_written_value(o, row, tool_seconds_text(value)));
 }
 
 int64_t tool_scaled_integer(const char* context, const char* written, long double scaled,

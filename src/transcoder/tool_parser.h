@@ -38,9 +38,17 @@ double tool_parse_number(const char* context, const char* numstr, uint32_t kind,
 [[noreturn]] void tool_value_out_of_range(const char* context, const char* numstr, double min,
                                           double max);
 
-// Ends the program: the value of the time option row, added to or subtracted from another
-// time, takes a timestamp out of the 64-bit range. The value is shown as written when o still
-// holds its text, else in seconds.
+// The argument of o's single-value option row as written; otherwise when o does not hold it
+// (the value came from a default or from another option).
+std::string tool_written_value(const PerFileOptions& o, const char* row, std::string otherwise);
+
+// Microseconds as seconds with six decimals, exact for every 64-bit value.
+std::string tool_seconds_text(int64_t us);
+
+// Ends the program: the value of the time option row (shown), added to or subtracted from
+// another time, takes a timestamp out of the 64-bit range.
+[[noreturn]] void tool_time_out_of_range(const char* row, const std::string& shown);
+// The same with o's value of the row: shown as written when o holds its text, else in seconds.
 [[noreturn]] void tool_time_out_of_range(const PerFileOptions& o, const char* row, int64_t value);
 
 // A value already multiplied by scale, for an integer field holding [min, max]. Outside it (or

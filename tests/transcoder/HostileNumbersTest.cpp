@@ -13,7 +13,8 @@ namespace {
 
 struct HostileCase {
     const char* description;
-    // "IN": picture and stereo sound; "CHAPTERS": sound with chapters; "OUT": the output file
+    // "IN": picture and stereo sound; "SUBS": picture and two subtitles; "CHAPTERS": sound with
+    // chapters; "ATTACHED": sound with an attachment; "OUT": the output file
     std::vector<std::string> words;
     std::string message;
 };
@@ -49,7 +50,9 @@ TEST_P(HostileNumbers, AreRefusedOnceWithStatusOneAndNoOutput) {
     std::vector<std::string> words;
     for (const std::string& word : GetParam().words)
         words.push_back(word == "IN"         ? fixture("hd_stereo.mkv")
+                        : word == "SUBS"     ? fixture("subs.mkv")
                         : word == "CHAPTERS" ? fixture("chapters.mkv")
+                        : word == "ATTACHED" ? fixture("attached.mkv")
                         : word == "OUT"      ? out
                                              : word);
 
@@ -63,6 +66,10 @@ TEST_P(HostileNumbers, AreRefusedOnceWithStatusOneAndNoOutput) {
     EXPECT_EQ(tc_state().audio_drift_threshold, TranscoderState{}.audio_drift_threshold);
 }
 
+// The bounds of a float option, as the out-of-range message shows them.
+const std::string kFloatRange = "340282346638528859811704183484516925440.000000 - "
+                                "340282346638528859811704183484516925440.000000";
+
 // clang-format off
 const HostileCase kHostileCases[] = {
     {"a bad stream specifier on a codec option",
@@ -74,11 +81,41 @@ const HostileCase kHostileCases[] = {
     {"a timestamp scale that is no number", {"-itsscale", "nan", "-i", "IN", "OUT"},
      "The value for itsscale was nan which is not within -inf - inf\n"},
     {"a drift threshold that is no number", {"-adrift_threshold", "nan", "-i", "IN", "OUT"},
-     "The value for adrift_threshold was nan which is not within -inf - inf\n"},
+     "The value for adrift_threshold was nan which is not within -" + kFloatRange + "\n"},
+    {"a drift threshold beyond float", {"-adrift_threshold", "1e39", "-i", "IN", "OUT"},
+     "The value for adrift_threshold was 1e39 which is not within -" + kFloatRange + "\n"},
+    {"a video sync method after a name that is no number",
+     {"-vsync", "cfr", "-vsync", "abc", "-i", "IN", "OUT"},
+     "Expected number for vsync but found: abc\n"},
+    {"a video sync method after a number that is no number",
+     {"-vsync", "1", "-vsync", "nan", "-i", "IN", "OUT"},
+     "The value for vsync was nan which is not within -1.000000 - 2.000000\n"},
+    {"an attachment dumped to a full disk",
+     {"-y", "-dump_attachment:t", "/dev/full", "-i", "ATTACHED", "OUT"},
+     "Could not write attachment to file /dev/full: No space left on device\n"},
+    {"a chapter map of input 2147483647", {"-i", "CHAPTERS", "-map_chapters", "2147483647", "OUT"},
+     "Invalid input file index 2147483647 in chapter mapping.\n"},
+    {"a map without an index", {"-i", "IN", "-map", "", "OUT"}, "Invalid input file index: .\n"},
+    {"a map synced without an index", {"-i", "IN", "-map", "0,", "OUT"},
+     "Invalid sync file index: .\n"},
+    {"a metadata map without an index", {"-i", "IN", "-map_metadata", "", "OUT"},
+     "Invalid input file index  while processing metadata maps\n"},
+    {"a stream id beyond int", {"-i", "IN", "-streamid", "1000:123456789012", "OUT"},
+     "The value for streamid was 123456789012 which is not within 0.000000 - 2147483647.000000\n"},
+    {"an audio tag beyond 32 bits", {"-i", "IN", "-tag:a", "0x1ffffffff", "OUT"},
+     "The value for tag:a was 0x1ffffffff which is not within 0.000000 - 4294967295.000000\n"},
+    {"an input's audio tag of 20 digits", {"-atag", "12345678901234567890", "-i", "IN", "OUT"},
+     "The value for tag:a was 12345678901234567890 which is not within 0.000000 - "
+     "4294967295.000000\n"},
+    {"a video tag of -1", {"-i", "IN", "-vtag", "-1", "OUT"},
+     "The value for tag:v was -1 which is not within 0.000000 - 4294967295.000000\n"},
     {"a mux delay beyond the microseconds an int holds", {"-i", "IN", "-muxdelay", "1e30", "OUT"},
      "The value for muxdelay was 1e30 which is not within -2147.483648 - 2147.483647\n"},
     {"an endless mux preload", {"-i", "IN", "-muxpreload", "inf", "OUT"},
-     "The value for muxpreload was inf which is not within -9223372036854.775391 - "
+     "The value for muxpreload was inf which is not within -" + kFloatRange + "\n"},
+    {"a mux preload beyond the microseconds 64 bits hold",
+     {"-i", "IN", "-muxpreload", "1e30", "OUT"},
+     "The value for muxpreload was 1e30 which is not within -9223372036854.775391 - "
      "9223372036854.775391\n"},
     {"a quality beyond the lambdas an int holds", {"-i", "IN", "-vn", "-q:a", "3e7", "OUT"},
      "The value for q:a was 3e7 which is not within -18199013.966102 - 18199013.957627\n"},
@@ -118,10 +155,31 @@ const HostileCase kHostileCases[] = {
      "The value for itsoffset was -9223372036854 which puts a timestamp out of range\n"},
     {"an output start beyond the chapters' clock", {"-i", "CHAPTERS", "-ss", "-9300000000", "OUT"},
      "The value for ss was -9300000000 which puts a timestamp out of range\n"},
+    {"an input offset beyond the chapters' clock",
+     {"-itsoffset", "9300000000", "-i", "CHAPTERS", "OUT"},
+     "The value for itsoffset was 9300000000 which puts a timestamp out of range\n"},
+    {"an output start beyond the chapters' clock after a small input offset",
+     {"-itsoffset", "1", "-i", "CHAPTERS", "-ss", "-9300000000", "OUT"},
+     "The value for ss was -9300000000 which puts a timestamp out of range\n"},
     {"a map of stream 2 to the 32", {"-i", "IN", "-map", "0:4294967296", "OUT"},
      "Invalid stream specifier: 4294967296.\n"},
     {"a negative map of stream 2 to the 32",
      {"-i", "IN", "-map", "0", "-map", "-0:4294967296", "OUT"},
+     "Invalid stream specifier: 4294967296.\n"},
+    {"a negative map of stream 2 to the 32 of an input without maps",
+     {"-i", "IN", "-i", "CHAPTERS", "-map", "1", "-map", "-0:4294967296", "OUT"},
+     "Invalid stream specifier: 4294967296.\n"},
+    {"a bitrate for audio stream 2 to the 32 of copied streams",
+     {"-i", "IN", "-c", "copy", "-b:a:4294967296", "96k", "OUT"},
+     "Invalid stream specifier: a:4294967296.\n"},
+    {"a codec for audio stream 2 to the 32 of a file without streams",
+     {"-i", "IN", "-vn", "-an", "-c:a:4294967296", "copy", "OUT"},
+     "Invalid stream specifier: a:4294967296.\n"},
+    {"metadata for audio stream 2 to the 32 of a file without streams",
+     {"-i", "IN", "-vn", "-an", "-metadata:s:a:4294967296", "title=x", "OUT"},
+     "Invalid stream specifier: a:4294967296.\n"},
+    {"a graph input of stream 2 to the 32 among three it may take",
+     {"-i", "SUBS", "-filter_complex", "[0:4294967296]null", "OUT"},
      "Invalid stream specifier: 4294967296.\n"},
     {"a map of audio stream 2 to the 32", {"-i", "IN", "-map", "0:a:4294967296", "OUT"},
      "Invalid stream specifier: a:4294967296.\n"},

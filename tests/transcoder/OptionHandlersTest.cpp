@@ -213,10 +213,12 @@ const FatalCase kFatalCases[] = {
     {"stream id index 1024",
      {"-streamid", "1024:1"},
      "The value for streamid was 1024 which is not within 0.000000 - 1023.000000\n"},
-    {"stream id without a colon in its first 15 characters",
+    {"stream id without a colon",
+     {"-streamid", "12"},
+     "Invalid value '12' for option 'streamid', required syntax is 'index:value'\n"},
+    {"stream id whose colon comes after 15 characters",
      {"-streamid", "1234567890123456:1"},
-     "Invalid value '1234567890123456:1' for option 'streamid', required syntax is "
-     "'index:value'\n"},
+     "The value for streamid was 1234567890123456 which is not within 0.000000 - 1023.000000\n"},
     {"a removed crop option",
      {"-croptop", "10"},
      "Option 'croptop' has been removed, use the crop filter instead\n"},
@@ -242,10 +244,10 @@ const FatalCase kFatalCases[] = {
 INSTANTIATE_TEST_SUITE_P(Options, Fatal, ::testing::ValuesIn(kFatalCases),
                          [](const auto& info) { return testNameFrom(info.param.description); });
 
-TEST_F(OptionTest, VideoSyncNumbersAreReadOnlyWhileTheMethodIsAutomatic) {
+TEST_F(OptionTest, VideoSyncTakesTheLastMethodGiven) {
     const std::pair<std::vector<std::string>, int> kRuns[] = {
-        {{"-vsync", "drop", "-vsync", "1"}, 255},      {{"-vsync", "VFR"}, 2},
-        {{"-vsync", "-1", "-vsync", "2"}, 2},          {{"-vsync", "1", "-vsync", "2"}, 1},
+        {{"-vsync", "drop", "-vsync", "1"}, 1},        {{"-vsync", "VFR"}, 2},
+        {{"-vsync", "-1", "-vsync", "2"}, 2},          {{"-vsync", "1", "-vsync", "2"}, 2},
         {{"-vsync", "1", "-vsync", "passthrough"}, 0},
     };
     for (const auto& [words, method] : kRuns) {

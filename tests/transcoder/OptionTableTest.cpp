@@ -61,10 +61,10 @@ std::string neededTarget(uint32_t flags) {
 }
 
 const char* const kTargetKinds[] = {
-    "none",           "handler",        "per-file handler", "int variable",
-    "int64 variable", "int64 variable", "float variable",   "double variable",
-    "text variable",  "int field",      "int64 field",      "int64 field",
-    "float field",    "double field",   "text field",       "list field"};
+    "none",           "handler",        "per-file handler", "int variable",  "int64 variable",
+    "int64 variable", "float variable", "double variable",  "text variable", "int field",
+    "int64 field",    "int64 field",    "float field",      "double field",  "text field",
+    "list field",     "int field"};
 static_assert(std::size(kTargetKinds) == std::variant_size_v<ToolOptionTarget>);
 
 bool isNullHandler(const ToolOptionTarget& target) {
@@ -158,7 +158,7 @@ TEST_F(OptionTest, ResetKeepsOnlyARecordingTimeWrittenBeforeAnInput) {
                 o.stream_maps.empty());
     EXPECT_EQ(o.mux_max_delay, 0.7f);
     EXPECT_EQ(o.limit_filesize, UINT64_MAX);
-    EXPECT_EQ(o.chapters_input_file, INT_MAX);
+    EXPECT_EQ(o.chapters_input_file, std::nullopt);
     EXPECT_EQ(tool_codec_options, nullptr);
     EXPECT_TRUE(tool_sws_options && tool_swr_options);
 

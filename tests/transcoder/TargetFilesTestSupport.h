@@ -175,7 +175,8 @@ inline std::string readText(const std::string& path) {
 }
 
 // Small Matroska files made once: a 1280x720 picture with stereo sound, a picture with two
-// subtitle streams, and a tagged sound with three ten-second chapters.
+// subtitle streams, a tagged sound with three ten-second chapters, and a sound with a text
+// attachment.
 class TargetFilesFixtures : public TargetFilesTestBase {
 public:
     static void SetUpTestSuite() {
@@ -204,6 +205,9 @@ public:
              folder + "/chapters.txt", "-map", "0", "-map_metadata", "1", "-map_chapters", "1",
              "-metadata", "creation_time=2020-01-02T03:04:05Z", "-c:a", "flac",
              folder + "/chapters.mkv"}));
+        ASSERT_TRUE(MediaFixtures::runFfmpeg(
+            {"-f", "lavfi", "-i", "sine=duration=0.2", "-attach", folder + "/subs.srt",
+             "-metadata:s:t", "mimetype=text/plain", "-c:a", "flac", folder + "/attached.mkv"}));
     }
 
 protected:
