@@ -7,7 +7,6 @@
 #include "platform/NumberText.h"
 #include "platform/PreferenceKeys.h"
 #include "platform/SystemBeep.h"
-#include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "shell/QVConvertRun.h"
 #include "shell/QVLoadingSheet.h"
@@ -790,11 +789,9 @@ void QVMainAppController::fillFormatPopUp() {
         titles.contains(QStringLiteral("MP3")) ? QStringLiteral("MP3") : titles.first();
     _popFmts->setCurrentText(chosen);
     _cnvtFmtSetting = _catalogue.getFormatWithName(chosen);
-    const QVariant quality = UserDefaults::standardUserDefaults().objectForKey(
-        QLatin1String(PreferenceKeys::kQualityKey));
-    const QSignalBlocker block(_wndSetting->sldQuality);
-    _wndSetting->sldQuality->setValue(quality.isValid() ? std::clamp(quality.toInt(), 0, 100)
-                                                        : 100);
+    // The slider starts where the first format's values stand, so that a look at the sheet
+    // leaves what the next format choice gives as it was.
+    updateQualitySliderWhenSettingChanged();
 }
 
 QString QVMainAppController::startUnavailableReason() const {
