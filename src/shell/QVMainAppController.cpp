@@ -218,7 +218,8 @@ void QVMainAppController::buildToolBar() {
     _actAdd = _toolBar->addAction(themedIcon("list-add", QStyle::SP_FileDialogNewFolder),
                                   QStringLiteral("Add Files"));
     _actAdd->setObjectName(QStringLiteral("clickAddFiles:"));
-    _actAdd->setToolTip(QStringLiteral("Add audio or video files, or whole folders"));
+    _actAdd->setToolTip(
+        QStringLiteral("Add audio or video files; to add a folder, drop it on the list"));
     connect(_actAdd, &QAction::triggered, this, &QVMainAppController::clickAddFiles);
 
     _actRemove = _toolBar->addAction(themedIcon("list-remove", QStyle::SP_DialogDiscardButton),
