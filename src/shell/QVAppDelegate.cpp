@@ -288,8 +288,9 @@ void QVAppDelegate::clickStart() {
         _coreMainWndCtlr->clickStart();
 }
 
+// Start cancels a run; outside one there is nothing to stop.
 void QVAppDelegate::clickStop() {
-    if (_coreMainWndCtlr)
+    if (_coreMainWndCtlr && _coreMainWndCtlr->enumAppState() == QVAppStateConverting)
         _coreMainWndCtlr->clickStart();
 }
 

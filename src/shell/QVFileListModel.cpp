@@ -162,8 +162,6 @@ QVariant QVFileListModel::data(const QModelIndex& index, int role) const {
 QVariant QVFileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    if (section == ColumnProgress)
-        return QStringLiteral("Status");
     return columnIdentifier(section);
 }
 

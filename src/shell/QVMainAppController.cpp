@@ -7,7 +7,6 @@
 #include "platform/NumberText.h"
 #include "platform/PreferenceKeys.h"
 #include "platform/SystemBeep.h"
-#include "platform/UserDefaults.h"
 #include "platform/Workspace.h"
 #include "shell/QVConvertRun.h"
 #include "shell/QVLoadingSheet.h"
@@ -219,7 +218,8 @@ void QVMainAppController::buildToolBar() {
     _actAdd = _toolBar->addAction(themedIcon("list-add", QStyle::SP_FileDialogNewFolder),
                                   QStringLiteral("Add Files"));
     _actAdd->setObjectName(QStringLiteral("clickAddFiles:"));
-    _actAdd->setToolTip(QStringLiteral("Add audio or video files, or whole folders"));
+    _actAdd->setToolTip(
+        QStringLiteral("Add audio or video files; to add a folder, drop it on the list"));
     connect(_actAdd, &QAction::triggered, this, &QVMainAppController::clickAddFiles);
 
     _actRemove = _toolBar->addAction(themedIcon("list-remove", QStyle::SP_DialogDiscardButton),
@@ -790,11 +790,9 @@ void QVMainAppController::fillFormatPopUp() {
         titles.contains(QStringLiteral("MP3")) ? QStringLiteral("MP3") : titles.first();
     _popFmts->setCurrentText(chosen);
     _cnvtFmtSetting = _catalogue.getFormatWithName(chosen);
-    const QVariant quality = UserDefaults::standardUserDefaults().objectForKey(
-        QLatin1String(PreferenceKeys::kQualityKey));
-    const QSignalBlocker block(_wndSetting->sldQuality);
-    _wndSetting->sldQuality->setValue(quality.isValid() ? std::clamp(quality.toInt(), 0, 100)
-                                                        : 100);
+    // The slider starts where the first format's values stand, so that a look at the sheet
+    // leaves what the next format choice gives as it was.
+    updateQualitySliderWhenSettingChanged();
 }
 
 QString QVMainAppController::startUnavailableReason() const {

@@ -46,8 +46,10 @@ void QVMenuHandleCltr::clickMetadata() {
 
 bool QVMenuHandleCltr::validateUserInterfaceItem(const QString& action, QVAppState state,
                                                  int musicCount, int selectedCount) {
+    if (action == QLatin1String("clickStop:"))
+        return state == QVAppStateConverting; // nothing to stop outside a run
     if (state == QVAppStateConverting)
-        return action == QLatin1String("clickStop:");
+        return false;
     if (action == QLatin1String("clickMetadata:"))
         return selectedCount > 0;
     static const QStringList needRows = {

@@ -25,9 +25,9 @@ public:
     void clickStop();
     void clickMetadata();
 
-    // During a run only Stop; otherwise the commands that work on rows need rows; every
-    // other item is enabled. Loading keeps list edits off until the rows have arrived. The
-    // metadata editor needs a selected row.
+    // During a run only Stop, and Stop only then; otherwise the commands that work on rows
+    // need rows; every other item is enabled. Loading keeps list edits off until the rows have
+    // arrived. The metadata editor needs a selected row.
     static bool validateUserInterfaceItem(const QString& action, QVAppState state, int musicCount,
                                           int selectedCount = 0);
     bool validateUserInterfaceItem(const QAction* item) const;

@@ -4,6 +4,7 @@
 // conversion job passes.
 #include "engine/ConvertOperation.h"
 #include "engine/QVDataEngine.h"
+#include "engine/QVEncoderLimits.h"
 
 #include "platform/NumberText.h"
 
@@ -190,8 +191,8 @@ TEST_F(CatalogueEncode, EveryOfferedChoiceIsAcceptedByTheEncoder) {
 
 // The channel choice is honoured for every format, from every kind of source, with the
 // top preset (the first value of each list, as quality 100 picks it): mono is one channel,
-// stereo two, "Use Source" the source's own count. The top preset keeps the source's rate
-// where the encoder writes it, and otherwise the nearest rate it does.
+// stereo two, "Use Source" the source's own count (as many as the encoder takes). The top preset
+// keeps the source's rate where the encoder writes it, and otherwise the nearest rate it does.
 TEST_F(CatalogueEncode, ChannelChoicesAndTopPresetRatesFromEverySource) {
     // Expected output rate per format for the mono 22.05 kHz, stereo 44.1 kHz and
     // 5.1 96 kHz sources.
@@ -214,7 +215,8 @@ TEST_F(CatalogueEncode, ChannelChoicesAndTopPresetRatesFromEverySource) {
                                          format.aryBiteRate.first(), channels);
                 run.sampleRate = topPresetRates.value(format.fmtName).at(s);
                 if (channels == QLatin1String(kUseSource))
-                    run.channels = source.channels;
+                    run.channels =
+                        std::min(source.channels, QVEncoderLimits::maxChannels(format.decodecName));
                 else
                     run.channels = channels == QLatin1String("Stereo") ? 2 : 1;
                 runs.push_back(run);

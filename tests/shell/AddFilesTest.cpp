@@ -104,6 +104,9 @@ TEST_F(AddFiles, OpenPanelOffersTheListedTypesAndAddsTheChoice) {
     EXPECT_EQ(prompts->offeredExtensions.size(), 30);
     EXPECT_EQ(prompts->offeredExtensions.first(), QStringLiteral("mp3"));
     EXPECT_EQ(prompts->offeredExtensions.count(QStringLiteral("rm")), 2);
+    // The panel takes files only: folders come by drag and drop, as the tool tip says.
+    EXPECT_TRUE(
+        controller->addFilesAction()->toolTip().endsWith(QStringLiteral("drop it on the list")));
     EXPECT_EQ(fileNames(*controller), QStringList{QStringLiteral("a one.wav")});
 }
 

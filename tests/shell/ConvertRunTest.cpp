@@ -236,18 +236,18 @@ TEST_F(ConvertRun, ConvertsEveryFileEndToEndWithTagsAndOpensTheRunFolder) {
                                QStringLiteral("/first 'one'.mp3"),
                            QStringLiteral("MP3/") + QVConvertRun::getTimeNamedFolder(now) +
                                QStringLiteral("/tagged song.mp3")}));
-    // Quality 100 keeps each source's own rate ("Use Source" leads the list).
-    const std::pair<QString, QString> outputs[] = {
-        {QStringLiteral("/first 'one'.mp3"), QStringLiteral("44100")},
-        {QStringLiteral("/-second é.mp3"), QStringLiteral("22050")},
-        {QStringLiteral("/tagged song.mp3"), QStringLiteral("44100")}};
-    for (const auto& [name, rate] : outputs) {
+    // Quality 100 keeps each source's own rate and channels ("Use Source" leads the lists).
+    const std::tuple<QString, QString, int> outputs[] = {
+        {QStringLiteral("/first 'one'.mp3"), QStringLiteral("44100"), 2},
+        {QStringLiteral("/-second é.mp3"), QStringLiteral("22050"), 1},
+        {QStringLiteral("/tagged song.mp3"), QStringLiteral("44100"), 2}};
+    for (const auto& [name, rate, channels] : outputs) {
         const QJsonObject probe = MediaFixtures::probe(runFolder + name);
         const QJsonObject audio = MediaFixtures::firstAudioStream(probe);
         EXPECT_EQ(audio.value(QStringLiteral("codec_name")).toString(), QStringLiteral("mp3"))
             << name.toStdString();
         EXPECT_EQ(audio.value(QStringLiteral("sample_rate")).toString(), rate);
-        EXPECT_EQ(audio.value(QStringLiteral("channels")).toInt(), 2);
+        EXPECT_EQ(audio.value(QStringLiteral("channels")).toInt(), channels);
         const double duration = probe.value(QStringLiteral("format"))
                                     .toObject()
                                     .value(QStringLiteral("duration"))
@@ -577,7 +577,7 @@ TEST_F(ConvertRun, PlaylistOnlyForPlaylistFormatsWhenAutoSyncIsOn) {
     }
 }
 
-TEST_F(ConvertRun, MenuStartAndStopOutsideARunBothOpenThePanel) {
+TEST_F(ConvertRun, MenuStartOutsideARunOpensThePanelAndStopDoesNothing) {
     QVAppDelegate delegate(&shippedCatalogue(), prompts);
     delegate.awakeFromNib();
     QVMainAppController& main = *delegate.coreMainWndCtlr();
@@ -589,9 +589,10 @@ TEST_F(ConvertRun, MenuStartAndStopOutsideARunBothOpenThePanel) {
         });
     main.loadAndParseFiles(makeWavs({QStringLiteral("a.wav")}));
     ASSERT_TRUE(waitForIdle(main));
-    delegate.clickStart();
     delegate.clickStop();
-    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(asked, 0);
+    delegate.clickStart();
+    EXPECT_EQ(asked, 1);
     EXPECT_EQ(main.enumAppState(), QVAppStateIdle);
 }
 

@@ -284,6 +284,7 @@ TEST(FileListModel, ColumnsAndProgressFollowTheRun) {
                         makeRow(QStringLiteral("/m/two.wav"))});
     EXPECT_EQ(model.columnIdentifier(0), QStringLiteral("Name"));
     EXPECT_EQ(model.columnIdentifier(1), QStringLiteral("Output Name"));
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Progress"));
     EXPECT_EQ(model.data(model.index(0, 0)).toString(), QStringLiteral("One"));
     EXPECT_EQ(model.data(model.index(1, 1)).toString(), QStringLiteral("two"));
     EXPECT_FALSE(model.data(model.index(0, 2), QVFileListModel::ProgressRole).isValid());

@@ -1,6 +1,8 @@
 #include "ShellTestSupport.h"
 
 #include "platform/NotificationCenter.h"
+#include "platform/PreferenceKeys.h"
+#include "platform/UserDefaults.h"
 #include "shell/QVSettingSheet.h"
 
 #include <QComboBox>
@@ -8,6 +10,8 @@
 #include <QSlider>
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 namespace {
 
@@ -143,23 +147,52 @@ TEST_F(FormatChoice, StartsWithMp3UnchangedFromTheCatalogue) {
     EXPECT_EQ(controller->formatPopUp()->count(), 13);
 }
 
+// A format choice gives "rate/bitrate/channels": its defaults as the window starts and after
+// an untouched look at the sheet, then the same at slider 100, its middle at 50, its last at 0.
 TEST_F(FormatChoice, ChoosingAFormatKeepsTheSlidersQualityAndTellsOthers) {
-    controller->settingSheet()->sldQuality->setValue(100);
-    controller->chooseFormat(QStringLiteral("AAC"), false);
-    EXPECT_EQ(posted, QStringList{QStringLiteral("AAC")});
-    ASSERT_TRUE(controller->currentFormatSetting());
-    EXPECT_EQ(controller->currentFormatSetting()->sampleRate, QStringLiteral("Use Source"));
-    EXPECT_EQ(controller->currentFormatSetting()->biteRate, QStringLiteral("320"));
-    EXPECT_EQ(controller->currentFormatSetting()->channels, QStringLiteral("Stereo"));
-
-    controller->settingSheet()->sldQuality->setValue(0);
-    controller->chooseFormat(QStringLiteral("FLAC"), false);
-    EXPECT_EQ(controller->currentFormatSetting()->sampleRate, QStringLiteral("8000"));
-    EXPECT_EQ(controller->currentFormatSetting()->channels, QStringLiteral("Mono"));
-    EXPECT_EQ(controller->settingSheet()->sldQuality->value(), 0);
-    // Changing the copy leaves the catalogue alone.
-    EXPECT_EQ(shippedCatalogue().getFormatWithName("FLAC")->sampleRate,
-              QStringLiteral("Use Source"));
+    // Lossless formats keep the source's rate and channels until the slider moves.
+    const char *keep = "Use Source/Use Source/Use Source", *mid = "44100/Use Source/Stereo",
+               *low = "8000/Use Source/Mono";
+    const std::array<const char*, 4> cases[] = {
+        {"MP3", "Use Source/320/Use Source", "44100/160/Stereo", "22050/32/Mono"},
+        {"AAC", "Use Source/320/Use Source", "44100/128/Stereo", "8000/32/Mono"},
+        {"ALAC", keep, mid, low},
+        {"Ringtone", "Use Source/256/Use Source", "44100/128/Stereo", "22050/96/Mono"},
+        {"MPEG-2 Audio", "Use Source/384/Use Source", "44100/192/Stereo", "32000/64/Mono"},
+        {"FLAC", keep, mid, low},
+        {"WAV", keep, mid, low},
+        {"AIFF", keep, mid, low},
+        {"OGG", "Use Source/192/Use Source", "48000/128/Stereo", "44100/64/Mono"},
+        {"Opus", "48000/256/Use Source", "48000/128/Stereo", "48000/32/Mono"},
+        {"WMA", "Use Source/192/Use Source", "44100/128/Stereo", "22050/64/Mono"},
+        {"AC3", "Use Source/640/Use Source", "44100/256/Stereo", "32000/96/Mono"},
+        {"CAF", keep, mid, low},
+    };
+    const auto values = [](const std::optional<QVFormatSetting>& s) {
+        return s ? (s->sampleRate + u'/' + s->biteRate + u'/' + s->channels).toStdString() : "";
+    };
+    // A stored quality (start-up stores 100) does not set the slider apart from the values.
+    UserDefaults::standardUserDefaults().setInteger(QLatin1String(PreferenceKeys::kQualityKey), 0);
+    QVMainAppController fresh(shippedCatalogue(), std::make_shared<FakePrompts>());
+    for (const auto& [format, start, middle, smallest] : cases) {
+        SCOPED_TRACE(format);
+        fresh.chooseFormat(QLatin1String(format), false);
+        EXPECT_EQ(posted.last(), QLatin1String(format));
+        EXPECT_EQ(values(fresh.currentFormatSetting()), start);
+        QVMainAppController looked(shippedCatalogue(), std::make_shared<FakePrompts>());
+        looked.clickSetting();
+        looked.clickOK();
+        looked.chooseFormat(QLatin1String(format), false);
+        EXPECT_EQ(values(looked.currentFormatSetting()), start);
+        for (const auto& [quality, expected] :
+             {std::pair{100, start}, {50, middle}, {0, smallest}}) {
+            looked.settingSheet()->sldQuality->setValue(quality);
+            looked.chooseFormat(QLatin1String(format), false);
+            EXPECT_EQ(values(looked.currentFormatSetting()), expected) << quality;
+            EXPECT_EQ(looked.settingSheet()->sldQuality->value(), quality);
+        }
+        EXPECT_EQ(values(shippedCatalogue().getFormatWithName(QLatin1String(format))), start);
+    }
 }
 
 TEST_F(FormatChoice, TheSheetFollowsTheSettingAndDrivesTheMainPopUp) {
@@ -167,9 +200,9 @@ TEST_F(FormatChoice, TheSheetFollowsTheSettingAndDrivesTheMainPopUp) {
     QVSettingSheet* sheet = controller->settingSheet();
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(sheet->popSettingFmts->currentText(), QStringLiteral("MP3"));
-    EXPECT_EQ(sheet->popSampleRate->currentText(), QStringLiteral("44100"));
-    EXPECT_EQ(sheet->popBitrate->currentText(), QStringLiteral("192"));
-    EXPECT_EQ(sheet->sldQuality->value(), 50);
+    EXPECT_EQ(sheet->popSampleRate->currentText(), QStringLiteral("Use Source"));
+    EXPECT_EQ(sheet->popBitrate->currentText(), QStringLiteral("320"));
+    EXPECT_EQ(sheet->sldQuality->value(), 100);
 
     sheet->popSettingFmts->setCurrentText(QStringLiteral("WAV"));
     Q_EMIT sheet->popSettingFmts->activated(sheet->popSettingFmts->currentIndex());

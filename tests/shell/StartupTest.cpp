@@ -166,7 +166,7 @@ TEST(MenuValidation, EnableMatrix) {
         {"clickMoveNext:", false, true, false, false},
         {"clickMovePre:", false, true, false, false},
         {"clickStart:", false, true, true, false},
-        {"clickStop:", true, true, true, true},
+        {"clickStop:", false, false, false, true},
         {"clickHelp:", true, true, true, false},
         {"clickPreference:", true, true, true, false},
     };

@@ -11,6 +11,7 @@
 #include "TestEnvironment.h"
 
 #include <QLabel>
+#include <QTest>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -74,6 +75,9 @@ TEST_F(AboutWindow, ShowsTheFactsOfInfoPlist) {
 
     const QString picture = TestEnvironment::renderFolder() + QStringLiteral("/about.png");
     EXPECT_TRUE(about.grab().save(picture));
+    about.showWindow();
+    QTest::keyClick(&about, Qt::Key_Escape);
+    EXPECT_FALSE(about.isVisible());
 }
 
 TEST_F(AboutWindow, OtherSchemesAreShownWhole) {

@@ -3,6 +3,7 @@
 #include "VTHyperlinkButton.h"
 #include "utils/VTCommSystemFunctions.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -17,6 +18,13 @@ void VTAboutWindowController::showWindow() {
     show();
     raise();
     activateWindow();
+}
+
+void VTAboutWindowController::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Cancel))
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void VTAboutWindowController::buildLayout() {

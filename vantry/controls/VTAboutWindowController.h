@@ -24,6 +24,10 @@ public:
     QLabel* tfSlogn = nullptr;
     QLabel* imgIcon = nullptr;
 
+protected:
+    // Escape closes the window, as it does a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void buildLayout();
     void awakeFromNib();
