@@ -82,7 +82,7 @@ QString attributeText(const TagLib::ASF::Attribute& attribute) {
     }
 }
 
-QString attributeValues(const TagLib::ASF::Tag* tag, const QString& name) {
+QStringList attributeValues(const TagLib::ASF::Tag* tag, const QString& name) {
     const TagLib::String key = MTETagText::toTagString(name);
     if (!tag->contains(key))
         return {};
@@ -91,35 +91,38 @@ QString attributeValues(const TagLib::ASF::Tag* tag, const QString& name) {
         if (const QString text = attributeText(attribute); !text.isEmpty())
             values += text;
     }
-    return values.join(QStringLiteral(" / "));
+    return values;
 }
 
-QString readField(const TagLib::ASF::Tag* tag, const QString& asfName) {
+// Repeated attributes are several values of one field.
+QStringList readField(const TagLib::ASF::Tag* tag, const QString& asfName) {
     const Description field = descriptionOf(asfName);
     if (field != Description::None) {
         if (const QString text = MTETagText::toQString(descriptionText(tag, field));
             !text.isEmpty())
-            return text;
+            return {text};
     }
     return attributeValues(tag, asfName); // ffmpeg also writes "Author" and "Description"
 }
 
-QByteArray readCover(const TagLib::ASF::Tag* tag) {
+// The front cover when one decodes, else the first picture that decodes.
+QByteArray readCover(const TagLib::ASF::Tag* tag, MTEAudioFile& handler) {
     if (!tag->contains(kPictureName))
         return {};
-    QByteArray firstDecodable;
+    QByteArray chosen;
     for (const TagLib::ASF::Attribute& attribute : tag->attribute(kPictureName)) {
         const TagLib::ASF::Picture picture = attribute.toPicture();
         const QByteArray cover =
             picture.isValid() ? MTETagText::coverBytes(picture.picture()) : QByteArray();
-        if (cover.isNull())
+        const bool front = picture.type() == TagLib::ASF::Picture::FrontCover;
+        if (cover.isNull() || (!chosen.isNull() && !front))
             continue;
-        if (picture.type() == TagLib::ASF::Picture::FrontCover)
-            return cover;
-        if (firstDecodable.isNull())
-            firstDecodable = cover;
+        chosen = cover;
+        handler.iPictureType = int(picture.type());
+        if (front)
+            break;
     }
-    return firstDecodable;
+    return chosen;
 }
 
 // A JPEG of the cover small enough for the attribute: the picture is made smaller until it
@@ -135,7 +138,8 @@ TagLib::ByteVector fittingJpeg(const QVariant& value) {
     return {};
 }
 
-bool writeCover(TagLib::ASF::Tag* tag, const QVariant& value, const QString& path) {
+bool writeCover(TagLib::ASF::Tag* tag, const QVariant& value, int pictureType,
+                const QString& path) {
     if (MTETagText::isNoPictureMarker(value)) {
         tag->removeItem(kPictureName);
         return true;
@@ -150,25 +154,28 @@ bool writeCover(TagLib::ASF::Tag* tag, const QVariant& value, const QString& pat
     if (cover.isLeftOut())
         return MTETagText::logLeftOutCover(cover, path, tag->contains(kPictureName));
     TagLib::ASF::Picture picture;
-    picture.setType(TagLib::ASF::Picture::FrontCover);
+    picture.setType(TagLib::ASF::Picture::Type(pictureType));
     picture.setMimeType(cover.mimeType());
     picture.setPicture(cover.bytes);
     tag->setAttribute(kPictureName, TagLib::ASF::Attribute(picture));
     return true;
 }
 
+// Several values become repeated attributes; a content description field holds one text.
 void writeField(TagLib::ASF::Tag* tag, const QString& asfName, const QVariant& value) {
-    const TagLib::String text = MTETagText::toTagString(value.toString());
     const Description field = descriptionOf(asfName);
     if (field != Description::None) {
-        setDescriptionText(tag, field, MTETagText::hasText(value) ? text : TagLib::String());
+        setDescriptionText(tag, field, MTETagText::toTagString(MTETagText::textOf(value)));
         return;
     }
     const TagLib::String name = MTETagText::toTagString(asfName);
-    if (MTETagText::hasText(value))
-        tag->setAttribute(name, TagLib::ASF::Attribute(text));
-    else
+    TagLib::ASF::AttributeList attributes;
+    for (const QString& text : MTETagText::valuesOf(value))
+        attributes.append(TagLib::ASF::Attribute(MTETagText::toTagString(text)));
+    if (attributes.isEmpty())
         tag->removeItem(name);
+    else
+        tag->setAttribute(name, attributes);
 }
 
 template <class Unwanted> void removeAttributesWhere(TagLib::ASF::Tag* tag, Unwanted unwanted) {
@@ -194,16 +201,20 @@ bool MTEAsfTags::read(MTEAudioFile& handler) {
         handler.dAudioLength = properties->lengthInSeconds();
     const TagLib::ASF::Tag* tag = file.tag();
     for (auto it = handler.dicMap.cbegin(); it != handler.dicMap.cend(); ++it) {
-        const QString value = readField(tag, MTETagKeyMap::asfName(it.key()));
-        if (!value.isEmpty() && it.key() != QLatin1String("AlbumImg"))
-            handler.dicReadInfo.insert(it.value().toString(), value);
+        const QStringList values = readField(tag, MTETagKeyMap::asfName(it.key()));
+        if (!values.isEmpty() && it.key() != QLatin1String("AlbumImg"))
+            handler.storeValues(it.value().toString(), values);
     }
     for (const auto& [name, attributes] : tag->attributeListMap()) {
-        const QString text = attributeValues(tag, MTETagText::toQString(name));
+        const QString text =
+            MTETagText::joinedValues(attributeValues(tag, MTETagText::toQString(name)));
         handler.adoptOtherSpelling(MTETagText::toQString(name), text);
     }
+    handler.strDiscNumber =
+        MTETagText::numberWithTotal(attributeValues(tag, QStringLiteral("WM/PartOfSet")).value(0),
+                                    attributeValues(tag, QStringLiteral("DISCTOTAL")).value(0));
     const QString pictureKey = handler.dicMap.value(QStringLiteral("AlbumImg")).toString();
-    if (const QByteArray cover = readCover(tag); !cover.isNull() && !pictureKey.isEmpty())
+    if (const QByteArray cover = readCover(tag, handler); !cover.isNull() && !pictureKey.isEmpty())
         handler.dicReadInfo.insert(pictureKey, cover);
     handler.eumID3Version = MTEID3VersionNone;
     handler.strTagVersion = QStringLiteral("ASF Attributes");
@@ -225,13 +236,17 @@ bool MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {
             continue;
         const QVariant value = handler.dicReadInfo.value(key);
         if (it.key() == QLatin1String("AlbumImg"))
-            coverWritten = writeCover(tag, value, path);
+            coverWritten = writeCover(tag, value, handler.iPictureType, path);
         else if (MTETagText::isTextValue(value))
             writeField(tag, MTETagKeyMap::asfName(it.key()), value);
     }
     if (handler.bRemovesEncoderEntries)
         removeAttributesWhere(tag, MTETagText::isEncoderEntryName);
     MTETagProperties::addMissing(tag, handler.carriedProperties);
+    if (handler.strDiscNumber.contains(u'/')) { // the disc with its total, as it was read
+        tag->removeItem("DISCTOTAL");
+        tag->setAttribute("WM/PartOfSet", MTETagText::toTagString(handler.strDiscNumber));
+    }
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the tags of %s", qPrintable(path));

@@ -8,11 +8,13 @@
 #include "util/GlobalFun.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <algorithm>
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
+#include <taglib/id3v1genres.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/textidentificationframe.h>
@@ -52,10 +54,46 @@ QString userTextName(const TagLib::ID3v2::UserTextIdentificationFrame& frame) {
 }
 
 QString userTextValue(const TagLib::ID3v2::UserTextIdentificationFrame& frame) {
-    TagLib::StringList values = frame.fieldList();
+    QStringList values = MTETagText::toQStringList(frame.fieldList());
     if (!values.isEmpty())
-        values.erase(values.begin()); // the description
-    return MTETagText::toQString(values.toString(" / "));
+        values.removeFirst(); // the description
+    return MTETagText::joinedValues(values);
+}
+
+// An ID3v1 genre number, as ID3v2.3 taggers write it ("(35)", "35", "(35)Refinement"): its
+// name. Anything else is a name already.
+QString genreName(const QString& text) {
+    static const QRegularExpression numbered(
+        QStringLiteral("^\\((\\d{1,3}|RX|CR)\\)(.*)$|^(\\d{1,3})$"));
+    const QRegularExpressionMatch match = numbered.match(text.trimmed());
+    if (!match.hasMatch())
+        return text;
+    if (!match.captured(2).isEmpty())
+        return match.captured(2);
+    const QString code = match.captured(1).isEmpty() ? match.captured(3) : match.captured(1);
+    if (code == QLatin1String("RX"))
+        return QStringLiteral("Remix");
+    if (code == QLatin1String("CR"))
+        return QStringLiteral("Cover");
+    const QString name = MTETagText::toQString(TagLib::ID3v1::genre(code.toInt()));
+    return name.isEmpty() ? text : name;
+}
+
+// Every value of the frames of one id: each string of each frame, in tag order. ID3v2.4
+// frames hold several strings, and ID3v2.3 taggers write several frames.
+QStringList textValuesOf(const TagLib::ID3v2::FrameList& frames, bool genres) {
+    QStringList values;
+    for (const TagLib::ID3v2::Frame* frame : frames) {
+        const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame);
+        const QStringList strings = text ? MTETagText::toQStringList(text->fieldList())
+                                         : QStringList{MTETagText::toQString(frame->toString())};
+        for (const QString& value : strings) {
+            if (!value.isEmpty())
+                values += genres ? genreName(value) : value;
+        }
+    }
+    values.removeDuplicates();
+    return values;
 }
 
 // ffmpeg keeps a frame it has no own frame for (the lyrics, a described comment, a track
@@ -74,7 +112,7 @@ void writeComment(TagLib::ID3v2::Tag* tag, const QVariant& value) {
         return;
     auto frame = std::make_unique<TagLib::ID3v2::CommentsFrame>(TagLib::String::UTF8);
     frame->setLanguage("eng");
-    frame->setText(MTETagText::toTagString(value.toString()));
+    frame->setText(MTETagText::toTagString(MTETagText::textOf(value)));
     tag->addFrame(frame.release());
 }
 
@@ -83,18 +121,33 @@ void writeLyrics(TagLib::ID3v2::Tag* tag, const QVariant& value) {
     if (!MTETagText::hasText(value))
         return;
     auto frame = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>(TagLib::String::UTF8);
-    frame->setText(MTETagText::toTagString(value.toString()));
+    frame->setText(MTETagText::toTagString(MTETagText::textOf(value)));
     tag->addFrame(frame.release());
 }
 
-// Replaces every frame of the id by one UTF-8 frame, so no older duplicate survives.
+// Replaces every frame of the id by one UTF-8 frame, so no older duplicate survives; several
+// values become the frame's strings.
 void writeTextFrame(TagLib::ID3v2::Tag* tag, const TagLib::ByteVector& id, const QVariant& value) {
     tag->removeFrames(id);
     if (!MTETagText::hasText(value))
         return;
     auto frame = std::make_unique<TagLib::ID3v2::TextIdentificationFrame>(id, TagLib::String::UTF8);
-    frame->setText(MTETagText::toTagString(value.toString()));
+    frame->setText(MTETagText::toTagStringList(MTETagText::valuesOf(value)));
     tag->addFrame(frame.release());
+}
+
+// A disc read with its total becomes "n/total" in TPOS, which every reader shows, rather than
+// the number alone beside a total of its own.
+void writeDisc(TagLib::ID3v2::Tag* tag, const QString& disc) {
+    if (!disc.contains(u'/'))
+        return;
+    for (TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
+        const auto* userText = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+        const TagLib::String name = userText ? userText->description().upper() : TagLib::String();
+        if (name == "DISCTOTAL" || name == "TOTALDISCS")
+            tag->removeFrame(frame);
+    }
+    writeTextFrame(tag, "TPOS", disc);
 }
 
 void removeEncoderEntries(TagLib::ID3v2::Tag* tag) {
@@ -121,10 +174,10 @@ const char* id3MimeType(const MTETagText::CoverPicture& cover) {
     return cover.reencoded ? "image/jpg" : cover.mimeType();
 }
 
-std::unique_ptr<TagLib::ID3v2::AttachedPictureFrame>
-newFrontCover(const MTETagText::CoverPicture& cover) {
+std::unique_ptr<TagLib::ID3v2::AttachedPictureFrame> newCover(const MTETagText::CoverPicture& cover,
+                                                              int pictureType) {
     auto frame = std::make_unique<TagLib::ID3v2::AttachedPictureFrame>();
-    frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    frame->setType(TagLib::ID3v2::AttachedPictureFrame::Type(pictureType));
     frame->setMimeType(id3MimeType(cover));
     frame->setPicture(cover.bytes);
     return frame;
@@ -133,7 +186,8 @@ newFrontCover(const MTETagText::CoverPicture& cover) {
 // Applies the cover value to the tag. A cover that can be neither re-encoded nor written as
 // it is gets left out and logged; the tag's pictures are then left alone, and false when
 // there is one.
-bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info, const QString& path) {
+bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info, int pictureType,
+                  const QString& path) {
     const TagLib::ID3v2::FrameList pictures = framesOf(tag, "APIC");
     const bool wantsNone =
         !info.contains(kPictureKey) || MTETagText::isNoPictureMarker(info.value(kPictureKey));
@@ -152,14 +206,14 @@ bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info, const QStrin
     if (cover.isLeftOut())
         return MTETagText::logLeftOutCover(cover, path, !pictures.isEmpty());
     if (first) {
-        first->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        first->setType(TagLib::ID3v2::AttachedPictureFrame::Type(pictureType));
         first->setMimeType(id3MimeType(cover));
         first->setPicture(cover.bytes);
         return true;
     }
     if (!pictures.isEmpty())
         tag->removeFrame(pictures.front());
-    tag->addFrame(newFrontCover(cover).release());
+    tag->addFrame(newCover(cover, pictureType).release());
     qCInfo(lcTags, "empty img");
     return true;
 }
@@ -288,31 +342,69 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
             if (const TagLib::ID3v2::CommentsFrame* comment = chosenComment(frames)) {
                 dicReadInfo.insert(key, MTETagText::toQString(comment->text()));
                 strCommentDescription = MTETagText::toQString(comment->description());
+                if (!strCommentDescription.isEmpty())
+                    extraSpellings.insert(strCommentDescription.toLower(),
+                                          QStringLiteral("Comment"));
             }
-            continue;
+        } else if (id == "USLT") {
+            // Each frame overwrites the one before: the last of the lyrics stays.
+            dicReadInfo.insert(key, MTETagText::toQString(frames.back()->toString()));
+        } else {
+            storeValues(key, textValuesOf(frames, id == "TCON"));
         }
-        // Each frame overwrites the one before: the last of an id stays.
-        for (const TagLib::ID3v2::Frame* frame : frames)
-            dicReadInfo.insert(key, MTETagText::toQString(frame->toString()));
     }
 
-    for (const TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
+    const TagLib::ID3v2::FrameList userTexts = framesOf(tag, "TXXX");
+    for (const TagLib::ID3v2::Frame* frame : userTexts) {
         if (const auto* userText =
                 dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame))
             adoptOtherSpelling(userTextName(*userText), userTextValue(*userText));
     }
+    const auto userTotal = [&userTexts](std::initializer_list<const char*> names) {
+        for (const TagLib::ID3v2::Frame* frame : userTexts) {
+            const auto* userText =
+                dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+            for (const char* name : names) {
+                if (userText && userText->description().upper() == name)
+                    return userTextValue(*userText);
+            }
+        }
+        return QString();
+    };
+    if (const QString key = dicMap.value(QStringLiteral("Track")).toString();
+        dicReadInfo.contains(key))
+        dicReadInfo.insert(key,
+                           MTETagText::numberWithTotal(dicReadInfo.value(key).toString(),
+                                                       userTotal({"TRACKTOTAL", "TOTALTRACKS"})));
+    const TagLib::ID3v2::FrameList discs = framesOf(tag, "TPOS");
+    if (!discs.isEmpty())
+        strDiscNumber =
+            MTETagText::numberWithTotal(MTETagText::toQString(discs.front()->toString()),
+                                        userTotal({"DISCTOTAL", "TOTALDISCS"}));
+    readPicture(tag);
+    eumID3Version = MTEID3Version2;
+}
 
+// The front cover when there is one that decodes, else the first picture that decodes.
+void MTEAudioFile::readPicture(const TagLib::ID3v2::Tag* tag) {
+    const TagLib::ID3v2::AttachedPictureFrame* chosen = nullptr;
+    QByteArray chosenCover;
     for (const TagLib::ID3v2::Frame* frame : framesOf(tag, "APIC")) {
         const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
-        if (!picture)
+        const QByteArray cover =
+            picture ? MTETagText::coverBytes(picture->picture()) : QByteArray();
+        if (cover.isNull() ||
+            (chosen && picture->type() != TagLib::ID3v2::AttachedPictureFrame::FrontCover))
             continue;
-        const QByteArray cover = MTETagText::coverBytes(picture->picture());
-        if (!cover.isNull()) {
-            dicReadInfo.insert(kPictureKey, cover);
+        chosen = picture;
+        chosenCover = cover;
+        if (picture->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover)
             break;
-        }
     }
-    eumID3Version = MTEID3Version2;
+    if (!chosen)
+        return;
+    dicReadInfo.insert(kPictureKey, chosenCover);
+    iPictureType = int(chosen->type());
 }
 
 bool MTEAudioFile::saveID3V2Info(const QString& path) {
@@ -360,7 +452,8 @@ bool MTEAudioFile::writeID3V2Tag(TagLib::ID3v2::Tag* tag, const QString& path) c
     if (bRemovesEncoderEntries)
         removeEncoderEntries(tag);
     MTETagProperties::addMissing(tag, carriedProperties);
-    return writePicture(tag, dicReadInfo, path);
+    writeDisc(tag, strDiscNumber);
+    return writePicture(tag, dicReadInfo, iPictureType, path);
 }
 
 void MTEAudioFile::saveID3V1Info(TagLib::ID3v1::Tag* tag) const {
@@ -396,6 +489,14 @@ std::shared_ptr<MTEAudioFile> MTEAudioFile::initWithCoder(const QVariantMap& cod
     return file;
 }
 
+void MTEAudioFile::storeValues(const QString& key, const QStringList& values) {
+    if (values.size() > 1)
+        dicValueLists.insert(key, values);
+    else
+        dicValueLists.remove(key);
+    dicReadInfo.insert(key, MTETagText::joinedValues(values));
+}
+
 void MTEAudioFile::adoptOtherSpelling(const QString& entryName, const QString& value) {
     const QString key = dicMap.value(MTETagKeyMap::logicalNameOfEntry(entryName)).toString();
     if (!key.isEmpty() && key != entryName && !value.isEmpty() &&
@@ -403,10 +504,15 @@ void MTEAudioFile::adoptOtherSpelling(const QString& entryName, const QString& v
         dicReadInfo.insert(key, value);
 }
 
+QString MTEAudioFile::fieldOfEntryName(const QString& entryName) const {
+    const QString logicalName = MTETagKeyMap::fieldOfEntry(entryName);
+    if (!logicalName.isEmpty())
+        return logicalName;
+    return extraSpellings.value(MTETagKeyMap::bareName(entryName).toLower());
+}
+
 bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
-    QString logicalName = MTETagKeyMap::fieldOfEntry(entryName);
-    if (logicalName.isEmpty())
-        logicalName = extraSpellings.value(entryName.section(u':', -1).toLower());
+    const QString logicalName = fieldOfEntryName(entryName);
     if (logicalName.isEmpty() || untouchedNames.contains(logicalName))
         return false;
     const QStringList keys = writtenKeysOf(logicalName);

@@ -64,11 +64,22 @@ public:
     // read. A writer keeps every other spelling of these (ffmpeg's copy, the row's own
     // entries); of every other name it writes, it removes them, so no old value survives.
     QSet<QString> untouchedNames;
-    // Entry names (lower case) that spell a logical name in this file only: ffmpeg keeps a
-    // described comment frame under its description.
+    // Entry names (bare, lower case) that spell a logical name in this file only: ffmpeg
+    // keeps a described comment frame under its description, Matroska names a tag in a
+    // language "TITLE-eng". A tag copy hands the source's to the output.
     QHash<QString, QString> extraSpellings;
     // The description of the ID3v2 comment frame the comment was read from; empty for none.
     QString strCommentDescription;
+    // Fields read with several values (a multi-string ID3v2.4 frame or several frames of one
+    // id, repeated Vorbis fields or WMA attributes, an MP4 string list): the family key to
+    // the values, which dicReadInfo holds joined ("A; B") as the editor shows them.
+    QHash<QString, QStringList> dicValueLists;
+    // The disc as read beside the managed fields: "n", or "n/total" when the file holds the
+    // total (also in a field of its own); empty for none.
+    QString strDiscNumber;
+    // The picture type of the cover read (3, front cover, unless the file has none), and so
+    // of a cover written unchanged.
+    int iPictureType = 3;
     // Set when writing a row's tags into a file that ffmpeg's copy could not give them:
     // the source's entries outside the managed names, by TagLib's property names. A writer
     // adds each one the file lacks.
@@ -93,10 +104,16 @@ public:
     // handler's own file made near path). True only when everything was written.
     virtual bool saveID3AttribPath(int mode, const QString& path);
 
+    // Stores a field's values under its key: one as it is, several joined and listed in
+    // dicValueLists.
+    void storeValues(const QString& key, const QStringList& values);
     // Stores the value of an entry that spells a managed name otherwise (ffmpeg's copy of
     // the lyrics as user text "lyrics-eng", a free-form item) under the name's family key
     // when that holds no text yet, so what the file shows is what gets edited and copied.
     void adoptOtherSpelling(const QString& entryName, const QString& value);
+    // The logical name an entry spells in this file (MTETagKeyMap::fieldOfEntry, else the
+    // file's own spellings); empty for none.
+    QString fieldOfEntryName(const QString& entryName) const;
     // The entry spells a name this write changes (not untouched), under a key the write does
     // not use, while dicReadInfo holds the name: a writer removes it.
     bool isStaleSpelling(const QString& entryName) const;
@@ -123,6 +140,7 @@ public:
     static std::shared_ptr<MTEAudioFile> initWithCoder(const QVariantMap& coder);
 
 protected:
+    void readPicture(const TagLib::ID3v2::Tag* tag);
     // The file to write for a save mode; empty when preparing it failed.
     QString targetPathForMode(int mode, const QString& path) const;
 };

@@ -40,20 +40,36 @@ const AVDictionary* chosenMetadata(const AVFormatContext* context) {
     return streamMetadata(context, AVMEDIA_TYPE_VIDEO);
 }
 
-QByteArray attachedPicture(const AVFormatContext* context) {
+// ffmpeg names an attached picture's kind in its "comment": "Cover (front)", "Cover (back)".
+int pictureTypeOf(const AVStream* stream) {
+    const AVDictionaryEntry* comment = av_dict_get(stream->metadata, "comment", nullptr, 0);
+    const QString kind = comment ? QString::fromUtf8(comment->value) : QString();
+    if (kind.contains(QLatin1String("front"), Qt::CaseInsensitive))
+        return 3;
+    return kind.contains(QLatin1String("back"), Qt::CaseInsensitive) ? 4 : 0;
+}
+
+} // namespace
+
+// The front cover when one decodes, else the first attached picture that decodes.
+void MTEFfmpegMetadata::readCover(const AVFormatContext* context) {
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream* stream = context->streams[i];
         if (!(stream->disposition & AV_DISPOSITION_ATTACHED_PIC) || stream->attached_pic.size <= 0)
             continue;
-        const QByteArray cover = MTETagText::coverBytes(QByteArray(
+        const int type = pictureTypeOf(stream);
+        if (!cover.isNull() && type != 3)
+            continue;
+        const QByteArray bytes = MTETagText::coverBytes(QByteArray(
             reinterpret_cast<const char*>(stream->attached_pic.data), stream->attached_pic.size));
-        if (!cover.isNull())
-            return cover;
+        if (bytes.isNull())
+            continue;
+        cover = bytes;
+        pictureType = type;
+        if (type == 3)
+            return;
     }
-    return {};
 }
-
-} // namespace
 
 bool MTEFfmpegMetadata::read(const QString& path) {
     const FormatContext context = openInput(path);
@@ -70,7 +86,7 @@ bool MTEFfmpegMetadata::read(const QString& path) {
         if (!key.isEmpty() && !value.isEmpty())
             entries.append({key, value});
     }
-    cover = attachedPicture(context.get());
+    readCover(context.get());
     if (context->duration > 0)
         durationSeconds = double(context->duration / AV_TIME_BASE);
     return true;

@@ -6,6 +6,8 @@
 
 #include <utility>
 
+struct AVFormatContext;
+
 // A file's tags as FFmpeg reads them, and so as the ffmpeg program copies them: the
 // container's metadata, or when it has none (Ogg keeps its comments on the stream) the
 // audio stream's, else the video stream's.
@@ -18,8 +20,13 @@ public:
 
     // Every entry with a key and a value, in the dictionary's order and spelling.
     Entries entries;
-    // The first attached picture that looks decodable, as a cover value; null for none.
+    // The front cover, else the first attached picture, that looks decodable, as a cover
+    // value; null for none. Its picture type: 3 front, 4 back, 0 any other.
     QByteArray cover;
+    int pictureType = 3;
     // Whole seconds; 0 when unknown.
     double durationSeconds = 0.0;
+
+private:
+    void readCover(const AVFormatContext* context);
 };

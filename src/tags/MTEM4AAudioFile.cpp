@@ -64,17 +64,22 @@ void MTEM4AAudioFile::readItems(const TagLib::MP4::Tag* tag) {
             dicReadInfo.insert(key, track);
             continue;
         }
-        const TagLib::StringList texts = it->second.toStringList();
+        if (key == QLatin1String("disk")) {
+            const TagLib::MP4::Item::IntPair disc = it->second.toIntPair();
+            strDiscNumber = MTETagText::numberWithTotal(QString::number(disc.first),
+                                                        QString::number(disc.second));
+            continue;
+        }
+        QStringList texts = MTETagText::toQStringList(it->second.toStringList());
+        texts.removeAll(QString());
         if (texts.isEmpty()) {
             qCDebug(lcTags, "string empty");
             continue;
         }
-        const QString text = MTETagText::toQString(texts.front());
-        if (!text.isEmpty()) {
-            dicReadInfo.insert(key, text);
-            adoptOtherSpelling(key, text);
-        }
-        qCDebug(lcTags, "key : %s,value : %s", qPrintable(key), qPrintable(text));
+        storeValues(key, texts); // a list of several strings is several values
+        adoptOtherSpelling(key, dicReadInfo.value(key).toString());
+        qCDebug(lcTags, "key : %s,value : %s", qPrintable(key),
+                qPrintable(dicReadInfo.value(key).toString()));
     }
 }
 
@@ -128,7 +133,7 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
         else if (it.key() == coverKey)
             coverWritten = writeCover(tag, name, it.value(), target);
         else if (MTETagText::hasText(it.value()))
-            tag->setItem(name, TagLib::StringList(MTETagText::toTagString(it.value().toString())));
+            tag->setItem(name, MTETagText::toTagStringList(MTETagText::valuesOf(it.value())));
         else if (MTETagText::isTextValue(it.value()))
             tag->removeItem(name);
         else
@@ -137,6 +142,9 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
     if (bRemovesEncoderEntries)
         removeItemsWhere(tag, MTETagText::isEncoderEntryName);
     MTETagProperties::addMissing(tag, carriedProperties);
+    if (strDiscNumber.contains(u'/')) // the disc with its total, as it was read
+        tag->setItem("disk", TagLib::MP4::Item(strDiscNumber.section(u'/', 0, 0).toInt(),
+                                               strDiscNumber.section(u'/', 1, 1).toInt()));
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the MP4 tag of %s", qPrintable(target));
@@ -147,7 +155,7 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
 // is not a positive number removes the item rather than writing (0, n).
 void MTEM4AAudioFile::writeTrack(TagLib::MP4::Tag* tag, const TagLib::String& name,
                                  const QVariant& value) const {
-    const QString text = value.toString();
+    const QString text = MTETagText::textOf(value);
     const int number = text.section(u'/', 0, 0).trimmed().toInt();
     const int givenTotal = text.section(u'/', 1, 1).trimmed().toInt();
     const int total = givenTotal > 0 ? givenTotal : iTotalTrack;

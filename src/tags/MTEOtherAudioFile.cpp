@@ -1,23 +1,27 @@
 #include "tags/MTEOtherAudioFile.h"
 
 #include "tags/MTEFfmpegMetadata.h"
+#include "tags/MTETagKeyMap.h"
 #include "tags/MTETagText.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
-// Containers that keep the total apart (Vorbis comments, APE) get it back as "n/total",
-// the form the other families read.
-void joinTrackTotal(QVariantMap& tags) {
-    const QString track = tags.value(QStringLiteral("track")).toString().trimmed();
-    if (track.isEmpty() || track.contains(u'/'))
-        return;
-    for (const char* name : {"tracktotal", "totaltracks"}) {
-        const QString total = tags.value(QLatin1String(name)).toString().trimmed();
-        if (total.toInt() > 0) {
-            tags.insert(QStringLiteral("track"), track + u'/' + total);
-            return;
-        }
-    }
+// Matroska and WebM name a tag given in a language "<NAME>-<lang>", beside or instead of the
+// plain one ("TITLE-eng").
+bool namesTagsByLanguage(const QString& path) {
+    static const QStringList extensions{QStringLiteral("mka"), QStringLiteral("mkv"),
+                                        QStringLiteral("webm"), QStringLiteral("mk3d")};
+    return extensions.contains(QFileInfo(path).suffix().toLower());
+}
+
+// The logical name of "<name>-<lang>" when name spells one.
+QString logicalNameWithLanguage(const QString& key) {
+    static const QRegularExpression tagged(QStringLiteral("^(.+)-[a-z]{3}$"));
+    const QRegularExpressionMatch match = tagged.match(key);
+    return match.hasMatch() ? MTETagKeyMap::logicalNameOfEntry(match.captured(1)) : QString();
 }
 
 } // namespace
@@ -30,12 +34,36 @@ bool MTEOtherAudioFile::dumpMediaAttribInfo() {
     }
     for (const auto& [key, value] : std::as_const(metadata.entries))
         dicReadInfo.insert(key.toLower(), value);
-    for (const auto& [key, value] : std::as_const(metadata.entries))
-        adoptOtherSpelling(key.toLower(), value);
-    joinTrackTotal(dicReadInfo);
+    const bool byLanguage = namesTagsByLanguage(strFilePath);
+    for (const auto& [key, value] : std::as_const(metadata.entries)) {
+        const QString name = key.toLower();
+        if (const QString logicalName = byLanguage ? logicalNameWithLanguage(name) : QString();
+            !logicalName.isEmpty()) {
+            extraSpellings.insert(name, logicalName);
+            const QString familyKey = dicMap.value(logicalName).toString();
+            if (!MTETagText::hasText(dicReadInfo.value(familyKey)))
+                dicReadInfo.insert(familyKey, value);
+        }
+        adoptOtherSpelling(name, value);
+    }
+    const auto text = [this](const char* key) {
+        return dicReadInfo.value(QLatin1String(key)).toString();
+    };
+    // Containers that keep a total apart (Vorbis comments, APE) get it back as "n/total".
+    if (dicReadInfo.contains(QStringLiteral("track"))) {
+        QString track = text("track");
+        for (const char* total : {"tracktotal", "totaltracks"})
+            track = MTETagText::numberWithTotal(track, text(total));
+        dicReadInfo.insert(QStringLiteral("track"), track);
+    }
+    strDiscNumber = text("disc");
+    for (const char* total : {"disctotal", "totaldiscs"})
+        strDiscNumber = MTETagText::numberWithTotal(strDiscNumber, text(total));
     const QString pictureKey = dicMap.value(QStringLiteral("AlbumImg")).toString();
-    if (!pictureKey.isEmpty() && !metadata.cover.isNull())
+    if (!pictureKey.isEmpty() && !metadata.cover.isNull()) {
         dicReadInfo.insert(pictureKey, metadata.cover);
+        iPictureType = metadata.pictureType;
+    }
     dAudioLength = metadata.durationSeconds;
     return true;
 }

@@ -88,6 +88,24 @@ void addMp4CopyItems(QVariantMap& tags, const QVariantMap& row, int sourceFileTy
     }
 }
 
+// What the source read beside a field's text goes to the output for the fields the row left
+// as read: each of several values, the cover's picture type. The disc with its total, which
+// ffmpeg's copy splits, goes always.
+void takeUntouchedValues(QVariantMap& row, const MTEAudioFile& source, int sourceFileType,
+                         MTEAudioFile& output) {
+    const QVariantMap family =
+        MTETagKeyMap::familyMap(MTETagKeyMap::sourceFamilyOfFileType(sourceFileType));
+    for (auto it = family.cbegin(); it != family.cend(); ++it) {
+        const QString key = it.value().toString();
+        if (output.untouchedNames.contains(it.key()) && source.dicValueLists.contains(key))
+            row.insert(key, source.dicValueLists.value(key));
+    }
+    if (output.untouchedNames.contains(QStringLiteral("AlbumImg")))
+        output.iPictureType = source.iPictureType;
+    if (source.strDiscNumber.contains(u'/'))
+        output.strDiscNumber = source.strDiscNumber;
+}
+
 // ffmpeg's copy gives a WAV file only the few fields of its INFO chunk and an MPEG-1/2
 // Layer II file none, and it does not see the ID3 chunk of a WAV source: there the copy
 // carries the source's other fields itself.
@@ -126,15 +144,16 @@ bool MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata, int source
     if (output->eumFileType == MTEFileTypeOther)
         return true; // written by ffmpeg through ffmpegArguments(), or holding no tags
     output->untouchedNames = untouchedNames(dicToMetadata, sourceFileType, source);
-    if (source && !source->strCommentDescription.isEmpty())
-        output->extraSpellings.insert(source->strCommentDescription.toLower(),
-                                      QStringLiteral("Comment"));
+    if (source)
+        output->extraSpellings = source->extraSpellings;
     if (source && copyMissesOtherFields(output->container(), source))
         output->carriedProperties = MTETagProperties::unmanagedOf(*source);
-    QVariantMap tags =
-        convertMetadataFromTypeToType(dicToMetadata, sourceFileType, output->eumFileType);
+    QVariantMap row = dicToMetadata;
+    if (source)
+        takeUntouchedValues(row, *source, sourceFileType, *output);
+    QVariantMap tags = convertMetadataFromTypeToType(row, sourceFileType, output->eumFileType);
     if (output->eumFileType == MTEFileTypeM4A)
-        addMp4CopyItems(tags, dicToMetadata, sourceFileType, output->untouchedNames);
+        addMp4CopyItems(tags, row, sourceFileType, output->untouchedNames);
     output->dicReadInfo = withoutStaleEntries(tags, output->eumFileType);
     output->bRemovesEncoderEntries = true;
     return output->saveID3AttribPath(0, outputPath);
@@ -166,10 +185,7 @@ QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int so
     QStringList arguments;
     for (const auto& [name, text] : changedFields(dicToMetadata, sourceFileType, untouched)) {
         for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
-            if (MTETagKeyMap::fieldOfEntry(key) == name ||
-                (source && name == QLatin1String("Comment") &&
-                 !source->strCommentDescription.isEmpty() &&
-                 key.compare(source->strCommentDescription, Qt::CaseInsensitive) == 0))
+            if ((source ? source->fieldOfEntryName(key) : MTETagKeyMap::fieldOfEntry(key)) == name)
                 arguments << QStringLiteral("-metadata") << key + u'=';
         }
         const QString key = MTETagKeyMap::keyForName(QStringLiteral("ffmpeg"), name);

@@ -24,6 +24,9 @@ struct Row {
     // The MP4 item ffmpeg's copy of the source carries the field in, where the "m4a" table
     // names another or none: the tag copy writes it too, so it never keeps an old value.
     const char16_t* mp4Copy = nullptr;
+    // An MP4 item read and replaced as the field, never written: ffmpeg reads "desc" as the
+    // "description" that Vorbis comments hold the comment in.
+    const char* mp4Alias = nullptr;
 };
 
 // MP4 keys that begin with U+00A9 compare equal to the item names TagLib decodes.
@@ -95,11 +98,14 @@ QStringList xiphNamesOf(const Row& row) {
     return names;
 }
 
-// FFmpeg names a language-tagged frame "<name>-<lang>" or "<name>-<description>-<lang>".
+// FFmpeg names a language-tagged frame "<name>-<lang>" or "<name>-<description>-<lang>"; a
+// language of three NULs or blanks (as some taggers write it) leaves "<name>-" or "<name>-   ".
 bool hasLanguageSuffix(const QString& name) {
     const QString last = name.section(u'-', -1);
-    return name.contains(u'-') && last.size() == 3 &&
-           std::all_of(last.begin(), last.end(), [](QChar c) { return c >= u'a' && c <= u'z'; });
+    const auto isLanguageCharacter = [](QChar c) { return (c >= u'a' && c <= u'z') || c == u' '; };
+    return name.contains(u'-') &&
+           (last.isEmpty() ||
+            (last.size() == 3 && std::all_of(last.begin(), last.end(), isLanguageCharacter)));
 }
 
 // Only lyrics and comments carry a language.
@@ -124,6 +130,8 @@ QHash<QString, QString> buildSpellings() {
         if (row.mp4Copy)
             all += QString::fromUtf16(row.mp4Copy).section(u':', -1);
         all += QString::fromLatin1(row.asf);
+        if (row.mp4Alias)
+            all += QString::fromLatin1(row.mp4Alias);
         if (row.riffInfo)
             all += QString::fromLatin1(row.riffInfo);
         for (const QString& spelling : std::as_const(all))
@@ -193,9 +201,17 @@ QString MTETagKeyMap::riffInfoId(const QString& logicalName) {
     return row && row->riffInfo ? QString::fromLatin1(row->riffInfo) : QString();
 }
 
+QString MTETagKeyMap::bareName(const QString& entryName) {
+    if (entryName.startsWith(QLatin1String("TXXX:"), Qt::CaseInsensitive))
+        return entryName.mid(5);
+    if (entryName.startsWith(QLatin1String("----:")))
+        return entryName.section(u':', 2);
+    return entryName;
+}
+
 QString MTETagKeyMap::logicalNameOfEntry(const QString& entryName) {
     static const QHash<QString, QString> spellings = buildSpellings();
-    const QString name = entryName.section(u':', -1).toLower();
+    const QString name = bareName(entryName).toLower();
     if (const auto found = spellings.constFind(name); found != spellings.cend())
         return *found;
     if (!hasLanguageSuffix(name))
@@ -205,7 +221,7 @@ QString MTETagKeyMap::logicalNameOfEntry(const QString& entryName) {
 }
 
 QString MTETagKeyMap::fieldOfEntry(const QString& entryName) {
-    const QString name = entryName.section(u':', -1);
+    const QString name = bareName(entryName);
     for (const char* total : kTrackTotalNames) {
         if (name.compare(QLatin1String(total), Qt::CaseInsensitive) == 0)
             return QStringLiteral("Track");

@@ -31,8 +31,11 @@ public:
     static QString asfName(const QString& logicalName);
     // The RIFF INFO chunk id of a logical name; empty when INFO has none for it.
     static QString riffInfoId(const QString& logicalName);
+    // The name inside a user text frame ("TXXX:name") or a free-form MP4 item
+    // ("----:mean:name"), which may hold colons itself; any other name as it is.
+    static QString bareName(const QString& entryName);
     // The logical text name an entry of free name stands for: a Vorbis comment field, an MP4
-    // item, an FFmpeg key, or the last part of "TXXX:description" or "----:mean:name". Any
+    // item, an FFmpeg key, or the bare name of "TXXX:description" or "----:mean:name". Any
     // family's spelling in any letter case counts; lyrics and comment names also with FFmpeg's
     // language suffix ("lyrics-eng", "lyrics-desc-eng"). Empty for anything else.
     static QString logicalNameOfEntry(const QString& entryName);

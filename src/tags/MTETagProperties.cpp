@@ -82,20 +82,18 @@ QString propertyNameOfFfmpegKey(const QString& key) {
 
 } // namespace
 
-bool MTETagProperties::isManaged(const QString& propertyName, const QString& commentDescription) {
+bool MTETagProperties::isManaged(const QString& propertyName, const MTEAudioFile& source) {
     const QString name = propertyName.toUpper();
-    return !MTETagKeyMap::fieldOfEntry(name).isEmpty() ||
+    return !source.fieldOfEntryName(name).isEmpty() ||
            !MTETagKeyMap::fieldOfEntry(name.section(u':', 0, 0)).isEmpty() ||
            kManagedTagLibNames.contains(name) || kEncodeNames.contains(name) ||
-           MTETagText::isEncoderEntryName(name) ||
-           (!commentDescription.isEmpty() &&
-            name.compare(commentDescription, Qt::CaseInsensitive) == 0);
+           MTETagText::isEncoderEntryName(name);
 }
 
 Map MTETagProperties::unmanagedOf(const MTEAudioFile& source) {
     Map unmanaged;
     const auto add = [&](const QString& name, const QStringList& values) {
-        if (!values.isEmpty() && !isManaged(name, source.strCommentDescription))
+        if (!values.isEmpty() && !isManaged(name, source))
             unmanaged.insert(name, values);
     };
     const MTEContainer container = source.container();

@@ -32,9 +32,9 @@ public:
     // encode: read through TagLib for a file TagLib reads, else from the FFmpeg metadata its
     // handler read.
     static Map unmanagedOf(const MTEAudioFile& source);
-    // The property spells a managed name (in TagLib's naming or any family's), or the comment
-    // description the source's comment was read under.
-    static bool isManaged(const QString& propertyName, const QString& commentDescription = {});
+    // The property spells a managed name in TagLib's naming, any family's or the source's
+    // own (the description its comment was read under), or is data about the source's encode.
+    static bool isManaged(const QString& propertyName, const MTEAudioFile& source);
 
     // Adds each property the tag lacks; what the tag holds already stays as it is.
     static void addMissing(TagLib::ID3v2::Tag* tag, const Map& properties);

@@ -180,6 +180,7 @@ bool MTETagText::isTextValue(const QVariant& value) {
     switch (value.metaType().id()) {
     case QMetaType::UnknownType:
     case QMetaType::QString:
+    case QMetaType::QStringList:
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
@@ -192,5 +193,43 @@ bool MTETagText::isTextValue(const QVariant& value) {
 }
 
 bool MTETagText::hasText(const QVariant& value) {
-    return isTextValue(value) && !value.toString().isEmpty();
+    return isTextValue(value) && !textOf(value).isEmpty();
+}
+
+QStringList MTETagText::valuesOf(const QVariant& value) {
+    if (value.metaType().id() == QMetaType::QStringList)
+        return value.toStringList();
+    const QString text = value.toString();
+    return text.isEmpty() ? QStringList() : QStringList{text};
+}
+
+QString MTETagText::textOf(const QVariant& value) {
+    if (value.metaType().id() == QMetaType::QStringList)
+        return joinedValues(value.toStringList());
+    return value.toString();
+}
+
+QString MTETagText::numberWithTotal(const QString& number, const QString& total) {
+    const QString trimmed = number.trimmed();
+    if (trimmed.isEmpty() || trimmed.contains(u'/') || total.trimmed().toInt() <= 0)
+        return number;
+    return trimmed + u'/' + total.trimmed();
+}
+
+QString MTETagText::joinedValues(const QStringList& values) {
+    return values.join(QStringLiteral("; "));
+}
+
+QStringList MTETagText::toQStringList(const TagLib::StringList& values) {
+    QStringList list;
+    for (const TagLib::String& value : values)
+        list += toQString(value);
+    return list;
+}
+
+TagLib::StringList MTETagText::toTagStringList(const QStringList& values) {
+    TagLib::StringList list;
+    for (const QString& value : values)
+        list.append(toTagString(value));
+    return list;
 }

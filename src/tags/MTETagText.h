@@ -9,6 +9,7 @@
 
 #include <taglib/tbytevector.h>
 #include <taglib/tstring.h>
+#include <taglib/tstringlist.h>
 
 Q_DECLARE_LOGGING_CATEGORY(lcTags)
 
@@ -69,8 +70,20 @@ public:
     // text name, an ID3v2 comment's description, a Vorbis comment field, in any letter case.
     static bool isEncoderEntryName(const QString& name);
 
-    // A value that stands for text: a string, a number, or nothing (the empty text).
+    // A value that stands for text: a string, a number, nothing (the empty text), or the
+    // several values of one field as a string list.
     static bool isTextValue(const QVariant& value);
     // A text value with at least one character.
     static bool hasText(const QVariant& value);
+    // The values of a text value: each string of a list, else the one text (none when empty).
+    static QStringList valuesOf(const QVariant& value);
+    // The text of a value, several values joined as the editor shows them.
+    static QString textOf(const QVariant& value);
+    // A number and the total that a file keeps in a field of its own, as "n/total": the
+    // number as it is when it has a total already or the total is no positive number.
+    static QString numberWithTotal(const QString& number, const QString& total);
+    // Several values of one field as one text: "A; B".
+    static QString joinedValues(const QStringList& values);
+    static QStringList toQStringList(const TagLib::StringList& values);
+    static TagLib::StringList toTagStringList(const QStringList& values);
 };

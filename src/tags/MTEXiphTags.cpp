@@ -15,37 +15,36 @@
 
 namespace {
 
-constexpr const char* kTotalFields[] = {"TRACKTOTAL", "TOTALTRACKS"};
-
-QString joinedValues(const TagLib::StringList& values) {
-    return MTETagText::toQString(values.toString(" / "));
+QStringList fieldValues(const TagLib::Ogg::XiphComment* comment, const char* name) {
+    const auto& map = comment->fieldListMap();
+    const auto found = map.find(name);
+    return found == map.end() ? QStringList() : MTETagText::toQStringList(found->second);
 }
 
 QString firstField(const TagLib::Ogg::XiphComment* comment, const char* name) {
-    const auto& map = comment->fieldListMap();
-    const auto found = map.find(name);
-    return found == map.end() ? QString() : joinedValues(found->second);
+    return fieldValues(comment, name).value(0);
 }
 
-QString readTrack(const TagLib::Ogg::XiphComment* comment) {
-    QString track = firstField(comment, "TRACKNUMBER");
-    if (track.isEmpty() || track.contains(u'/'))
-        return track;
-    for (const char* name : kTotalFields) {
-        const QString total = firstField(comment, name);
-        if (total.toInt() > 0)
-            return track + u'/' + total;
+// The number with its total, which Vorbis comments keep in a field of its own.
+QString numberField(const TagLib::Ogg::XiphComment* comment, const char* number,
+                    std::initializer_list<const char*> totals) {
+    QString text = firstField(comment, number);
+    for (const char* total : totals)
+        text = MTETagText::numberWithTotal(text, firstField(comment, total));
+    return text;
+}
+
+// Repeated fields are several values of one field.
+QStringList readField(const TagLib::Ogg::XiphComment* comment, const QString& logicalName) {
+    if (logicalName == QLatin1String("Track")) {
+        const QString track = numberField(comment, "TRACKNUMBER", {"TRACKTOTAL", "TOTALTRACKS"});
+        return track.isEmpty() ? QStringList() : QStringList{track};
     }
-    return track;
-}
-
-QString readField(const TagLib::Ogg::XiphComment* comment, const QString& logicalName) {
-    if (logicalName == QLatin1String("Track"))
-        return readTrack(comment);
     for (const QString& field : MTETagKeyMap::xiphFieldNames(logicalName)) {
-        const QString value = firstField(comment, field.toLatin1().constData());
-        if (!value.isEmpty())
-            return value;
+        QStringList values = fieldValues(comment, field.toLatin1().constData());
+        values.removeAll(QString());
+        if (!values.isEmpty())
+            return values;
     }
     return {};
 }
@@ -54,12 +53,14 @@ void readFields(const TagLib::Ogg::XiphComment* comment, MTEAudioFile& handler) 
     if (!comment)
         return;
     for (auto it = handler.dicMap.cbegin(); it != handler.dicMap.cend(); ++it) {
-        const QString value = readField(comment, it.key());
-        if (!value.isEmpty())
-            handler.dicReadInfo.insert(it.value().toString(), value);
+        const QStringList values = readField(comment, it.key());
+        if (!values.isEmpty())
+            handler.storeValues(it.value().toString(), values);
     }
     for (const auto& [name, values] : comment->fieldListMap())
-        handler.adoptOtherSpelling(MTETagText::toQString(name), joinedValues(values));
+        handler.adoptOtherSpelling(MTETagText::toQString(name),
+                                   MTETagText::joinedValues(MTETagText::toQStringList(values)));
+    handler.strDiscNumber = numberField(comment, "DISCNUMBER", {"DISCTOTAL", "TOTALDISCS"});
 }
 
 // FLAC files and Ogg comments hold pictures alike.
@@ -71,20 +72,26 @@ void removeAllPictures(TagLib::Ogg::XiphComment& comment) {
     comment.removeAllPictures();
 }
 
-template <class PictureOwner> QByteArray readCover(PictureOwner& owner) {
-    QByteArray firstDecodable;
+// The front cover when one decodes, else the first picture that decodes; its type goes to
+// the handler.
+template <class PictureOwner> QByteArray readCover(PictureOwner& owner, MTEAudioFile& handler) {
+    const TagLib::FLAC::Picture* chosen = nullptr;
+    QByteArray chosenCover;
     for (const TagLib::FLAC::Picture* picture : owner.pictureList()) {
         const QByteArray cover = MTETagText::coverBytes(picture->data());
-        if (cover.isNull())
+        if (cover.isNull() || (chosen && picture->type() != TagLib::FLAC::Picture::FrontCover))
             continue;
+        chosen = picture;
+        chosenCover = cover;
         if (picture->type() == TagLib::FLAC::Picture::FrontCover)
-            return cover;
-        if (firstDecodable.isNull())
-            firstDecodable = cover;
+            break;
     }
-    return firstDecodable;
+    if (chosen)
+        handler.iPictureType = int(chosen->type());
+    return chosenCover;
 }
 
+// "n/total" as the number and a total of its own, as Vorbis comments keep them.
 void writeTrack(TagLib::Ogg::XiphComment* comment, const QString& text) {
     comment->removeFields("TRACKNUMBER");
     comment->removeFields("TRACKTOTAL");
@@ -102,21 +109,21 @@ void writeTrack(TagLib::Ogg::XiphComment* comment, const QString& text) {
 void writeField(TagLib::Ogg::XiphComment* comment, const QString& logicalName,
                 const QVariant& value) {
     if (logicalName == QLatin1String("Track")) {
-        writeTrack(comment, value.toString());
+        writeTrack(comment, MTETagText::textOf(value));
         return;
     }
     const QStringList fields = MTETagKeyMap::xiphFieldNames(logicalName);
     if (fields.isEmpty())
         return;
-    comment->removeFields(MTETagText::toTagString(fields.front()));
-    if (MTETagText::hasText(value))
-        comment->addField(MTETagText::toTagString(fields.front()),
-                          MTETagText::toTagString(value.toString()));
+    const TagLib::String field = MTETagText::toTagString(fields.front());
+    comment->removeFields(field);
+    for (const QString& text : MTETagText::valuesOf(value))
+        comment->addField(field, MTETagText::toTagString(text), false);
 }
 
 template <class PictureOwner>
 bool writeCover(PictureOwner& owner, const QVariantMap& tags, const QString& pictureKey,
-                const QString& path) {
+                int pictureType, const QString& path) {
     const bool wantsNone =
         !tags.contains(pictureKey) || MTETagText::isNoPictureMarker(tags.value(pictureKey));
     if (wantsNone) {
@@ -128,7 +135,7 @@ bool writeCover(PictureOwner& owner, const QVariantMap& tags, const QString& pic
     if (cover.isLeftOut())
         return MTETagText::logLeftOutCover(cover, path, !owner.pictureList().isEmpty());
     auto picture = std::make_unique<TagLib::FLAC::Picture>();
-    picture->setType(TagLib::FLAC::Picture::FrontCover);
+    picture->setType(TagLib::FLAC::Picture::Type(pictureType));
     picture->setMimeType(cover.mimeType());
     picture->setWidth(cover.size.width());
     picture->setHeight(cover.size.height());
@@ -165,7 +172,8 @@ bool writeComment(TagLib::Ogg::XiphComment* comment, PictureOwner& pictures,
     if (handler.bRemovesEncoderEntries)
         removeFieldsWhere(comment, MTETagText::isEncoderEntryName);
     MTETagProperties::addMissing(comment, handler.carriedProperties);
-    return writeCover(pictures, tags, dicMap.value(QStringLiteral("AlbumImg")).toString(), path);
+    return writeCover(pictures, tags, dicMap.value(QStringLiteral("AlbumImg")).toString(),
+                      handler.iPictureType, path);
 }
 
 void readComment(const TagLib::Ogg::XiphComment* comment, const QByteArray& cover,
@@ -188,7 +196,7 @@ template <class OggFile> bool readOggFile(MTEAudioFile& handler) {
     if (const auto* properties = file.audioProperties())
         handler.dAudioLength = properties->lengthInSeconds();
     if (TagLib::Ogg::XiphComment* comment = file.tag())
-        readComment(comment, readCover(*comment), handler);
+        readComment(comment, readCover(*comment, handler), handler);
     return true;
 }
 
@@ -228,7 +236,7 @@ bool MTEXiphTags::hasTags(TagLib::FLAC::File& file) {
 }
 
 void MTEXiphTags::readFlac(TagLib::FLAC::File& file, MTEAudioFile& handler) {
-    readComment(file.xiphComment(false), readCover(file), handler);
+    readComment(file.xiphComment(false), readCover(file, handler), handler);
 }
 
 bool MTEXiphTags::readOgg(MTEAudioFile& handler, MTEContainer container) {

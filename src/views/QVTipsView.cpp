@@ -4,6 +4,7 @@
 
 namespace {
 constexpr QPointF kShadowOffsets[] = {{1.0, 1.0}, {0.0, 1.0}, {2.0, 1.0}, {1.0, 0.0}, {1.0, 2.0}};
+constexpr int kWrapMargin = 8;
 } // namespace
 
 QVTipsView::QVTipsView(QWidget* parent) : QWidget(parent) {
@@ -27,12 +28,18 @@ void QVTipsView::paintEvent(QPaintEvent*) {
     painter.setFont(bold);
     const QFontMetricsF metrics(bold);
     const QSizeF text(metrics.horizontalAdvance(_tipsStr), metrics.height());
-    const QRectF area((width() - text.width()) / 2.0, (height() - text.height()) / 2.0, width(),
-                      text.height());
+    QRectF area((width() - text.width()) / 2.0, (height() - text.height()) / 2.0, width(),
+                text.height());
+    int flags = Qt::AlignLeft | Qt::AlignVCenter;
+    // A list too long for one line is wrapped, centred in the band, rather than cut at its ends.
+    if (text.width() > width() - 2 * kWrapMargin) {
+        area = QRectF(rect()).adjusted(kWrapMargin, 0, -kWrapMargin, 0);
+        flags = Qt::AlignCenter | Qt::TextWordWrap;
+    }
     // A soft white shadow one point right and below: a few faint copies stand in for a blur.
     painter.setPen(QColor(255, 255, 255, 90));
     for (const QPointF& offset : kShadowOffsets)
-        painter.drawText(area.translated(offset), Qt::AlignLeft | Qt::AlignVCenter, _tipsStr);
+        painter.drawText(area.translated(offset), flags, _tipsStr);
     painter.setPen(Qt::red);
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter, _tipsStr);
+    painter.drawText(area, flags, _tipsStr);
 }
