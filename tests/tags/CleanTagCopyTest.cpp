@@ -17,8 +17,13 @@
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/unsynchronizedlyricsframe.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/xiphcomment.h>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace TagTestData;
 
@@ -441,4 +446,293 @@ TEST(CleanTagCopy, TracksWithTheSamePictureShareOneCopy) {
                      ->getValueForKey(QStringLiteral("AlbumImg"))
                      .toByteArray()
                      .isSharedWith(read.front()));
+}
+
+namespace {
+
+using TagLib::ID3v2::Tag;
+
+void addTextFrame(Tag* tag, const char* id, const TagLib::StringList& values) {
+    auto frame = std::make_unique<TagLib::ID3v2::TextIdentificationFrame>(id, TagLib::String::UTF8);
+    frame->setText(values);
+    tag->addFrame(frame.release());
+}
+
+void addPicture(Tag* tag, TagLib::ID3v2::AttachedPictureFrame::Type type, const QImage& image) {
+    const QByteArray png = GlobalFun::imageDataRepresentationOfType(image, QStringLiteral("png"));
+    auto frame = std::make_unique<TagLib::ID3v2::AttachedPictureFrame>();
+    frame->setType(type);
+    frame->setMimeType("image/png");
+    frame->setPicture(TagLib::ByteVector(png.constData(), unsigned(png.size())));
+    tag->addFrame(frame.release());
+}
+
+// Every value of an entry as TagLib finds it in the file: an ID3v2 frame ("TPE1",
+// "TXXX:desc"), a Vorbis comment field, an MP4 item (number pairs as "n/total"), with the
+// picture frames' types as "APIC".
+QStringList rawValues(const QString& path, const QString& name) {
+    const QByteArray file = QFile::encodeName(path);
+    QStringList values;
+    if (path.endsWith(QLatin1String(".m4a"))) {
+        TagLib::MP4::File mp4(file.constData());
+        const TagLib::MP4::Item item = mp4.tag()->item(MTETagText::toTagString(name));
+        if (name == QLatin1String("trkn") || name == QLatin1String("disk"))
+            return item.isValid() ? QStringList{QStringLiteral("%1/%2")
+                                                    .arg(item.toIntPair().first)
+                                                    .arg(item.toIntPair().second)}
+                                  : values;
+        return MTETagText::toQStringList(item.toStringList());
+    }
+    TagLib::Ogg::XiphComment* xiph = nullptr;
+    std::unique_ptr<TagLib::File> owner;
+    if (path.endsWith(QLatin1String(".flac"))) {
+        auto flac = std::make_unique<TagLib::FLAC::File>(file.constData());
+        xiph = flac->xiphComment();
+        owner = std::move(flac);
+    } else if (path.endsWith(QLatin1String(".ogg"))) {
+        auto ogg = std::make_unique<TagLib::Ogg::Vorbis::File>(file.constData());
+        xiph = ogg->tag();
+        owner = std::move(ogg);
+    }
+    if (xiph)
+        return MTETagText::toQStringList(xiph->fieldListMap()[MTETagText::toTagString(name)]);
+    TagLib::MPEG::File mp3(file.constData());
+    for (const TagLib::ID3v2::Frame* frame : mp3.ID3v2Tag(true)->frameList()) {
+        const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame);
+        const auto* user = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+        const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
+        if (user && QStringLiteral("TXXX:") + MTETagText::toQString(user->description()) == name)
+            values += MTETagText::toQStringList(user->fieldList()).mid(1);
+        else if (text && !user && MTETagText::toQString(frame->frameID()) == name)
+            values += MTETagText::toQStringList(text->fieldList());
+        else if (picture && name == QLatin1String("APIC"))
+            values += QString::number(picture->type());
+    }
+    return values;
+}
+
+} // namespace
+
+// Files as taggers and rippers write them, converted as the conversion job does: a field the
+// user leaves keeps every value and its meaning; one the user edits leaves no old spelling.
+TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
+    const QImage front = makeCover(40, 30);
+    const QImage back = makeCover(20, 20);
+    struct Case {
+        const char* name;
+        const char* source;
+        QStringList ffmpegTags;
+        std::function<void(const QByteArray&)> tagger;
+        const char* edit; // "logical name=new value", or nothing
+        const char* output;
+        const char* entry;
+        QStringList values;
+        const char* editorShows = nullptr; // under the first logical name of the edit or "Artist"
+    };
+    const auto id3 = [](std::function<void(Tag*)> change, bool v23 = false) {
+        return [change, v23](const QByteArray& file) {
+            TagLib::MPEG::File mp3(file.constData());
+            change(mp3.ID3v2Tag(true));
+            mp3.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers,
+                     v23 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4);
+        };
+    };
+    const auto twoArtists = id3([](Tag* tag) {
+        tag->removeFrames("TPE1");
+        addTextFrame(tag, "TPE1", TagLib::StringList("Artist A").append("Artist B"));
+    });
+    const QStringList both{"Artist A", "Artist B"};
+    const Case cases[] = {
+        {"ID3v2.4 strings into FLAC",
+         "mp3",
+         {},
+         twoArtists,
+         nullptr,
+         "flac",
+         "ARTIST",
+         both,
+         "Artist A; Artist B"},
+        {"ID3v2.4 strings into AAC", "mp3", {}, twoArtists, nullptr, "m4a", "\u00A9ART", both},
+        {"ID3v2.4 strings into Ogg", "mp3", {}, twoArtists, nullptr, "ogg", "ARTIST", both},
+        {"two ID3v2.3 frames of one id into MP3",
+         "mp3",
+         {},
+         id3(
+             [](Tag* tag) {
+                 for (const char* artist : {"Artist A", "Artist B"})
+                     addTextFrame(tag, "TPE1", TagLib::StringList(artist));
+             },
+             true),
+         nullptr,
+         "mp3",
+         "TPE1",
+         both},
+        {"repeated Vorbis fields into MP3",
+         "flac",
+         {"-metadata", "artist=Artist A"},
+         [](const QByteArray& file) {
+             TagLib::FLAC::File flac(file.constData());
+             flac.xiphComment()->addField("ARTIST", "Artist B", false);
+             flac.save();
+         },
+         nullptr,
+         "mp3",
+         "TPE1",
+         both},
+        {"an MP4 string list into FLAC",
+         "m4a",
+         {},
+         [](const QByteArray& file) {
+             TagLib::MP4::File mp4(file.constData());
+             mp4.tag()->setItem("\251ART", TagLib::StringList("Artist A").append("Artist B"));
+             mp4.save();
+         },
+         nullptr,
+         "flac",
+         "ARTIST",
+         both},
+        {"an edited field is written as typed",
+         "mp3",
+         {},
+         twoArtists,
+         "Artist=A/B; C",
+         "flac",
+         "ARTIST",
+         {"A/B; C"}},
+        {"an ID3v1 genre number",
+         "mp3",
+         {},
+         id3([](Tag* tag) { addTextFrame(tag, "TCON", TagLib::StringList("(35)")); }, true),
+         nullptr,
+         "flac",
+         "GENRE",
+         {"House"}},
+        {"a track total in user text into FLAC",
+         "mp3",
+         {"-metadata", "track=5"},
+         id3([](Tag* tag) {
+             tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame("TRACKTOTAL",
+                                                                          TagLib::StringList("9")));
+         }),
+         nullptr,
+         "flac",
+         "TRACKTOTAL",
+         {"9"}},
+        {"a track total in user text into AAC",
+         "mp3",
+         {"-metadata", "track=5"},
+         id3([](Tag* tag) {
+             tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame("TRACKTOTAL",
+                                                                          TagLib::StringList("9")));
+         }),
+         nullptr,
+         "m4a",
+         "trkn",
+         {"5/9"}},
+        {"a disc total of its own into MP3",
+         "flac",
+         {"-metadata", "DISCNUMBER=1", "-metadata", "DISCTOTAL=2"},
+         {},
+         nullptr,
+         "mp3",
+         "TPOS",
+         {"1/2"}},
+        {"a disc total of its own into AAC",
+         "flac",
+         {"-metadata", "DISCNUMBER=1", "-metadata", "DISCTOTAL=2"},
+         {},
+         nullptr,
+         "m4a",
+         "disk",
+         {"1/2"}},
+        {"a back cover listed first",
+         "mp3",
+         {},
+         id3([&](Tag* tag) {
+             addPicture(tag, TagLib::ID3v2::AttachedPictureFrame::BackCover, back);
+             addPicture(tag, TagLib::ID3v2::AttachedPictureFrame::FrontCover, front);
+         }),
+         nullptr,
+         "mp3",
+         "APIC",
+         {"3"}},
+        {"a lone back cover stays one",
+         "mp3",
+         {},
+         id3([&](Tag* tag) {
+             addPicture(tag, TagLib::ID3v2::AttachedPictureFrame::BackCover, back);
+         }),
+         nullptr,
+         "mp3",
+         "APIC",
+         {"4"}},
+        {"a comment described with a colon",
+         "mp3",
+         {},
+         id3([](Tag* tag) { addComment(tag, "x:y", "Old comment"); }),
+         "Comment=New",
+         "mp3",
+         "TXXX:x:y",
+         {}},
+        {"lyrics in no language",
+         "mp3",
+         {},
+         id3([](Tag* tag) {
+             auto lyrics = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>();
+             lyrics->setLanguage(TagLib::ByteVector("\0\0\0", 3));
+             lyrics->setText("Old lyrics");
+             tag->addFrame(lyrics.release());
+         }),
+         "LRC=New",
+         "flac",
+         "LYRICS-",
+         {}},
+        {"a Matroska title in a language",
+         "mka",
+         {"-metadata", "title=Old", "-metadata", "TITLE-eng=Old"},
+         {},
+         "Title=New",
+         "mp3",
+         "TXXX:TITLE-eng",
+         {}},
+        {"an untouched MP4 description",
+         "m4a",
+         {"-metadata", "description=Old"},
+         {},
+         nullptr,
+         "m4a",
+         "desc",
+         {"Old"}},
+        {"an MP4 description on a comment edit",
+         "m4a",
+         {"-metadata", "description=Old"},
+         {},
+         "Comment=New",
+         "m4a",
+         "desc",
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString sourcePath = makeAudio(QStringLiteral("tagged.") + c.source, c.ffmpegTags);
+        if (c.tagger)
+            c.tagger(QFile::encodeName(sourcePath));
+        const auto source = readTags(sourcePath);
+        ASSERT_TRUE(source);
+        const QString edit = QString::fromUtf8(c.edit ? c.edit : "Artist=");
+        const QString editedName = edit.section(u'=', 0, 0);
+        if (c.editorShows) { // what the editor and the file list show
+            EXPECT_EQ(source->getValueForKey(editedName).toString(),
+                      QString::fromUtf8(c.editorShows));
+        }
+        QVariantMap row = source->dicReadInfo;
+        if (c.edit)
+            row.insert(source->dicMap.value(editedName).toString(), edit.section(u'=', 1));
+        const QString output = TestEnvironment::makeTempFolder(QStringLiteral("out")) +
+                               QStringLiteral("/out.") + c.output;
+        ASSERT_TRUE(MediaFixtures::runFfmpeg(
+            {QStringLiteral("-i"), sourcePath, QStringLiteral("-vn"), output}));
+        ASSERT_TRUE(MTETagCopy::handleMetadataSave(row, source->eumFileType, output, source.get()));
+        EXPECT_EQ(rawValues(output, QString::fromUtf8(c.entry)), c.values);
+    }
 }
