@@ -179,12 +179,7 @@ void writeField(TagLib::ASF::Tag* tag, const QString& asfName, const QVariant& v
 }
 
 template <class Unwanted> void removeAttributesWhere(TagLib::ASF::Tag* tag, Unwanted unwanted) {
-    TagLib::StringList names;
-    for (const auto& [name, attributes] : tag->attributeListMap()) {
-        if (unwanted(MTETagText::toQString(name)))
-            names.append(name);
-    }
-    for (const TagLib::String& name : names)
+    for (const TagLib::String& name : MTETagText::namesWhere(tag->attributeListMap(), unwanted))
         tag->removeItem(name);
 }
 

@@ -9,7 +9,6 @@
 #include <taglib/mp4tag.h>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -23,13 +22,8 @@ bool itemNameOf(const QString& key, TagLib::String* name) {
     return true;
 }
 
-void removeItemsWhere(TagLib::MP4::Tag* tag, const std::function<bool(const QString&)>& unwanted) {
-    TagLib::StringList names;
-    for (const auto& [name, item] : tag->itemMap()) {
-        if (unwanted(MTETagText::toQString(name)))
-            names.append(name);
-    }
-    for (const TagLib::String& name : names)
+template <class Unwanted> void removeItemsWhere(TagLib::MP4::Tag* tag, Unwanted unwanted) {
+    for (const TagLib::String& name : MTETagText::namesWhere(tag->itemMap(), unwanted))
         tag->removeItem(name);
 }
 

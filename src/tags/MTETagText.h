@@ -60,6 +60,18 @@ public:
     static QByteArray coverBytes(const QByteArray& bytes);
     static bool isDecodableImage(const QByteArray& bytes);
 
+    // The names of a TagLib map's entries (MP4 items, Vorbis fields, ASF attributes) that the
+    // predicate picks, gathered before any is removed from the map.
+    template <class Map, class Picks>
+    static TagLib::StringList namesWhere(const Map& entries, Picks picks) {
+        TagLib::StringList names;
+        for (const auto& [name, entry] : entries) {
+            if (picks(toQString(name)))
+                names.append(name);
+        }
+        return names;
+    }
+
     // Entries about the source's own encode and container, which ffmpeg would carry over as
     // tags: the encoder's gapless delay and padding "iTunSMPB", "iTunPGAP" and loudness
     // "iTunNORM", and the MP4 brands "major_brand", "minor_version", "compatible_brands".

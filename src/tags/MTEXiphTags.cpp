@@ -11,8 +11,6 @@
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
-#include <functional>
-
 namespace {
 
 QStringList fieldValues(const TagLib::Ogg::XiphComment* comment, const char* name) {
@@ -146,14 +144,9 @@ bool writeCover(PictureOwner& owner, const QVariantMap& tags, const QString& pic
     return true;
 }
 
-void removeFieldsWhere(TagLib::Ogg::XiphComment* comment,
-                       const std::function<bool(const QString&)>& unwanted) {
-    TagLib::StringList names;
-    for (const auto& [name, values] : comment->fieldListMap()) {
-        if (unwanted(MTETagText::toQString(name)))
-            names.append(name);
-    }
-    for (const TagLib::String& name : names)
+template <class Unwanted>
+void removeFieldsWhere(TagLib::Ogg::XiphComment* comment, Unwanted unwanted) {
+    for (const TagLib::String& name : MTETagText::namesWhere(comment->fieldListMap(), unwanted))
         comment->removeFields(name);
 }
 

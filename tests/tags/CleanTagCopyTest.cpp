@@ -541,177 +541,68 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         tag->removeFrames("TPE1");
         addTextFrame(tag, "TPE1", TagLib::StringList("Artist A").append("Artist B"));
     });
+    const auto twoFrames = id3(
+        [](Tag* tag) {
+            for (const char* artist : {"Artist A", "Artist B"})
+                addTextFrame(tag, "TPE1", TagLib::StringList(artist));
+        },
+        true);
+    const auto repeatedField = [](const QByteArray& file) {
+        TagLib::FLAC::File flac(file.constData());
+        flac.xiphComment()->addField("ARTIST", "Artist B", false);
+        flac.save();
+    };
+    const auto stringList = [](const QByteArray& file) {
+        TagLib::MP4::File mp4(file.constData());
+        mp4.tag()->setItem("\251ART", TagLib::StringList("Artist A").append("Artist B"));
+        mp4.save();
+    };
+    const auto genreNumber =
+        id3([](Tag* tag) { addTextFrame(tag, "TCON", TagLib::StringList("(35)")); }, true);
+    const auto trackTotal = id3([](Tag* tag) {
+        tag->addFrame(
+            new TagLib::ID3v2::UserTextIdentificationFrame("TRACKTOTAL", TagLib::StringList("9")));
+    });
+    const auto backFirst = id3([&](Tag* tag) {
+        addPicture(tag, TagLib::ID3v2::AttachedPictureFrame::BackCover, back);
+        addPicture(tag, TagLib::ID3v2::AttachedPictureFrame::FrontCover, front);
+    });
+    const auto backOnly = id3(
+        [&](Tag* tag) { addPicture(tag, TagLib::ID3v2::AttachedPictureFrame::BackCover, back); });
+    const auto colonComment = id3([](Tag* tag) { addComment(tag, "x:y", "Old comment"); });
+    const auto noLanguage = id3([](Tag* tag) {
+        auto lyrics = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>();
+        lyrics->setLanguage(TagLib::ByteVector("\0\0\0", 3));
+        lyrics->setText("Old lyrics");
+        tag->addFrame(lyrics.release());
+    });
     const QStringList both{"Artist A", "Artist B"};
+    const QStringList disc{"-metadata", "DISCNUMBER=1", "-metadata", "DISCTOTAL=2"};
+    const QStringList description{"-metadata", "description=Old"};
+    const QStringList track{"-metadata", "track=5"};
+    // clang-format off
     const Case cases[] = {
-        {"ID3v2.4 strings into FLAC",
-         "mp3",
-         {},
-         twoArtists,
-         nullptr,
-         "flac",
-         "ARTIST",
-         both,
-         "Artist A; Artist B"},
+        {"ID3v2.4 strings into FLAC", "mp3", {}, twoArtists, nullptr, "flac", "ARTIST", both, "Artist A; Artist B"},
         {"ID3v2.4 strings into AAC", "mp3", {}, twoArtists, nullptr, "m4a", "\u00A9ART", both},
         {"ID3v2.4 strings into Ogg", "mp3", {}, twoArtists, nullptr, "ogg", "ARTIST", both},
-        {"two ID3v2.3 frames of one id into MP3",
-         "mp3",
-         {},
-         id3(
-             [](Tag* tag) {
-                 for (const char* artist : {"Artist A", "Artist B"})
-                     addTextFrame(tag, "TPE1", TagLib::StringList(artist));
-             },
-             true),
-         nullptr,
-         "mp3",
-         "TPE1",
-         both},
-        {"repeated Vorbis fields into MP3",
-         "flac",
-         {"-metadata", "artist=Artist A"},
-         [](const QByteArray& file) {
-             TagLib::FLAC::File flac(file.constData());
-             flac.xiphComment()->addField("ARTIST", "Artist B", false);
-             flac.save();
-         },
-         nullptr,
-         "mp3",
-         "TPE1",
-         both},
-        {"an MP4 string list into FLAC",
-         "m4a",
-         {},
-         [](const QByteArray& file) {
-             TagLib::MP4::File mp4(file.constData());
-             mp4.tag()->setItem("\251ART", TagLib::StringList("Artist A").append("Artist B"));
-             mp4.save();
-         },
-         nullptr,
-         "flac",
-         "ARTIST",
-         both},
-        {"an edited field is written as typed",
-         "mp3",
-         {},
-         twoArtists,
-         "Artist=A/B; C",
-         "flac",
-         "ARTIST",
-         {"A/B; C"}},
-        {"an ID3v1 genre number",
-         "mp3",
-         {},
-         id3([](Tag* tag) { addTextFrame(tag, "TCON", TagLib::StringList("(35)")); }, true),
-         nullptr,
-         "flac",
-         "GENRE",
-         {"House"}},
-        {"a track total in user text into FLAC",
-         "mp3",
-         {"-metadata", "track=5"},
-         id3([](Tag* tag) {
-             tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame("TRACKTOTAL",
-                                                                          TagLib::StringList("9")));
-         }),
-         nullptr,
-         "flac",
-         "TRACKTOTAL",
-         {"9"}},
-        {"a track total in user text into AAC",
-         "mp3",
-         {"-metadata", "track=5"},
-         id3([](Tag* tag) {
-             tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame("TRACKTOTAL",
-                                                                          TagLib::StringList("9")));
-         }),
-         nullptr,
-         "m4a",
-         "trkn",
-         {"5/9"}},
-        {"a disc total of its own into MP3",
-         "flac",
-         {"-metadata", "DISCNUMBER=1", "-metadata", "DISCTOTAL=2"},
-         {},
-         nullptr,
-         "mp3",
-         "TPOS",
-         {"1/2"}},
-        {"a disc total of its own into AAC",
-         "flac",
-         {"-metadata", "DISCNUMBER=1", "-metadata", "DISCTOTAL=2"},
-         {},
-         nullptr,
-         "m4a",
-         "disk",
-         {"1/2"}},
-        {"a back cover listed first",
-         "mp3",
-         {},
-         id3([&](Tag* tag) {
-             addPicture(tag, TagLib::ID3v2::AttachedPictureFrame::BackCover, back);
-             addPicture(tag, TagLib::ID3v2::AttachedPictureFrame::FrontCover, front);
-         }),
-         nullptr,
-         "mp3",
-         "APIC",
-         {"3"}},
-        {"a lone back cover stays one",
-         "mp3",
-         {},
-         id3([&](Tag* tag) {
-             addPicture(tag, TagLib::ID3v2::AttachedPictureFrame::BackCover, back);
-         }),
-         nullptr,
-         "mp3",
-         "APIC",
-         {"4"}},
-        {"a comment described with a colon",
-         "mp3",
-         {},
-         id3([](Tag* tag) { addComment(tag, "x:y", "Old comment"); }),
-         "Comment=New",
-         "mp3",
-         "TXXX:x:y",
-         {}},
-        {"lyrics in no language",
-         "mp3",
-         {},
-         id3([](Tag* tag) {
-             auto lyrics = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>();
-             lyrics->setLanguage(TagLib::ByteVector("\0\0\0", 3));
-             lyrics->setText("Old lyrics");
-             tag->addFrame(lyrics.release());
-         }),
-         "LRC=New",
-         "flac",
-         "LYRICS-",
-         {}},
-        {"a Matroska title in a language",
-         "mka",
-         {"-metadata", "title=Old", "-metadata", "TITLE-eng=Old"},
-         {},
-         "Title=New",
-         "mp3",
-         "TXXX:TITLE-eng",
-         {}},
-        {"an untouched MP4 description",
-         "m4a",
-         {"-metadata", "description=Old"},
-         {},
-         nullptr,
-         "m4a",
-         "desc",
-         {"Old"}},
-        {"an MP4 description on a comment edit",
-         "m4a",
-         {"-metadata", "description=Old"},
-         {},
-         "Comment=New",
-         "m4a",
-         "desc",
-         {}},
+        {"two ID3v2.3 frames of one id into MP3", "mp3", {}, twoFrames, nullptr, "mp3", "TPE1", both},
+        {"repeated Vorbis fields into MP3", "flac", {"-metadata", "artist=Artist A"}, repeatedField, nullptr, "mp3", "TPE1", both},
+        {"an MP4 string list into FLAC", "m4a", {}, stringList, nullptr, "flac", "ARTIST", both},
+        {"an edited field is written as typed", "mp3", {}, twoArtists, "Artist=A/B; C", "flac", "ARTIST", {"A/B; C"}},
+        {"an ID3v1 genre number", "mp3", {}, genreNumber, nullptr, "flac", "GENRE", {"House"}},
+        {"a track total in user text into FLAC", "mp3", track, trackTotal, nullptr, "flac", "TRACKTOTAL", {"9"}},
+        {"a track total in user text into AAC", "mp3", track, trackTotal, nullptr, "m4a", "trkn", {"5/9"}},
+        {"a disc total of its own into MP3", "flac", disc, {}, nullptr, "mp3", "TPOS", {"1/2"}},
+        {"a disc total of its own into AAC", "flac", disc, {}, nullptr, "m4a", "disk", {"1/2"}},
+        {"a back cover listed first", "mp3", {}, backFirst, nullptr, "mp3", "APIC", {"3"}},
+        {"a lone back cover stays one", "mp3", {}, backOnly, nullptr, "mp3", "APIC", {"4"}},
+        {"a comment described with a colon", "mp3", {}, colonComment, "Comment=New", "mp3", "TXXX:x:y", {}},
+        {"lyrics in no language", "mp3", {}, noLanguage, "LRC=New", "flac", "LYRICS-", {}},
+        {"a Matroska title in a language", "mka", {"-metadata", "title=Old", "-metadata", "TITLE-eng=Old"}, {}, "Title=New", "mp3", "TXXX:TITLE-eng", {}},
+        {"an untouched MP4 description", "m4a", description, {}, nullptr, "m4a", "desc", {"Old"}},
+        {"an MP4 description on a comment edit", "m4a", description, {}, "Comment=New", "m4a", "desc", {}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString sourcePath = makeAudio(QStringLiteral("tagged.") + c.source, c.ffmpegTags);
