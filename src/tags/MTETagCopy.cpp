@@ -123,12 +123,35 @@ QList<std::pair<QString, QString>> changedFields(const QVariantMap& row, int sou
     for (auto it = family.cbegin(); it != family.cend(); ++it) {
         const QVariant value = row.value(it.value().toString());
         if (it.key() == QLatin1String("AlbumImg") || untouched.contains(it.key()) ||
-            !MTETagText::isTextValue(value))
+            !row.contains(it.value().toString()) || !MTETagText::isTextValue(value))
             continue;
         const bool zero = isZeroNumber(it.key(), value);
-        changed.append({it.key(), zero ? QString() : value.toString()});
+        changed.append({it.key(), zero ? QString() : MTETagText::textOf(value)});
     }
     return changed;
+}
+
+// TagLib writes no CAF files: ffmpeg takes the row's changes, each replacing every spelling of
+// its field in the source's tags.
+QStringList cafMetadataArguments(const QVariantMap& row, int sourceFileType,
+                                 const MTEAudioFile* source) {
+    MTEFfmpegMetadata sourceTags;
+    if (source)
+        sourceTags.read(source->strFilePath);
+    const QSet<QString> untouched = untouchedNames(row, sourceFileType, source);
+    QStringList arguments;
+    for (const auto& [name, text] : changedFields(row, sourceFileType, untouched)) {
+        for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
+            if ((source ? source->fieldOfEntryName(key) : MTETagKeyMap::fieldOfEntry(key)) == name)
+                arguments << QStringLiteral("-metadata") << key + u'=';
+        }
+        const QString key = MTETagKeyMap::keyForName(QStringLiteral("ffmpeg"), name);
+        if (!text.isEmpty())
+            arguments << QStringLiteral("-metadata") << key + u'=' + text;
+        else if (!arguments.contains(key + u'='))
+            arguments << QStringLiteral("-metadata") << key + u'=';
+    }
+    return arguments;
 }
 
 } // namespace
@@ -161,40 +184,17 @@ bool MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata, int source
 
 QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int sourceFileType,
                                         const QString& outputPath, const MTEAudioFile* source) {
-    switch (MTEAudioCreator::containerOfPath(outputPath)) {
-    case MTEContainer::Aiff:
+    if (MTEAudioCreator::containerOfPath(outputPath) == MTEContainer::Aiff) {
         // ffmpeg's AIFF muxer writes the title, copyright and comment into chunks of their
         // own, which readers prefer to the ID3 chunk the tags are written into.
         return {QStringLiteral("-write_id3v2"), QStringLiteral("1"),
                 QStringLiteral("-metadata"),    QStringLiteral("title="),
                 QStringLiteral("-metadata"),    QStringLiteral("copyright="),
                 QStringLiteral("-metadata"),    QStringLiteral("comment=")};
-    case MTEContainer::None:
-        break;
-    default:
-        return {};
     }
-    if (QFileInfo(outputPath).suffix().compare(QLatin1String("caf"), Qt::CaseInsensitive) != 0)
-        return {};
-    // TagLib writes no CAF files: ffmpeg takes the row's changes, each replacing every
-    // spelling of its field in the source's tags.
-    MTEFfmpegMetadata sourceTags;
-    if (source)
-        sourceTags.read(source->strFilePath);
-    const QSet<QString> untouched = untouchedNames(dicToMetadata, sourceFileType, source);
-    QStringList arguments;
-    for (const auto& [name, text] : changedFields(dicToMetadata, sourceFileType, untouched)) {
-        for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
-            if ((source ? source->fieldOfEntryName(key) : MTETagKeyMap::fieldOfEntry(key)) == name)
-                arguments << QStringLiteral("-metadata") << key + u'=';
-        }
-        const QString key = MTETagKeyMap::keyForName(QStringLiteral("ffmpeg"), name);
-        if (!text.isEmpty())
-            arguments << QStringLiteral("-metadata") << key + u'=' + text;
-        else if (!arguments.contains(key + u'='))
-            arguments << QStringLiteral("-metadata") << key + u'=';
-    }
-    return arguments;
+    if (QFileInfo(outputPath).suffix().compare(QLatin1String("caf"), Qt::CaseInsensitive) == 0)
+        return cafMetadataArguments(dicToMetadata, sourceFileType, source);
+    return {};
 }
 
 QVariantMap MTETagCopy::convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,
