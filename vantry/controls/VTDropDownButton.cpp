@@ -263,14 +263,21 @@ void VTDropDownButton::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
-// Only the area a press holds down is let go; one selected in code stays until a release.
+bool* VTDropDownButton::selectionOf(Area area) {
+    if (area == Area::Swatch)
+        return &_isSwatchSelected;
+    if (area == Area::Button)
+        return &_isButtonSelected;
+    return nullptr;
+}
+
+// The area the press held down gets back the selection it had before the press, selected in
+// code or not; the other area was never touched.
 void VTDropDownButton::endPressWithoutRelease() {
-    if (_pressedArea == Area::None)
+    bool* selected = selectionOf(_pressedArea);
+    if (!selected)
         return;
-    if (_pressedArea == Area::Swatch)
-        _isSwatchSelected = false;
-    else
-        _isButtonSelected = false;
+    *selected = _selectedBeforePress;
     _pressedArea = Area::None;
     update();
 }
@@ -281,10 +288,10 @@ void VTDropDownButton::mousePressEvent(QMouseEvent* event) {
         return;
     }
     _pressedArea = areaAt(event->position());
-    if (_pressedArea == Area::Swatch)
-        _isSwatchSelected = true;
-    else if (_pressedArea == Area::Button)
-        _isButtonSelected = true;
+    if (bool* selected = selectionOf(_pressedArea)) {
+        _selectedBeforePress = *selected;
+        *selected = true;
+    }
     update();
 }
 
