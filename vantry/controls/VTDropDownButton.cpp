@@ -103,9 +103,12 @@ void VTDropDownButton::setupMenuAndBlock(const QStringList& titles, DropdownBloc
     _dropdownBlock = std::move(block);
 }
 
+// Through a copy, as the click block: the block may delete the control.
 void VTDropDownButton::onMenuClick(QAction* item) {
-    if (isEnabled() && _dropdownBlock && item)
-        _dropdownBlock(this, item->data().toInt());
+    if (!isEnabled() || !item)
+        return;
+    if (const DropdownBlock block = _dropdownBlock)
+        block(this, item->data().toInt());
 }
 
 QString VTDropDownButton::viewStringForToolTipPointUserData(const QWidget* view, const QPointF&,
@@ -315,9 +318,10 @@ void VTDropDownButton::mouseReleaseEvent(QMouseEvent* event) {
         _handleMouseUpInButtonRect();
 }
 
+// Through a copy: the block may delete the control, and the stored block with it, while it runs.
 void VTDropDownButton::_handleMouseUpInColorRect() {
-    if (_buttonClickBlock)
-        _buttonClickBlock(this);
+    if (const ButtonClickBlock block = _buttonClickBlock)
+        block(this);
 }
 
 // The menu opens under the control, starting at its horizontal middle.
