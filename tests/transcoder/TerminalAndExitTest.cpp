@@ -74,6 +74,10 @@ std::string readAll(int fd) {
     av_log_set_level(AV_LOG_INFO);
     tc_set_exit_function(exitAtOnce);
     tc_setup_terminal_and_signals();
+    // ThreadSanitizer sets up a thread's signal state in its first blocking call, and the
+    // runtime of GCC 12 loses a signal that arrives while it does: make that call before the
+    // parent may send one.
+    usleep(1);
     unsigned char ready = 'r';
     (void)!write(toParent, &ready, 1);
     int seen = 0;

@@ -35,6 +35,7 @@ TEST(VTDropDownButtonDrawing, AnInterruptedPressEndsWithoutFiringAndRedraws) {
         QPoint press;
         Interruption how;
         bool arrowSelectedByCode = false;
+        bool mainSelectedByCode = false;
     } cases[] = {{"arrow area, disabled, released, enabled", kArrow, Disable},
                  {"main area, disabled, released, enabled", kMain, Disable},
                  {"arrow area, hidden and shown", kArrow, Hide},
@@ -42,7 +43,10 @@ TEST(VTDropDownButtonDrawing, AnInterruptedPressEndsWithoutFiringAndRedraws) {
                  {"main area, dragged, a pop-up takes the mouse", kMain, PopUp},
                  {"arrow selected by code, main area disabled", kMain, Disable, true},
                  {"arrow selected by code, main area hidden and shown", kMain, Hide, true},
-                 {"arrow selected by code, main area deactivated", kMain, Deactivate, true}};
+                 {"arrow selected by code, main area deactivated", kMain, Deactivate, true},
+                 {"main selected by code, main area disabled", kMain, Disable, false, true},
+                 {"main selected by code, main area grab lost", kMain, GrabLost, false, true},
+                 {"arrow selected by code, arrow area disabled", kArrow, Disable, true}};
     for (const Case& c : cases) {
         QWidget window;
         auto* button = new VTDropDownButton(&window);
@@ -51,6 +55,7 @@ TEST(VTDropDownButtonDrawing, AnInterruptedPressEndsWithoutFiringAndRedraws) {
         button->setButtonTitleAndClickBlock({}, [&fired](VTDropDownButton*) { ++fired; });
         button->setupMenuAndBlock({"MP3"}, [&fired](VTDropDownButton*, int) { ++fired; });
         button->setIsButtonSelected(c.arrowSelectedByCode);
+        button->setIsSwatchSelected(c.mainSelectedByCode);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         QTest::mouseMove(button, c.press); // the pointer comes over the button
@@ -79,9 +84,10 @@ TEST(VTDropDownButtonDrawing, AnInterruptedPressEndsWithoutFiringAndRedraws) {
             QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, c.press);
             popUp.close();
         }
-        EXPECT_FALSE(button->isSwatchSelected()) << c.name;
+        EXPECT_EQ(button->isSwatchSelected(), c.mainSelectedByCode) << c.name;
         EXPECT_EQ(button->isButtonSelected(), c.arrowSelectedByCode) << c.name;
-        EXPECT_EQ(greyAt(*button, c.press - QPoint(0, 7)), 255) << c.name << ": drawn released";
+        EXPECT_EQ(greyAt(*button, kMain - QPoint(0, 7)), c.mainSelectedByCode ? 210 : 255)
+            << c.name;
         EXPECT_EQ(greyAt(*button, kArrow - QPoint(0, 7)), c.arrowSelectedByCode ? 210 : 255)
             << c.name;
         QTest::mouseRelease(button, Qt::LeftButton, {}, c.press);

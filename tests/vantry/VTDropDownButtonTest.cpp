@@ -83,6 +83,25 @@ TEST(VTDropDownButton, ReleaseFiresOnlyInTheAreaWhereThePressBegan) {
     }
 }
 
+// A block that deletes the button and then reads what it captured, as a window's block would.
+TEST(VTDropDownButton, ABlockMayDeleteTheButton) {
+    for (const bool byMenu : {false, true}) {
+        auto button = std::make_unique<VTDropDownButton>();
+        int calls = 0;
+        const auto drop = [&button, &calls](VTDropDownButton*, int = 0) {
+            button.reset();
+            ++calls;
+        };
+        button->setButtonTitleAndClickBlock({}, drop);
+        button->setupMenuAndBlock({QStringLiteral("MP3")}, drop);
+        if (byMenu)
+            button->droupDownMenu()->actions().constFirst()->trigger();
+        else
+            QTest::mouseClick(button.get(), Qt::LeftButton, {}, QPoint(20, 11));
+        EXPECT_EQ(calls, 1) << (byMenu ? "menu block" : "click block");
+    }
+}
+
 TEST(VTDropDownButton, MenuItemsAreTaggedFromZeroAndReportTheirTag) {
     VTDropDownButton button;
     Recorder first;

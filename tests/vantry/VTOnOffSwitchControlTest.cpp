@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QDialog>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -90,6 +91,19 @@ TEST_P(SwitchDrag, ReleaseLeavesTheSwitchWhereTheThumbWasLetGo) {
     EXPECT_EQ(control.isChecked(), c.expectedState == 1);
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_FALSE(control.cell().isTracking());
+}
+
+// Qt's setChecked() goes on using a button after its toggled signal: a switch that leaves the
+// signal to it crashes here.
+TEST_P(SwitchDrag, AToggledHandlerMayDeleteTheSwitch) {
+    const DragCase& c = GetParam();
+    auto control = std::make_unique<VTOnOffSwitchControl>();
+    control->cell().setAllowsMixedState(c.allowsMixed);
+    control->setState(c.startState);
+    const QPointer<VTOnOffSwitchControl> alive = control.get();
+    QObject::connect(alive, &QAbstractButton::toggled, [&control] { control.reset(); });
+    drag(*alive, c.pressX, c.moveXs);
+    EXPECT_EQ(alive.isNull(), (c.startState == 1) != (c.expectedState == 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -284,6 +298,12 @@ TEST(VTOnOffSwitchControl, StateCheckedFlagAndPictureAgreeWhateverSetsThem) {
          [](auto& c, auto&) {
              refuseOn(c);
              QTest::mouseClick(&c, Qt::LeftButton, {}, QPoint(40, kMiddleY));
+         },
+         0},
+        {"toggled handler refuses Space", false, false, 0,
+         [](auto& c, auto&) {
+             refuseOn(c);
+             QTest::keyClick(&c, Qt::Key_Space);
          },
          0},
     };

@@ -103,9 +103,12 @@ void VTDropDownButton::setupMenuAndBlock(const QStringList& titles, DropdownBloc
     _dropdownBlock = std::move(block);
 }
 
+// Through a copy, as the click block: the block may delete the control.
 void VTDropDownButton::onMenuClick(QAction* item) {
-    if (isEnabled() && _dropdownBlock && item)
-        _dropdownBlock(this, item->data().toInt());
+    if (!isEnabled() || !item)
+        return;
+    if (const DropdownBlock block = _dropdownBlock)
+        block(this, item->data().toInt());
 }
 
 QString VTDropDownButton::viewStringForToolTipPointUserData(const QWidget* view, const QPointF&,
@@ -263,14 +266,21 @@ void VTDropDownButton::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
-// Only the area a press holds down is let go; one selected in code stays until a release.
+bool* VTDropDownButton::selectionOf(Area area) {
+    if (area == Area::Swatch)
+        return &_isSwatchSelected;
+    if (area == Area::Button)
+        return &_isButtonSelected;
+    return nullptr;
+}
+
+// The area the press held down gets back the selection it had before the press, selected in
+// code or not; the other area was never touched.
 void VTDropDownButton::endPressWithoutRelease() {
-    if (_pressedArea == Area::None)
+    bool* selected = selectionOf(_pressedArea);
+    if (!selected)
         return;
-    if (_pressedArea == Area::Swatch)
-        _isSwatchSelected = false;
-    else
-        _isButtonSelected = false;
+    *selected = _selectedBeforePress;
     _pressedArea = Area::None;
     update();
 }
@@ -281,10 +291,10 @@ void VTDropDownButton::mousePressEvent(QMouseEvent* event) {
         return;
     }
     _pressedArea = areaAt(event->position());
-    if (_pressedArea == Area::Swatch)
-        _isSwatchSelected = true;
-    else if (_pressedArea == Area::Button)
-        _isButtonSelected = true;
+    if (bool* selected = selectionOf(_pressedArea)) {
+        _selectedBeforePress = *selected;
+        *selected = true;
+    }
     update();
 }
 
@@ -308,9 +318,10 @@ void VTDropDownButton::mouseReleaseEvent(QMouseEvent* event) {
         _handleMouseUpInButtonRect();
 }
 
+// Through a copy: the block may delete the control, and the stored block with it, while it runs.
 void VTDropDownButton::_handleMouseUpInColorRect() {
-    if (_buttonClickBlock)
-        _buttonClickBlock(this);
+    if (const ButtonClickBlock block = _buttonClickBlock)
+        block(this);
 }
 
 // The menu opens under the control, starting at its horizontal middle.

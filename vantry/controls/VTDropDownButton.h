@@ -103,6 +103,8 @@ private:
     QRectF swatchRect() const;
     QRectF buttonRect() const;
     Area areaAt(const QPointF& point) const;
+    // The pressed flag of an area; none for Area::None.
+    bool* selectionOf(Area area);
 
     QPainterPath _generateControlColorSwatchPath() const;
     QPainterPath _generatedButtonPath() const;
@@ -135,6 +137,8 @@ private:
     QPainterPath _controlOuterBorderPath;
     QPainterPath _arrowPath;
     Area _pressedArea = Area::None;
+    // The pressed area's flag before the press, for a press that sees no release.
+    bool _selectedBeforePress = false;
     TrackingArea _colorSwatchTrackingArea;
     TrackingArea _buttonTrackingArea;
 };

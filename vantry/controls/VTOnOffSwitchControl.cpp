@@ -6,7 +6,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 
 VTOnOffSwitchControl::VTOnOffSwitchControl(QWidget* parent) : QAbstractButton(parent) {
     setCheckable(true);
@@ -24,23 +26,35 @@ void VTOnOffSwitchControl::toggle() {
 }
 
 // The check state follows the cell's. A toggled handler may answer with a check state of its
-// own, which the cell follows in turn; only an exclusive group that keeps its checked button
-// checked leaves the two apart, and sends the cell back to on.
+// own, which the cell then follows: Qt's keyboard and animateClick() path does not report that
+// answer through checkStateSet(). An exclusive group that keeps its checked button checked
+// sends the cell back to on.
+// A handler may delete the switch. Qt's setChecked() goes on using the button after its own
+// toggled signal, so the check state is set quietly and the switch emits toggled itself, then
+// touches nothing once it is gone.
 void VTOnOffSwitchControl::cellStateChanged() {
     const bool on = _cell.state() == 1;
+    const bool wasChecked = isChecked();
     {
+        const QSignalBlocker quiet(this);
         const QScopedValueRollback applying(_checkedBeingApplied, std::optional(on));
         setChecked(on);
     }
+    const QPointer<VTOnOffSwitchControl> alive(this);
+    if (isChecked() != wasChecked)
+        Q_EMIT toggled(isChecked());
+    if (!alive)
+        return;
     if (isChecked() != (_cell.state() == 1))
-        _cell.setState(1);
-    update();
+        _cell.setState(isChecked() ? 1 : 0);
+    if (alive)
+        update();
 }
 
 // Qt's own changes of the check state (setChecked, toggle, button groups) reach the cell here,
 // also setChecked(false) on a mixed switch, which leaves Qt's flag as it was. While the check
-// state is being set to follow the cell, only a different answer, from a toggled handler,
-// goes back to it.
+// state is being set to follow the cell, only a change made meanwhile elsewhere (by a handler
+// of a group mate) goes back to it.
 void VTOnOffSwitchControl::checkStateSet() {
     if (_checkedBeingApplied == isChecked())
         return;
@@ -153,14 +167,18 @@ void VTOnOffSwitchControl::mouseReleaseEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
+    const QPointer<VTOnOffSwitchControl> alive(this);
     const bool click =
         _cell.stopTrackingAtInViewMouseIsUp(_lastPoint, event->position(), this, true);
+    if (!alive)
+        return;
     update();
     if (click && !hitButton(event->position().toPoint()))
         return;
     if (click)
         nextCheckState();
-    Q_EMIT clicked(isChecked());
+    if (alive)
+        Q_EMIT clicked(isChecked());
 }
 
 void VTOnOffSwitchControl::nextCheckState() {

@@ -14,7 +14,9 @@
 // toggled the switch or let its thumb go, wherever the pointer was let go. A press that will
 // see no release (the switch disabled or hidden, its window blocked, the grab lost) ends
 // with the state as it was and fires nothing; so does a press a pop-up takes the mouse from.
-// A toggled handler that changes the check state has the last word, as on a check box.
+// A toggled handler that changes the check state has the last word, as on a check box,
+// whichever way the toggle came (mouse, Space, animateClick()); a toggled or clicked handler
+// may delete the switch.
 class VTOnOffSwitchControl : public QAbstractButton {
     Q_OBJECT
 public:

@@ -77,6 +77,7 @@ void VTOnOffSwitchControlCell::setState(int state) {
         _state = 0;
     else
         _state = _allowsMixedState ? -1 : 1;
+    // Last: the handler may delete the hosting control, and this cell with it.
     if (_state != previous && _stateChanged)
         _stateChanged();
 }
