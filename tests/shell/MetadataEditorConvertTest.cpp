@@ -12,6 +12,7 @@
 #include "tags/MTETagCopy.h"
 #include "tags/MTETagText.h"
 #include "util/GlobalFun.h"
+#include "views/QVCoverThumbnails.h"
 #include "views/QVDraggingImageView.h"
 #include "views/QVTipsView.h"
 
@@ -550,6 +551,7 @@ TEST(MetadataEditorRender, FourTabsAndTheLockedBand) {
     const char* names[] = {"tags", "artwork", "lyrics", "info"};
     for (int tab = 0; tab < 4; ++tab) {
         editor.tabView()->setCurrentIndex(tab);
+        ASSERT_TRUE(QVCoverThumbnails::waitForAllDecodes(60000)); // delivered by the wait below
         QTest::qWait(20);
         const QImage image = renderOf(editor);
         ASSERT_TRUE(image.save(TestEnvironment::renderFolder() +
