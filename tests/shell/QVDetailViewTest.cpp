@@ -194,7 +194,7 @@ TEST(QVDetailView, ShowsOnlyTheSelectedRowsCoverDecodingEachOnce) {
     QVDetailView view;
     view.setMusicInfo(red);
     EXPECT_TRUE(view.imageView()->pixmap().isNull()) << "decoded on the main thread";
-    QThread::msleep(100); // the red cover is decoded meanwhile; its delivery waits
+    ASSERT_TRUE(QVCoverThumbnails::waitForAllDecodes(60000)); // red is decoded, not delivered
     view.setMusicInfo(bare);
     EXPECT_FALSE(coverShownOnceDecoded(view)) << "a cover arrived for a row no longer shown";
 
