@@ -1,5 +1,6 @@
 #include "views/QVCoverThumbnails.h"
 
+#include "platform/PoolHandOver.h"
 #include "tags/MTECoverDecoder.h"
 #include "views/QVImageScale.h"
 
@@ -129,22 +130,25 @@ QImage QVCoverThumbnails::fittedCover(const QVariant& cover, const QSize& size, 
 void QVCoverThumbnails::startDecode(const Key& key, const QVariant& cover) {
     const Ticket ticket = std::make_shared<std::atomic<bool>>(true);
     _pending.insert(key, ticket);
-    decodingPool().start(
-        [delivery = _delivery, key, cover, ticket, size = _size, fitting = _fitting] {
-            const bool skipped = !ticket->load();
-            const QImage thumbnail = skipped ? QImage() : fittedCover(cover, size, fitting);
-            // The owner cannot go while its result is posted; a result it has not taken yet
-            // is dropped from the event queue when it goes.
-            std::lock_guard lock(delivery->mutex);
-            if (QVCoverThumbnails* owner = delivery->owner) {
-                QMetaObject::invokeMethod(
-                    owner,
-                    [owner, key, cover, thumbnail, skipped] {
-                        owner->finishDecode(key, cover, thumbnail, skipped);
-                    },
-                    Qt::QueuedConnection);
-            }
-        });
+    std::function<void()> decode = [delivery = _delivery, key, cover, ticket, size = _size,
+                                    fitting = _fitting] {
+        PoolHandOver::receive(&decodingPool()); // the job's captures are read from here on
+        const bool skipped = !ticket->load();
+        const QImage thumbnail = skipped ? QImage() : fittedCover(cover, size, fitting);
+        // The owner cannot go while its result is posted; a result it has not taken yet
+        // is dropped from the event queue when it goes.
+        std::lock_guard lock(delivery->mutex);
+        if (QVCoverThumbnails* owner = delivery->owner) {
+            QMetaObject::invokeMethod(
+                owner,
+                [owner, key, cover, thumbnail, skipped] {
+                    owner->finishDecode(key, cover, thumbnail, skipped);
+                },
+                Qt::QueuedConnection);
+        }
+    };
+    PoolHandOver::publish(&decodingPool());
+    decodingPool().start(std::move(decode));
 }
 
 void QVCoverThumbnails::finishDecode(const Key& key, const QVariant& cover, const QImage& thumbnail,
