@@ -31,7 +31,25 @@ QThreadPool& decodingPool() {
     (void)ready;
     return pool;
 }
+
+void runOnDecodingThread(std::function<void()> work) {
+    std::function<void()> job = [work = std::move(work)] {
+        PoolHandOver::receive(&decodingPool()); // the job's captures are read from here on
+        work();
+    };
+    PoolHandOver::publish(&decodingPool());
+    decodingPool().start(std::move(job));
+}
+
+// Freeing a picture of a quarter of a gigabyte takes a thread 10 to 50 ms: the main thread
+// lets such pictures go on a decoding thread.
+constexpr qsizetype kLetGoElsewhereBytes = qsizetype(16) * 1024 * 1024;
 } // namespace
+
+QVCoverThumbnails::Entry::~Entry() {
+    if (thumbnail.sizeInBytes() >= kLetGoElsewhereBytes && !QCoreApplication::closingDown())
+        runOnDecodingThread([picture = std::move(thumbnail)] {});
+}
 
 // Where a decode hands its result: the object that asked, while it lives.
 struct QVCoverThumbnails::Delivery {
@@ -130,25 +148,22 @@ QImage QVCoverThumbnails::fittedCover(const QVariant& cover, const QSize& size, 
 void QVCoverThumbnails::startDecode(const Key& key, const QVariant& cover) {
     const Ticket ticket = std::make_shared<std::atomic<bool>>(true);
     _pending.insert(key, ticket);
-    std::function<void()> decode = [delivery = _delivery, key, cover, ticket, size = _size,
-                                    fitting = _fitting] {
-        PoolHandOver::receive(&decodingPool()); // the job's captures are read from here on
-        const bool skipped = !ticket->load();
-        const QImage thumbnail = skipped ? QImage() : fittedCover(cover, size, fitting);
-        // The owner cannot go while its result is posted; a result it has not taken yet
-        // is dropped from the event queue when it goes.
-        std::lock_guard lock(delivery->mutex);
-        if (QVCoverThumbnails* owner = delivery->owner) {
-            QMetaObject::invokeMethod(
-                owner,
-                [owner, key, cover, thumbnail, skipped] {
-                    owner->finishDecode(key, cover, thumbnail, skipped);
-                },
-                Qt::QueuedConnection);
-        }
-    };
-    PoolHandOver::publish(&decodingPool());
-    decodingPool().start(std::move(decode));
+    runOnDecodingThread(
+        [delivery = _delivery, key, cover, ticket, size = _size, fitting = _fitting] {
+            const bool skipped = !ticket->load();
+            const QImage thumbnail = skipped ? QImage() : fittedCover(cover, size, fitting);
+            // The owner cannot go while its result is posted; a result it has not taken yet
+            // is dropped from the event queue when it goes.
+            std::lock_guard lock(delivery->mutex);
+            if (QVCoverThumbnails* owner = delivery->owner) {
+                QMetaObject::invokeMethod(
+                    owner,
+                    [owner, key, cover, thumbnail, skipped] {
+                        owner->finishDecode(key, cover, thumbnail, skipped);
+                    },
+                    Qt::QueuedConnection);
+            }
+        });
 }
 
 void QVCoverThumbnails::finishDecode(const Key& key, const QVariant& cover, const QImage& thumbnail,

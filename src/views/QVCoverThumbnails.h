@@ -64,6 +64,7 @@ private:
     struct Entry {
         QVariant cover; // holds the bytes, so no other cover can take their address
         QImage thumbnail;
+        ~Entry(); // a large picture goes on a decoding thread
     };
 
     static QImage fittedCover(const QVariant& cover, const QSize& size, Fitting fitting);
