@@ -33,9 +33,6 @@
 
 namespace {
 
-constexpr int kPngSide = 6000;
-constexpr int kPngCovers = 3;
-constexpr int kClaimCovers = 6;
 constexpr int kPasses = 3;
 constexpr int kSelectEveryMs = 40;
 const char* const kFolder = "/tmp/quaverly-bench-detail";
@@ -129,8 +126,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     MTECoverDecoder::installAllocationLimit();
 
-    const std::vector<QByteArray> covers =
-        BenchCovers::hardCovers(QLatin1String(kFolder), kPngCovers, kPngSide, kClaimCovers);
+    const std::vector<QByteArray> covers = BenchCovers::hardCovers(QLatin1String(kFolder));
     std::vector<std::shared_ptr<QVMusicInfo>> covered;
     std::vector<std::shared_ptr<QVMusicInfo>> bare;
     for (int i = 0; i < int(covers.size()); ++i) {

@@ -49,14 +49,11 @@
 
 namespace {
 
-constexpr int kPngSide = 6000;
-constexpr int kPngCovers = 3;
-constexpr int kClaimCovers = 6;
 constexpr int kPasses = 2;
 // The machine's other load lengthens a gap now and then: the rounds take turns between the
 // rows with covers and the baseline, and the least of each is printed beside the worst.
-// The baseline's decoding threads, as many as the editor's.
 constexpr int kRounds = 3;
+// The baseline's decoding threads, as many as the editor's.
 constexpr int kBackgroundThreads = 2;
 constexpr int kStepMs = 40;
 const char* const kFolder = "/tmp/quaverly-bench-editor";
@@ -246,8 +243,7 @@ int main(int argc, char** argv) {
     UserDefaults::standardUserDefaults().setStorageFile(
         settings.filePath(QStringLiteral("settings.ini")));
 
-    const std::vector<QByteArray> covers =
-        BenchCovers::hardCovers(QLatin1String(kFolder), kPngCovers, kPngSide, kClaimCovers);
+    const std::vector<QByteArray> covers = BenchCovers::hardCovers(QLatin1String(kFolder));
     std::vector<std::shared_ptr<QVMusicInfo>> covered;
     std::vector<std::shared_ptr<QVMusicInfo>> bare;
     for (int i = 0; i < int(covers.size()); ++i) {

@@ -46,13 +46,12 @@ QByteArray BenchCovers::claimJpeg(int variant) {
     return jpeg;
 }
 
-std::vector<QByteArray> BenchCovers::hardCovers(const QString& folder, int pngs, int pngSide,
-                                                int claims) {
+std::vector<QByteArray> BenchCovers::hardCovers(const QString& folder) {
     std::vector<QByteArray> covers;
-    for (int i = 0; i < std::max(pngs, claims); ++i) {
-        if (i < pngs)
-            covers.push_back(photoPng(folder, i, pngSide));
-        if (i < claims)
+    for (int i = 0; i < std::max(kPngCovers, kClaimCovers); ++i) {
+        if (i < kPngCovers)
+            covers.push_back(photoPng(folder, i, kPngSide));
+        if (i < kClaimCovers)
             covers.push_back(claimJpeg(i));
     }
     return covers;
