@@ -7,6 +7,9 @@
 // one such cover costs when decoded on the main thread, and how long a PNG cover takes to
 // show. Leaves a render of the window with the pane in /tmp/quaverly-bench-detail.
 
+#include "support/BenchCovers.h"
+#include "support/StallMeter.h"
+
 #include "engine/LSMedia.h"
 #include "engine/QVMusicInfo.h"
 #include "tags/MTEAudioFile.h"
@@ -17,10 +20,6 @@
 #include "views/QVImageScale.h"
 
 #include <QApplication>
-#include <QBuffer>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -28,87 +27,15 @@
 #include <QTableView>
 #include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
 namespace {
 
-constexpr int kPngSide = 6000;
-constexpr int kPngCovers = 3;
-constexpr int kClaimCovers = 6;
 constexpr int kPasses = 3;
 constexpr int kSelectEveryMs = 40;
-constexpr int kTickMs = 2;
 const char* const kFolder = "/tmp/quaverly-bench-detail";
-
-// The longest gap between two ticks of a main-thread timer while it runs.
-class StallMeter {
-public:
-    StallMeter() {
-        _timer.setTimerType(Qt::PreciseTimer);
-        _timer.setInterval(kTickMs);
-        QObject::connect(&_timer, &QTimer::timeout, [this] {
-            _longestMs = std::max(_longestMs, _sinceTick.nsecsElapsed() / 1e6);
-            _sinceTick.restart();
-        });
-    }
-    void start() {
-        _longestMs = 0.0;
-        _sinceTick.start();
-        _timer.start();
-    }
-    double stop() {
-        _timer.stop();
-        return _longestMs;
-    }
-
-private:
-    QTimer _timer;
-    QElapsedTimer _sinceTick;
-    double _longestMs = 0.0;
-};
-
-// A photo-like picture: gradients with noise in the low bits, so it neither compresses
-// to nothing nor decodes faster than a real one. Each variant differs in its noise.
-QByteArray makePng(int variant) {
-    const QString path = QStringLiteral("%1/cover-%2.png").arg(QLatin1String(kFolder)).arg(variant);
-    QFile cached(path);
-    if (cached.open(QIODevice::ReadOnly))
-        return cached.readAll();
-    QImage picture(kPngSide, kPngSide, QImage::Format_RGB32);
-    quint32 noise = 2463534242u + quint32(variant);
-    for (int y = 0; y < kPngSide; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < kPngSide; ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            line[x] =
-                qRgb((x * 255 / kPngSide) ^ (noise & 15), (y * 255 / kPngSide) ^ (noise >> 8 & 15),
-                     ((x + y) * 127 / kPngSide) ^ (noise >> 16 & 15));
-        }
-    }
-    QDir().mkpath(QLatin1String(kFolder));
-    picture.save(path, "PNG", 80);
-    cached.open(QIODevice::ReadOnly);
-    return cached.readAll();
-}
-
-// A JPEG of a few hundred bytes whose frame header claims 8190 x 8190 pixels.
-QByteArray makeClaimJpeg(int variant) {
-    QImage tiny(8, 8, QImage::Format_RGB32);
-    tiny.fill(QColor::fromHsv(variant * 50 % 360, 200, 200));
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    tiny.save(&buffer, "JPEG");
-    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
-    for (const int at : {5, 7})
-        jpeg.replace(frame + at, 2, "\x1F\xFE");
-    return jpeg;
-}
 
 std::shared_ptr<QVMusicInfo> makeRow(int i, const QByteArray& cover) {
     auto row = std::make_shared<QVMusicInfo>();
@@ -167,11 +94,6 @@ private:
     QVDetailView* _pane = nullptr;
 };
 
-void waitUntil(const std::function<bool()>& done) {
-    while (!done())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-}
-
 // Selects every row kPasses times, one every kSelectEveryMs, then waits for the decodes
 // the selections started; the longest main-thread stall meanwhile.
 double longestStallSelecting(PaneWindow& window) {
@@ -182,22 +104,15 @@ double longestStallSelecting(PaneWindow& window) {
     QObject::connect(&selector, &QTimer::timeout,
                      [&] { window.select(step++ % window.rowCount()); });
     selector.start(kSelectEveryMs);
-    waitUntil([&] { return step >= kPasses * window.rowCount(); });
+    BenchCovers::waitUntil([&] { return step >= kPasses * window.rowCount(); });
     selector.stop();
-    waitUntil([&] { return !window.isDecoding(); });
+    BenchCovers::waitUntil([&] { return !window.isDecoding(); });
     return meter.stop();
-}
-
-double millisecondsOf(const std::function<void()>& work) {
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
 }
 
 // What selecting the row cost when the pane decoded its cover in full on the main thread.
 double mainThreadDecodeMs(const QByteArray& cover) {
-    return millisecondsOf([&] {
+    return BenchCovers::millisecondsOf([&] {
         const QImage image = MTECoverDecoder::decodeBytes(cover).image;
         QVImageScale::scaledImageToFitSize(image, QSizeF(80, 80));
     });
@@ -211,13 +126,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     MTECoverDecoder::installAllocationLimit();
 
-    std::vector<QByteArray> covers;
-    for (int i = 0; i < std::max(kPngCovers, kClaimCovers); ++i) {
-        if (i < kPngCovers)
-            covers.push_back(makePng(i));
-        if (i < kClaimCovers)
-            covers.push_back(makeClaimJpeg(i));
-    }
+    const std::vector<QByteArray> covers = BenchCovers::hardCovers(QLatin1String(kFolder));
     std::vector<std::shared_ptr<QVMusicInfo>> covered;
     std::vector<std::shared_ptr<QVMusicInfo>> bare;
     for (int i = 0; i < int(covers.size()); ++i) {
@@ -240,7 +149,7 @@ int main(int argc, char** argv) {
     QElapsedTimer shown;
     shown.start();
     freshWindow.select(0);
-    waitUntil([&] { return !freshWindow.pane().imageView()->pixmap().isNull(); });
+    BenchCovers::waitUntil([&] { return !freshWindow.pane().imageView()->pixmap().isNull(); });
     const double pngShownMs = shown.nsecsElapsed() / 1e6;
     freshWindow.window().grab().save(QStringLiteral("%1/window.png").arg(QLatin1String(kFolder)));
 

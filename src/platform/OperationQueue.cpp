@@ -1,12 +1,9 @@
 #include "platform/OperationQueue.h"
 
 #include "platform/Operation.h"
+#include "platform/PoolHandOver.h"
 #include "platform/PreferenceKeys.h"
 #include "platform/UserDefaults.h"
-
-#if defined(__SANITIZE_THREAD__)
-#include <sanitizer/tsan_interface.h>
-#endif
 
 #include <QRunnable>
 #include <QThreadPool>
@@ -15,22 +12,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-
-namespace {
-// The pool hands a runnable to its thread under Qt's own locks, which a thread-sanitizer
-// build cannot see (Qt itself is not instrumented); these two mark that hand-over.
-void publishToPoolThread([[maybe_unused]] const void* runnable) {
-#if defined(__SANITIZE_THREAD__)
-    __tsan_release(const_cast<void*>(runnable));
-#endif
-}
-
-void receivedOnPoolThread([[maybe_unused]] const void* runnable) {
-#if defined(__SANITIZE_THREAD__)
-    __tsan_acquire(const_cast<void*>(runnable));
-#endif
-}
-} // namespace
 
 struct OperationQueue::State {
     struct Entry {
@@ -70,7 +51,7 @@ public:
         : _state(std::move(state)), _operation(std::move(operation)) {}
 
     void run() override {
-        receivedOnPoolThread(this);
+        PoolHandOver::receive(this);
         _state->markStarted(_operation.get());
         _operation->start();
         _state->remove(_operation.get());
@@ -117,7 +98,7 @@ void OperationQueue::addOperation(std::shared_ptr<Operation> operation) {
         const std::lock_guard lock(_state->mutex);
         _state->entries.push_back({std::move(operation), runnable.get()});
     }
-    publishToPoolThread(runnable.get());
+    PoolHandOver::publish(runnable.get());
     _pool->start(runnable.release());
 }
 

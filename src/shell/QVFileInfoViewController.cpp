@@ -8,12 +8,12 @@
 #include "tags/MTEAudioFile.h"
 #include "tags/MTETagText.h"
 #include "util/GlobalFun.h"
+#include "views/QVCoverThumbnails.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -65,6 +65,7 @@ void QVFileInfoViewController::buildLayout() {
     _ivInfoArtwork->setFixedSize(kArtworkSide, kArtworkSide);
     _ivInfoArtwork->setAlignment(Qt::AlignCenter);
     _ivInfoArtwork->setFrameShape(QFrame::StyledPanel);
+    _artwork = new QVCoverThumbnails(_ivInfoArtwork->contentsRect().size(), this);
     _tfInfoTitle = makeValue("_tfInfoTitle");
     QFont titleFont = _tfInfoTitle->font();
     titleFont.setBold(true);
@@ -176,14 +177,8 @@ void QVFileInfoViewController::update() {
     const MTEAudioFile* handler = _musicInfo->metHandler.get();
     const QString pictureKey =
         handler ? handler->dicMap.value(QStringLiteral("AlbumImg")).toString() : QString();
-    const QImage picture = pictureKey.isEmpty()
-                               ? QImage()
-                               : MTETagText::imageOfValue(_dicMetadataInfo.value(pictureKey));
-    _ivInfoArtwork->setPixmap(
-        picture.isNull()
-            ? QPixmap()
-            : QPixmap::fromImage(picture.scaled(_ivInfoArtwork->contentsRect().size(),
-                                                Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    _artwork->showCoverIn(pictureKey.isEmpty() ? QVariant() : _dicMetadataInfo.value(pictureKey),
+                          _ivInfoArtwork);
 }
 
 void QVFileInfoViewController::showSourceOrOutputFacts() {

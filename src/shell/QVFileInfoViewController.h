@@ -10,12 +10,13 @@
 
 class QLabel;
 class QPushButton;
+class QVCoverThumbnails;
 class QVMusicInfo;
 
 // The file information tab of the metadata editor: one row's tags (from the editor's
 // working copy), size, date, length and location, and its audio parameters as the source
 // has them or as the chosen output format will make them. Labels are named after their
-// outlets ("_tfInfoTitle", ...).
+// outlets ("_tfInfoTitle", ...). The artwork shows once it is decoded, off the main thread.
 class QVFileInfoViewController : public QWidget {
     Q_OBJECT
 public:
@@ -74,5 +75,6 @@ private:
     QLabel* _tfInfoId3Tag = nullptr;
     QLabel* _tfInfoWhere = nullptr;
     QLabel* _ivInfoArtwork = nullptr;
+    QVCoverThumbnails* _artwork = nullptr; // the pictures _ivInfoArtwork shows
     QPushButton* _btnOpenFile = nullptr;
 };

@@ -73,7 +73,10 @@ QLabel* fieldLabel(const char* text, QWidget* buddy, QWidget* parent) {
 QVMetadataEditWndCtlr::QVMetadataEditWndCtlr(QVDataEngine& catalogue, ChosenFormat chosenFormat,
                                              QWidget* parent)
     : QDialog(parent), _catalogue(catalogue), _chosenFormat(std::move(chosenFormat)),
-      _chooseImage(chooseImageWithPanel), _prompts(std::make_shared<QVUserPrompts>()) {
+      _chooseImage(chooseImageWithPanel), _prompts(std::make_shared<QVUserPrompts>()),
+      _wellCovers(QSize(kWellSide, kWellSide), QVCoverThumbnails::Fitting::Shrunk,
+                  QVCoverThumbnails::kCachedCovers, this),
+      _baseCovers(QSize(), QVCoverThumbnails::Fitting::Shrunk, 1, this) {
     setObjectName(QStringLiteral("QVMetadataEditWndCtlr"));
     setModal(true);
     buildLayout();
@@ -281,10 +284,7 @@ void QVMetadataEditWndCtlr::setMusicInfo(std::shared_ptr<QVMusicInfo> music) {
     showCanNotEditMetadataTips(editable, true);
     if (_musicInfo)
         _mdicMetedataCopy = _musicInfo->dicToMetadata;
-    const QString key = pictureKey();
-    _imgChangeBase = _mdicMetedataCopy && !key.isEmpty()
-                         ? MTETagText::imageOfValue(_mdicMetedataCopy->value(key))
-                         : QImage();
+    takeBasePicture(workingCover());
     updateTabView();
     updateButtonState();
     resetImageSlider();
@@ -351,12 +351,13 @@ void QVMetadataEditWndCtlr::updateMetadataTab() {
 }
 
 void QVMetadataEditWndCtlr::updateAlbumArtworkTab() {
-    if (!_musicInfo)
-        return;
+    if (_musicInfo)
+        showWellPicture(workingCover());
+}
+
+QVariant QVMetadataEditWndCtlr::workingCover() const {
     const QString key = pictureKey();
-    showWellPicture(_mdicMetedataCopy && !key.isEmpty()
-                        ? MTETagText::imageOfValue(_mdicMetedataCopy->value(key))
-                        : QImage());
+    return _mdicMetedataCopy && !key.isEmpty() ? _mdicMetedataCopy->value(key) : QVariant();
 }
 
 void QVMetadataEditWndCtlr::updateLyricsTab() {
@@ -486,24 +487,33 @@ void QVMetadataEditWndCtlr::didQVDraggingImageViewAcceptDragImage(QVDraggingImag
 }
 
 void QVMetadataEditWndCtlr::takePicture(const QImage& image) {
-    _imgChangeBase = image;
+    takeBasePicture(image);
     showWellPicture(image);
     const QString key = pictureKey();
     if (_mdicMetedataCopy && !key.isEmpty())
         _mdicMetedataCopy->insert(key, image);
-    resetImageSlider();
 }
 
 void QVMetadataEditWndCtlr::clickDelete() {
-    _imgChangeBase = QImage();
-    showWellPicture(QImage());
+    takeBasePicture(QVariant());
+    showWellPicture(QVariant());
     const QString key = pictureKey();
     if (_mdicMetedataCopy && !key.isEmpty())
         _mdicMetedataCopy->remove(key);
 }
 
-void QVMetadataEditWndCtlr::showWellPicture(const QImage& image) {
-    _ivArtworkImg->setImage(image);
+// Covers read from the file are decoded off the main thread: the well stays empty and the
+// slider does nothing until they are. A picture taken meanwhile wins over a late one.
+void QVMetadataEditWndCtlr::showWellPicture(const QVariant& cover) {
+    _wellCovers.showCover(cover,
+                          [this](const QImage& picture) { _ivArtworkImg->setImage(picture); });
+}
+
+void QVMetadataEditWndCtlr::takeBasePicture(const QVariant& cover) {
+    _baseCovers.showCover(cover, [this](const QImage& picture) {
+        _imgChangeBase = picture;
+        resetImageSlider();
+    });
 }
 
 void QVMetadataEditWndCtlr::resetImageSlider() {

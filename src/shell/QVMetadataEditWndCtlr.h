@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/QVFormatSetting.h"
+#include "views/QVCoverThumbnails.h"
 #include "views/QVDraggingImageViewDelegate.h"
 
 #include <QDialog>
@@ -60,6 +61,7 @@ public:
 
     // The working copy of the row's tags; none after OK or without a row.
     const std::optional<QVariantMap>& workingCopy() const { return _mdicMetedataCopy; }
+    // The picture as it came, null until a cover read from the file is decoded.
     QImage imgChangeBase() const { return _imgChangeBase; }
     bool isCanEditable() const;
 
@@ -128,8 +130,10 @@ private:
     void updateInfoTab();
     void controlTextDidChange(const TextField& field);
     void textViewDidChange(QPlainTextEdit* view, const char* logicalName);
+    QVariant workingCover() const;
     void takePicture(const QImage& image);
-    void showWellPicture(const QImage& image);
+    void takeBasePicture(const QVariant& cover);
+    void showWellPicture(const QVariant& cover);
     void reportUnusablePicture(const QString& why);
 
     QVDataEngine& _catalogue;
@@ -154,6 +158,8 @@ private:
     QVFileInfoViewController* _fileInfoViewCltr = nullptr;
     std::optional<QVariantMap> _mdicMetedataCopy;
     QImage _imgChangeBase;
+    QVCoverThumbnails _wellCovers; // sized for the well
+    QVCoverThumbnails _baseCovers; // at their own size, for _imgChangeBase
     QVTipsView* _viewdisable = nullptr;
     // Set while fields are filled from the working copy: such changes are no edits.
     bool _filling = false;

@@ -1,24 +1,84 @@
 #include "views/QVCoverThumbnails.h"
 
+#include "platform/PoolHandOver.h"
 #include "tags/MTECoverDecoder.h"
 #include "views/QVImageScale.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QPointer>
+#include <QThreadPool>
+
+#include <mutex>
 
 namespace {
 enum KeyKind { NoPicture, EncodedBytes, Image };
 // Two decodes at most at once: a cover may take a quarter of a gigabyte while it decodes.
 constexpr int kDecodingThreads = 2;
+
+QThreadPool& decodingPool() {
+    static QThreadPool pool;
+    static const bool ready = [] {
+        pool.setMaxThreadCount(kDecodingThreads);
+        // No decode may outlive the application whose image plugins it uses.
+        qAddPostRoutine([] {
+            pool.clear();
+            pool.waitForDone();
+        });
+        return true;
+    }();
+    (void)ready;
+    return pool;
+}
+
+void runOnDecodingThread(std::function<void()> work) {
+    std::function<void()> job = [work = std::move(work)] {
+        PoolHandOver::receive(&decodingPool()); // the job's captures are read from here on
+        work();
+    };
+    PoolHandOver::publish(&decodingPool());
+    decodingPool().start(std::move(job));
+}
+
+// Freeing a picture of a quarter of a gigabyte takes a thread 10 to 50 ms: the main thread
+// lets such pictures go on a decoding thread.
+constexpr qsizetype kLetGoElsewhereBytes = qsizetype(16) * 1024 * 1024;
 } // namespace
 
-QVCoverThumbnails::QVCoverThumbnails(const QSize& side, QObject* parent)
-    : QObject(parent), _side(side) {
-    _pool.setMaxThreadCount(kDecodingThreads);
+QVCoverThumbnails::Entry::~Entry() {
+    if (thumbnail.sizeInBytes() >= kLetGoElsewhereBytes && !QCoreApplication::closingDown())
+        runOnDecodingThread([picture = std::move(thumbnail)] {});
+}
+
+// Where a decode hands its result: the object that asked, while it lives.
+struct QVCoverThumbnails::Delivery {
+    std::mutex mutex;
+    QVCoverThumbnails* owner = nullptr;
+};
+
+QVCoverThumbnails::QVCoverThumbnails(const QSize& size, QObject* parent)
+    : QVCoverThumbnails(size, Fitting::Canvas, kCachedCovers, parent) {}
+
+QVCoverThumbnails::QVCoverThumbnails(const QSize& size, Fitting fitting, int cachedCovers,
+                                     QObject* parent)
+    : QObject(parent), _size(size), _fitting(fitting), _cache(cachedCovers),
+      _delivery(std::make_shared<Delivery>()) {
+    _delivery->owner = this;
+    decodingPool();
 }
 
 QVCoverThumbnails::~QVCoverThumbnails() {
-    _pool.clear();
+    {
+        std::lock_guard lock(_delivery->mutex);
+        _delivery->owner = nullptr;
+    }
     for (const Ticket& ticket : std::as_const(_pending))
         ticket->store(false);
-    _pool.waitForDone();
+}
+
+bool QVCoverThumbnails::waitForAllDecodes(int msecs) {
+    return decodingPool().waitForDone(msecs);
 }
 
 QVCoverThumbnails::Key QVCoverThumbnails::keyOf(const QVariant& cover) {
@@ -41,18 +101,32 @@ QVCoverThumbnails::Key QVCoverThumbnails::keyOf(const QVariant& cover) {
     return {NoPicture, 0};
 }
 
-std::optional<QImage> QVCoverThumbnails::thumbnail(const QVariant& cover) {
+void QVCoverThumbnails::showCover(const QVariant& cover, Show show) {
     const Key key = keyOf(cover);
     want(key);
+    _show = show;
     if (key == Key{NoPicture, 0})
-        return QImage();
+        return show(QImage());
+    if (key.first == Image && _fitting == Fitting::Shrunk)
+        return show(cover.value<QImage>());
     if (const Entry* entry = _cache.object(key))
-        return entry->thumbnail;
+        return show(entry->thumbnail);
     if (const auto pending = _pending.constFind(key); pending != _pending.cend())
         pending.value()->store(true);
     else
         startDecode(key, cover);
-    return std::nullopt;
+    show(QImage());
+}
+
+void QVCoverThumbnails::showCoverIn(const QVariant& cover, QLabel* label) {
+    showCover(cover, [label = QPointer<QLabel>(label)](const QImage& picture) {
+        if (!label)
+            return;
+        if (picture.isNull())
+            label->clear();
+        else
+            label->setPixmap(QPixmap::fromImage(picture));
+    });
 }
 
 void QVCoverThumbnails::want(const Key& key) {
@@ -63,27 +137,33 @@ void QVCoverThumbnails::want(const Key& key) {
     _wanted = key;
 }
 
-QImage QVCoverThumbnails::scaledCover(const QVariant& cover, const QSize& side) {
+QImage QVCoverThumbnails::fittedCover(const QVariant& cover, const QSize& size, Fitting fitting) {
     const QImage picture = cover.metaType().id() == QMetaType::QByteArray
-                               ? MTECoverDecoder::decodeBytes(cover.toByteArray(), side).image
+                               ? MTECoverDecoder::decodeBytes(cover.toByteArray(), size).image
                                : cover.value<QImage>();
-    return QVImageScale::scaledImageToFitSize(picture, QSizeF(side));
+    return fitting == Fitting::Canvas ? QVImageScale::scaledImageToFitSize(picture, QSizeF(size))
+                                      : picture;
 }
 
 void QVCoverThumbnails::startDecode(const Key& key, const QVariant& cover) {
     const Ticket ticket = std::make_shared<std::atomic<bool>>(true);
     _pending.insert(key, ticket);
-    // This object waits for the pool before it goes, so the job may post to it.
-    _pool.start([this, key, cover, ticket, side = _side] {
-        const bool skipped = !ticket->load();
-        const QImage thumbnail = skipped ? QImage() : scaledCover(cover, side);
-        QMetaObject::invokeMethod(
-            this,
-            [this, key, cover, thumbnail, skipped] {
-                finishDecode(key, cover, thumbnail, skipped);
-            },
-            Qt::QueuedConnection);
-    });
+    runOnDecodingThread(
+        [delivery = _delivery, key, cover, ticket, size = _size, fitting = _fitting] {
+            const bool skipped = !ticket->load();
+            const QImage thumbnail = skipped ? QImage() : fittedCover(cover, size, fitting);
+            // The owner cannot go while its result is posted; a result it has not taken yet
+            // is dropped from the event queue when it goes.
+            std::lock_guard lock(delivery->mutex);
+            if (QVCoverThumbnails* owner = delivery->owner) {
+                QMetaObject::invokeMethod(
+                    owner,
+                    [owner, key, cover, thumbnail, skipped] {
+                        owner->finishDecode(key, cover, thumbnail, skipped);
+                    },
+                    Qt::QueuedConnection);
+            }
+        });
 }
 
 void QVCoverThumbnails::finishDecode(const Key& key, const QVariant& cover, const QImage& thumbnail,
@@ -97,5 +177,8 @@ void QVCoverThumbnails::finishDecode(const Key& key, const QVariant& cover, cons
     // Images go by a serial number that is never reused; bytes by their address.
     const QVariant held = key.first == EncodedBytes ? cover : QVariant();
     _cache.insert(key, std::make_unique<Entry>(Entry{held, thumbnail}).release());
-    emit thumbnailReady(key, thumbnail);
+    if (key == _wanted && _show) {
+        const Show show = _show; // it may ask for another cover
+        show(thumbnail);
+    }
 }

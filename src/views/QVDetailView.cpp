@@ -31,7 +31,6 @@ QString orUnknown(const QString& text) {
 
 QVDetailView::QVDetailView(QWidget* parent)
     : QWidget(parent), _thumbnails(QSize(kCoverSide, kCoverSide), this) {
-    connect(&_thumbnails, &QVCoverThumbnails::thumbnailReady, this, &QVDetailView::coverDecoded);
     buildLayout();
     resize(sizeHint());
 }
@@ -101,18 +100,7 @@ void QVDetailView::showTags() {
 
 // A cover not yet decoded leaves the well empty until it is.
 void QVDetailView::showCover(const QVariant& cover) {
-    _coverKey = QVCoverThumbnails::keyOf(cover);
-    const QImage thumbnail = _thumbnails.thumbnail(cover).value_or(QImage());
-    if (thumbnail.isNull())
-        _imageView->clear();
-    else
-        _imageView->setPixmap(QPixmap::fromImage(thumbnail));
-}
-
-// A picture decoded for a row that is no longer shown stays in the cache only.
-void QVDetailView::coverDecoded(QVCoverThumbnails::Key key, const QImage& thumbnail) {
-    if (key == _coverKey && !thumbnail.isNull())
-        _imageView->setPixmap(QPixmap::fromImage(thumbnail));
+    _thumbnails.showCoverIn(cover, _imageView);
 }
 
 void QVDetailView::showMediaFacts() {

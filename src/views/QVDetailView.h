@@ -41,7 +41,6 @@ private:
     void buildLayout();
     void showTags();
     void showCover(const QVariant& cover);
-    void coverDecoded(QVCoverThumbnails::Key key, const QImage& thumbnail);
     void showMediaFacts();
 
     QLabel* _tfName = nullptr;
@@ -56,5 +55,4 @@ private:
     QLabel* _imageView = nullptr;
     std::shared_ptr<QVMusicInfo> _musicInfo;
     QVCoverThumbnails _thumbnails;
-    QVCoverThumbnails::Key _coverKey; // the shown row's cover, shown or still decoding
 };

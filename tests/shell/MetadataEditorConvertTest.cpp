@@ -12,6 +12,7 @@
 #include "tags/MTETagCopy.h"
 #include "tags/MTETagText.h"
 #include "util/GlobalFun.h"
+#include "views/QVCoverThumbnails.h"
 #include "views/QVDraggingImageView.h"
 #include "views/QVTipsView.h"
 
@@ -341,12 +342,15 @@ QStringList probedValues(const QJsonObject& probe, const QStringList& spellings)
     return values;
 }
 
-// A text keeps a value when it holds the words, or the number as a word of its own.
+// A text keeps a value when it holds the words, or the number as a word of its own: a lone
+// number also beside a total ("5" in "5/9"), a number with its total only whole.
 bool holds(const QStringList& texts, const QString& value) {
     return std::any_of(texts.begin(), texts.end(), [&value](const QString& text) {
         if (value.contains(u' '))
             return text.contains(value);
-        return text.split(QRegularExpression(QStringLiteral("[\\s\\[\\]/]+"))).contains(value);
+        const QString separators =
+            value.contains(u'/') ? QStringLiteral("[\\s\\[\\]]+") : QStringLiteral("[\\s\\[\\]/]+");
+        return text.split(QRegularExpression(separators)).contains(value);
     });
 }
 
@@ -682,6 +686,7 @@ TEST(MetadataEditorRender, FourTabsAndTheLockedBand) {
     const char* names[] = {"tags", "artwork", "lyrics", "info"};
     for (int tab = 0; tab < 4; ++tab) {
         editor.tabView()->setCurrentIndex(tab);
+        ASSERT_TRUE(QVCoverThumbnails::waitForAllDecodes(60000)); // delivered by the wait below
         QTest::qWait(20);
         const QImage image = renderOf(editor);
         ASSERT_TRUE(image.save(TestEnvironment::renderFolder() +

@@ -1,4 +1,5 @@
 #include "ShellTestSupport.h"
+#include "ViewTestSupport.h"
 
 #include "platform/GeometryText.h"
 #include "platform/SystemBeep.h"
@@ -12,11 +13,11 @@
 #include "tags/MTEFileType.h"
 #include "tags/MTETagKeyMap.h"
 #include "tags/MTETagText.h"
+#include "views/QVCoverThumbnails.h"
 #include "views/QVDraggingImageView.h"
 #include "views/QVTipsView.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -53,6 +54,12 @@ QImage picture(int width, int height, QColor color = QColor(200, 40, 60)) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(color);
     return image;
+}
+
+// Runs until every cover the editor asked for has been decoded and delivered.
+void deliverDecodedCovers() {
+    ASSERT_TRUE(QVCoverThumbnails::waitForAllDecodes(60000));
+    QCoreApplication::processEvents();
 }
 
 // A picture file of this size and a file that is no picture, side by side in a new folder;
@@ -204,12 +211,7 @@ TEST_F(MetadataEditor, FieldsFollowWhatTheRowAndTheOutputFormatAllow) {
 TEST_F(MetadataEditor, PictureAddRemoveAndRefusedFiles) {
     const auto [png, notImage] = pictureFiles(QStringLiteral("-front 'cover'.png"), 600, 300);
     ASSERT_FALSE(png.isEmpty());
-    QByteArray jpeg;
-    {
-        QBuffer buffer(&jpeg);
-        buffer.open(QIODevice::WriteOnly);
-        picture(50, 40, Qt::blue).save(&buffer, "JPEG");
-    }
+    const QByteArray jpeg = jpegBytesOf(picture(50, 40, Qt::blue));
     auto row = taggedRow(key("/music/song.mp3"), MTEFileTypeMpeg, {{key("APIC"), jpeg}});
     QString answer;
     QStringList offered;
@@ -219,7 +221,11 @@ TEST_F(MetadataEditor, PictureAddRemoveAndRefusedFiles) {
     });
     editor->setMusicInfo(row);
     editor->tabView()->setCurrentIndex(QVMetadataEditWndCtlr::kTabArtwork);
+    EXPECT_TRUE(editor->artworkWell()->image().isNull() && editor->imgChangeBase().isNull())
+        << "decoded on the main thread";
+    deliverDecodedCovers();
     EXPECT_EQ(editor->artworkWell()->image().size(), QSize(50, 40));
+    EXPECT_EQ(editor->imgChangeBase().size(), QSize(50, 40));
     auto* add = child<QPushButton>("_btnAddImg");
 
     answer = notImage; // refused in words; the old picture stays
@@ -334,12 +340,15 @@ TEST(MetadataEditorScaling, SliderSizesKeepTheAspectRatio) {
 }
 
 TEST_F(MetadataEditor, MovingTheSliderRescalesFromTheOriginalPicture) {
-    auto row = taggedRow(key("/music/song.mp3"), MTEFileTypeMpeg, {});
-    editor->setMusicInfo(row);
+    // The file's own cover, decoded after the drop, is no longer wanted.
+    const QVariantMap tags = {{key("APIC"), jpegBytesOf(picture(300, 300))}};
+    editor->setMusicInfo(taggedRow(key("/music/song.mp3"), MTEFileTypeMpeg, tags));
     editor->tabView()->setCurrentIndex(QVMetadataEditWndCtlr::kTabArtwork);
     QMimeData data;
     data.setImageData(picture(880, 440));
     ASSERT_TRUE(editor->artworkWell()->performDragOperation(&data));
+    deliverDecodedCovers();
+    EXPECT_EQ(editor->artworkWell()->image().size(), QSize(880, 440));
     EXPECT_EQ(editor->scaleSlider()->value(), 100); // larger than the well: its own size
     const QSize well = editor->artworkWell()->size();
     QSlider* slider = editor->scaleSlider();
@@ -516,10 +525,15 @@ TEST_F(FileInfoTab, ShowInFolderOpensTheFilesFolder) {
 
 TEST_F(MetadataEditor, InformationTabShowsTheWorkingCopy) {
     auto row = probedRow(key("/music/x.mp3"), MTEFileTypeMpeg, key("ID3 V2.4.0"));
+    row->dicToMetadata.insert(key("APIC"), jpegBytesOf(picture(50, 40)));
     editor->setMusicInfo(row);
     type(field("_tfArtist"), key("Edited Artist"));
     editor->tabView()->setCurrentIndex(QVMetadataEditWndCtlr::kTabInfo);
     auto* info = editor->fileInfoViewController();
+    const QLabel* artwork = info->findChild<QLabel*>(key("_ivInfoArtwork"));
+    EXPECT_TRUE(artwork->pixmap().isNull()) << "decoded on the main thread";
+    deliverDecodedCovers();
+    EXPECT_FALSE(artwork->pixmap().isNull());
     EXPECT_EQ(info->findChild<QLabel*>(key("_tfInfoArtist"))->text(), key("Edited Artist"));
     EXPECT_EQ(info->findChild<QLabel*>(key("_tfInfoKind"))->text(), key("MP3 audio file"));
     EXPECT_EQ(info->geometry(), QRect(0, 0, 375, 355));

@@ -1,5 +1,7 @@
 #include "support/TestEnvironment.h"
 
+#include "ViewTestSupport.h"
+
 #include "engine/QVMusicInfo.h"
 #include "tags/MTEAudioFile.h"
 #include "views/QVCoverThumbnails.h"
@@ -7,7 +9,6 @@
 #include "views/QVDraggingImageView.h"
 #include "views/QVDraggingImageViewDelegate.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QLabel>
 #include <QMimeData>
@@ -68,11 +69,7 @@ QRgb shownCentre(const QVDetailView& view) {
 QByteArray jpegOf(const QColor& colour, int side = 160) {
     QImage picture(side, side, QImage::Format_RGB32);
     picture.fill(colour);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "JPEG");
-    return jpeg;
+    return jpegBytesOf(picture);
 }
 
 // A few hundred bytes whose frame header claims 8190 x 8190 pixels.
@@ -197,7 +194,7 @@ TEST(QVDetailView, ShowsOnlyTheSelectedRowsCoverDecodingEachOnce) {
     QVDetailView view;
     view.setMusicInfo(red);
     EXPECT_TRUE(view.imageView()->pixmap().isNull()) << "decoded on the main thread";
-    QThread::msleep(100); // the red cover is decoded meanwhile; its delivery waits
+    ASSERT_TRUE(QVCoverThumbnails::waitForAllDecodes(60000)); // red is decoded, not delivered
     view.setMusicInfo(bare);
     EXPECT_FALSE(coverShownOnceDecoded(view)) << "a cover arrived for a row no longer shown";
 
@@ -208,8 +205,15 @@ TEST(QVDetailView, ShowsOnlyTheSelectedRowsCoverDecodingEachOnce) {
     EXPECT_FALSE(view.findChild<QVCoverThumbnails*>()->isDecoding()) << "decoded again";
     EXPECT_NEAR(qBlue(shownCentre(view)), 200, 8) << "not shown at once";
 
-    // A view that goes while its cover decodes takes nothing with it.
-    QVDetailView doomed;
-    doomed.setMusicInfo(coveredRow(hugeClaimJpeg()));
-    QThread::msleep(2);
+    // Thumbnails that go while a cover decodes in full (8190 x 8190, as the editor's) do not
+    // wait for it, and the decode, when it ends, touches nothing of them.
+    ASSERT_TRUE(QVCoverThumbnails::waitForAllDecodes(60000));
+    auto doomed =
+        std::make_unique<QVCoverThumbnails>(QSize(), QVCoverThumbnails::Fitting::Shrunk, 1);
+    doomed->showCover(hugeClaimJpeg(), [](const QImage&) {});
+    QThread::msleep(20);
+    doomed.reset();
+    EXPECT_FALSE(QVCoverThumbnails::waitForAllDecodes(0)) << "they waited for their decode";
+    EXPECT_TRUE(QVCoverThumbnails::waitForAllDecodes(60000));
+    QCoreApplication::processEvents();
 }

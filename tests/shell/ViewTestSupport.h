@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBuffer>
 #include <QColor>
 #include <QDir>
 #include <QEvent>
@@ -27,6 +28,15 @@ protected:
 private:
     int _count = 0;
 };
+
+// The picture as a JPEG file holds it.
+inline QByteArray jpegBytesOf(const QImage& image) {
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG");
+    return jpeg;
+}
 
 // The widget as drawn now, one image pixel per widget point.
 inline QImage renderOf(QWidget& widget) {
