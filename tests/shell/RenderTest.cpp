@@ -1,17 +1,22 @@
 #include "ShellTestSupport.h"
+#include "ViewTestSupport.h"
 
 #include "shell/QVAppDelegate.h"
 #include "shell/QVLoadingSheet.h"
 #include "shell/QVSettingSheet.h"
 
 #include <QImage>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -87,6 +92,91 @@ TEST(Render, MainWindowEmptyWithRowsAndTheSettingSheet) {
     ASSERT_TRUE(render(controller.settingSheet(), QStringLiteral("shell-setting-sheet.png")));
     EXPECT_TRUE(hasContent(QStringLiteral("shell-setting-sheet.png")));
     controller.clickOK();
+}
+
+// What the user could not read or reach in the main window at its present size: the bottom
+// bar's controls, the table and every toolbar item.
+QStringList mainWindowFaults(QVMainAppController& controller) {
+    QMainWindow* window = controller.window();
+    auto* bar = window->findChild<QWidget*>(QStringLiteral("operationPanel"));
+    QList<QWidget*> controls = bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    controls << bar << controller.tableView();
+    QStringList faults;
+    for (QAction* action : controller.toolBar()->actions()) {
+        QWidget* item = controller.toolBar()->widgetForAction(action);
+        if (!item || !item->isVisibleTo(window))
+            faults << QStringLiteral("toolbar item \"%1\" is hidden").arg(action->text());
+        controls << item;
+    }
+    return faults + layoutFaults(window, controls);
+}
+
+TEST(Render, MainWindowShowsEveryTextWholeAtEverySizeItAllows) {
+    TestEnvironment::reset();
+    static QVDataEngine noFormats{QVariantMap()};
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("render-sizes"));
+    const auto withRows = [folder](QVMainAppController& controller) {
+        QVMusicList rows = makeRows(20, folder);
+        for (const auto& row : rows)
+            writeFile(row->strFilePath, QByteArray(1048576 / 2, 'x'));
+        controller.fileList().appendMusics(rows);
+        controller.checkShouldShowDragTips();
+        controller.enableDownOperationButtons(true);
+        controller.updateDownTotalFileInfos();
+    };
+    struct Case {
+        const char* name;
+        QVDataEngine* catalogue;
+        std::function<void(QVMainAppController&)> prepare;
+    };
+    const Case cases[] = {
+        {"empty", &shippedCatalogue(), [](QVMainAppController&) {}},
+        {"rows", &shippedCatalogue(), withRows},
+        {"long-summary", &shippedCatalogue(),
+         [&withRows](QVMainAppController& controller) {
+             withRows(controller);
+             controller.tipsLabel()->setText(
+                 QStringLiteral("12345 files, 1234.5 hours, 123456.7 MB"));
+         }},
+        {"converting", &shippedCatalogue(),
+         [&withRows](QVMainAppController& controller) {
+             withRows(controller);
+             controller.startConvertOperation();
+         }},
+        {"no-formats", &noFormats, [](QVMainAppController&) {}},
+        {"large-font", &noFormats,
+         [](QVMainAppController& controller) {
+             QFont font = controller.window()->font();
+             font.setPointSizeF(font.pointSizeF() * 1.6);
+             controller.window()->setFont(font);
+         }},
+    };
+    // (1, 1) asks for the smallest size the window allows.
+    const QSize sizes[] = {QSize(1, 1), QSize(1, 520), QSize(640, 1), QSize(760, 520),
+                           QSize(1400, 900)};
+    for (const Case& c : cases) {
+        QVMainAppController controller(*c.catalogue, std::make_shared<FakePrompts>());
+        c.prepare(controller);
+        QMainWindow* window = controller.window();
+        window->show();
+        for (const QSize& size : sizes) {
+            window->resize(size);
+            QTest::qWait(10);
+            window->layout()->activate();
+            const QSize shown = window->size();
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(shown.width()) + "x" +
+                         std::to_string(shown.height()));
+            EXPECT_GE(shown.width(), size.width());
+            EXPECT_EQ(mainWindowFaults(controller), QStringList());
+            if (size == QSize(1, 1)) {
+                ASSERT_TRUE(render(
+                    window,
+                    QStringLiteral("shell-main-window-minimum-%1.png").arg(QLatin1String(c.name))));
+            }
+        }
+        if (controller.enumAppState() == QVAppStateConverting)
+            controller.setConvertOperationFinshed();
+    }
 }
 
 } // namespace
