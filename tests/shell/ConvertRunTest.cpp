@@ -57,6 +57,17 @@ QStringList filesBelow(const QString& folder) {
     return files;
 }
 
+// Every file and folder beneath a folder, relative to it, sorted.
+QStringList entriesBelow(const QString& folder) {
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        entries << QDir(folder).relativeFilePath(it.next());
+    entries.sort();
+    return entries;
+}
+
 QString formatTag(const QJsonObject& probe, const QString& name) {
     const QJsonObject tags =
         probe.value(QStringLiteral("format")).toObject().value(QStringLiteral("tags")).toObject();
@@ -323,9 +334,11 @@ TEST_F(ConvertRun, CancelAllEndsEveryRowCanceledWithoutPartialFiles) {
     ASSERT_EQ(prompts->alerts.size(), 1u);
     EXPECT_EQ(prompts->alerts.front().title,
               QStringLiteral("0 files has been successfully converted. "));
-    // The run's (empty) folder exists and is the one opened.
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_TRUE(opened.front().toLocalFile().startsWith(out + u'/'));
+    // The run's folder went with its empty outputs, so there is nothing to open; the
+    // chosen folder stays.
+    EXPECT_EQ(entriesBelow(out), QStringList());
+    EXPECT_TRUE(QFileInfo(out).isDir());
+    EXPECT_TRUE(opened.isEmpty());
     EXPECT_EQ(controller->convertRun().queue()->maxConcurrentOperationCount(), 2);
     EXPECT_TRUE(controller->convertRun().queue()->isEmpty());
 }
@@ -447,6 +460,65 @@ TEST_F(ConvertRun, WithRemovalOffRowsStayAndShowTheirOutcome) {
                                                 "files failed,including: \nx bad"));
 }
 
+// A run that writes nothing takes away the folders it made; a folder that holds anything,
+// one that was there before and the chosen folder stay.
+TEST_F(ConvertRun, FoldersTheRunMadeAndLeftEmptyAreRemoved) {
+    struct Case {
+        const char* name;
+        QStringList sources;
+        bool organized;
+        QStringList before; // below the chosen folder; a name with '.' is a file
+        QStringList after;
+    };
+    const QString dated = QStringLiteral("2026-12-07-22:22:00");
+    const QString earlier = QStringLiteral("MP3/2026-01-01-10:00:00");
+    const QStringList failing = {QStringLiteral("bad 1.wav"), QStringLiteral("bad 2.wav")};
+    const Case cases[] = {
+        {"every row fails", failing, true, {}, {}},
+        {"every row fails, not organised", failing, false, {}, {}},
+        {"every row fails, an earlier run in the format's folder",
+         failing,
+         true,
+         {earlier + QStringLiteral("/old.mp3")},
+         {QStringLiteral("MP3"), earlier, earlier + QStringLiteral("/old.mp3")}},
+        {"every row fails, the format's folder was there",
+         failing,
+         true,
+         {QStringLiteral("MP3")},
+         {QStringLiteral("MP3")}},
+        {"one row converts",
+         {QStringLiteral("bad 1.wav"), QStringLiteral("good.wav")},
+         true,
+         {},
+         {QStringLiteral("MP3"), QStringLiteral("MP3/") + dated,
+          QStringLiteral("MP3/") + dated + QStringLiteral("/good.mp3")}},
+    };
+    const QString fake =
+        writeSelectiveFfmpeg(TestEnvironment::makeTempFolder(QStringLiteral("tools")));
+    ASSERT_FALSE(fake.isEmpty());
+    const FakeFfmpeg::Scope failingFfmpeg(fake);
+    const QDateTime when(QDate(2026, 12, 7), QTime(22, 22, 0), Qt::UTC);
+    controller->convertRun().setNow([when] { return when; });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        controller->clickClear();
+        ASSERT_TRUE(add(makeWavs(c.sources)));
+        // Also a chosen folder that does not exist yet: the run makes it, and keeps it.
+        const QString out =
+            TestEnvironment::makeTempFolder(QStringLiteral("left-out")) + QStringLiteral("/chosen");
+        for (const QString& entry : c.before) {
+            ASSERT_TRUE(entry.contains(u'.') ? writeFile(out + u'/' + entry)
+                                             : QDir().mkpath(out + u'/' + entry));
+        }
+        answerPanel(out, c.organized, false);
+        summaries.clear();
+        controller->clickStart();
+        ASSERT_TRUE(waitForRunEnd());
+        EXPECT_EQ(entriesBelow(out), c.after);
+        EXPECT_TRUE(QFileInfo(out).isDir());
+    }
+}
+
 TEST_F(ConvertRun, AnUnwritableOutputFolderIsOneAlertBeforeAnyJob) {
     const QStringList paths = makeWavs({QStringLiteral("a.wav"), QStringLiteral("b.wav")});
     ASSERT_EQ(paths.size(), 2);
@@ -490,6 +562,12 @@ TEST_F(ConvertRun, DatedFolderFallsBackToDotsWhereColonsAreRefused) {
          QStringLiteral("MP3/2026-12-07-22:22:00")},
         {"refusing colons", refuseColons, QStringLiteral("MP3/2026-12-07-22.22.00")},
         {"refusing everything", [](const QString&) { return false; }, QString()},
+        {"refusing once the format's folder is made",
+         [](const QString& folder) {
+             QDir().mkpath(QFileInfo(folder).path());
+             return false;
+         },
+         QString()},
     };
     ASSERT_TRUE(add(makeWavs({QStringLiteral("a.wav")})));
     const FakeFfmpeg::Scope ok(FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")));
@@ -510,6 +588,7 @@ TEST_F(ConvertRun, DatedFolderFallsBackToDotsWhereColonsAreRefused) {
                       QStringLiteral("The output folder cannot be written to."));
             EXPECT_TRUE(prompts->alerts.front().message.contains(
                 out + QStringLiteral("/MP3/2026-12-07-22:22:00")));
+            EXPECT_EQ(entriesBelow(out), QStringList()); // nothing made is left
             continue;
         }
         ASSERT_TRUE(waitForRunEnd());
