@@ -47,26 +47,17 @@ QImage makeCover() {
     return image;
 }
 
-// Every regular file beneath a folder, relative to it, sorted.
-QStringList filesBelow(const QString& folder) {
+// Every regular file (or every entry) beneath a folder, relative to it, sorted.
+QStringList filesBelow(const QString& folder, QDir::Filters filter = QDir::Files | QDir::Hidden) {
     QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QDirIterator it(folder, filter, QDirIterator::Subdirectories);
     while (it.hasNext())
         files << QDir(folder).relativeFilePath(it.next());
     files.sort();
     return files;
 }
 
-// Every file and folder beneath a folder, relative to it, sorted.
-QStringList entriesBelow(const QString& folder) {
-    QStringList entries;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries << QDir(folder).relativeFilePath(it.next());
-    entries.sort();
-    return entries;
-}
+constexpr QDir::Filters kAllEntries = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
 
 QString formatTag(const QJsonObject& probe, const QString& name) {
     const QJsonObject tags =
@@ -336,7 +327,7 @@ TEST_F(ConvertRun, CancelAllEndsEveryRowCanceledWithoutPartialFiles) {
               QStringLiteral("0 files has been successfully converted. "));
     // The run's folder went with its empty outputs, so there is nothing to open; the
     // chosen folder stays.
-    EXPECT_EQ(entriesBelow(out), QStringList());
+    EXPECT_EQ(filesBelow(out, kAllEntries), QStringList());
     EXPECT_TRUE(QFileInfo(out).isDir());
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_EQ(controller->convertRun().queue()->maxConcurrentOperationCount(), 2);
@@ -465,56 +456,41 @@ TEST_F(ConvertRun, WithRemovalOffRowsStayAndShowTheirOutcome) {
 TEST_F(ConvertRun, FoldersTheRunMadeAndLeftEmptyAreRemoved) {
     struct Case {
         const char* name;
-        QStringList sources;
-        bool organized;
-        QStringList before; // below the chosen folder; a name with '.' is a file
+        bool oneConverts;
+        const char* before; // below the chosen folder, a file when it ends in ".mp3"
         QStringList after;
     };
-    const QString dated = QStringLiteral("2026-12-07-22:22:00");
-    const QString earlier = QStringLiteral("MP3/2026-01-01-10:00:00");
-    const QStringList failing = {QStringLiteral("bad 1.wav"), QStringLiteral("bad 2.wav")};
+    const QString run = key("MP3/2026-12-07-22:22:00");
+    const QString old = key("MP3/2026-01-01-10:00:00");
     const Case cases[] = {
-        {"every row fails", failing, true, {}, {}},
-        {"every row fails, not organised", failing, false, {}, {}},
-        {"every row fails, an earlier run in the format's folder",
-         failing,
-         true,
-         {earlier + QStringLiteral("/old.mp3")},
-         {QStringLiteral("MP3"), earlier, earlier + QStringLiteral("/old.mp3")}},
-        {"every row fails, the format's folder was there",
-         failing,
-         true,
-         {QStringLiteral("MP3")},
-         {QStringLiteral("MP3")}},
-        {"one row converts",
-         {QStringLiteral("bad 1.wav"), QStringLiteral("good.wav")},
-         true,
-         {},
-         {QStringLiteral("MP3"), QStringLiteral("MP3/") + dated,
-          QStringLiteral("MP3/") + dated + QStringLiteral("/good.mp3")}},
+        {"every row fails", false, "", {}},
+        {"an earlier run in the format's folder",
+         false,
+         "MP3/2026-01-01-10:00:00/old.mp3",
+         {key("MP3"), old, old + key("/old.mp3")}},
+        {"the format's folder was there", false, "MP3", {key("MP3")}},
+        {"one row converts", true, "", {key("MP3"), run, run + key("/good.mp3")}},
     };
-    const QString fake =
-        writeSelectiveFfmpeg(TestEnvironment::makeTempFolder(QStringLiteral("tools")));
-    ASSERT_FALSE(fake.isEmpty());
-    const FakeFfmpeg::Scope failingFfmpeg(fake);
+    const FakeFfmpeg::Scope failing(
+        writeSelectiveFfmpeg(TestEnvironment::makeTempFolder(QStringLiteral("tools"))));
     const QDateTime when(QDate(2026, 12, 7), QTime(22, 22, 0), Qt::UTC);
     controller->convertRun().setNow([when] { return when; });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         controller->clickClear();
-        ASSERT_TRUE(add(makeWavs(c.sources)));
-        // Also a chosen folder that does not exist yet: the run makes it, and keeps it.
-        const QString out =
-            TestEnvironment::makeTempFolder(QStringLiteral("left-out")) + QStringLiteral("/chosen");
-        for (const QString& entry : c.before) {
-            ASSERT_TRUE(entry.contains(u'.') ? writeFile(out + u'/' + entry)
-                                             : QDir().mkpath(out + u'/' + entry));
+        ASSERT_TRUE(add(makeWavs(c.oneConverts ? QStringList{key("bad.wav"), key("good.wav")}
+                                               : QStringList{key("bad.wav")})));
+        // A chosen folder that does not exist yet: the run makes it, and keeps it.
+        const QString out = TestEnvironment::makeTempFolder(key("left-out")) + key("/chosen");
+        const QString before = out + u'/' + key(c.before);
+        if (*c.before) {
+            ASSERT_TRUE(before.endsWith(key(".mp3")) ? writeFile(before) : QDir().mkpath(before));
         }
-        answerPanel(out, c.organized, false);
+        answerPanel(out, true, false);
         summaries.clear();
         controller->clickStart();
         ASSERT_TRUE(waitForRunEnd());
-        EXPECT_EQ(entriesBelow(out), c.after);
+        EXPECT_EQ(filesBelow(out, kAllEntries), c.after);
         EXPECT_TRUE(QFileInfo(out).isDir());
     }
 }
@@ -588,7 +564,7 @@ TEST_F(ConvertRun, DatedFolderFallsBackToDotsWhereColonsAreRefused) {
                       QStringLiteral("The output folder cannot be written to."));
             EXPECT_TRUE(prompts->alerts.front().message.contains(
                 out + QStringLiteral("/MP3/2026-12-07-22:22:00")));
-            EXPECT_EQ(entriesBelow(out), QStringList()); // nothing made is left
+            EXPECT_EQ(filesBelow(out, kAllEntries), QStringList()); // nothing made is left
             continue;
         }
         ASSERT_TRUE(waitForRunEnd());
