@@ -87,18 +87,20 @@ void takeChoice(QString& value, const QStringList& choices, int quality) {
 } // namespace
 
 const QStringList& QVMainAppController::allowedFileTypes() {
+    // The last five are what the program itself writes, so that its outputs can come back.
     static const QStringList types = {
-        QStringLiteral("mp3"), QStringLiteral("wav"), QStringLiteral("flac"), QStringLiteral("ogg"),
-        QStringLiteral("ape"), QStringLiteral("m4a"), QStringLiteral("m4r"), QStringLiteral("aac"),
-        QStringLiteral("wma"), QStringLiteral("mp2"), QStringLiteral("ac3"), QStringLiteral("dsd"),
-        QStringLiteral("amr"), QStringLiteral("wmv"), QStringLiteral("rm"), QStringLiteral("mpg"),
-        QStringLiteral("ts"), QStringLiteral("mkv"), QStringLiteral("mov"), QStringLiteral("flv"),
-        QStringLiteral("mp4"), QStringLiteral("rmvb"), QStringLiteral("rm"), QStringLiteral("m4v"),
-        QStringLiteral("avi"), QStringLiteral("asf"), QStringLiteral("swf"), QStringLiteral("3gp"),
-        QStringLiteral("ogm"), QStringLiteral("nsv"),
-        // What the program itself writes can come back in.
+        QStringLiteral("mp3"),  QStringLiteral("wav"),  QStringLiteral("flac"),
+        QStringLiteral("ogg"),  QStringLiteral("ape"),  QStringLiteral("m4a"),
+        QStringLiteral("m4r"),  QStringLiteral("aac"),  QStringLiteral("wma"),
+        QStringLiteral("mp2"),  QStringLiteral("ac3"),  QStringLiteral("dsd"),
+        QStringLiteral("amr"),  QStringLiteral("wmv"),  QStringLiteral("rm"),
+        QStringLiteral("mpg"),  QStringLiteral("ts"),   QStringLiteral("mkv"),
+        QStringLiteral("mov"),  QStringLiteral("flv"),  QStringLiteral("mp4"),
+        QStringLiteral("rmvb"), QStringLiteral("rm"),   QStringLiteral("m4v"),
+        QStringLiteral("avi"),  QStringLiteral("asf"),  QStringLiteral("swf"),
+        QStringLiteral("3gp"),  QStringLiteral("ogm"),  QStringLiteral("nsv"),
         QStringLiteral("opus"), QStringLiteral("aiff"), QStringLiteral("aif"),
-        QStringLiteral("caf"), QStringLiteral("oga")};
+        QStringLiteral("caf"),  QStringLiteral("oga")};
     return types;
 }
 
