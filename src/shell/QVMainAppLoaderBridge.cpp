@@ -1,18 +1,21 @@
 #include "shell/QVMainAppLoaderBridge.h"
 
 #include "engine/QVMusicInfo.h"
+#include "platform/MainThreadQueue.h"
 #include "shell/QVMainAppController.h"
 
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QPointer>
 
 #include <atomic>
+#include <functional>
 
 // Lives on the loader's threads: never touches a widget, never waits for the main thread.
 class QVMainAppLoaderBridge::Receiver : public LSMediaLoaderDelegate {
 public:
     explicit Receiver(QVMainAppController& controller)
-        : _controller(controller), _loader(std::make_unique<LSMediaLoader>()) {
+        : _controller(&controller), _loader(std::make_unique<LSMediaLoader>()) {
         _loader->setDelegate(this);
     }
     ~Receiver() override {
@@ -35,16 +38,11 @@ public:
         // check, so the latest id names the load being reported.
         const quint64 runId = _currentRun.load();
         const QString name = QFileInfo(music->strFilePath).fileName();
-        QMetaObject::invokeMethod(
-            &_controller, [c = &_controller, runId, name] { c->loaderStartedMusic(runId, name); },
-            Qt::QueuedConnection);
+        deliver([runId, name](QVMainAppController& c) { c.loaderStartedMusic(runId, name); });
     }
     void mediaLoaderDidReceiveProgress(LSMediaLoader*, double progress) override {
         const quint64 runId = _currentRun.load();
-        QMetaObject::invokeMethod(
-            &_controller,
-            [c = &_controller, runId, progress] { c->loaderProgress(runId, progress); },
-            Qt::QueuedConnection);
+        deliver([runId, progress](QVMainAppController& c) { c.loaderProgress(runId, progress); });
     }
     void mediaLoaderDidCompleteLoadMediasFailedIndex(std::shared_ptr<LSMediaArray> medias,
                                                      std::shared_ptr<LSMediaIndexSet> failed,
@@ -57,17 +55,30 @@ public:
                 (didFail ? failedRows : loaded).push_back((*medias)[i]);
             }
         }
-        QMetaObject::invokeMethod(
-            &_controller,
-            [c = &_controller, runId, loaded = std::move(loaded),
-             failedRows = std::move(failedRows)] {
-                c->mainSelCompleteLoad(runId, loaded, failedRows);
-            },
-            Qt::QueuedConnection);
+        // The end of a load may open a modal alert: it runs from the controller's own event
+        // queue, not inside the delivery of other threads' reports.
+        deliver([runId, loaded = std::move(loaded),
+                 failedRows = std::move(failedRows)](QVMainAppController& c) {
+            QMetaObject::invokeMethod(
+                &c,
+                [&c, runId, loaded, failedRows] {
+                    c.mainSelCompleteLoad(runId, loaded, failedRows);
+                },
+                Qt::QueuedConnection);
+        });
     }
 
 private:
-    QVMainAppController& _controller;
+    // Runs a report on the main thread, while the controller lives. Through the main-thread
+    // queue, whose lock a thread-sanitizer build sees, rather than Qt's event queue alone.
+    void deliver(std::function<void(QVMainAppController&)> report) {
+        MainThreadQueue::post([controller = _controller, report = std::move(report)] {
+            if (controller)
+                report(*controller);
+        });
+    }
+
+    QPointer<QVMainAppController> _controller; // made on the main thread
     std::atomic<quint64> _currentRun{0};
     std::unique_ptr<LSMediaLoader> _loader;
 };

@@ -1,8 +1,9 @@
 #include "shell/THWebService.h"
 
+#include "platform/MainThreadQueue.h"
+#include "platform/PoolHandOver.h"
 #include "shell/THWebServiceDelegate.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -182,7 +183,7 @@ void THWebService::startWithHandler(WebServiceBlock block) {
     THWebError setUpError;
     std::optional<THWebRequest> request = setUpRequest(&setUpError);
     QPointer<THWebService> self(this);
-    QThreadPool::globalInstance()->start([self, request = std::move(request), setUpError] {
+    auto fetch = [self, request = std::move(request), setUpError] {
         Response response;
         Error error;
         Data data;
@@ -190,14 +191,12 @@ void THWebService::startWithHandler(WebServiceBlock block) {
             data = performSynchronously(*request, &response, &error);
         else
             error = setUpError;
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, response, error, data] {
-                if (self && self->_webServiceBlock)
-                    self->_webServiceBlock(response, error, data);
-            },
-            Qt::QueuedConnection);
-    });
+        MainThreadQueue::post([self, response, error, data] {
+            if (self && self->_webServiceBlock)
+                self->_webServiceBlock(response, error, data);
+        });
+    };
+    PoolHandOver::start(*QThreadPool::globalInstance(), std::move(fetch));
 }
 
 void THWebService::stop() {

@@ -1,5 +1,6 @@
 #include "views/QVCoverThumbnails.h"
 
+#include "platform/MainThreadQueue.h"
 #include "platform/PoolHandOver.h"
 #include "tags/MTECoverDecoder.h"
 #include "views/QVImageScale.h"
@@ -9,8 +10,6 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QThreadPool>
-
-#include <mutex>
 
 namespace {
 enum KeyKind { NoPicture, EncodedBytes, Image };
@@ -33,12 +32,7 @@ QThreadPool& decodingPool() {
 }
 
 void runOnDecodingThread(std::function<void()> work) {
-    std::function<void()> job = [work = std::move(work)] {
-        PoolHandOver::receive(&decodingPool()); // the job's captures are read from here on
-        work();
-    };
-    PoolHandOver::publish(&decodingPool());
-    decodingPool().start(std::move(job));
+    PoolHandOver::start(decodingPool(), std::move(work));
 }
 
 // Freeing a picture of a quarter of a gigabyte takes a thread 10 to 50 ms: the main thread
@@ -51,28 +45,16 @@ QVCoverThumbnails::Entry::~Entry() {
         runOnDecodingThread([picture = std::move(thumbnail)] {});
 }
 
-// Where a decode hands its result: the object that asked, while it lives.
-struct QVCoverThumbnails::Delivery {
-    std::mutex mutex;
-    QVCoverThumbnails* owner = nullptr;
-};
-
 QVCoverThumbnails::QVCoverThumbnails(const QSize& size, QObject* parent)
     : QVCoverThumbnails(size, Fitting::Canvas, kCachedCovers, parent) {}
 
 QVCoverThumbnails::QVCoverThumbnails(const QSize& size, Fitting fitting, int cachedCovers,
                                      QObject* parent)
-    : QObject(parent), _size(size), _fitting(fitting), _cache(cachedCovers),
-      _delivery(std::make_shared<Delivery>()) {
-    _delivery->owner = this;
+    : QObject(parent), _size(size), _fitting(fitting), _cache(cachedCovers) {
     decodingPool();
 }
 
 QVCoverThumbnails::~QVCoverThumbnails() {
-    {
-        std::lock_guard lock(_delivery->mutex);
-        _delivery->owner = nullptr;
-    }
     for (const Ticket& ticket : std::as_const(_pending))
         ticket->store(false);
 }
@@ -148,22 +130,16 @@ QImage QVCoverThumbnails::fittedCover(const QVariant& cover, const QSize& size, 
 void QVCoverThumbnails::startDecode(const Key& key, const QVariant& cover) {
     const Ticket ticket = std::make_shared<std::atomic<bool>>(true);
     _pending.insert(key, ticket);
-    runOnDecodingThread(
-        [delivery = _delivery, key, cover, ticket, size = _size, fitting = _fitting] {
-            const bool skipped = !ticket->load();
-            const QImage thumbnail = skipped ? QImage() : fittedCover(cover, size, fitting);
-            // The owner cannot go while its result is posted; a result it has not taken yet
-            // is dropped from the event queue when it goes.
-            std::lock_guard lock(delivery->mutex);
-            if (QVCoverThumbnails* owner = delivery->owner) {
-                QMetaObject::invokeMethod(
-                    owner,
-                    [owner, key, cover, thumbnail, skipped] {
-                        owner->finishDecode(key, cover, thumbnail, skipped);
-                    },
-                    Qt::QueuedConnection);
-            }
+    runOnDecodingThread([owner = QPointer<QVCoverThumbnails>(this), key, cover, ticket,
+                         size = _size, fitting = _fitting] {
+        const bool skipped = !ticket->load();
+        const QImage thumbnail = skipped ? QImage() : fittedCover(cover, size, fitting);
+        // Looked at only on the main thread: a result for an object that has gone is dropped.
+        MainThreadQueue::post([owner, key, cover, thumbnail, skipped] {
+            if (owner)
+                owner->finishDecode(key, cover, thumbnail, skipped);
         });
+    });
 }
 
 void QVCoverThumbnails::finishDecode(const Key& key, const QVariant& cover, const QImage& thumbnail,

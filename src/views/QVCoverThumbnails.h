@@ -19,7 +19,8 @@ class QLabel;
 // off the main thread, and the result kept in a bounded cache. Every object shares the same
 // two decoding threads. Only the cover asked for last is decoded when a thread comes free:
 // the others asked for meanwhile are skipped. Used on the main thread. The object may go
-// while its decode runs: the decoding threads only post results to it, never once it is gone.
+// while its decode runs: the decoding threads never touch it, and a result that reaches the
+// main thread after it has gone is dropped.
 class QVCoverThumbnails : public QObject {
     Q_OBJECT
 public:
@@ -60,7 +61,6 @@ public:
 
 private:
     using Ticket = std::shared_ptr<std::atomic<bool>>; // false: the decode may be skipped
-    struct Delivery;
     struct Entry {
         QVariant cover; // holds the bytes, so no other cover can take their address
         QImage thumbnail;
@@ -78,5 +78,4 @@ private:
     QHash<Key, Ticket> _pending;
     Key _wanted;
     Show _show; // for the cover wanted
-    std::shared_ptr<Delivery> _delivery;
 };
