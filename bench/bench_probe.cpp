@@ -5,6 +5,7 @@
 #include "engine/LSMedia.h"
 #include "engine/LSMediaDecoder.h"
 #include "player/player_core.h"
+#include "support/BenchSources.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -13,8 +14,6 @@
 #include <QStringList>
 
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,8 +21,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -38,26 +35,6 @@ struct Kind {
 
 std::string number(int value) {
     return QByteArray::number(value).toStdString();
-}
-
-int runQuietly(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int err = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (err != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // The sample set, made once and kept between runs.
@@ -93,7 +70,7 @@ std::vector<std::string> sampleFiles() {
                                           i % 4 == 0 ? "1" : "2"};
             args.insert(args.end(), kind.codecArgs.begin(), kind.codecArgs.end());
             args.push_back(path);
-            if (runQuietly(args) != 0) {
+            if (BenchSources::runQuietly(args) != 0) {
                 std::fprintf(stderr, "could not make %s\n", path.c_str());
                 continue;
             }
@@ -134,7 +111,7 @@ double inProcessPass(const std::vector<std::string>& files, int* failures) {
 double ffprobePass(const std::vector<std::string>& files, int* failures) {
     const Clock::time_point start = Clock::now();
     for (const std::string& file : files) {
-        if (runQuietly({"ffprobe", "-show_format", "-show_streams", file}) != 0)
+        if (BenchSources::runQuietly({"ffprobe", "-show_format", "-show_streams", file}) != 0)
             ++*failures;
     }
     return seconds(Clock::now() - start);
