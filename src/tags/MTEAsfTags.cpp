@@ -237,7 +237,7 @@ bool MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {
     }
     if (handler.bRemovesEncoderEntries)
         removeAttributesWhere(tag, MTETagText::isEncoderEntryName);
-    MTETagProperties::addMissing(tag, handler.carriedProperties);
+    MTETagProperties::write(tag, handler);
     if (handler.strDiscNumber.contains(u'/')) { // the disc with its total, as it was read
         tag->removeItem("DISCTOTAL");
         tag->setAttribute("WM/PartOfSet", MTETagText::toTagString(handler.strDiscNumber));

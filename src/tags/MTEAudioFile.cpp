@@ -451,7 +451,7 @@ bool MTEAudioFile::writeID3V2Tag(TagLib::ID3v2::Tag* tag, const QString& path) c
     }
     if (bRemovesEncoderEntries)
         removeEncoderEntries(tag);
-    MTETagProperties::addMissing(tag, carriedProperties);
+    MTETagProperties::write(tag, *this);
     writeDisc(tag, strDiscNumber);
     return writePicture(tag, dicReadInfo, iPictureType, path);
 }

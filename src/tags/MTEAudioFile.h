@@ -2,9 +2,9 @@
 
 #include "tags/MTEContainer.h"
 #include "tags/MTEFileType.h"
+#include "tags/MTETagProperties.h"
 
 #include <QHash>
-#include <QMap>
 #include <QSet>
 #include <QString>
 #include <QVariantMap>
@@ -80,10 +80,9 @@ public:
     // The picture type of the cover read (3, front cover, unless the file has none), and so
     // of a cover written unchanged.
     int iPictureType = 3;
-    // Set when writing a row's tags into a file that ffmpeg's copy could not give them:
-    // the source's entries outside the managed names, by TagLib's property names. A writer
-    // adds each one the file lacks.
-    QMap<QString, QStringList> carriedProperties;
+    // Set when writing a row's tags: the source's fields outside the managed names that the
+    // tag copy writes itself (MTETagProperties::write).
+    QList<MTECarriedField> carriedFields;
 
     // eumContainer, or for a handler made without the factory, the container of its path.
     MTEContainer container() const;

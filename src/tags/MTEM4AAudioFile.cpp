@@ -135,7 +135,7 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
     }
     if (bRemovesEncoderEntries)
         removeItemsWhere(tag, MTETagText::isEncoderEntryName);
-    MTETagProperties::addMissing(tag, carriedProperties);
+    MTETagProperties::write(tag, *this);
     if (strDiscNumber.contains(u'/')) // the disc with its total, as it was read
         tag->setItem("disk", TagLib::MP4::Item(strDiscNumber.section(u'/', 0, 0).toInt(),
                                                strDiscNumber.section(u'/', 1, 1).toInt()));

@@ -21,8 +21,9 @@ public:
                                    const QString& outputPath, const MTEAudioFile* source = nullptr);
     // What the ffmpeg program is to be told beside its own copy of the source's tags, for
     // an output that the writers above cannot finish alone: a CAF output (TagLib writes no
-    // CAF) gets each field the row changes as a metadata option that replaces every spelling
-    // of it; an AIFF output gets its tags in an ID3 chunk, and none in chunks of their own.
+    // CAF) gets every field of the row and the disc as metadata options, a changed field
+    // replacing every spelling of it; an AIFF output gets its tags in an ID3 chunk, and none
+    // in chunks of their own.
     static QStringList ffmpegArguments(const QVariantMap& dicToMetadata, int sourceFileType,
                                        const QString& outputPath,
                                        const MTEAudioFile* source = nullptr);

@@ -164,7 +164,7 @@ bool writeComment(TagLib::Ogg::XiphComment* comment, PictureOwner& pictures,
     }
     if (handler.bRemovesEncoderEntries)
         removeFieldsWhere(comment, MTETagText::isEncoderEntryName);
-    MTETagProperties::addMissing(comment, handler.carriedProperties);
+    MTETagProperties::write(comment, handler);
     return writeCover(pictures, tags, dicMap.value(QStringLiteral("AlbumImg")).toString(),
                       handler.iPictureType, path);
 }
