@@ -1,5 +1,6 @@
 #include "tags/MTEAsfTags.h"
 
+#include "tags/MTEAsfHeader.h"
 #include "tags/MTEAudioFile.h"
 #include "tags/MTETagKeyMap.h"
 #include "tags/MTETagProperties.h"
@@ -82,27 +83,54 @@ QString attributeText(const TagLib::ASF::Attribute& attribute) {
     }
 }
 
-QStringList attributeValues(const TagLib::ASF::Tag* tag, const QString& name) {
-    const TagLib::String key = MTETagText::toTagString(name);
-    if (!tag->contains(key))
-        return {};
-    QStringList values;
-    for (const TagLib::ASF::Attribute& attribute : tag->attribute(key)) {
-        if (const QString text = attributeText(attribute); !text.isEmpty())
-            values += text;
+bool isNamed(const TagLib::String& name, const QString& asfName) {
+    return MTETagText::toQString(name).compare(asfName, Qt::CaseInsensitive) == 0;
+}
+
+// The texts of every attribute of the name, in any letter case, each once.
+QStringList attributeValues(const TagLib::ASF::AttributeListMap& attributes,
+                            const QString& asfName, QStringList values = {}) {
+    for (const auto& [name, list] : attributes) {
+        if (!isNamed(name, asfName))
+            continue;
+        for (const TagLib::ASF::Attribute& attribute : list) {
+            if (const QString text = attributeText(attribute);
+                !text.isEmpty() && !values.contains(text))
+                values += text;
+        }
     }
     return values;
 }
 
-// Repeated attributes are several values of one field.
-QStringList readField(const TagLib::ASF::Tag* tag, const QString& asfName) {
-    const Description field = descriptionOf(asfName);
-    if (field != Description::None) {
+// Repeated attributes are several values of one field; a content description field's text
+// comes first, and writers keep its further values (ffmpeg a copy) in attributes of its name.
+QStringList readField(const TagLib::ASF::Tag* tag, const TagLib::ASF::AttributeListMap& attributes,
+                      const QString& asfName) {
+    QStringList values;
+    if (const Description field = descriptionOf(asfName); field != Description::None) {
         if (const QString text = MTETagText::toQString(descriptionText(tag, field));
             !text.isEmpty())
-            return {text};
+            values += text;
     }
-    return attributeValues(tag, asfName); // ffmpeg also writes "Author" and "Description"
+    return attributeValues(attributes, asfName, values);
+}
+
+// The attributes in the order of the file: each list led by the values of the extended content
+// description, which TagLib lists after those of the metadata library.
+void putInFileOrder(TagLib::ASF::AttributeList& list, const QStringList& described) {
+    TagLib::ASF::AttributeList ordered;
+    TagLib::ASF::AttributeList rest = list;
+    for (const QString& text : described) {
+        const auto found = std::find_if(rest.begin(), rest.end(), [&text](const auto& attribute) {
+            return attribute.type() == TagLib::ASF::Attribute::UnicodeType &&
+                   MTETagText::toQString(attribute.toString()) == text;
+        });
+        if (found != rest.end()) {
+            ordered.append(*found);
+            rest.erase(found);
+        }
+    }
+    list = ordered.append(rest);
 }
 
 // The front cover when one decodes, else the first picture that decodes.
@@ -161,10 +189,20 @@ bool writeCover(TagLib::ASF::Tag* tag, const QVariant& value, int pictureType,
     return true;
 }
 
+template <class Unwanted> void removeAttributesWhere(TagLib::ASF::Tag* tag, Unwanted unwanted) {
+    for (const TagLib::String& name : MTETagText::namesWhere(tag->attributeListMap(), unwanted))
+        tag->removeItem(name);
+}
+
 // Several values become repeated attributes; a content description field holds one text.
 void writeField(TagLib::ASF::Tag* tag, const QString& asfName, const QVariant& value) {
     const Description field = descriptionOf(asfName);
     if (field != Description::None) {
+        // ffmpeg's copy keeps the field in an attribute of its name too, which readers show
+        // in place of the content description.
+        removeAttributesWhere(tag, [&asfName](const QString& name) {
+            return name.compare(asfName, Qt::CaseInsensitive) == 0;
+        });
         setDescriptionText(tag, field, MTETagText::toTagString(MTETagText::textOf(value)));
         return;
     }
@@ -176,11 +214,6 @@ void writeField(TagLib::ASF::Tag* tag, const QString& asfName, const QVariant& v
         tag->removeItem(name);
     else
         tag->setAttribute(name, attributes);
-}
-
-template <class Unwanted> void removeAttributesWhere(TagLib::ASF::Tag* tag, Unwanted unwanted) {
-    for (const TagLib::String& name : MTETagText::namesWhere(tag->attributeListMap(), unwanted))
-        tag->removeItem(name);
 }
 
 } // namespace
@@ -195,25 +228,44 @@ bool MTEAsfTags::read(MTEAudioFile& handler) {
     if (const auto* properties = file.audioProperties())
         handler.dAudioLength = properties->lengthInSeconds();
     const TagLib::ASF::Tag* tag = file.tag();
+    const TagLib::ASF::AttributeListMap attributes =
+        attributesInFileOrder(tag, handler.strFilePath);
     for (auto it = handler.dicMap.cbegin(); it != handler.dicMap.cend(); ++it) {
-        const QStringList values = readField(tag, MTETagKeyMap::asfName(it.key()));
+        const QStringList values = readField(tag, attributes, MTETagKeyMap::asfName(it.key()));
         if (!values.isEmpty() && it.key() != QLatin1String("AlbumImg"))
             handler.storeValues(it.value().toString(), values);
     }
-    for (const auto& [name, attributes] : tag->attributeListMap()) {
+    for (const auto& [name, list] : attributes) {
         const QString text =
-            MTETagText::joinedValues(attributeValues(tag, MTETagText::toQString(name)));
+            MTETagText::joinedValues(attributeValues(attributes, MTETagText::toQString(name)));
         handler.adoptOtherSpelling(MTETagText::toQString(name), text);
     }
-    handler.strDiscNumber =
-        MTETagText::numberWithTotal(attributeValues(tag, QStringLiteral("WM/PartOfSet")).value(0),
-                                    attributeValues(tag, QStringLiteral("DISCTOTAL")).value(0));
+    handler.strDiscNumber = MTETagText::numberWithTotal(
+        attributeValues(attributes, QStringLiteral("WM/PartOfSet")).value(0),
+        attributeValues(attributes, QStringLiteral("DISCTOTAL")).value(0));
     const QString pictureKey = handler.dicMap.value(QStringLiteral("AlbumImg")).toString();
     if (const QByteArray cover = readCover(tag, handler); !cover.isNull() && !pictureKey.isEmpty())
         handler.dicReadInfo.insert(pictureKey, cover);
     handler.eumID3Version = MTEID3VersionNone;
     handler.strTagVersion = QStringLiteral("ASF Attributes");
     return true;
+}
+
+TagLib::ASF::AttributeListMap MTEAsfTags::attributesInFileOrder(const TagLib::ASF::Tag* tag,
+                                                                const QString& path) {
+    TagLib::ASF::AttributeListMap attributes = tag->attributeListMap();
+    QHash<QString, QStringList> described;
+    bool headerRead = false;
+    for (auto& [name, list] : attributes) {
+        if (list.size() < 2)
+            continue;
+        if (!headerRead) {
+            described = MTEAsfHeader::extendedContentTexts(path);
+            headerRead = true;
+        }
+        putInFileOrder(list, described.value(MTETagText::toQString(name).toLower()));
+    }
+    return attributes;
 }
 
 bool MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {

@@ -1,5 +1,6 @@
 #include "tags/MTETagProperties.h"
 
+#include "tags/MTEAsfTags.h"
 #include "tags/MTEAudioFile.h"
 #include "tags/MTEId3File.h"
 #include "tags/MTETagKeyMap.h"
@@ -174,11 +175,21 @@ void addMapEntries(Fields& fields, const Map& map, const MTEAudioFile& source) {
         addEntry(fields, entryOf(name, value), source);
 }
 
+// A source's entries as read; repeated WMA attributes in the order of the file.
+template <class Tag> const auto& sourceEntries(const Tag& tag, const MTEAudioFile&) {
+    return entriesOf(tag);
+}
+
+TagLib::ASF::AttributeListMap sourceEntries(const TagLib::ASF::Tag& tag,
+                                            const MTEAudioFile& source) {
+    return MTEAsfTags::attributesInFileOrder(&tag, source.strFilePath);
+}
+
 template <class File> Fields fieldsOfFile(const MTEAudioFile& source) {
     Fields fields;
     File file(MTETagText::fileName(source.strFilePath).constData(), false);
     if (file.isValid() && file.tag())
-        addMapEntries(fields, entriesOf(*file.tag()), source);
+        addMapEntries(fields, sourceEntries(*file.tag(), source), source);
     return fields;
 }
 
