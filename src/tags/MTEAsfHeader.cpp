@@ -49,8 +49,8 @@ QHash<QString, QStringList> textsOf(const QByteArray& body) {
     for (quint16 i = 0; i < count; ++i) {
         quint16 nameLength = 0, type = 0, valueLength = 0;
         QByteArray name, value;
-        if (!word(&nameLength) || !take(nameLength, &name) || !word(&type) ||
-            !word(&valueLength) || !take(valueLength, &value))
+        if (!word(&nameLength) || !take(nameLength, &name) || !word(&type) || !word(&valueLength) ||
+            !take(valueLength, &value))
             break;
         if (type == kUnicodeType)
             texts[utf16Text(name).toLower()] += utf16Text(value);

@@ -88,8 +88,8 @@ bool isNamed(const TagLib::String& name, const QString& asfName) {
 }
 
 // The texts of every attribute of the name, in any letter case, each once.
-QStringList attributeValues(const TagLib::ASF::AttributeListMap& attributes,
-                            const QString& asfName, QStringList values = {}) {
+QStringList attributeValues(const TagLib::ASF::AttributeListMap& attributes, const QString& asfName,
+                            QStringList values = {}) {
     for (const auto& [name, list] : attributes) {
         if (!isNamed(name, asfName))
             continue;

@@ -166,7 +166,7 @@ void addMetadataOption(QStringList& arguments, const QString& key, const QString
 
 // TagLib writes no CAF files: ffmpeg takes every field of the row (a changed one replacing
 // every spelling of it in the source's tags), the disc, and the fields no row manages where
-// its copy misses them.
+// its copy misses them or keeps only the first of their values; several values joined.
 QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MTEAudioFile* source,
                             const MTETagCopyPlan& plan) {
     MTEFfmpegMetadata sourceTags;
@@ -191,10 +191,8 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
         return arguments;
     if (!source->strDiscNumber.isEmpty())
         addMetadataOption(arguments, QStringLiteral("disc"), source->strDiscNumber);
-    if (!plan.ffmpegCarriesOtherFields) {
-        for (const MTECarriedField& field : MTETagProperties::unmanagedOf(*source))
-            addMetadataOption(arguments, field.name, MTETagText::joinedValues(field.values));
-    }
+    for (const MTECarriedField& field : carriedFields(*source, plan))
+        addMetadataOption(arguments, field.name, MTETagText::joinedValues(field.values));
     return arguments;
 }
 

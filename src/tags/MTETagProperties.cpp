@@ -233,19 +233,23 @@ bool takesField(bool present, const MTECarriedField& field) {
     return !present || field.values.size() > 1;
 }
 
-template <class Map, class Remove>
-bool replaces(const Map& map, const MTECarriedField& field, const MTEAudioFile& output,
-              Remove remove) {
-    TagLib::StringList present;
+// The names of the map's entries that stand for the field.
+template <class Map>
+TagLib::StringList namesStandingFor(const Map& map, const MTECarriedField& field,
+                                    const MTEAudioFile& output) {
+    TagLib::StringList names;
     for (const auto& [name, value] : map) {
         if (standsFor(entryOf(name, value), field, output))
-            present.append(name);
+            names.append(name);
     }
-    if (!takesField(!present.isEmpty(), field))
-        return false;
-    for (const TagLib::String& name : present)
-        remove(name);
-    return true;
+    return names;
+}
+
+TagLib::ASF::AttributeList asfTexts(const QStringList& values) {
+    TagLib::ASF::AttributeList attributes;
+    for (const QString& value : values)
+        attributes.append(TagLib::ASF::Attribute(MTETagText::toTagString(value)));
+    return attributes;
 }
 
 std::unique_ptr<TagLib::ID3v2::Frame> id3FrameOf(const MTECarriedField& field,
@@ -309,6 +313,8 @@ Fields MTETagProperties::unmanagedOf(const MTEAudioFile& source) {
     }
 }
 
+// A field the tag holds already keeps the spelling it has there (ffmpeg's copy of the source's
+// own); a new one goes under TagLib's name for it.
 void MTETagProperties::write(TagLib::ID3v2::Tag* tag, const MTEAudioFile& output) {
     if (!tag)
         return;
@@ -320,9 +326,18 @@ void MTETagProperties::write(TagLib::ID3v2::Tag* tag, const MTEAudioFile& output
         }
         if (!takesField(!present.isEmpty(), field))
             continue;
-        for (TagLib::ID3v2::Frame* frame : present)
-            tag->removeFrame(frame);
-        tag->addFrame(id3FrameOf(field, output).release());
+        const auto* user =
+            present.isEmpty()
+                ? nullptr
+                : dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(present.front());
+        std::unique_ptr<TagLib::ID3v2::Frame> frame =
+            user ? std::make_unique<TagLib::ID3v2::UserTextIdentificationFrame>(
+                       user->description(), MTETagText::toTagStringList(field.values),
+                       TagLib::String::UTF8)
+                 : id3FrameOf(field, output);
+        for (TagLib::ID3v2::Frame* old : present)
+            tag->removeFrame(old);
+        tag->addFrame(frame.release());
     }
 }
 
@@ -330,12 +345,14 @@ void MTETagProperties::write(TagLib::Ogg::XiphComment* comment, const MTEAudioFi
     if (!comment)
         return;
     for (const MTECarriedField& field : output.carriedFields) {
-        const QString name =
-            spellsManagedField(field.property, output) ? field.name : field.property;
-        if (spellsManagedField(name, output) ||
-            !replaces(comment->fieldListMap(), field, output,
-                      [comment](const TagLib::String& present) { comment->removeFields(present); }))
+        const TagLib::StringList present = namesStandingFor(comment->fieldListMap(), field, output);
+        QString name = spellsManagedField(field.property, output) ? field.name : field.property;
+        if (!present.isEmpty())
+            name = MTETagText::toQString(present.front());
+        if (!takesField(!present.isEmpty(), field) || spellsManagedField(name, output))
             continue;
+        for (const TagLib::String& old : present)
+            comment->removeFields(old);
         for (const QString& value : field.values)
             comment->addField(MTETagText::toTagString(name), MTETagText::toTagString(value), false);
     }
@@ -345,11 +362,16 @@ void MTETagProperties::write(TagLib::MP4::Tag* tag, const MTEAudioFile& output) 
     if (!tag)
         return;
     for (const MTECarriedField& field : output.carriedFields) {
-        if (replaces(tag->itemMap(), field, output,
-                     [tag](const TagLib::String& present) { tag->removeItem(present); }) &&
-            !setByTagLibName(tag, field, output))
-            tag->setItem(MTETagText::toTagString(kFreeFormMean + field.name),
-                         MTETagText::toTagStringList(field.values));
+        const TagLib::StringList present = namesStandingFor(tag->itemMap(), field, output);
+        if (!takesField(!present.isEmpty(), field))
+            continue;
+        for (const TagLib::String& old : present)
+            tag->removeItem(old);
+        const TagLib::StringList values = MTETagText::toTagStringList(field.values);
+        if (!present.isEmpty() && MTETagText::toQString(present.front()).startsWith(u"----:"))
+            tag->setItem(present.front(), values);
+        else if (!setByTagLibName(tag, field, output))
+            tag->setItem(MTETagText::toTagString(kFreeFormMean + field.name), values);
     }
 }
 
@@ -357,13 +379,14 @@ void MTETagProperties::write(TagLib::ASF::Tag* tag, const MTEAudioFile& output) 
     if (!tag)
         return;
     for (const MTECarriedField& field : output.carriedFields) {
-        if (!replaces(tag->attributeListMap(), field, output,
-                      [tag](const TagLib::String& present) { tag->removeItem(present); }) ||
-            setByTagLibName(tag, field, output))
+        const TagLib::StringList present = namesStandingFor(tag->attributeListMap(), field, output);
+        if (!takesField(!present.isEmpty(), field))
             continue;
-        TagLib::ASF::AttributeList values;
-        for (const QString& value : field.values)
-            values.append(TagLib::ASF::Attribute(MTETagText::toTagString(value)));
-        tag->setAttribute(MTETagText::toTagString(field.name), values);
+        for (const TagLib::String& old : present)
+            tag->removeItem(old);
+        if (!present.isEmpty())
+            tag->setAttribute(present.front(), asfTexts(field.values));
+        else if (!setByTagLibName(tag, field, output))
+            tag->setAttribute(MTETagText::toTagString(field.name), asfTexts(field.values));
     }
 }
