@@ -10,6 +10,7 @@
 #include <taglib/asftag.h>
 #include <taglib/flacfile.h>
 #include <taglib/id3v2frame.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
@@ -61,34 +62,30 @@ const TagLib::Ogg::FieldListMap& entriesOf(const TagLib::Ogg::XiphComment& comme
     return comment.fieldListMap();
 }
 
-// TagLib's names of frame ids and user text descriptions, which it keeps to frames.
-struct FrameNames : TagLib::ID3v2::Frame {
-    using Frame::frameIDToKey;
-    using Frame::txxxToKey;
-};
+// What TagLib reads a text or link frame as, through a tag of its own holding a copy of it.
+TagLib::PropertyMap propertiesOf(const TagLib::ID3v2::Frame* frame) {
+    TagLib::ID3v2::Tag alone;
+    std::unique_ptr<TagLib::ID3v2::Frame> copy(
+        TagLib::ID3v2::FrameFactory::instance()->createFrame(frame->render(), alone.header()));
+    if (!copy)
+        return {};
+    alone.addFrame(copy.release());
+    return alone.properties();
+}
 
-// A text or link frame, by TagLib's name for its id or a user text's description.
 Entry entryOf(const TagLib::ID3v2::Frame* frame) {
     using namespace TagLib::ID3v2;
     Entry entry{MTETagText::toQString(TagLib::String(frame->frameID(), TagLib::String::Latin1)),
                 {},
                 {},
                 {}};
-    const TagLib::String key = FrameNames::frameIDToKey(frame->frameID());
     if (const auto* user = dynamic_cast<const UserTextIdentificationFrame*>(frame)) {
         entry.ownName = MTETagText::toQString(user->description());
         entry.rawName = QStringLiteral("TXXX:") + entry.ownName;
-        TagLib::StringList values = user->fieldList();
-        if (!values.isEmpty())
-            values.erase(values.begin()); // the description
-        entry.properties.insert(FrameNames::txxxToKey(user->description()), values);
-    } else if (const auto* text = dynamic_cast<const TextIdentificationFrame*>(frame);
-               text && !key.isEmpty()) {
-        entry.properties.insert(key, text->fieldList());
-    } else if (const auto* link = dynamic_cast<const UrlLinkFrame*>(frame);
-               link && !key.isEmpty()) {
-        entry.properties.insert(key, TagLib::StringList(link->url()));
     }
+    if (dynamic_cast<const TextIdentificationFrame*>(frame) ||
+        dynamic_cast<const UrlLinkFrame*>(frame))
+        entry.properties = propertiesOf(frame);
     return entry;
 }
 
