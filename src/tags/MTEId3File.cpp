@@ -50,6 +50,15 @@ private:
     }
 };
 
+// TagLib takes an empty or foreign file for a RIFF file without chunks, and "saves" nothing
+// into it.
+bool startsAsItsKind(TagLib::File& file, MTEContainer container) {
+    if (container != MTEContainer::Wav && container != MTEContainer::Aiff)
+        return true;
+    file.seek(0);
+    return file.readBlock(4) == (container == MTEContainer::Aiff ? "FORM" : "RIFF");
+}
+
 } // namespace
 
 MTEId3File::MTEId3File(const QString& path, MTEContainer container, bool readAudioProperties)
@@ -70,12 +79,13 @@ MTEId3File::MTEId3File(const QString& path, MTEContainer container, bool readAud
                                                      readAudioProperties, accuracy);
         break;
     }
+    _valid = _file->isValid() && startsAsItsKind(*_file, container);
 }
 
 MTEId3File::~MTEId3File() = default;
 
 bool MTEId3File::isValid() const {
-    return _file && _file->isValid();
+    return _valid;
 }
 
 TagLib::ID3v2::Tag* MTEId3File::tag(bool create) {

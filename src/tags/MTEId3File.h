@@ -54,4 +54,5 @@ public:
 private:
     std::unique_ptr<TagLib::File> _file;
     MTEContainer _container;
+    bool _valid = false;
 };
