@@ -46,7 +46,6 @@ public:
     // ffmpeg writes MPEG-1/2 Layer II, WAV and AIFF files without a tag that holds all
     // fields: writing into them creates one.
     bool createsTagOnWrite() const;
-    TagLib::File* file() const { return _file.get(); }
     // Saves the ID3v2 tag as ID3v2.4. MPEG and WAV files lose their other tags (ID3v1, APE,
     // the INFO chunk), so no reader finds an older value beside the new one.
     bool save();
