@@ -9,6 +9,6 @@ class MTEOtherAudioFile : public MTEAudioFile {
 public:
     bool dumpMediaAttribInfo() override;
     // Writes nothing, so it reports false.
-    bool saveID3AttribPath(int mode, const QString& path) override;
+    MTETagWriteResult saveID3AttribPath(int mode, const QString& path) override;
     std::shared_ptr<MTEAudioFile> copy() const override;
 };

@@ -1,5 +1,6 @@
 #include "tags/MTETagCopy.h"
 
+#include "tags/MTEAsfTags.h"
 #include "tags/MTEAudioCreator.h"
 #include "tags/MTEFfmpegMetadata.h"
 #include "tags/MTETagKeyMap.h"
@@ -154,18 +155,41 @@ QStringList cafMetadataArguments(const QVariantMap& row, int sourceFileType,
     return arguments;
 }
 
+// ffmpeg's WMA muxer writes a header that no longer reads when a value is longer than it can
+// size: such values stay out of its copy of the source's tags, and the tag copy writes them.
+// A key that holds '=' cannot be named in a metadata option, which splits at the first one.
+QStringList overlongWmaValueArguments(const MTEAudioFile* source) {
+    MTEFfmpegMetadata sourceTags;
+    if (!source || !sourceTags.read(source->strFilePath))
+        return {};
+    QStringList arguments;
+    for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
+        if (value.size() <= MTEAsfTags::kMaxTextLength)
+            continue;
+        if (key.contains(u'='))
+            qCWarning(lcTags,
+                      "\"%s\" of %s is too long for a WMA file and cannot be left out of "
+                      "ffmpeg's copy: its key holds '='",
+                      qPrintable(key), qPrintable(source->strFilePath));
+        else
+            arguments << QStringLiteral("-metadata") << key + u'=';
+    }
+    return arguments;
+}
+
 } // namespace
 
-bool MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata, int sourceFileType,
-                                    const QString& outputPath, const MTEAudioFile* source) {
+MTETagWriteResult MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata,
+                                                 int sourceFileType, const QString& outputPath,
+                                                 const MTEAudioFile* source) {
     const std::shared_ptr<MTEAudioFile> output =
         MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(outputPath, false);
     if (!output) {
         qCWarning(lcTags, "no output file to write tags into: %s", qPrintable(outputPath));
-        return false;
+        return MTETagWriteResult::Failed;
     }
     if (output->eumFileType == MTEFileTypeOther)
-        return true; // written by ffmpeg through ffmpegArguments(), or holding no tags
+        return MTETagWriteResult::Written; // by ffmpeg through ffmpegArguments(), or no tags
     output->untouchedNames = untouchedNames(dicToMetadata, sourceFileType, source);
     if (source)
         output->extraSpellings = source->extraSpellings;
@@ -194,6 +218,8 @@ QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int so
     }
     if (QFileInfo(outputPath).suffix().compare(QLatin1String("caf"), Qt::CaseInsensitive) == 0)
         return cafMetadataArguments(dicToMetadata, sourceFileType, source);
+    if (MTEAudioCreator::containerOfPath(outputPath) == MTEContainer::Asf)
+        return overlongWmaValueArguments(source);
     return {};
 }
 

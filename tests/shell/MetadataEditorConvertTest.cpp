@@ -491,8 +491,10 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
         if (c.sourceHasCover) {
             const QVariant cover =
                 c.cover == Cover::Keep ? QVariant(hugePng) : QVariant(makeCover(Qt::red));
-            ASSERT_TRUE(MTETagCopy::handleMetadataSave(
-                {{key("TIT2"), key("Old")}, {key("APIC"), cover}}, MTEFileTypeMpeg, source));
+            ASSERT_EQ(
+                MTETagCopy::handleMetadataSave({{key("TIT2"), key("Old")}, {key("APIC"), cover}},
+                                               MTEFileTypeMpeg, source),
+                MTETagWriteResult::Written);
         }
         const QByteArray sourceBytes = contentsOf(source);
         controller->loadAndParseFiles({source});
@@ -663,16 +665,17 @@ TEST(MetadataEditorRender, FourTabsAndTheLockedBand) {
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("render-source"));
     const QString source = folder + QStringLiteral("/Song of the render.mp3");
     ASSERT_TRUE(aside([&] { return MediaFixtures::makeSine(source, 3.5, 44100, 1); }));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(
-        {{key("TIT2"), key("Render Song")},
-         {key("TPE1"), key("The Renderers")},
-         {key("TALB"), key("Offscreen")},
-         {key("TCON"), key("Ambient")},
-         {key("TRCK"), key("3/12")},
-         {key("COMM"), key("Drawn without a screen.")},
-         {key("USLT"), key("[00:01.00] first line\n[00:02.00] second line")},
-         {key("APIC"), makeCover(QColor(30, 90, 200))}},
-        MTEFileTypeMpeg, source));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(
+                  {{key("TIT2"), key("Render Song")},
+                   {key("TPE1"), key("The Renderers")},
+                   {key("TALB"), key("Offscreen")},
+                   {key("TCON"), key("Ambient")},
+                   {key("TRCK"), key("3/12")},
+                   {key("COMM"), key("Drawn without a screen.")},
+                   {key("USLT"), key("[00:01.00] first line\n[00:02.00] second line")},
+                   {key("APIC"), makeCover(QColor(30, 90, 200))}},
+                  MTEFileTypeMpeg, source),
+              MTETagWriteResult::Written);
     auto prompts = std::make_shared<FakePrompts>();
     QVMainAppController controller(shippedCatalogue(), prompts);
     controller.loadAndParseFiles({source});
