@@ -199,9 +199,10 @@ void ConvertOperation::runConversion() {
     }
 
     const QStringList tagArguments =
-        gShouldCopyMetadata.load() ? MTETagCopy::ffmpegArguments(_dicToMetadata, _sourceFileType,
-                                                                 outputPath, _sourceTags.get())
-                                   : QStringList();
+        gShouldCopyMetadata.load()
+            ? MTETagCopy::ffmpegArguments(_dicToMetadata, _sourceFileType, outputPath,
+                                          _sourceTags.get())
+            : MTETagCopy::overlongValueArguments(outputPath, _sourceTags.get());
     runChild(argumentVector(_fields, tool, outputPath, tagArguments));
 
     int state = _iExitCode.load() == 0 ? LSConvertStateSucceeded : LSConvertStateFailed;

@@ -155,28 +155,6 @@ QStringList cafMetadataArguments(const QVariantMap& row, int sourceFileType,
     return arguments;
 }
 
-// ffmpeg's WMA muxer writes a header that no longer reads when a value is longer than it can
-// size: such values stay out of its copy of the source's tags, and the tag copy writes them.
-// A key that holds '=' cannot be named in a metadata option, which splits at the first one.
-QStringList overlongWmaValueArguments(const MTEAudioFile* source) {
-    MTEFfmpegMetadata sourceTags;
-    if (!source || !sourceTags.read(source->strFilePath))
-        return {};
-    QStringList arguments;
-    for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
-        if (value.size() <= MTEAsfTags::kMaxTextLength)
-            continue;
-        if (key.contains(u'='))
-            qCWarning(lcTags,
-                      "\"%s\" of %s is too long for a WMA file and cannot be left out of "
-                      "ffmpeg's copy: its key holds '='",
-                      qPrintable(key), qPrintable(source->strFilePath));
-        else
-            arguments << QStringLiteral("-metadata") << key + u'=';
-    }
-    return arguments;
-}
-
 } // namespace
 
 MTETagWriteResult MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata,
@@ -218,9 +196,31 @@ QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int so
     }
     if (QFileInfo(outputPath).suffix().compare(QLatin1String("caf"), Qt::CaseInsensitive) == 0)
         return cafMetadataArguments(dicToMetadata, sourceFileType, source);
-    if (MTEAudioCreator::containerOfPath(outputPath) == MTEContainer::Asf)
-        return overlongWmaValueArguments(source);
-    return {};
+    return overlongValueArguments(outputPath, source);
+}
+
+// ffmpeg's WMA muxer writes a header that no longer reads when a value is longer than it can
+// size: such values stay out of its copy (the tag copy writes those of the managed fields).
+// A key that holds '=' cannot be named in a metadata option, which splits at the first one.
+QStringList MTETagCopy::overlongValueArguments(const QString& outputPath,
+                                               const MTEAudioFile* source) {
+    MTEFfmpegMetadata sourceTags;
+    if (MTEAudioCreator::containerOfPath(outputPath) != MTEContainer::Asf || !source ||
+        !sourceTags.read(source->strFilePath))
+        return {};
+    QStringList arguments;
+    for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
+        if (value.size() <= MTEAsfTags::kMaxTextLength)
+            continue;
+        if (key.contains(u'='))
+            qCWarning(lcTags,
+                      "\"%s\" of %s is too long for a WMA file and cannot be left out of "
+                      "ffmpeg's copy: its key holds '='",
+                      qPrintable(key), qPrintable(source->strFilePath));
+        else
+            arguments << QStringLiteral("-metadata") << key + u'=';
+    }
+    return arguments;
 }
 
 QVariantMap MTETagCopy::convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,

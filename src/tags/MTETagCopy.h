@@ -25,11 +25,15 @@ public:
     // What the ffmpeg program is to be told beside its own copy of the source's tags, for
     // an output that the writers above cannot finish alone: a CAF output (TagLib writes no
     // CAF) gets each field the row changes as a metadata option that replaces every spelling
-    // of it; an AIFF output gets its tags in an ID3 chunk, and none in chunks of their own; a
-    // WMA output gets none of the source's values that are too long for it.
+    // of it; an AIFF output gets its tags in an ID3 chunk, and none in chunks of their own;
+    // and what overlongValueArguments() leaves out.
     static QStringList ffmpegArguments(const QVariantMap& dicToMetadata, int sourceFileType,
                                        const QString& outputPath,
                                        const MTEAudioFile* source = nullptr);
+    // What ffmpeg's own copy of the source's tags must leave out, whether the row's tags are
+    // copied or not: into a WMA output, the values longer than the file can hold.
+    static QStringList overlongValueArguments(const QString& outputPath,
+                                              const MTEAudioFile* source);
     // The tags re-keyed from the source family into the destination family. Equal types
     // keep every entry; otherwise entries outside the source family's table are dropped.
     static QVariantMap convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,
