@@ -6,6 +6,8 @@
 #include "tags/MTETagProperties.h"
 #include "tags/MTETagText.h"
 
+#include <QColorSpace>
+
 #include <taglib/asffile.h>
 #include <taglib/asfpicture.h>
 #include <taglib/asftag.h>
@@ -153,15 +155,33 @@ QByteArray readCover(const TagLib::ASF::Tag* tag, MTEAudioFile& handler) {
     return chosen;
 }
 
-// A JPEG of the cover small enough for the attribute: the picture is made smaller until it
-// fits. Empty when the cover does not decode.
-TagLib::ByteVector fittingJpeg(const QVariant& value) {
-    QImage image = MTETagText::imageOfValue(value);
+// The pixels alone, in sRGB: a JPEG carries the picture's texts (PNG text chunks, XMP
+// packets) and colour profile in markers of their own, which can outweigh the pixels.
+QImage pixelsOnly(const QImage& image) {
+    QImage pixels = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                  : QImage::Format_RGB32);
+    if (pixels.colorSpace().isValid() && pixels.colorSpace() != QColorSpace::SRgb)
+        pixels.convertToColorSpace(QColorSpace::SRgb);
+    // Built over the bits, the copy has neither texts nor colour space; sRGB is what a
+    // picture without profile is taken to be.
+    return QImage(pixels.constBits(), pixels.width(), pixels.height(), pixels.bytesPerLine(),
+                  pixels.format())
+        .copy();
+}
+
+// A JPEG of the picture small enough for the attribute: the pixels alone, made smaller
+// while that still shrinks them until they fit. Empty when none fits.
+TagLib::ByteVector fittingJpeg(const QImage& picture) {
+    QImage image = pixelsOnly(picture);
     while (!image.isNull()) {
         const TagLib::ByteVector jpeg = MTETagText::jpegBytesOfImage(image);
-        if (int(jpeg.size()) <= kMaxPictureBytes)
+        if (!jpeg.isEmpty() && int(jpeg.size()) <= kMaxPictureBytes)
             return jpeg;
-        image = image.scaled(image.size() * 0.8, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QImage smaller =
+            image.scaled(image.size() * 0.8, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (smaller.width() >= image.width() && smaller.height() >= image.height())
+            break;
+        image = smaller;
     }
     return {};
 }
@@ -174,13 +194,23 @@ bool writeCover(TagLib::ASF::Tag* tag, const QVariant& value, int pictureType,
     }
     MTETagText::CoverPicture cover = MTETagText::coverPictureOfValue(value, path);
     if (!cover.isLeftOut() && int(cover.bytes.size()) > kMaxPictureBytes) {
-        cover.bytes = fittingJpeg(value);
-        cover.format = cover.bytes.isEmpty() ? MTETagText::CoverPicture::Format::None
-                                             : MTETagText::CoverPicture::Format::Jpeg;
-        cover.reason = QStringLiteral("it is too big for a WMA file and does not decode");
+        const QImage image = MTETagText::imageOfValue(value);
+        cover.bytes = fittingJpeg(image);
+        if (cover.bytes.isEmpty()) {
+            qCWarning(lcTags, "cover of \"%s\" left out: %s; %s", qPrintable(path),
+                      image.isNull() ? "it is too big for a WMA file and does not decode"
+                                     : "no JPEG of it fits the 64 KB a WMA file holds for a "
+                                       "cover, at any size",
+                      tag->contains(kPictureName) ? "the file keeps the picture it had"
+                                                  : "the file has no cover");
+            return false;
+        }
+        cover.format = MTETagText::CoverPicture::Format::Jpeg;
     }
-    if (cover.isLeftOut())
-        return MTETagText::logLeftOutCover(cover, path, tag->contains(kPictureName));
+    if (cover.isLeftOut()) {
+        MTETagText::logLeftOutCover(cover, path, tag->contains(kPictureName));
+        return false;
+    }
     TagLib::ASF::Picture picture;
     picture.setType(TagLib::ASF::Picture::Type(pictureType));
     picture.setMimeType(cover.mimeType());
@@ -194,17 +224,29 @@ template <class Unwanted> void removeAttributesWhere(TagLib::ASF::Tag* tag, Unwa
         tag->removeItem(name);
 }
 
-// Several values become repeated attributes; a content description field holds one text.
-void writeField(TagLib::ASF::Tag* tag, const QString& asfName, const QVariant& value) {
+// Several values become repeated attributes; a content description field holds one text,
+// and a text too long for it goes whole into the attribute of the field's name.
+void writeField(TagLib::ASF::Tag* tag, const QString& asfName, const QVariant& value,
+                const QString& path) {
     const Description field = descriptionOf(asfName);
+    const QString text = MTETagText::textOf(value);
     if (field != Description::None) {
         // ffmpeg's copy keeps the field in an attribute of its name too, which readers show
         // in place of the content description.
         removeAttributesWhere(tag, [&asfName](const QString& name) {
             return name.compare(asfName, Qt::CaseInsensitive) == 0;
         });
-        setDescriptionText(tag, field, MTETagText::toTagString(MTETagText::textOf(value)));
+    }
+    if (field != Description::None && text.size() <= MTEAsfTags::kMaxTextLength) {
+        setDescriptionText(tag, field, MTETagText::toTagString(text));
         return;
+    }
+    if (field != Description::None) {
+        setDescriptionText(tag, field, TagLib::String());
+        qCInfo(lcTags,
+               "\"%s\" of \"%s\" is %lld characters long, more than a WMA content description "
+               "holds: written whole as an attribute",
+               qPrintable(asfName), qPrintable(path), static_cast<long long>(text.size()));
     }
     const TagLib::String name = MTETagText::toTagString(asfName);
     TagLib::ASF::AttributeList attributes;
@@ -268,12 +310,12 @@ TagLib::ASF::AttributeListMap MTEAsfTags::attributesInFileOrder(const TagLib::AS
     return attributes;
 }
 
-bool MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {
+MTETagWriteResult MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {
     TagLib::ASF::File file(MTETagText::fileName(path).constData(), false);
     TagLib::ASF::Tag* tag = file.isValid() ? file.tag() : nullptr;
     if (!tag) {
         qCWarning(lcTags, "not a writable WMA file: %s", qPrintable(path));
-        return false;
+        return MTETagWriteResult::Failed;
     }
     removeAttributesWhere(tag, [&](const QString& name) { return handler.isStaleSpelling(name); });
     bool coverWritten = true;
@@ -285,7 +327,7 @@ bool MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {
         if (it.key() == QLatin1String("AlbumImg"))
             coverWritten = writeCover(tag, value, handler.iPictureType, path);
         else if (MTETagText::isTextValue(value))
-            writeField(tag, MTETagKeyMap::asfName(it.key()), value);
+            writeField(tag, MTETagKeyMap::asfName(it.key()), value, path);
     }
     if (handler.bRemovesEncoderEntries)
         removeAttributesWhere(tag, MTETagText::isEncoderEntryName);
@@ -297,5 +339,5 @@ bool MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the tags of %s", qPrintable(path));
-    return saved && coverWritten;
+    return tagWriteResultOf(saved, coverWritten);
 }

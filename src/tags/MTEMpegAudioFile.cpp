@@ -113,11 +113,11 @@ bool MTEMpegAudioFile::dumpFlacFile() {
     return true;
 }
 
-bool MTEMpegAudioFile::saveID3AttribPath(int mode, const QString& path) {
+MTETagWriteResult MTEMpegAudioFile::saveID3AttribPath(int mode, const QString& path) {
     qCInfo(lcTags, "MPEG Save attrib information");
     const QString target = targetPathForMode(mode, path);
     if (target.isEmpty())
-        return false;
+        return MTETagWriteResult::Failed;
     // A copy of the handler's own file (modes 1 and 2) is of the handler's kind.
     const MTEContainer kind =
         mode == 0 && target != strFilePath ? MTEAudioCreator::containerOfPath(target) : container();

@@ -16,7 +16,7 @@ class Tag;
 class MTEMpegAudioFile : public MTEAudioFile {
 public:
     bool dumpMediaAttribInfo() override;
-    bool saveID3AttribPath(int mode, const QString& path) override;
+    MTETagWriteResult saveID3AttribPath(int mode, const QString& path) override;
     std::shared_ptr<MTEAudioFile> copy() const override;
 
 private:

@@ -1,5 +1,6 @@
 #include "tags/MTETagCopy.h"
 
+#include "tags/MTEAsfTags.h"
 #include "tags/MTEAudioCreator.h"
 #include "tags/MTEFfmpegMetadata.h"
 #include "tags/MTETagCopyPlan.h"
@@ -127,11 +128,19 @@ void addFieldsTheSourceFamilyLacks(QVariantMap& tags, const QVariantMap& row, in
 }
 
 // The fields outside the managed names that the tag copy writes itself: all of them where
-// ffmpeg's copy misses them, else those whose values it cuts to the first.
+// ffmpeg's copy misses them, else those whose values it cuts to the first or leaves out as
+// too long.
 MTETagProperties::Fields carriedFields(const MTEAudioFile& source, const MTETagCopyPlan& plan) {
     MTETagProperties::Fields fields = MTETagProperties::unmanagedOf(source);
+    const auto ffmpegKeepsWhole = [&plan](const MTECarriedField& field) {
+        return field.values.size() < 2 &&
+               (plan.ffmpegMaxTextLength == 0 ||
+                std::all_of(field.values.begin(), field.values.end(), [&plan](const QString& v) {
+                    return v.size() <= plan.ffmpegMaxTextLength;
+                }));
+    };
     if (plan.ffmpegCarriesOtherFields)
-        fields.removeIf([](const MTECarriedField& field) { return field.values.size() < 2; });
+        fields.removeIf(ffmpegKeepsWhole);
     return fields;
 }
 
@@ -198,17 +207,18 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
 
 } // namespace
 
-bool MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata, int sourceFileType,
-                                    const QString& outputPath, const MTEAudioFile* source) {
+MTETagWriteResult MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata,
+                                                 int sourceFileType, const QString& outputPath,
+                                                 const MTEAudioFile* source) {
     const std::shared_ptr<MTEAudioFile> output =
         MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(outputPath, false);
     if (!output) {
         qCWarning(lcTags, "no output file to write tags into: %s", qPrintable(outputPath));
-        return false;
+        return MTETagWriteResult::Failed;
     }
     const MTETagCopyPlan plan = MTETagCopyPlan::of(source, outputPath);
     if (plan.writer != MTETagCopyPlan::Writer::TagLib)
-        return true; // written by ffmpeg through ffmpegArguments(), or holding no tags
+        return MTETagWriteResult::Written; // by ffmpeg through ffmpegArguments(), or no tags
     output->untouchedNames = untouchedNames(dicToMetadata, sourceFileType, source);
     if (source) {
         output->extraSpellings = source->extraSpellings;
@@ -240,7 +250,23 @@ QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int so
     }
     if (plan.writer == MTETagCopyPlan::Writer::Options)
         return optionArguments(dicToMetadata, sourceFileType, source, plan);
-    return {};
+    return overlongValueArguments(outputPath, source);
+}
+
+// ffmpeg's WMA muxer writes a header that no longer reads when a value is longer than it can
+// size: such values stay out of its copy, and the tag copy writes them.
+QStringList MTETagCopy::overlongValueArguments(const QString& outputPath,
+                                               const MTEAudioFile* source) {
+    const MTETagCopyPlan plan = MTETagCopyPlan::of(source, outputPath);
+    MTEFfmpegMetadata sourceTags;
+    if (plan.ffmpegMaxTextLength == 0 || !source || !sourceTags.read(source->strFilePath))
+        return {};
+    QStringList arguments;
+    for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
+        if (value.size() > plan.ffmpegMaxTextLength)
+            addMetadataOption(arguments, key, QString());
+    }
+    return arguments;
 }
 
 QVariantMap MTETagCopy::convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,

@@ -1,5 +1,6 @@
 #include "tags/MTETagCopyPlan.h"
 
+#include "tags/MTEAsfTags.h"
 #include "tags/MTEAudioCreator.h"
 #include "tags/MTEAudioFile.h"
 #include "tags/MTEId3File.h"
@@ -52,6 +53,8 @@ MTETagCopyPlan MTETagCopyPlan::of(const MTEAudioFile* source, const QString& out
     else if (caf)
         plan.writer = Writer::Options;
     plan.aiffId3Chunk = plan.output == MTEContainer::Aiff;
+    if (plan.output == MTEContainer::Asf)
+        plan.ffmpegMaxTextLength = MTEAsfTags::kMaxTextLength;
     plan.ffmpegCarriesOtherFields = muxerKeepsAnyKey(plan.output, caf) && ffmpegSeesTagsOf(source);
     return plan;
 }

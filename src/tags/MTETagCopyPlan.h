@@ -29,6 +29,9 @@ public:
     // INFO chunk) the tag copy carries every one the output lacks; where it does, only those
     // with several values.
     bool ffmpegCarriesOtherFields = false;
+    // The longest value ffmpeg's copy can write into the output (0: any); a longer one is
+    // kept out of its copy, and the tag copy writes it.
+    qsizetype ffmpegMaxTextLength = 0;
     // ffmpeg writes the AIFF output's ID3 chunk, and is kept from writing the chunks of its
     // own that readers prefer to it.
     bool aiffId3Chunk = false;

@@ -525,6 +525,7 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
         const char* format;
         Cover cover;
         int coverWidth = 300;
+        int commentLength = 0;
     } cases[] = {
         {"mp3 row to MP3, new cover", "-song 'one'.mp3", false, "MP3", Cover::Replace},
         {"m4a row to AAC, new cover", "song é.m4a", false, "AAC", Cover::Replace},
@@ -533,16 +534,24 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
         {"mp3 row with a huge PNG cover to MP3", "huge cover.mp3", true, "MP3", Cover::Keep},
         {"mp3 row with a huge PNG cover to FLAC", "huge cover.mp3", true, "FLAC", Cover::Keep},
         {"mp3 row with a huge PNG cover to AAC", "huge cover.mp3", true, "AAC", Cover::Keep},
+        {"mp3 row with a 40,000-character comment to WMA", "long comment.mp3", false, "WMA",
+         Cover::Replace, 300, 40000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString source = folder + u'/' + QString::fromUtf8(c.source);
         ASSERT_TRUE(aside([&] { return MediaFixtures::makeSine(source, 3.5, 44100, 2); }));
+        QVariantMap sourceTags{{key("TIT2"), key("Old")}};
         if (c.sourceHasCover) {
-            const QVariant cover =
-                c.cover == Cover::Keep ? QVariant(hugePng) : QVariant(makeCover(Qt::red));
-            ASSERT_TRUE(MTETagCopy::handleMetadataSave(
-                {{key("TIT2"), key("Old")}, {key("APIC"), cover}}, MTEFileTypeMpeg, source));
+            sourceTags.insert(key("APIC"), c.cover == Cover::Keep ? QVariant(hugePng)
+                                                                  : QVariant(makeCover(Qt::red)));
+        }
+        const QString longComment(c.commentLength, u'c');
+        if (c.commentLength)
+            sourceTags.insert(key("COMM"), longComment);
+        if (sourceTags.size() > 1) {
+            ASSERT_EQ(MTETagCopy::handleMetadataSave(sourceTags, MTEFileTypeMpeg, source),
+                      MTETagWriteResult::Written);
         }
         const QByteArray sourceBytes = contentsOf(source);
         controller->loadAndParseFiles({source});
@@ -576,7 +585,13 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
         const QJsonObject probe = MediaFixtures::probe(output);
         EXPECT_EQ(formatTag(probe, key("title")), QStringLiteral("Été 85"));
         EXPECT_EQ(formatTag(probe, key("artist")), key("The Editors"));
-        EXPECT_EQ(formatTag(probe, key("lyrics")), lyrics);
+        EXPECT_EQ(formatTag(probe, key(c.format == QLatin1String("WMA") ? "WM/Lyrics" : "lyrics")),
+                  lyrics);
+        const QStringList texts = textsOf(probe, output);
+        EXPECT_FALSE(texts.contains(key("Old")));
+        if (c.commentLength) {
+            EXPECT_TRUE(texts.contains(longComment)); // whole
+        }
         const QJsonObject picture = attachedPicture(probe);
         if (c.cover == Cover::Replace) {
             EXPECT_EQ(picture.value(key("codec_name")).toString(), key("mjpeg"));
@@ -720,16 +735,17 @@ TEST(MetadataEditorRender, FourTabsAndTheLockedBand) {
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("render-source"));
     const QString source = folder + QStringLiteral("/Song of the render.mp3");
     ASSERT_TRUE(aside([&] { return MediaFixtures::makeSine(source, 3.5, 44100, 1); }));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(
-        {{key("TIT2"), key("Render Song")},
-         {key("TPE1"), key("The Renderers")},
-         {key("TALB"), key("Offscreen")},
-         {key("TCON"), key("Ambient")},
-         {key("TRCK"), key("3/12")},
-         {key("COMM"), key("Drawn without a screen.")},
-         {key("USLT"), key("[00:01.00] first line\n[00:02.00] second line")},
-         {key("APIC"), makeCover(QColor(30, 90, 200))}},
-        MTEFileTypeMpeg, source));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(
+                  {{key("TIT2"), key("Render Song")},
+                   {key("TPE1"), key("The Renderers")},
+                   {key("TALB"), key("Offscreen")},
+                   {key("TCON"), key("Ambient")},
+                   {key("TRCK"), key("3/12")},
+                   {key("COMM"), key("Drawn without a screen.")},
+                   {key("USLT"), key("[00:01.00] first line\n[00:02.00] second line")},
+                   {key("APIC"), makeCover(QColor(30, 90, 200))}},
+                  MTEFileTypeMpeg, source),
+              MTETagWriteResult::Written);
     auto prompts = std::make_shared<FakePrompts>();
     QVMainAppController controller(shippedCatalogue(), prompts);
     controller.loadAndParseFiles({source});

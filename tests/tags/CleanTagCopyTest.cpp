@@ -6,6 +6,7 @@
 #include "tags/MTETagCopy.h"
 #include "util/GlobalFun.h"
 
+#include <QColorSpace>
 #include <QFile>
 
 #include <taglib/asffile.h>
@@ -49,7 +50,8 @@ QString convertWithTags(const std::shared_ptr<MTEAudioFile>& source, const QStri
     const QString output =
         TestEnvironment::makeTempFolder(QStringLiteral("out")) + u'/' + outputName;
     EXPECT_TRUE(MediaFixtures::runFfmpeg({QStringLiteral("-i"), source->strFilePath, output}));
-    EXPECT_TRUE(MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output));
+    EXPECT_EQ(MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output),
+              MTETagWriteResult::Written);
     return output;
 }
 
@@ -76,6 +78,13 @@ QStringList& capturedLines() {
 
 void captureMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
     capturedLines() += message;
+}
+
+// The colour the picture shows, in sRGB, in its top right quarter.
+QColor shownColour(QImage image) {
+    if (image.colorSpace().isValid())
+        image.convertToColorSpace(QColorSpace::SRgb);
+    return image.pixelColor(image.width() * 3 / 4, image.height() / 4);
 }
 
 // The MIME type of the file's picture, or the format of its MP4 cover.
@@ -168,7 +177,7 @@ TEST(CleanTagCopy, EncoderDataOfTheSourceNeverReachesTheOutput) {
     const QString own = makeSourceWithEncoderData(QStringLiteral("mp3"));
     const auto handler = readTags(own);
     handler->dicReadInfo.insert(QStringLiteral("TIT2"), QStringLiteral("Edited"));
-    ASSERT_TRUE(handler->saveID3AttribPath(0, own));
+    ASSERT_EQ(handler->saveID3AttribPath(0, own), MTETagWriteResult::Written);
     EXPECT_EQ(probedTagsMentioning(own, QStringLiteral("iTunSMPB")).size(), 1);
 }
 
@@ -203,8 +212,9 @@ TEST(CleanTagCopy, AnId3v1TagWithoutYearOrTrackGivesNoZeroInTheOutput) {
         for (const char* outputName : {"out.mp3", "out.m4a", "out.flac"}) {
             SCOPED_TRACE(std::string(c.name) + " into " + outputName);
             const QString output = makeAudio(QLatin1String(outputName));
-            ASSERT_TRUE(
-                MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output));
+            ASSERT_EQ(
+                MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output),
+                MTETagWriteResult::Written);
             const QJsonObject tags = formatTags(MediaFixtures::probe(output));
             EXPECT_EQ(probeTag(tags, QStringLiteral("title")), QStringLiteral("Old"));
             EXPECT_EQ(probeTag(tags, QStringLiteral("date")), QLatin1String(c.date));
@@ -271,8 +281,8 @@ TEST(CleanTagCopy, ReadersJoinTheTrackTotal) {
                   QLatin1String(c.read));
 
         const QString output = makeAudio(QStringLiteral("out.m4a"));
-        ASSERT_TRUE(
-            MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output));
+        ASSERT_EQ(MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output),
+                  MTETagWriteResult::Written);
         EXPECT_EQ(probeTag(formatTags(MediaFixtures::probe(output)), QStringLiteral("track")),
                   QLatin1String(c.read));
     }
@@ -289,6 +299,10 @@ TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
     for (int y = 0; y < noise.height(); ++y)
         for (int x = 0; x < noise.width(); ++x)
             noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x ^ y) & 255, y & 255));
+    // Texts and a colour profile that every JPEG of it carries, more than a WMA cover holds.
+    QImage annotated = makeCover(300, 200);
+    annotated.setText(QStringLiteral("Comment"), QString(70000, u'x'));
+    annotated.setColorSpace(QColorSpace::ProPhotoRgb);
     struct Case {
         const char* source;
         const char* output;
@@ -313,6 +327,7 @@ TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
         {"mp3", "wma", picture, "mjpeg", "image/jpeg", ""},
         {"mp3", "ogg", png, "png", "", "written as its original PNG bytes"},
         {"m4a", "wma", noise, "mjpeg", "image/jpeg", ""},
+        {"mp3", "wma", annotated, "mjpeg", "image/jpeg", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.source) + " to " + c.output + ", " + c.logged);
@@ -322,7 +337,8 @@ TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
             {{QStringLiteral("APIC"), c.cover}}, MTEFileTypeMpeg, sourceType);
         capturedLines().clear();
         const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
-        EXPECT_TRUE(MTETagCopy::handleMetadataSave(withCover, sourceType, sourcePath));
+        EXPECT_EQ(MTETagCopy::handleMetadataSave(withCover, sourceType, sourcePath),
+                  *c.codec ? MTETagWriteResult::Written : MTETagWriteResult::CoverLeftOut);
         qInstallMessageHandler(previous);
         const QString logged = QString::fromUtf8(*c.logged ? c.logged : "cover of");
         EXPECT_EQ(capturedLines().filter(logged).size(), *c.logged ? 1 : 0);
@@ -336,7 +352,8 @@ TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
         }
 
         const QString output = makeAudio(QStringLiteral("out.") + c.output);
-        ASSERT_TRUE(MTETagCopy::handleMetadataSave(source->dicReadInfo, sourceType, output));
+        ASSERT_EQ(MTETagCopy::handleMetadataSave(source->dicReadInfo, sourceType, output),
+                  MTETagWriteResult::Written);
         const QJsonObject stream = attachedPictureStream(MediaFixtures::probe(output));
         EXPECT_EQ(stream.value(QStringLiteral("codec_name")).toString(), QLatin1String(c.codec));
         EXPECT_EQ(pictureTypeOf(output), QLatin1String(c.pictureType));
@@ -345,6 +362,11 @@ TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
         } else if (c.cover.metaType().id() == QMetaType::QImage) {
             EXPECT_EQ(stream.value(QStringLiteral("width")).toInt(), 300);
             EXPECT_EQ(stream.value(QStringLiteral("height")).toInt(), 200);
+            const QColor shown = shownColour(coverImage(*readTags(output)));
+            const QColor wanted = shownColour(c.cover.value<QImage>());
+            EXPECT_NEAR(shown.red(), wanted.red(), 8);
+            EXPECT_NEAR(shown.green(), wanted.green(), 8);
+            EXPECT_NEAR(shown.blue(), wanted.blue(), 8);
         } else if (*c.codec) { // the picture's own bytes, unchanged
             const QVariant written = readTags(output)->getValueForKey(QStringLiteral("AlbumImg"));
             EXPECT_TRUE(written.toByteArray() == c.cover.toByteArray());
@@ -437,15 +459,17 @@ TEST(CleanTagCopy, TracksWithTheSamePictureShareOneCopy) {
     QList<QByteArray> read;
     for (const char* name : {"first.mp3", "second.mp3"}) {
         const QString path = makeAudio(QLatin1String(name));
-        ASSERT_TRUE(MTETagCopy::handleMetadataSave(cover, MTEFileTypeMpeg, path));
+        ASSERT_EQ(MTETagCopy::handleMetadataSave(cover, MTEFileTypeMpeg, path),
+                  MTETagWriteResult::Written);
         read += readTags(path)->getValueForKey(QStringLiteral("AlbumImg")).toByteArray();
     }
     ASSERT_FALSE(read.front().isEmpty());
     EXPECT_TRUE(read.front().isSharedWith(read.back()));
 
     const QString other = makeAudio(QStringLiteral("other.mp3"));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(30, 30)}},
-                                               MTEFileTypeMpeg, other));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(30, 30)}},
+                                             MTEFileTypeMpeg, other),
+              MTETagWriteResult::Written);
     EXPECT_FALSE(readTags(other)
                      ->getValueForKey(QStringLiteral("AlbumImg"))
                      .toByteArray()
@@ -630,6 +654,11 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(
             "Artists", TagLib::StringList("A1").append("A2"), TagLib::String::UTF8));
     });
+    const QString longNotes(40000, u'n');
+    const auto notes = id3([&](Tag* tag) {
+        tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(
+            "Notes", TagLib::StringList(MTETagText::toTagString(longNotes)), TagLib::String::UTF8));
+    });
     const auto moodComment = id3([](Tag* tag) { addComment(tag, "mood=x", "Old comment"); });
     const auto wavId3 = [](const QByteArray& file) {
         TagLib::RIFF::WAV::File wav(file.constData());
@@ -691,6 +720,7 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"an M4A grouping into WAV", "m4a", grouping, {}, nullptr, "wav", "TIT1", {"Old grouping"}},
         {"several unmanaged values into MP3", "mp3", {}, artists, nullptr, "mp3", "TXXX:Artists", {"A1", "A2"}},
         {"several unmanaged values into Opus", "mp3", {}, artists, nullptr, "opus", "ARTISTS", {"A1", "A2"}},
+        {"a value too long for ffmpeg's WMA copy", "mp3", {}, notes, nullptr, "wma", "Notes", {longNotes}},
         {"several unmanaged values into WMA", "mp3", {}, artists, nullptr, "wma", "Artists", {"A1", "A2"}},
     };
     // clang-format on
@@ -717,7 +747,8 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         ASSERT_TRUE(MediaFixtures::runFfmpeg(
             QStringList{QStringLiteral("-i"), sourcePath, QStringLiteral("-vn")} + tagArguments +
             QStringList{output}));
-        ASSERT_TRUE(MTETagCopy::handleMetadataSave(row, source->eumFileType, output, source.get()));
+        ASSERT_EQ(MTETagCopy::handleMetadataSave(row, source->eumFileType, output, source.get()),
+                  MTETagWriteResult::Written);
         EXPECT_EQ(rawValues(output, QString::fromUtf8(c.entry)), c.values);
     }
 }

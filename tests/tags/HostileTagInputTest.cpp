@@ -142,9 +142,10 @@ TEST(HostileTagInput, WritingIntoBrokenFilesFailsCleanly) {
             {{QStringLiteral("TIT2"), QStringLiteral("x")},
              {QStringLiteral("APIC"), makeCover(8, 8)}},
             MTEFileTypeMpeg, type);
-        const bool written = MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path);
+        const MTETagWriteResult written =
+            MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path);
         if (hostile.bytes.isEmpty() && type != MTEFileTypeOther) {
-            EXPECT_FALSE(written) << hostile.name;
+            EXPECT_EQ(written, MTETagWriteResult::Failed) << hostile.name;
         }
     }
 }
@@ -216,8 +217,9 @@ TEST(HostileTagInput, EmptyPictureFramesAreSkippedOnReading) {
     EXPECT_EQ(coverImage(*handler).size(), QSize(12, 10));
 
     // The empty frame is the first one: a new cover goes there, and it is no longer empty.
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(6, 6)}},
-                                               MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(6, 6)}},
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
     TagLib::MPEG::File file(QFile::encodeName(path).constData());
     for (const TagLib::ID3v2::Frame* frame : file.ID3v2Tag()->frameListMap()["APIC"])
         EXPECT_FALSE(
