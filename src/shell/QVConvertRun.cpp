@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 std::atomic<bool> gShouldRemoveAfterConvert{false};
 
@@ -69,6 +70,8 @@ QVConvertRun::~QVConvertRun() {
         }
     }
     _queueConvertTask.reset();
+    // The jobs have ended: a run cut short by the window's end leaves no empty folder.
+    removeEmptyFolders(_madeFolders);
 }
 
 void QVConvertRun::setFolderChooser(QVOutputFolderPanel::Chooser chooser) {
@@ -167,17 +170,42 @@ bool QVConvertRun::isWritableFolder(const QString& folder) const {
     return probe.open();
 }
 
+QStringList QVConvertRun::missingFolders(const QString& chosenFolder, const QString& runFolder) {
+    const QString top = QDir::cleanPath(chosenFolder);
+    QStringList missing;
+    for (QString folder = QDir::cleanPath(runFolder);
+         folder.size() > top.size() && folder.startsWith(top) && !QFileInfo::exists(folder);
+         folder = QFileInfo(folder).path())
+        missing << folder;
+    return missing;
+}
+
+void QVConvertRun::removeEmptyFolders(const QStringList& folders) {
+    // rmdir removes only an empty folder: whatever holds a file, even a hidden one, stays.
+    for (const QString& folder : folders)
+        QDir().rmdir(folder);
+}
+
 QString QVConvertRun::prepareOutputFolder(const QString& chosenFolder, bool organized,
                                           const QString& formatName) {
     const QString dated = getTimeNamedFolder();
     const QString folder = outputFolderFor(chosenFolder, organized, formatName, dated);
-    if (isWritableFolder(folder))
-        return folder;
     // FAT and exFAT refuse ':' in a name.
     const QString colonFree =
         outputFolderFor(chosenFolder, organized, formatName, colonFreeFolderName(dated));
-    if (isWritableFolder(colonFree))
+    // Taken before either is tried: a failed try may leave the format's folder behind.
+    const QStringList missing = missingFolders(chosenFolder, folder);
+    const QStringList colonFreeMissing = missingFolders(chosenFolder, colonFree);
+    _madeFolders.clear();
+    if (isWritableFolder(folder)) {
+        _madeFolders = missing;
+        return folder;
+    }
+    if (isWritableFolder(colonFree)) {
+        _madeFolders = colonFreeMissing;
         return colonFree;
+    }
+    removeEmptyFolders(missing + colonFreeMissing);
     _prompts->showAlert(
         _controller.window(), QStringLiteral("The output folder cannot be written to."),
         QStringLiteral("%1\nNothing was converted. Please choose another output folder.")
@@ -334,6 +362,8 @@ void QVConvertRun::setConvertOperationFinshed() {
                         failedNames.isEmpty() ? QVUserPrompts::AlertStyle::Information
                                               : QVUserPrompts::AlertStyle::Warning);
 
+    // A run that wrote nothing (stopped, or every row failed) leaves no empty folder behind.
+    removeEmptyFolders(std::exchange(_madeFolders, {}));
     _controller.checkShouldShowDragTips();
     _controller.enableDownOperationButtons(_controller.getMusicCount() != 0);
     _controller.updateDownTotalFileInfos();

@@ -66,6 +66,11 @@ public:
     // dated folder.
     static QString outputFolderFor(const QString& chosenFolder, bool organized,
                                    const QString& formatName, const QString& datedFolder);
+    // The folders from the chosen one down to the run's folder that do not exist yet,
+    // deepest first; never the chosen folder itself.
+    static QStringList missingFolders(const QString& chosenFolder, const QString& runFolder);
+    // Removes each of these folders that is empty, in order; folders holding anything stay.
+    static void removeEmptyFolders(const QStringList& folders);
     // A row's output parameters from the format setting and its source.
     static void applyFormatSetting(LSMediaFields& media, const QVFormatSetting& setting);
 
@@ -115,6 +120,8 @@ private:
     std::unique_ptr<QTimer> _timerToRefresh;
     QVMusicList _maryMusicsCopy;
     QString _strOutputPath;
+    // Folders this run made, deepest first: those it leaves empty go at its end.
+    QStringList _madeFolders;
     int _totalConvertOps = 0;
     // Jobs of this run that have not reported their end yet.
     std::vector<std::shared_ptr<ConvertOperation>> _jobsAwaitingEnd;

@@ -18,6 +18,7 @@
 #include "util/QVStringDigit.h"
 #include "views/BDDiscreteProgressCell.h"
 #include "views/BDDiscreteProgressCellDelegate.h"
+#include "views/QVBottomBarLayout.h"
 #include "views/QVMainWindow.h"
 #include "views/QVOperationPanel.h"
 #include "views/RMTableView.h"
@@ -28,7 +29,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -50,6 +50,7 @@
 namespace {
 
 constexpr int kMaxFailedNames = 11;
+constexpr int kMinimumListWidth = 560;
 
 QIcon themedIcon(const char* name, QStyle::StandardPixmap fallback) {
     return QIcon::fromTheme(QLatin1String(name), QApplication::style()->standardIcon(fallback));
@@ -86,17 +87,20 @@ void takeChoice(QString& value, const QStringList& choices, int quality) {
 } // namespace
 
 const QStringList& QVMainAppController::allowedFileTypes() {
+    // The last five are what the program itself writes, so that its outputs can come back.
     static const QStringList types = {
-        QStringLiteral("mp3"),  QStringLiteral("wav"), QStringLiteral("flac"),
-        QStringLiteral("ogg"),  QStringLiteral("ape"), QStringLiteral("m4a"),
-        QStringLiteral("m4r"),  QStringLiteral("aac"), QStringLiteral("wma"),
-        QStringLiteral("mp2"),  QStringLiteral("ac3"), QStringLiteral("dsd"),
-        QStringLiteral("amr"),  QStringLiteral("wmv"), QStringLiteral("rm"),
-        QStringLiteral("mpg"),  QStringLiteral("ts"),  QStringLiteral("mkv"),
-        QStringLiteral("mov"),  QStringLiteral("flv"), QStringLiteral("mp4"),
-        QStringLiteral("rmvb"), QStringLiteral("rm"),  QStringLiteral("m4v"),
-        QStringLiteral("avi"),  QStringLiteral("asf"), QStringLiteral("swf"),
-        QStringLiteral("3gp"),  QStringLiteral("ogm"), QStringLiteral("nsv")};
+        QStringLiteral("mp3"),  QStringLiteral("wav"),  QStringLiteral("flac"),
+        QStringLiteral("ogg"),  QStringLiteral("ape"),  QStringLiteral("m4a"),
+        QStringLiteral("m4r"),  QStringLiteral("aac"),  QStringLiteral("wma"),
+        QStringLiteral("mp2"),  QStringLiteral("ac3"),  QStringLiteral("dsd"),
+        QStringLiteral("amr"),  QStringLiteral("wmv"),  QStringLiteral("rm"),
+        QStringLiteral("mpg"),  QStringLiteral("ts"),   QStringLiteral("mkv"),
+        QStringLiteral("mov"),  QStringLiteral("flv"),  QStringLiteral("mp4"),
+        QStringLiteral("rmvb"), QStringLiteral("rm"),   QStringLiteral("m4v"),
+        QStringLiteral("avi"),  QStringLiteral("asf"),  QStringLiteral("swf"),
+        QStringLiteral("3gp"),  QStringLiteral("ogm"),  QStringLiteral("nsv"),
+        QStringLiteral("opus"), QStringLiteral("aiff"), QStringLiteral("aif"),
+        QStringLiteral("caf"),  QStringLiteral("oga")};
     return types;
 }
 
@@ -141,7 +145,9 @@ void QVMainAppController::buildWindow() {
     _window->setObjectName(QStringLiteral("ConverterMainWindow"));
     _window->setAttribute(Qt::WA_DeleteOnClose, false);
     _window->resize(760, 520);
-    _window->setMinimumSize(560, 360);
+    // The window is at least as wide as the file list needs, wider when the bottom bar
+    // needs it: the layouts set the minimum width.
+    _window->setMinimumHeight(360);
     _window->installEventFilter(this);
 
     buildToolBar();
@@ -159,6 +165,7 @@ void QVMainAppController::buildWindow() {
                                          new BDDiscreteProgressCellDelegate(_tableView));
     _tableView->setFrameShape(QFrame::NoFrame);
     _tableView->setTextElideMode(Qt::ElideMiddle);
+    _tableView->setMinimumWidth(kMinimumListWidth);
     QHeaderView* header = _tableView->horizontalHeader();
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -251,7 +258,7 @@ void QVMainAppController::buildToolBar() {
 QWidget* QVMainAppController::buildBottomBar() {
     auto* bar = new QVOperationPanel;
     bar->setObjectName(QStringLiteral("operationPanel"));
-    auto* row = new QHBoxLayout(bar);
+    auto* row = new QVBottomBarLayout(bar);
     row->setContentsMargins(10, 8, 10, 8);
     row->setSpacing(8);
 
@@ -285,18 +292,18 @@ QWidget* QVMainAppController::buildBottomBar() {
     _piCvtProgress->setTextVisible(false);
     _piCvtProgress->hide();
 
-    row->addWidget(formatLabel);
-    row->addWidget(_popFmts);
-    row->addWidget(_btnSetting);
-    row->addStretch(1);
-    row->addWidget(_tfTips);
-    row->addWidget(_piCvtProgress);
-
     _btnStart = new QPushButton(QStringLiteral("Start"), bar);
     _btnStart->setObjectName(QStringLiteral("btnStart"));
     _btnStart->setDefault(true);
     connect(_btnStart, &QPushButton::clicked, this, &QVMainAppController::clickStart);
-    row->addWidget(_btnStart);
+
+    using Role = QVBottomBarLayout::Role;
+    row->addWidget(formatLabel, Role::Leading);
+    row->addWidget(_popFmts, Role::Leading);
+    row->addWidget(_btnSetting, Role::Leading);
+    row->addWidget(_tfTips, Role::Status);
+    row->addWidget(_piCvtProgress, Role::Status);
+    row->addWidget(_btnStart, Role::Trailing);
     return bar;
 }
 

@@ -123,10 +123,15 @@ void QVMetadataEditWndCtlr::buildLayout() {
     buttons->addWidget(_btnCancel);
     buttons->addWidget(_btnOk);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(12, 12, 12, 12);
-    layout->addWidget(_tabView, 1);
-    layout->addLayout(buttons);
+    auto* content = new QVBoxLayout;
+    content->setContentsMargins(12, 12, 12, 12);
+    content->addWidget(_tabView, 1);
+    content->addLayout(buttons);
+    // The band, when shown, spans the window's top edge above everything else.
+    _windowLayout = new QVBoxLayout(this);
+    _windowLayout->setContentsMargins(0, 0, 0, 0);
+    _windowLayout->setSpacing(0);
+    _windowLayout->addLayout(content, 1);
     setFixedSize(sizeHint().expandedTo(QSize(kInfoViewSize.width() + 50, 0)));
 }
 
@@ -583,23 +588,17 @@ void QVMetadataEditWndCtlr::showCanNotEditMetadataTips(bool hide, bool) {
         _viewdisable = new QVTipsView(this);
         _viewdisable->setObjectName(QStringLiteral("_viewdisable"));
         _viewdisable->setTipsStr(tipsText(_catalogue.getCanEditMetadataMusicType()));
-        _viewdisable->setGeometry(QRect());
-        _viewdisable->show();
+        _viewdisable->setMinimumHeight(kTipsHeight);
+        _viewdisable->hide();
+        _windowLayout->insertWidget(0, _viewdisable);
     }
-    const int w = width();
-    const int h = height();
-    const QRect hidden(0, h + kTipsHeight, w, kTipsHeight);
-    if (hide) {
-        _viewdisable->setGeometry(hidden);
-    } else {
-        // Across the middle of the window.
-        const QRect shown(0, (h - kTipsHeight) / 2, w, kTipsHeight);
-        if (_viewdisable->geometry() == shown)
-            return;
-        _viewdisable->setGeometry(hidden);
-        _viewdisable->setGeometry(shown);
-        _viewdisable->raise();
-    }
+    // The band takes a strip of its own, as tall as its text needs, so that it hides no
+    // field: the window grows by that strip while the band is shown.
+    if (_viewdisable->isHidden() == hide)
+        return;
+    _viewdisable->setVisible(!hide);
+    _windowLayout->invalidate();
+    setFixedSize(width(), _windowLayout->totalHeightForWidth(width()));
     _viewdisable->update();
 }
 

@@ -19,6 +19,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSlider;
 class QTabWidget;
+class QVBoxLayout;
 class QVDataEngine;
 class QVDraggingImageView;
 class QVFileInfoViewController;
@@ -161,6 +162,7 @@ private:
     QVCoverThumbnails _wellCovers; // sized for the well
     QVCoverThumbnails _baseCovers; // at their own size, for _imgChangeBase
     QVTipsView* _viewdisable = nullptr;
+    QVBoxLayout* _windowLayout = nullptr;
     // Set while fields are filled from the working copy: such changes are no edits.
     bool _filling = false;
 };

@@ -47,15 +47,17 @@ QImage makeCover() {
     return image;
 }
 
-// Every regular file beneath a folder, relative to it, sorted.
-QStringList filesBelow(const QString& folder) {
+// Every regular file (or every entry) beneath a folder, relative to it, sorted.
+QStringList filesBelow(const QString& folder, QDir::Filters filter = QDir::Files | QDir::Hidden) {
     QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QDirIterator it(folder, filter, QDirIterator::Subdirectories);
     while (it.hasNext())
         files << QDir(folder).relativeFilePath(it.next());
     files.sort();
     return files;
 }
+
+constexpr QDir::Filters kAllEntries = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
 
 QString formatTag(const QJsonObject& probe, const QString& name) {
     const QJsonObject tags =
@@ -323,9 +325,11 @@ TEST_F(ConvertRun, CancelAllEndsEveryRowCanceledWithoutPartialFiles) {
     ASSERT_EQ(prompts->alerts.size(), 1u);
     EXPECT_EQ(prompts->alerts.front().title,
               QStringLiteral("0 files has been successfully converted. "));
-    // The run's (empty) folder exists and is the one opened.
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_TRUE(opened.front().toLocalFile().startsWith(out + u'/'));
+    // The run's folder went with its empty outputs, so there is nothing to open; the
+    // chosen folder stays.
+    EXPECT_EQ(filesBelow(out, kAllEntries), QStringList());
+    EXPECT_TRUE(QFileInfo(out).isDir());
+    EXPECT_TRUE(opened.isEmpty());
     EXPECT_EQ(controller->convertRun().queue()->maxConcurrentOperationCount(), 2);
     EXPECT_TRUE(controller->convertRun().queue()->isEmpty());
 }
@@ -458,6 +462,50 @@ TEST_F(ConvertRun, WithRemovalOffRowsStayAndShowTheirOutcome) {
                                                 "files failed,including: \nx bad"));
 }
 
+// A run that writes nothing takes away the folders it made; a folder that holds anything,
+// one that was there before and the chosen folder stay.
+TEST_F(ConvertRun, FoldersTheRunMadeAndLeftEmptyAreRemoved) {
+    struct Case {
+        const char* name;
+        bool oneConverts;
+        const char* before; // below the chosen folder, a file when it ends in ".mp3"
+        QStringList after;
+    };
+    const QString run = key("MP3/2026-12-07-22:22:00");
+    const QString old = key("MP3/2026-01-01-10:00:00");
+    const Case cases[] = {
+        {"every row fails", false, "", {}},
+        {"an earlier run in the format's folder",
+         false,
+         "MP3/2026-01-01-10:00:00/old.mp3",
+         {key("MP3"), old, old + key("/old.mp3")}},
+        {"the format's folder was there", false, "MP3", {key("MP3")}},
+        {"one row converts", true, "", {key("MP3"), run, run + key("/good.mp3")}},
+    };
+    const FakeFfmpeg::Scope failing(
+        writeSelectiveFfmpeg(TestEnvironment::makeTempFolder(QStringLiteral("tools"))));
+    const QDateTime when(QDate(2026, 12, 7), QTime(22, 22, 0), Qt::UTC);
+    controller->convertRun().setNow([when] { return when; });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        controller->clickClear();
+        ASSERT_TRUE(add(makeWavs(c.oneConverts ? QStringList{key("bad.wav"), key("good.wav")}
+                                               : QStringList{key("bad.wav")})));
+        // A chosen folder that does not exist yet: the run makes it, and keeps it.
+        const QString out = TestEnvironment::makeTempFolder(key("left-out")) + key("/chosen");
+        const QString before = out + u'/' + key(c.before);
+        if (*c.before) {
+            ASSERT_TRUE(before.endsWith(key(".mp3")) ? writeFile(before) : QDir().mkpath(before));
+        }
+        answerPanel(out, true, false);
+        summaries.clear();
+        controller->clickStart();
+        ASSERT_TRUE(waitForRunEnd());
+        EXPECT_EQ(filesBelow(out, kAllEntries), c.after);
+        EXPECT_TRUE(QFileInfo(out).isDir());
+    }
+}
+
 TEST_F(ConvertRun, AnUnwritableOutputFolderIsOneAlertBeforeAnyJob) {
     const QStringList paths = makeWavs({QStringLiteral("a.wav"), QStringLiteral("b.wav")});
     ASSERT_EQ(paths.size(), 2);
@@ -501,6 +549,12 @@ TEST_F(ConvertRun, DatedFolderFallsBackToDotsWhereColonsAreRefused) {
          QStringLiteral("MP3/2026-12-07-22:22:00")},
         {"refusing colons", refuseColons, QStringLiteral("MP3/2026-12-07-22.22.00")},
         {"refusing everything", [](const QString&) { return false; }, QString()},
+        {"refusing once the format's folder is made",
+         [](const QString& folder) {
+             QDir().mkpath(QFileInfo(folder).path());
+             return false;
+         },
+         QString()},
     };
     ASSERT_TRUE(add(makeWavs({QStringLiteral("a.wav")})));
     const FakeFfmpeg::Scope ok(FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")));
@@ -521,6 +575,7 @@ TEST_F(ConvertRun, DatedFolderFallsBackToDotsWhereColonsAreRefused) {
                       QStringLiteral("The output folder cannot be written to."));
             EXPECT_TRUE(prompts->alerts.front().message.contains(
                 out + QStringLiteral("/MP3/2026-12-07-22:22:00")));
+            EXPECT_EQ(filesBelow(out, kAllEntries), QStringList()); // nothing made is left
             continue;
         }
         ASSERT_TRUE(waitForRunEnd());

@@ -1,15 +1,18 @@
 #include "ShellTestSupport.h"
+#include "ViewTestSupport.h"
 
 #include "shell/QVAppDelegate.h"
 #include "shell/QVLoadingSheet.h"
 #include "shell/QVSettingSheet.h"
 
 #include <QImage>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +90,68 @@ TEST(Render, MainWindowEmptyWithRowsAndTheSettingSheet) {
     ASSERT_TRUE(render(controller.settingSheet(), QStringLiteral("shell-setting-sheet.png")));
     EXPECT_TRUE(hasContent(QStringLiteral("shell-setting-sheet.png")));
     controller.clickOK();
+}
+
+// What the user could not read or reach in the main window at its present size: the bottom
+// bar's controls, the table and every toolbar item.
+QStringList mainWindowFaults(QVMainAppController& controller) {
+    QMainWindow* window = controller.window();
+    auto* bar = window->findChild<QWidget*>(QStringLiteral("operationPanel"));
+    QList<QWidget*> controls = bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    controls << bar << controller.tableView();
+    QStringList faults;
+    for (QAction* action : controller.toolBar()->actions()) {
+        QWidget* item = controller.toolBar()->widgetForAction(action);
+        if (!item || !item->isVisibleTo(window))
+            faults << QStringLiteral("toolbar item \"%1\" is hidden").arg(action->text());
+        controls << item;
+    }
+    return faults + layoutFaults(window, controls);
+}
+
+TEST(Render, MainWindowShowsEveryTextWholeAtEverySizeItAllows) {
+    TestEnvironment::reset();
+    static QVDataEngine noFormats{QVariantMap()};
+    struct Case {
+        const char* name;
+        QVDataEngine& catalogue;
+        const char* summary; // as a long list gives it; null: as the window has it
+        bool converting;
+        double fontScale;
+    };
+    const Case cases[] = {
+        {"empty", shippedCatalogue(), nullptr, false, 1.0},
+        {"long-summary", shippedCatalogue(), "12345 files, 1234.5 hours, 123456.7 MB", false, 1.0},
+        {"converting", shippedCatalogue(), nullptr, true, 1.0},
+        {"no-formats", noFormats, nullptr, false, 1.0},
+        {"large-font", noFormats, nullptr, false, 1.6},
+    };
+    // (1, 1) asks for the smallest size the window allows.
+    const QSize sizes[] = {{1, 1}, {1, 520}, {640, 1}, {760, 520}, {1400, 900}};
+    for (const Case& c : cases) {
+        QVMainAppController controller(c.catalogue, std::make_shared<FakePrompts>());
+        QMainWindow* window = controller.window();
+        QFont font = window->font();
+        font.setPointSizeF(font.pointSizeF() * c.fontScale);
+        window->setFont(font);
+        if (c.summary)
+            controller.tipsLabel()->setText(QLatin1String(c.summary));
+        if (c.converting)
+            controller.startConvertOperation();
+        window->show();
+        for (const QSize& size : sizes) {
+            window->resize(size);
+            QTest::qWait(10);
+            window->layout()->activate();
+            SCOPED_TRACE(testing::Message()
+                         << c.name << " at " << window->width() << "x" << window->height());
+            EXPECT_EQ(mainWindowFaults(controller), QStringList());
+            const QString picture = QStringLiteral("shell-main-window-minimum-%1.png");
+            if (size == QSize(1, 1)) {
+                ASSERT_TRUE(render(window, picture.arg(QLatin1String(c.name))));
+            }
+        }
+    }
 }
 
 } // namespace
