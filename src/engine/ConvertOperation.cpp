@@ -66,6 +66,18 @@ bool holdsValues(const QVariantMap& tags) {
     });
 }
 
+QVEncoderLimits::Output outputFor(const LSMediaFields& m) {
+    return QVEncoderLimits::outputFor(m.vOACodecName, m.iAOChanels, m.iChannelLayout, m.dAOBitrate);
+}
+
+// ffmpeg reads a count as its own arrangement for that many channels; any other arrangement
+// is named, or ffmpeg would remix the speakers into its own.
+QStringList channelArguments(const QVEncoderLimits::Output& output) {
+    if (output.byCount || !output.layout)
+        return {QStringLiteral("-ac"), QString::number(output.channels)};
+    return {QStringLiteral("-channel_layout"), QVEncoderLimits::layoutName(output.layout)};
+}
+
 // The last few non-empty lines of the child's output, for the log.
 QString lastLines(const QString& text, qsizetype count) {
     const QStringList lines =
@@ -135,10 +147,9 @@ QStringList ConvertOperation::argumentVector(const LSMediaFields& m, const QStri
     if (!m.vOACodecName.isEmpty())
         args << QStringLiteral("-acodec") << m.vOACodecName;
     const double sampleRate = QVEncoderLimits::sampleRateFor(m.vOACodecName, m.dAOSamplerate);
-    const int channels = QVEncoderLimits::channelsFor(m.vOACodecName, m.iAOChanels);
+    const QVEncoderLimits::Output output = outputFor(m);
     args << QStringLiteral("-ar") << argumentNumber(sampleRate, 2) << QStringLiteral("-b:a")
-         << argumentNumber(m.dAOBitrate, 2) + u'k' << QStringLiteral("-ac")
-         << QString::number(channels);
+         << argumentNumber(output.bitrate, 2) + u'k' << channelArguments(output);
     // ffmpeg copies the source's metadata; an empty value drops an entry from that copy,
     // whether tags are copied afterwards or not.
     for (const QString& name : MTETagText::encoderEntryNames())
@@ -197,6 +208,7 @@ void ConvertOperation::runConversion() {
         removeOwnedOutput();
         return;
     }
+    logOutputChanges();
 
     const QStringList tagArguments =
         gShouldCopyMetadata.load()
@@ -479,6 +491,12 @@ MTETagWriteResult ConvertOperation::handleMetadataSave() {
 QVariantMap ConvertOperation::convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,
                                                             int toType) {
     return MTETagCopy::convertMetadataFromTypeToType(tags, fromType, toType);
+}
+
+void ConvertOperation::logOutputChanges() const {
+    for (const QString& note : outputFor(_fields).notes)
+        qInfo().noquote()
+            << QStringLiteral("Converting \"%1\": %2").arg(_fields.strMediaFilePath_, note);
 }
 
 void ConvertOperation::logFailure(const QString& reason) const {

@@ -86,7 +86,7 @@ public:
                                                      int toType);
 
     // The child's argument vector for one media description; element 0 is the tool.
-    // Sample rate and channel count are brought within what the encoder takes; the tag
+    // Sample rate, speakers and bitrate are brought within what the encoder takes; the tag
     // arguments (MTETagCopy::ffmpegArguments) go just before the output.
     static QStringList argumentVector(const LSMediaFields& media, const QString& toolPath,
                                       const QString& outputPath,
@@ -108,6 +108,8 @@ private:
     double progressLength() const;
     void applyCommands();
     void postToDelegate(std::function<void(ConvertOperationDelegate*, ConvertOperation*)> call);
+    // Where the output's speakers or bitrate differ from the wanted ones.
+    void logOutputChanges() const;
     void logFailure(const QString& reason) const;
 
     // Taken when the job is made.

@@ -38,6 +38,8 @@ struct LSMediaFields {
     QString strVCodecName;
 
     int iChanels = 0;
+    // Where the source's speakers are, as an FFmpeg channel mask; 0 when it does not say.
+    quint64 iChannelLayout = 0;
     double dABitrate = 0.0;
     double dSamplerate = 0.0;
     int aCodecID = 0;

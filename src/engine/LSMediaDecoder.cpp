@@ -6,6 +6,7 @@
 #include <QTimer>
 
 extern "C" {
+#include <libavutil/channel_layout.h>
 #include <libavutil/mem.h>
 #include <libavutil/samplefmt.h>
 }
@@ -91,6 +92,8 @@ void LSMediaDecoder::readProbeResult(LSMedia& media) const {
         media.dABitrate = double(audio->bit_rate);
         media.dSamplerate = audio->sample_rate;
         media.iChanels = audio->ch_layout.nb_channels;
+        media.iChannelLayout =
+            audio->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? audio->ch_layout.u.mask : 0;
         media.strACodecName = QString::fromUtf8(avcodec_get_name(audio->codec_id));
         const char* sampleFormat = av_get_sample_fmt_name(AVSampleFormat(audio->format));
         media.strASampleSize = sampleFormat ? QString::fromUtf8(sampleFormat) : QString();

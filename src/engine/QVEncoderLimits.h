@@ -2,23 +2,56 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <QtGlobal>
 
-// What each encoder of the format catalogue accepts: the sample rates it can write and the
-// most channels it takes. A "Use Source" choice carries the source's own rate and channel
-// count, which an encoder may refuse (a 96 kHz source into MP3, a 5.1 source into WMA);
-// these answers turn such values into the nearest ones the encoder takes, so the job never
-// fails on them. Values the encoder takes pass unchanged.
+// What each encoder of the format catalogue accepts: the sample rates it can write, the
+// speaker arrangements it carries and the bitrate it needs for them. A "Use Source" choice
+// carries the source's own rate and speakers, which an encoder may refuse (a 96 kHz source
+// into MP3, a 7.1 source into AC3) or write onto other speakers (a 5.1(side) film soundtrack
+// into AAC); these answers turn such values into the nearest ones the encoder takes, so the
+// job never fails on them and no speaker moves unannounced. Values the encoder takes pass
+// unchanged.
+//
+// A speaker arrangement is an FFmpeg channel mask (AV_CH_* bits); 0 stands for a source that
+// does not say where its speakers are.
 class QVEncoderLimits {
 public:
+    // What one conversion writes.
+    struct Output {
+        int channels = 2;
+        quint64 layout = 0; // the arrangement written; 0 when FFmpeg names none for the count
+        // Passed to ffmpeg as a count: the source has one or two channels or does not say
+        // where its speakers are, so ffmpeg's own arrangement for the count is meant.
+        bool byCount = true;
+        double bitrate = 0.0; // kbit/s
+        // What differs from the wanted speakers or bitrate, for the log.
+        QStringList notes;
+    };
+
     // The rates the encoder writes, highest first; empty when it writes any rate.
     static QList<int> sampleRates(const QString& encoder);
     // The most channels the encoder takes.
     static int maxChannels(const QString& encoder);
+    // The encoder writes the arrangement so that it reads back as the same one.
+    static bool carries(const QString& encoder, quint64 layout);
+    // The lowest bitrate in kbit/s the encoder takes for the channel count; 0 when any.
+    static double minimumBitrate(const QString& encoder, int channels);
 
     // The wanted rate when the encoder writes it; otherwise the lowest rate above it (no
     // detail is lost), or the highest rate when the wanted one is above them all.
     static double sampleRateFor(const QString& encoder, double wanted);
-    // The wanted count, lowered to the most the encoder takes; an unknown count (0 or
-    // less) is stereo.
+    // The channel count written for a wanted count from a source that does not say where
+    // its speakers are; an unknown count (0 or less) is stereo.
     static int channelsFor(const QString& encoder, int wanted);
+    // What is written for the wanted channel count and bitrate from a source whose speakers
+    // are sourceLayout. A wanted count of one or two is mono or stereo; the source's own count
+    // is its arrangement. An arrangement the encoder does not carry becomes the nearest one it
+    // does: the same channels with the side and back pairs swapped, else the smallest one
+    // holding every speaker (its other channels silent), else a downmix keeping the most
+    // speakers. The bitrate is raised to the least the encoder needs for the channels.
+    static Output outputFor(const QString& encoder, int wantedChannels, quint64 sourceLayout,
+                            double wantedBitrate);
+    // The arrangement's name as ffmpeg reads it: "5.1(side)", "4 channels (FL+FR+LFE+BC)".
+    static QString layoutName(quint64 layout);
 };

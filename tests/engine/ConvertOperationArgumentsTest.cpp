@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
 #include <clocale>
 #include <limits>
 #include <string>
@@ -23,7 +27,18 @@ struct ArgumentCase {
     QStringList expectedMiddle;    // between the source and the entries ffmpeg must not copy
     const char* container = "wav"; // as the probe names it
     QStringList expectedBeforeOutput = {};
+    const char* sourceLayout = nullptr; // as the probe found it; nullptr: not said
 };
+
+quint64 maskNamed(const char* name) {
+    AVChannelLayout layout{};
+    const quint64 mask = name && av_channel_layout_from_string(&layout, name) == 0 &&
+                                 layout.order == AV_CHANNEL_ORDER_NATIVE
+                             ? layout.u.mask
+                             : 0;
+    av_channel_layout_uninit(&layout);
+    return mask;
+}
 
 // Encoder data, MP4 brands and the source track's container data, dropped from ffmpeg's
 // copy of the source's metadata.
@@ -46,6 +61,7 @@ LSMediaFields fieldsFor(const ArgumentCase& c) {
     m.dAOBitrate = c.bitrate;
     m.iAOChanels = c.channels;
     m.strFmtName = QString::fromUtf8(c.container);
+    m.iChannelLayout = maskNamed(c.sourceLayout);
     return m;
 }
 
@@ -225,6 +241,83 @@ const ArgumentCase kCases[] = {
      {"-vn", "-acodec", "libmp3lame", "-ar", "44100.00", "-b:a", "192.00k", "-ac", "2"},
      "ogg",
      {"-map_metadata", "0:s:a:0"}},
+    {"a 5.1(side) film soundtrack into Opus has its side pair written as the back pair",
+     0.0,
+     30.0,
+     0.0,
+     30.0,
+     "libopus",
+     48000,
+     256,
+     6,
+     {"-vn", "-acodec", "libopus", "-ar", "48000.00", "-b:a", "256.00k", "-channel_layout", "5.1"},
+     "wav",
+     {},
+     "5.1(side)"},
+    {"a 3.0 source keeps its centre, where a count alone would put an LFE",
+     0.0,
+     30.0,
+     0.0,
+     30.0,
+     "pcm_s16le",
+     44100,
+     2116.8,
+     3,
+     {"-vn", "-acodec", "pcm_s16le", "-ar", "44100.00", "-b:a", "2116.80k", "-channel_layout",
+      "3.0"},
+     "wav",
+     {},
+     "3.0"},
+    {"a 2.1 source into Opus keeps its LFE in a 5.1 whose other speakers are silent",
+     0.0,
+     30.0,
+     0.0,
+     30.0,
+     "libopus",
+     48000,
+     32,
+     3,
+     {"-vn", "-acodec", "libopus", "-ar", "48000.00", "-b:a", "32.00k", "-channel_layout", "5.1"},
+     "wav",
+     {},
+     "2.1"},
+    {"a 7.1 source into Vorbis gets the 256 kbit/s eight channels need",
+     0.0,
+     30.0,
+     0.0,
+     30.0,
+     "libvorbis",
+     48000,
+     64,
+     8,
+     {"-vn", "-acodec", "libvorbis", "-ar", "48000.00", "-b:a", "256.00k", "-channel_layout",
+      "7.1"},
+     "wav",
+     {},
+     "7.1"},
+    {"a stereo source that names its speakers converts as before",
+     0.0,
+     30.0,
+     0.0,
+     30.0,
+     "libmp3lame",
+     44100,
+     320,
+     2,
+     {"-vn", "-acodec", "libmp3lame", "-ar", "44100.00", "-b:a", "320.00k", "-ac", "2"},
+     "mp3",
+     {},
+     "stereo"},
+    {"three channels that do not say where they go reach Opus as 5.1",
+     0.0,
+     30.0,
+     0.0,
+     30.0,
+     "libopus",
+     48000,
+     128,
+     3,
+     {"-vn", "-acodec", "libopus", "-ar", "48000.00", "-b:a", "128.00k", "-ac", "6"}},
 };
 
 void expectVectors(const char* localeNote) {

@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -259,4 +261,66 @@ TEST(ConvertOperationFfmpeg, AnUntrimmedConversionKeepsTheWholeSource) {
                                 .toString()
                                 .toDouble();
     EXPECT_NEAR(duration, 20.0, 0.1);
+}
+
+namespace {
+
+// What the program logs while it lives, from any thread.
+class LogCapture {
+public:
+    LogCapture() { s_previous = qInstallMessageHandler(keep); }
+    ~LogCapture() { qInstallMessageHandler(s_previous); }
+    QString text() const {
+        const std::lock_guard lock(s_mutex);
+        return s_lines.join(u'\n');
+    }
+
+private:
+    static void keep(QtMsgType, const QMessageLogContext&, const QString& line) {
+        const std::lock_guard lock(s_mutex);
+        s_lines << line;
+    }
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline std::mutex s_mutex;
+    static inline QStringList s_lines;
+};
+
+} // namespace
+
+// A film soundtrack through the job as a run starts it: probed, converted and tagged, its
+// speakers kept where the format holds them and the change logged where it does not.
+TEST(ConvertOperationFfmpeg, SurroundSpeakersAreKeptOrTheChangeIsLogged) {
+    if (!haveFfmpeg())
+        GTEST_SKIP() << "no ffmpeg program";
+    gShouldCopyMetadata.store(true);
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("film"));
+    const QString source = folder + QStringLiteral("/film.wav");
+    bool made = false;
+    std::thread maker(
+        [&] { made = MediaFixtures::makeSpeakerTones(source, 4.0, 48000, "5.1(side)"); });
+    maker.join();
+    ASSERT_TRUE(made);
+    const LogCapture log;
+    for (const auto& [ext, encoder, written] :
+         {std::tuple{"flac", "flac", "5.1(side)"}, std::tuple{"opus", "libopus", "5.1"}}) {
+        auto row = makeRow(source, ext, encoder, 4.0, QStringLiteral("FLAC"));
+        LSMediaDecoder().dumpMediaStreamInfoWithFileMedia(source, *row->mediaInfo);
+        row->mediaInfo->iAOChanels = row->mediaInfo->iChanels;
+        row->mediaInfo->dAOSamplerate = 48000;
+        row->dicToMetadata.insert(QStringLiteral("TIT2"), QStringLiteral("Film"));
+        auto op = ConvertOperation::initWithMedia(row);
+        op->setStrOutFilePath(TestEnvironment::makeTempFolder(QStringLiteral("filmout")));
+        RecordingDelegate delegate;
+        ASSERT_TRUE(runJob(op, delegate));
+        EXPECT_EQ(row->mediaInfo->eumCvtState.load(), LSConvertStateSucceeded);
+        const QJsonObject stream =
+            MediaFixtures::firstAudioStream(MediaFixtures::probe(op->strOutFilePath()));
+        EXPECT_EQ(stream.value(QStringLiteral("channel_layout")).toString(),
+                  QLatin1String(written));
+    }
+    EXPECT_TRUE(log.text().contains(
+        QStringLiteral("Converting \"%1\": libopus cannot write 5.1(side); written as 5.1")
+            .arg(source)))
+        << log.text().toStdString();
+    EXPECT_FALSE(log.text().contains(QStringLiteral("flac cannot")));
 }

@@ -1,8 +1,10 @@
-// Every shipped format, with its default choices, with each single choice changed and
-// with every channel choice from mono, stereo and 5.1 sources, must be accepted by the
-// installed ffmpeg program and give what it promises. The argument vectors are the ones a
-// conversion job passes.
+// Every shipped format, with its default choices, with each single choice changed, with
+// every channel choice from mono, stereo and 5.1 sources and from sources in every common
+// speaker arrangement, must be accepted by the installed ffmpeg program and give what it
+// promises. The argument vectors are the ones a conversion job passes.
 #include "engine/ConvertOperation.h"
+#include "engine/LSMedia.h"
+#include "engine/LSMediaDecoder.h"
 #include "engine/QVDataEngine.h"
 #include "engine/QVEncoderLimits.h"
 
@@ -17,8 +19,13 @@
 
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -31,6 +38,7 @@ struct Source {
     int sampleRate;
     int channels;
     QString path;
+    quint64 layout = 0; // as probed; 0: not said
 };
 
 // The choice texts as a run turns them into the media's output values.
@@ -48,6 +56,7 @@ LSMediaFields resolve(const QVFormatSetting& format, const Source& source, const
         m.iAOChanels = source.channels;
     else
         m.iAOChanels = channels == QLatin1String("Stereo") ? 2 : 1;
+    m.iChannelLayout = source.layout;
     return m;
 }
 
@@ -69,8 +78,9 @@ struct Conversion {
     QStringList arguments;
     QString output;
     QString codec;
-    int sampleRate = 0; // 0: not checked
-    int channels = 0;   // 0: not checked
+    int sampleRate = 0;            // 0: not checked
+    int channels = 0;              // 0: not checked
+    std::optional<QString> layout; // as ffprobe names it; "" when the file names none
     bool ok = false;
     QJsonObject stream; // what ffprobe found
     // Only outputs with a promised rate or channel count are probed; the others need only
@@ -108,6 +118,9 @@ void expectPromises(const std::vector<Conversion>& runs) {
         }
         if (run.channels) {
             EXPECT_EQ(stream.value(QStringLiteral("channels")).toInt(), run.channels);
+        }
+        if (run.layout) {
+            EXPECT_EQ(stream.value(QStringLiteral("channel_layout")).toString(), *run.layout);
         }
     }
 }
@@ -149,6 +162,82 @@ protected:
         {"5.1 96 kHz", 96000, 6, {}},
     };
 };
+
+// Where each format puts the speakers of a source: the source's own arrangement unless the
+// row names another. FLAC and WAV keep every one; the formats of one or two channels get a
+// stereo downmix of every surround source.
+struct SurroundRow {
+    const char* source; // as ffmpeg names the arrangement
+    const char* aac;    // AAC and Ringtone
+    const char* alac;   // ALAC and CAF
+    const char* opus;   // OGG and Opus
+    const char* ac3;
+    const char* aiff;
+};
+
+constexpr const char* kSame = nullptr;
+
+const SurroundRow kSurroundRows[] = {
+    {"mono", kSame, kSame, kSame, kSame, kSame},
+    {"stereo", kSame, kSame, kSame, kSame, kSame},
+    // Only 5.1 holds a lone LFE there: its centre and back speakers stay silent.
+    {"2.1", kSame, "5.1", "5.1", kSame, kSame},
+    {"3.0", kSame, kSame, kSame, kSame, kSame},
+    {"quad", kSame, "5.0", kSame, "quad(side)", "quad(side)"},
+    {"4.0", kSame, kSame, "6.1", kSame, kSame},
+    {"5.0", kSame, kSame, kSame, "5.0(side)", "5.0(side)"},
+    {"5.0(side)", "5.0", "5.0", "5.0", kSame, kSame},
+    {"5.1", kSame, kSame, kSame, "5.1(side)", "5.1(side)"},
+    {"5.1(side)", "5.1", "5.1", "5.1", kSame, kSame},
+    {"6.1", "5.1", "6.1(back)", kSame, "5.1(side)", kSame},
+    {"7.1", kSame, "5.1", kSame, "5.1(side)", kSame},
+};
+
+const QStringList kStereoFormats = {"MP3", "MPEG-2 Audio", "WMA"};
+// These files name no arrangement for one or two channels.
+const QStringList kUnnamedMonoAndStereo = {"WAV", "AIFF", "WMA"};
+
+struct Arrangement {
+    int channels = 0;
+    quint64 mask = 0;
+};
+
+Arrangement arrangementNamed(const QString& name) {
+    AVChannelLayout layout{};
+    Arrangement arrangement;
+    if (av_channel_layout_from_string(&layout, name.toUtf8().constData()) == 0)
+        arrangement = {layout.nb_channels, layout.u.mask};
+    av_channel_layout_uninit(&layout);
+    return arrangement;
+}
+
+QString writtenArrangement(const SurroundRow& row, const QString& format) {
+    const QString source = QString::fromLatin1(row.source);
+    if (kStereoFormats.contains(format) && arrangementNamed(source).channels > 2)
+        return QStringLiteral("stereo");
+    const QHash<QString, const char*> elsewhere = {
+        {"AAC", row.aac},  {"Ringtone", row.aac}, {"ALAC", row.alac}, {"CAF", row.alac},
+        {"OGG", row.opus}, {"Opus", row.opus},    {"AC3", row.ac3},   {"AIFF", row.aiff},
+    };
+    const char* written = elsewhere.value(format, kSame);
+    return written ? QString::fromLatin1(written) : source;
+}
+
+QString readBackName(const QString& format, const QString& written) {
+    const bool unnamed =
+        kUnnamedMonoAndStereo.contains(format) && arrangementNamed(written).channels <= 2;
+    return unnamed ? QString() : written;
+}
+
+// The format's defaults, and its lowest rate and bitrate.
+QList<std::pair<QString, QString>> defaultsAndLowest(const QVFormatSetting& format) {
+    QList<std::pair<QString, QString>> choices{{format.sampleRate, format.biteRate}};
+    const std::pair<QString, QString> lowest{format.arySampleRate.last(),
+                                             format.aryBiteRate.last()};
+    if (lowest != choices.first())
+        choices << lowest;
+    return choices;
+}
 
 } // namespace
 
@@ -219,6 +308,52 @@ TEST_F(CatalogueEncode, ChannelChoicesAndTopPresetRatesFromEverySource) {
                         std::min(source.channels, QVEncoderLimits::maxChannels(format.decodecName));
                 else
                     run.channels = channels == QLatin1String("Stereo") ? 2 : 1;
+                runs.push_back(run);
+            }
+        }
+    }
+    runAll(runs);
+    expectPromises(runs);
+}
+
+// Every common arrangement into every format, with its defaults and its lowest rate and
+// bitrate, keeps its speakers in place or gets the nearest arrangement the format has, and
+// the job's log names the change.
+TEST_F(CatalogueEncode, SourceSpeakersStayInPlaceInEveryFormat) {
+    std::vector<Source> sources;
+    for (const SurroundRow& row : kSurroundRows) {
+        Source source{row.source, 48000, 0,
+                      s_folder + QStringLiteral("/speakers %1.wav").arg(QLatin1String(row.source))};
+        ASSERT_TRUE(MediaFixtures::makeSpeakerTones(source.path, 0.5, source.sampleRate,
+                                                    QLatin1String(row.source)));
+        LSMedia probed;
+        LSMediaDecoder().dumpMediaStreamInfoWithFileMedia(source.path, probed);
+        const Arrangement made = arrangementNamed(QLatin1String(row.source));
+        EXPECT_EQ(probed.iChanels, made.channels) << row.source;
+        // A WAV file says where the speakers are only past two channels.
+        EXPECT_EQ(probed.iChannelLayout, made.channels > 2 ? made.mask : 0) << row.source;
+        source.channels = probed.iChanels;
+        source.layout = probed.iChannelLayout;
+        sources.push_back(source);
+    }
+    std::vector<Conversion> runs;
+    for (const QVFormatSetting& format : QVDataEngine::shareInstance().audioFormats()) {
+        for (size_t i = 0; i < std::size(kSurroundRows); ++i) {
+            const QString written = writtenArrangement(kSurroundRows[i], format.fmtName);
+            for (const auto& [rate, bitrate] : defaultsAndLowest(format)) {
+                Conversion run = makeRun(format, sources[i], rate, bitrate, kUseSource);
+                run.channels = arrangementNamed(written).channels;
+                run.layout = readBackName(format.fmtName, written);
+                const LSMediaFields m = resolve(format, sources[i], rate, bitrate, kUseSource);
+                const QString notes = QVEncoderLimits::outputFor(m.vOACodecName, m.iAOChanels,
+                                                                 m.iChannelLayout, m.dAOBitrate)
+                                          .notes.join(u'|');
+                if (written == QLatin1String(kSurroundRows[i].source))
+                    EXPECT_FALSE(notes.contains(QLatin1String("cannot write")))
+                        << notes.toStdString();
+                else
+                    EXPECT_TRUE(notes.contains(QStringLiteral("written as ") + written))
+                        << notes.toStdString();
                 runs.push_back(run);
             }
         }

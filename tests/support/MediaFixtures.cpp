@@ -58,6 +58,17 @@ bool MediaFixtures::makeSine(const QString& path, double seconds, int sampleRate
     return runFfmpeg(args);
 }
 
+bool MediaFixtures::makeSpeakerTones(const QString& path, double seconds, int sampleRate,
+                                     const QString& layout) {
+    const QString source =
+        QStringLiteral("aevalsrc=exprs=0.1*sin(2*PI*(220+110*ch)*t):c=%1:s=%2:d=%3")
+            .arg(layout)
+            .arg(sampleRate)
+            .arg(QString::number(seconds, 'f', 3));
+    return runFfmpeg(
+        {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source, path});
+}
+
 QJsonObject MediaFixtures::probe(const QString& path) {
     QProcess process;
     process.start(QStringLiteral("ffprobe"),

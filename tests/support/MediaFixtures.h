@@ -12,6 +12,9 @@ public:
     // extraOutputArgs say otherwise. Returns false (and prints ffmpeg's words) on failure.
     static bool makeSine(const QString& path, double seconds, int sampleRate = 44100,
                          int channels = 2, const QStringList& extraOutputArgs = {});
+    // A tone on each speaker of the named arrangement ("5.1(side)"), each at its own pitch.
+    static bool makeSpeakerTones(const QString& path, double seconds, int sampleRate,
+                                 const QString& layout);
     // Runs ffmpeg with the given arguments (after "-v error -y"); true on exit status 0.
     static bool runFfmpeg(const QStringList& arguments, QString* errorText = nullptr);
     // ffprobe -show_format -show_streams as JSON; an empty object when it fails.
