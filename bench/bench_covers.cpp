@@ -175,7 +175,8 @@ bool outputGetsTheCover(const QVMusicInfo& row) {
                                 {QStringLiteral("-v"), QStringLiteral("error"),
                                  QStringLiteral("-y"), QStringLiteral("-i"), row.strFilePath,
                                  QStringLiteral("-vn"), output}) ||
-        !MTETagCopy::handleMetadataSave(row.dicToMetadata, MTEFileTypeMpeg, output))
+        MTETagCopy::handleMetadataSave(row.dicToMetadata, MTEFileTypeMpeg, output) !=
+            MTETagWriteResult::Written)
         return false;
     TagLib::MPEG::File file(QFile::encodeName(output).constData());
     if (!file.hasID3v2Tag())

@@ -58,6 +58,14 @@ QString argumentNumber(double value, int decimals) {
     return NumberText::fromDouble(std::isfinite(value) ? value : 0.0, decimals);
 }
 
+// Some text, or a picture.
+bool holdsValues(const QVariantMap& tags) {
+    return std::any_of(tags.cbegin(), tags.cend(), [](const QVariant& value) {
+        return MTETagText::hasText(value) ||
+               (!MTETagText::isTextValue(value) && !MTETagText::isNoPictureMarker(value));
+    });
+}
+
 QVEncoderLimits::Output outputFor(const LSMediaFields& m) {
     return QVEncoderLimits::outputFor(m.vOACodecName, m.iAOChanels, m.iChannelLayout, m.dAOBitrate);
 }
@@ -203,9 +211,10 @@ void ConvertOperation::runConversion() {
     logOutputChanges();
 
     const QStringList tagArguments =
-        gShouldCopyMetadata.load() ? MTETagCopy::ffmpegArguments(_dicToMetadata, _sourceFileType,
-                                                                 outputPath, _sourceTags.get())
-                                   : QStringList();
+        gShouldCopyMetadata.load()
+            ? MTETagCopy::ffmpegArguments(_dicToMetadata, _sourceFileType, outputPath,
+                                          _sourceTags.get())
+            : MTETagCopy::overlongValueArguments(outputPath, _sourceTags.get());
     runChild(argumentVector(_fields, tool, outputPath, tagArguments));
 
     int state = _iExitCode.load() == 0 ? LSConvertStateSucceeded : LSConvertStateFailed;
@@ -309,9 +318,10 @@ int ConvertOperation::finishWith(int state) {
 }
 
 int ConvertOperation::completeSucceededJob() {
-    if (gShouldCopyMetadata.load() && !handleMetadataSave())
-        qWarning().noquote() << "Could not copy the tags of" << _fields.strMediaFilePath_ << "into"
-                             << strOutFilePath();
+    if (gShouldCopyMetadata.load() && !copyTags()) {
+        _media->eumCvtState.store(LSConvertStateFailed);
+        return LSConvertStateFailed;
+    }
     if (isRingtone() && !renameRingtone()) {
         _media->eumCvtState.store(LSConvertStateFailed);
         return LSConvertStateFailed;
@@ -325,6 +335,19 @@ int ConvertOperation::completeSucceededJob() {
         _media->eumCvtState.store(LSConvertStateSucceeded);
     }
     return LSConvertStateSucceeded;
+}
+
+// A row whose tags could not be written is no success; the converted file stays for the
+// user, as ffmpeg wrote it. A row without values loses nothing in an output that takes none.
+bool ConvertOperation::copyTags() {
+    if (handleMetadataSave() != MTETagWriteResult::Failed || !holdsValues(_dicToMetadata))
+        return true;
+    const QString output = strOutFilePath();
+    logFailure(QStringLiteral("its tags could not be written into %1; the converted file is kept "
+                              "without them")
+                   .arg(output));
+    _ownedPaths.removeAll(output);
+    return false;
 }
 
 bool ConvertOperation::renameRingtone() {
@@ -460,7 +483,7 @@ void ConvertOperation::launcherDidTerminatedWithCode(int status) {
         _loop->quit();
 }
 
-bool ConvertOperation::handleMetadataSave() {
+MTETagWriteResult ConvertOperation::handleMetadataSave() {
     return MTETagCopy::handleMetadataSave(_dicToMetadata, _sourceFileType, strOutFilePath(),
                                           _sourceTags.get());
 }

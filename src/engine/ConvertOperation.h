@@ -4,6 +4,7 @@
 #include "engine/LSMedia.h"
 #include "engine/TaskWrapperController.h"
 #include "platform/Operation.h"
+#include "tags/MTETagWriteResult.h"
 
 #include <QString>
 #include <QStringList>
@@ -79,8 +80,8 @@ public:
     void processErrorOccurred(const QString& message) override;
     void launcherDidTerminatedWithCode(int status) override;
 
-    // Writes the row's tags into the output file; false when that failed.
-    bool handleMetadataSave();
+    // Writes the row's tags into the output file.
+    MTETagWriteResult handleMetadataSave();
     static QVariantMap convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,
                                                      int toType);
 
@@ -100,6 +101,7 @@ private:
     void runChild(const QStringList& arguments);
     int finishWith(int state);
     int completeSucceededJob();
+    bool copyTags();
     bool renameRingtone();
     void removeOwnedOutput();
     bool isRingtone() const;

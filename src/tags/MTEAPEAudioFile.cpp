@@ -20,9 +20,9 @@ bool MTEAPEAudioFile::dumpMediaAttribInfo() {
     return true;
 }
 
-bool MTEAPEAudioFile::saveID3AttribPath(int, const QString& path) {
+MTETagWriteResult MTEAPEAudioFile::saveID3AttribPath(int, const QString& path) {
     qCWarning(lcTags, "APE tags are not written: %s", qPrintable(path));
-    return false;
+    return MTETagWriteResult::Failed;
 }
 
 std::shared_ptr<MTEAudioFile> MTEAPEAudioFile::copy() const {

@@ -7,7 +7,7 @@
 class MTEAPEAudioFile : public MTEAudioFile {
 public:
     bool dumpMediaAttribInfo() override;
-    // Writes nothing, so it reports false.
-    bool saveID3AttribPath(int mode, const QString& path) override;
+    // Writes nothing, so it reports Failed.
+    MTETagWriteResult saveID3AttribPath(int mode, const QString& path) override;
     std::shared_ptr<MTEAudioFile> copy() const override;
 };

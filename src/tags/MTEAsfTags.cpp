@@ -1,9 +1,12 @@
 #include "tags/MTEAsfTags.h"
 
+#include "tags/MTEAsfHeader.h"
 #include "tags/MTEAudioFile.h"
 #include "tags/MTETagKeyMap.h"
 #include "tags/MTETagProperties.h"
 #include "tags/MTETagText.h"
+
+#include <QColorSpace>
 
 #include <taglib/asffile.h>
 #include <taglib/asfpicture.h>
@@ -82,27 +85,54 @@ QString attributeText(const TagLib::ASF::Attribute& attribute) {
     }
 }
 
-QStringList attributeValues(const TagLib::ASF::Tag* tag, const QString& name) {
-    const TagLib::String key = MTETagText::toTagString(name);
-    if (!tag->contains(key))
-        return {};
-    QStringList values;
-    for (const TagLib::ASF::Attribute& attribute : tag->attribute(key)) {
-        if (const QString text = attributeText(attribute); !text.isEmpty())
-            values += text;
+bool isNamed(const TagLib::String& name, const QString& asfName) {
+    return MTETagText::toQString(name).compare(asfName, Qt::CaseInsensitive) == 0;
+}
+
+// The texts of every attribute of the name, in any letter case, each once.
+QStringList attributeValues(const TagLib::ASF::AttributeListMap& attributes, const QString& asfName,
+                            QStringList values = {}) {
+    for (const auto& [name, list] : attributes) {
+        if (!isNamed(name, asfName))
+            continue;
+        for (const TagLib::ASF::Attribute& attribute : list) {
+            if (const QString text = attributeText(attribute);
+                !text.isEmpty() && !values.contains(text))
+                values += text;
+        }
     }
     return values;
 }
 
-// Repeated attributes are several values of one field.
-QStringList readField(const TagLib::ASF::Tag* tag, const QString& asfName) {
-    const Description field = descriptionOf(asfName);
-    if (field != Description::None) {
+// Repeated attributes are several values of one field; a content description field's text
+// comes first, and writers keep its further values (ffmpeg a copy) in attributes of its name.
+QStringList readField(const TagLib::ASF::Tag* tag, const TagLib::ASF::AttributeListMap& attributes,
+                      const QString& asfName) {
+    QStringList values;
+    if (const Description field = descriptionOf(asfName); field != Description::None) {
         if (const QString text = MTETagText::toQString(descriptionText(tag, field));
             !text.isEmpty())
-            return {text};
+            values += text;
     }
-    return attributeValues(tag, asfName); // ffmpeg also writes "Author" and "Description"
+    return attributeValues(attributes, asfName, values);
+}
+
+// The attributes in the order of the file: each list led by the values of the extended content
+// description, which TagLib lists after those of the metadata library.
+void putInFileOrder(TagLib::ASF::AttributeList& list, const QStringList& described) {
+    TagLib::ASF::AttributeList ordered;
+    TagLib::ASF::AttributeList rest = list;
+    for (const QString& text : described) {
+        const auto found = std::find_if(rest.begin(), rest.end(), [&text](const auto& attribute) {
+            return attribute.type() == TagLib::ASF::Attribute::UnicodeType &&
+                   MTETagText::toQString(attribute.toString()) == text;
+        });
+        if (found != rest.end()) {
+            ordered.append(*found);
+            rest.erase(found);
+        }
+    }
+    list = ordered.append(rest);
 }
 
 // The front cover when one decodes, else the first picture that decodes.
@@ -125,15 +155,33 @@ QByteArray readCover(const TagLib::ASF::Tag* tag, MTEAudioFile& handler) {
     return chosen;
 }
 
-// A JPEG of the cover small enough for the attribute: the picture is made smaller until it
-// fits. Empty when the cover does not decode.
-TagLib::ByteVector fittingJpeg(const QVariant& value) {
-    QImage image = MTETagText::imageOfValue(value);
+// The pixels alone, in sRGB: a JPEG carries the picture's texts (PNG text chunks, XMP
+// packets) and colour profile in markers of their own, which can outweigh the pixels.
+QImage pixelsOnly(const QImage& image) {
+    QImage pixels = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                  : QImage::Format_RGB32);
+    if (pixels.colorSpace().isValid() && pixels.colorSpace() != QColorSpace::SRgb)
+        pixels.convertToColorSpace(QColorSpace::SRgb);
+    // Built over the bits, the copy has neither texts nor colour space; sRGB is what a
+    // picture without profile is taken to be.
+    return QImage(pixels.constBits(), pixels.width(), pixels.height(), pixels.bytesPerLine(),
+                  pixels.format())
+        .copy();
+}
+
+// A JPEG of the picture small enough for the attribute: the pixels alone, made smaller
+// while that still shrinks them until they fit. Empty when none fits.
+TagLib::ByteVector fittingJpeg(const QImage& picture) {
+    QImage image = pixelsOnly(picture);
     while (!image.isNull()) {
         const TagLib::ByteVector jpeg = MTETagText::jpegBytesOfImage(image);
-        if (int(jpeg.size()) <= kMaxPictureBytes)
+        if (!jpeg.isEmpty() && int(jpeg.size()) <= kMaxPictureBytes)
             return jpeg;
-        image = image.scaled(image.size() * 0.8, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QImage smaller =
+            image.scaled(image.size() * 0.8, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (smaller.width() >= image.width() && smaller.height() >= image.height())
+            break;
+        image = smaller;
     }
     return {};
 }
@@ -146,13 +194,23 @@ bool writeCover(TagLib::ASF::Tag* tag, const QVariant& value, int pictureType,
     }
     MTETagText::CoverPicture cover = MTETagText::coverPictureOfValue(value, path);
     if (!cover.isLeftOut() && int(cover.bytes.size()) > kMaxPictureBytes) {
-        cover.bytes = fittingJpeg(value);
-        cover.format = cover.bytes.isEmpty() ? MTETagText::CoverPicture::Format::None
-                                             : MTETagText::CoverPicture::Format::Jpeg;
-        cover.reason = QStringLiteral("it is too big for a WMA file and does not decode");
+        const QImage image = MTETagText::imageOfValue(value);
+        cover.bytes = fittingJpeg(image);
+        if (cover.bytes.isEmpty()) {
+            qCWarning(lcTags, "cover of \"%s\" left out: %s; %s", qPrintable(path),
+                      image.isNull() ? "it is too big for a WMA file and does not decode"
+                                     : "no JPEG of it fits the 64 KB a WMA file holds for a "
+                                       "cover, at any size",
+                      tag->contains(kPictureName) ? "the file keeps the picture it had"
+                                                  : "the file has no cover");
+            return false;
+        }
+        cover.format = MTETagText::CoverPicture::Format::Jpeg;
     }
-    if (cover.isLeftOut())
-        return MTETagText::logLeftOutCover(cover, path, tag->contains(kPictureName));
+    if (cover.isLeftOut()) {
+        MTETagText::logLeftOutCover(cover, path, tag->contains(kPictureName));
+        return false;
+    }
     TagLib::ASF::Picture picture;
     picture.setType(TagLib::ASF::Picture::Type(pictureType));
     picture.setMimeType(cover.mimeType());
@@ -161,12 +219,34 @@ bool writeCover(TagLib::ASF::Tag* tag, const QVariant& value, int pictureType,
     return true;
 }
 
-// Several values become repeated attributes; a content description field holds one text.
-void writeField(TagLib::ASF::Tag* tag, const QString& asfName, const QVariant& value) {
+template <class Unwanted> void removeAttributesWhere(TagLib::ASF::Tag* tag, Unwanted unwanted) {
+    for (const TagLib::String& name : MTETagText::namesWhere(tag->attributeListMap(), unwanted))
+        tag->removeItem(name);
+}
+
+// Several values become repeated attributes; a content description field holds one text,
+// and a text too long for it goes whole into the attribute of the field's name.
+void writeField(TagLib::ASF::Tag* tag, const QString& asfName, const QVariant& value,
+                const QString& path) {
     const Description field = descriptionOf(asfName);
+    const QString text = MTETagText::textOf(value);
     if (field != Description::None) {
-        setDescriptionText(tag, field, MTETagText::toTagString(MTETagText::textOf(value)));
+        // ffmpeg's copy keeps the field in an attribute of its name too, which readers show
+        // in place of the content description.
+        removeAttributesWhere(tag, [&asfName](const QString& name) {
+            return name.compare(asfName, Qt::CaseInsensitive) == 0;
+        });
+    }
+    if (field != Description::None && text.size() <= MTEAsfTags::kMaxTextLength) {
+        setDescriptionText(tag, field, MTETagText::toTagString(text));
         return;
+    }
+    if (field != Description::None) {
+        setDescriptionText(tag, field, TagLib::String());
+        qCInfo(lcTags,
+               "\"%s\" of \"%s\" is %lld characters long, more than a WMA content description "
+               "holds: written whole as an attribute",
+               qPrintable(asfName), qPrintable(path), static_cast<long long>(text.size()));
     }
     const TagLib::String name = MTETagText::toTagString(asfName);
     TagLib::ASF::AttributeList attributes;
@@ -176,11 +256,6 @@ void writeField(TagLib::ASF::Tag* tag, const QString& asfName, const QVariant& v
         tag->removeItem(name);
     else
         tag->setAttribute(name, attributes);
-}
-
-template <class Unwanted> void removeAttributesWhere(TagLib::ASF::Tag* tag, Unwanted unwanted) {
-    for (const TagLib::String& name : MTETagText::namesWhere(tag->attributeListMap(), unwanted))
-        tag->removeItem(name);
 }
 
 } // namespace
@@ -195,19 +270,21 @@ bool MTEAsfTags::read(MTEAudioFile& handler) {
     if (const auto* properties = file.audioProperties())
         handler.dAudioLength = properties->lengthInSeconds();
     const TagLib::ASF::Tag* tag = file.tag();
+    const TagLib::ASF::AttributeListMap attributes =
+        attributesInFileOrder(tag, handler.strFilePath);
     for (auto it = handler.dicMap.cbegin(); it != handler.dicMap.cend(); ++it) {
-        const QStringList values = readField(tag, MTETagKeyMap::asfName(it.key()));
+        const QStringList values = readField(tag, attributes, MTETagKeyMap::asfName(it.key()));
         if (!values.isEmpty() && it.key() != QLatin1String("AlbumImg"))
             handler.storeValues(it.value().toString(), values);
     }
-    for (const auto& [name, attributes] : tag->attributeListMap()) {
+    for (const auto& [name, list] : attributes) {
         const QString text =
-            MTETagText::joinedValues(attributeValues(tag, MTETagText::toQString(name)));
+            MTETagText::joinedValues(attributeValues(attributes, MTETagText::toQString(name)));
         handler.adoptOtherSpelling(MTETagText::toQString(name), text);
     }
-    handler.strDiscNumber =
-        MTETagText::numberWithTotal(attributeValues(tag, QStringLiteral("WM/PartOfSet")).value(0),
-                                    attributeValues(tag, QStringLiteral("DISCTOTAL")).value(0));
+    handler.strDiscNumber = MTETagText::numberWithTotal(
+        attributeValues(attributes, QStringLiteral("WM/PartOfSet")).value(0),
+        attributeValues(attributes, QStringLiteral("DISCTOTAL")).value(0));
     const QString pictureKey = handler.dicMap.value(QStringLiteral("AlbumImg")).toString();
     if (const QByteArray cover = readCover(tag, handler); !cover.isNull() && !pictureKey.isEmpty())
         handler.dicReadInfo.insert(pictureKey, cover);
@@ -216,12 +293,29 @@ bool MTEAsfTags::read(MTEAudioFile& handler) {
     return true;
 }
 
-bool MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {
+TagLib::ASF::AttributeListMap MTEAsfTags::attributesInFileOrder(const TagLib::ASF::Tag* tag,
+                                                                const QString& path) {
+    TagLib::ASF::AttributeListMap attributes = tag->attributeListMap();
+    QHash<QString, QStringList> described;
+    bool headerRead = false;
+    for (auto& [name, list] : attributes) {
+        if (list.size() < 2)
+            continue;
+        if (!headerRead) {
+            described = MTEAsfHeader::extendedContentTexts(path);
+            headerRead = true;
+        }
+        putInFileOrder(list, described.value(MTETagText::toQString(name).toLower()));
+    }
+    return attributes;
+}
+
+MTETagWriteResult MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {
     TagLib::ASF::File file(MTETagText::fileName(path).constData(), false);
     TagLib::ASF::Tag* tag = file.isValid() ? file.tag() : nullptr;
     if (!tag) {
         qCWarning(lcTags, "not a writable WMA file: %s", qPrintable(path));
-        return false;
+        return MTETagWriteResult::Failed;
     }
     removeAttributesWhere(tag, [&](const QString& name) { return handler.isStaleSpelling(name); });
     bool coverWritten = true;
@@ -233,11 +327,11 @@ bool MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {
         if (it.key() == QLatin1String("AlbumImg"))
             coverWritten = writeCover(tag, value, handler.iPictureType, path);
         else if (MTETagText::isTextValue(value))
-            writeField(tag, MTETagKeyMap::asfName(it.key()), value);
+            writeField(tag, MTETagKeyMap::asfName(it.key()), value, path);
     }
     if (handler.bRemovesEncoderEntries)
         removeAttributesWhere(tag, MTETagText::isEncoderEntryName);
-    MTETagProperties::addMissing(tag, handler.carriedProperties);
+    MTETagProperties::write(tag, handler);
     if (handler.strDiscNumber.contains(u'/')) { // the disc with its total, as it was read
         tag->removeItem("DISCTOTAL");
         tag->setAttribute("WM/PartOfSet", MTETagText::toTagString(handler.strDiscNumber));
@@ -245,5 +339,5 @@ bool MTEAsfTags::write(const QString& path, const MTEAudioFile& handler) {
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the tags of %s", qPrintable(path));
-    return saved && coverWritten;
+    return tagWriteResultOf(saved, coverWritten);
 }

@@ -184,8 +184,7 @@ std::unique_ptr<TagLib::ID3v2::AttachedPictureFrame> newCover(const MTETagText::
 }
 
 // Applies the cover value to the tag. A cover that can be neither re-encoded nor written as
-// it is gets left out and logged; the tag's pictures are then left alone, and false when
-// there is one.
+// it is gets left out and logged, and the tag's pictures are left alone: false.
 bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info, int pictureType,
                   const QString& path) {
     const TagLib::ID3v2::FrameList pictures = framesOf(tag, "APIC");
@@ -203,8 +202,10 @@ bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info, int pictureT
     }
     const MTETagText::CoverPicture cover =
         MTETagText::coverPictureOfValue(info.value(kPictureKey), path);
-    if (cover.isLeftOut())
-        return MTETagText::logLeftOutCover(cover, path, !pictures.isEmpty());
+    if (cover.isLeftOut()) {
+        MTETagText::logLeftOutCover(cover, path, !pictures.isEmpty());
+        return false;
+    }
     if (first) {
         first->setType(TagLib::ID3v2::AttachedPictureFrame::Type(pictureType));
         first->setMimeType(id3MimeType(cover));
@@ -289,8 +290,8 @@ bool MTEAudioFile::dumpMediaAttribInfo() {
     return true;
 }
 
-bool MTEAudioFile::saveID3AttribPath(int, const QString&) {
-    return false; // the base writes nothing
+MTETagWriteResult MTEAudioFile::saveID3AttribPath(int, const QString&) {
+    return MTETagWriteResult::Failed; // the base writes nothing
 }
 
 void MTEAudioFile::dumpID3V1Info(const TagLib::ID3v1::Tag* tag) {
@@ -407,7 +408,7 @@ void MTEAudioFile::readPicture(const TagLib::ID3v2::Tag* tag) {
     iPictureType = int(chosen->type());
 }
 
-bool MTEAudioFile::saveID3V2Info(const QString& path) {
+MTETagWriteResult MTEAudioFile::saveID3V2Info(const QString& path) {
     const MTEContainer kind =
         path == strFilePath ? container() : MTEAudioCreator::containerOfPath(path);
     const bool id3Chunk = kind == MTEContainer::Wav || kind == MTEContainer::Aiff;
@@ -415,14 +416,14 @@ bool MTEAudioFile::saveID3V2Info(const QString& path) {
     TagLib::ID3v2::Tag* tag = file.tag(file.createsTagOnWrite());
     if (!tag) {
         qCWarning(lcTags, "failed to dump id3v2tag...");
-        return false;
+        return MTETagWriteResult::Failed;
     }
     const bool pictureWritten = writeID3V2Tag(tag, path);
     // Saving ID3v2.4 alone strips the ID3v1 and APE tags, so no stale value comes back.
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the ID3v2 tag of %s", qPrintable(path));
-    return saved && pictureWritten;
+    return tagWriteResultOf(saved, pictureWritten);
 }
 
 bool MTEAudioFile::writeID3V2Tag(TagLib::ID3v2::Tag* tag, const QString& path) const {
@@ -451,7 +452,7 @@ bool MTEAudioFile::writeID3V2Tag(TagLib::ID3v2::Tag* tag, const QString& path) c
     }
     if (bRemovesEncoderEntries)
         removeEncoderEntries(tag);
-    MTETagProperties::addMissing(tag, carriedProperties);
+    MTETagProperties::write(tag, *this);
     writeDisc(tag, strDiscNumber);
     return writePicture(tag, dicReadInfo, iPictureType, path);
 }

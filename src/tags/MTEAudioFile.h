@@ -2,9 +2,10 @@
 
 #include "tags/MTEContainer.h"
 #include "tags/MTEFileType.h"
+#include "tags/MTETagProperties.h"
+#include "tags/MTETagWriteResult.h"
 
 #include <QHash>
-#include <QMap>
 #include <QSet>
 #include <QString>
 #include <QVariantMap>
@@ -80,10 +81,9 @@ public:
     // The picture type of the cover read (3, front cover, unless the file has none), and so
     // of a cover written unchanged.
     int iPictureType = 3;
-    // Set when writing a row's tags into a file that ffmpeg's copy could not give them:
-    // the source's entries outside the managed names, by TagLib's property names. A writer
-    // adds each one the file lacks.
-    QMap<QString, QStringList> carriedProperties;
+    // Set when writing a row's tags: the source's fields outside the managed names that the
+    // tag copy writes itself (MTETagProperties::write).
+    QList<MTECarriedField> carriedFields;
 
     // eumContainer, or for a handler made without the factory, the container of its path.
     MTEContainer container() const;
@@ -101,8 +101,8 @@ public:
     // Reads the file's tags. The base reads nothing.
     virtual bool dumpMediaAttribInfo();
     // Writes dicReadInfo into a file (mode 0: the file at path; 1 or 2: a new copy of the
-    // handler's own file made near path). True only when everything was written.
-    virtual bool saveID3AttribPath(int mode, const QString& path);
+    // handler's own file made near path). The base writes nothing: Failed.
+    virtual MTETagWriteResult saveID3AttribPath(int mode, const QString& path);
 
     // Stores a field's values under its key: one as it is, several joined and listed in
     // dicValueLists.
@@ -124,11 +124,11 @@ public:
     void dumpID3V2Info(const TagLib::ID3v2::Tag* tag);
     // Writes dicReadInfo as an ID3v2.4 tag into the file at path (an MPEG file, or the ID3
     // chunk of a WAV or AIFF file, by the handler's container) and removes its ID3v1 tag and
-    // a WAV file's INFO chunk. False when the file is not valid or has no ID3v2 tag (an MP3
-    // file; the others get one), when saving fails, or when the cover could be written
-    // neither re-encoded nor as it is while the file keeps an old picture (the rest is
-    // written). A file without picture just goes without, which is logged.
-    bool saveID3V2Info(const QString& path);
+    // a WAV file's INFO chunk. Failed when the file is not valid or has no ID3v2 tag (an MP3
+    // file; the others get one) or when saving fails; CoverLeftOut when the cover could be
+    // written neither re-encoded nor as it is (the rest is written, the file's own pictures
+    // are left alone).
+    MTETagWriteResult saveID3V2Info(const QString& path);
     // Applies dicReadInfo to an ID3v2 tag; false when the cover could not be written.
     bool writeID3V2Tag(TagLib::ID3v2::Tag* tag, const QString& path) const;
     // Fills an ID3v1 tag from dicReadInfo (not saved to disk).

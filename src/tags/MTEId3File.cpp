@@ -2,12 +2,64 @@
 
 #include "tags/MTETagText.h"
 
+#include <QStringDecoder>
+
 #include <taglib/aifffile.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/wavfile.h>
+
+namespace {
+
+// Text chunks longer than this are no tags worth reading into memory.
+constexpr unsigned kMaxTextChunkBytes = 1 << 20;
+
+// An AIFF file whose text chunks can be read beside its ID3 chunk.
+class AiffFile : public TagLib::RIFF::AIFF::File {
+public:
+    using File::File;
+
+    QList<std::pair<QByteArray, QString>> textChunks() {
+        QList<std::pair<QByteArray, QString>> chunks;
+        for (unsigned i = 0; i < chunkCount(); ++i) {
+            const TagLib::ByteVector id = chunkName(i);
+            if (id != "NAME" && id != "AUTH" && id != "(c) " && id != "ANNO")
+                continue;
+            if (chunkDataSize(i) > kMaxTextChunkBytes) {
+                qCWarning(lcTags, "skipped an AIFF text chunk of %u bytes", chunkDataSize(i));
+                continue;
+            }
+            const TagLib::ByteVector data = chunkData(i);
+            const QString text = textOf(QByteArray(data.data(), qsizetype(data.size())));
+            if (!text.isEmpty())
+                chunks.append({QByteArray(id.data(), qsizetype(id.size())), text});
+        }
+        return chunks;
+    }
+
+private:
+    // The chunks hold plain text, which writers fill with UTF-8 or Latin-1 and often end
+    // with NULs.
+    static QString textOf(QByteArray bytes) {
+        bytes.truncate(bytes.indexOf('\0') < 0 ? bytes.size() : bytes.indexOf('\0'));
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8.decode(bytes);
+        return (utf8.hasError() ? QString::fromLatin1(bytes) : text).trimmed();
+    }
+};
+
+// TagLib takes an empty or foreign file for a RIFF file without chunks, and "saves" nothing
+// into it.
+bool startsAsItsKind(TagLib::File& file, MTEContainer container) {
+    if (container != MTEContainer::Wav && container != MTEContainer::Aiff)
+        return true;
+    file.seek(0);
+    return file.readBlock(4) == (container == MTEContainer::Aiff ? "FORM" : "RIFF");
+}
+
+} // namespace
 
 MTEId3File::MTEId3File(const QString& path, MTEContainer container, bool readAudioProperties)
     : _container(container) {
@@ -19,8 +71,7 @@ MTEId3File::MTEId3File(const QString& path, MTEContainer container, bool readAud
                                                           accuracy);
         break;
     case MTEContainer::Aiff:
-        _file = std::make_unique<TagLib::RIFF::AIFF::File>(name.constData(), readAudioProperties,
-                                                           accuracy);
+        _file = std::make_unique<AiffFile>(name.constData(), readAudioProperties, accuracy);
         break;
     default:
         _file = std::make_unique<TagLib::MPEG::File>(name.constData(),
@@ -28,12 +79,13 @@ MTEId3File::MTEId3File(const QString& path, MTEContainer container, bool readAud
                                                      readAudioProperties, accuracy);
         break;
     }
+    _valid = _file->isValid() && startsAsItsKind(*_file, container);
 }
 
 MTEId3File::~MTEId3File() = default;
 
 bool MTEId3File::isValid() const {
-    return _file && _file->isValid();
+    return _valid;
 }
 
 TagLib::ID3v2::Tag* MTEId3File::tag(bool create) {
@@ -55,6 +107,11 @@ TagLib::ID3v1::Tag* MTEId3File::id3v1Tag() {
 TagLib::RIFF::Info::Tag* MTEId3File::infoTag() {
     auto* wav = isValid() ? dynamic_cast<TagLib::RIFF::WAV::File*>(_file.get()) : nullptr;
     return wav && wav->hasInfoTag() ? wav->InfoTag() : nullptr;
+}
+
+QList<std::pair<QByteArray, QString>> MTEId3File::aiffTextChunks() {
+    auto* aiff = isValid() ? dynamic_cast<AiffFile*>(_file.get()) : nullptr;
+    return aiff ? aiff->textChunks() : QList<std::pair<QByteArray, QString>>();
 }
 
 const TagLib::AudioProperties* MTEId3File::audioProperties() const {

@@ -2,9 +2,12 @@
 
 #include "tags/MTEContainer.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 namespace TagLib {
 class AudioProperties;
@@ -36,11 +39,13 @@ public:
     TagLib::ID3v1::Tag* id3v1Tag();
     // The RIFF INFO chunk of a WAV file; null for none.
     TagLib::RIFF::Info::Tag* infoTag();
+    // The text chunks of an AIFF file, as ffmpeg and many other programs write them: each
+    // chunk id ("NAME", "AUTH", "(c) ", "ANNO") with its text, in file order.
+    QList<std::pair<QByteArray, QString>> aiffTextChunks();
     const TagLib::AudioProperties* audioProperties() const;
     // ffmpeg writes MPEG-1/2 Layer II, WAV and AIFF files without a tag that holds all
     // fields: writing into them creates one.
     bool createsTagOnWrite() const;
-    TagLib::File* file() const { return _file.get(); }
     // Saves the ID3v2 tag as ID3v2.4. MPEG and WAV files lose their other tags (ID3v1, APE,
     // the INFO chunk), so no reader finds an older value beside the new one.
     bool save();
@@ -48,4 +53,5 @@ public:
 private:
     std::unique_ptr<TagLib::File> _file;
     MTEContainer _container;
+    bool _valid = false;
 };

@@ -97,16 +97,16 @@ void MTEM4AAudioFile::readCover(const TagLib::MP4::Tag* tag) {
         dicReadInfo.insert(key, bytes);
 }
 
-bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
+MTETagWriteResult MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
     qCInfo(lcTags, "M4A Save attrib information");
     const QString target = targetPathForMode(mode, path);
     if (target.isEmpty())
-        return false;
+        return MTETagWriteResult::Failed;
     TagLib::MP4::File file(MTETagText::fileName(target).constData(), true,
                            TagLib::AudioProperties::Average);
     if (!file.isValid() || !file.hasMP4Tag() || !file.tag()) {
         qCWarning(lcTags, "noop mp4 tag...");
-        return false;
+        return MTETagWriteResult::Failed;
     }
     TagLib::MP4::Tag* tag = file.tag();
     const QString trackKey = dicMap.value(QStringLiteral("Track")).toString();
@@ -135,14 +135,14 @@ bool MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& path) {
     }
     if (bRemovesEncoderEntries)
         removeItemsWhere(tag, MTETagText::isEncoderEntryName);
-    MTETagProperties::addMissing(tag, carriedProperties);
+    MTETagProperties::write(tag, *this);
     if (strDiscNumber.contains(u'/')) // the disc with its total, as it was read
         tag->setItem("disk", TagLib::MP4::Item(strDiscNumber.section(u'/', 0, 0).toInt(),
                                                strDiscNumber.section(u'/', 1, 1).toInt()));
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the MP4 tag of %s", qPrintable(target));
-    return saved && coverWritten;
+    return tagWriteResultOf(saved, coverWritten);
 }
 
 // "n" or "n/total"; a missing total falls back to the one read from the file. A track that
@@ -167,8 +167,10 @@ bool MTEM4AAudioFile::writeCover(TagLib::MP4::Tag* tag, const TagLib::String& na
         return true;
     }
     const MTETagText::CoverPicture cover = MTETagText::coverPictureOfValue(value, path);
-    if (cover.isLeftOut())
-        return MTETagText::logLeftOutCover(cover, path, tag->contains(name));
+    if (cover.isLeftOut()) {
+        MTETagText::logLeftOutCover(cover, path, tag->contains(name));
+        return false;
+    }
     const auto format = cover.format == MTETagText::CoverPicture::Format::Png
                             ? TagLib::MP4::CoverArt::PNG
                             : TagLib::MP4::CoverArt::JPEG;

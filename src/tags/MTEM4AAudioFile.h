@@ -15,10 +15,10 @@ public:
     int iTotalTrack = 0;
 
     bool dumpMediaAttribInfo() override;
-    // False when the file has no MP4 tag (nothing is written), when saving fails, or when
-    // the cover could be written neither re-encoded nor as it is while the file keeps an old
-    // cover (the rest is written). A file without cover just goes without, which is logged.
-    bool saveID3AttribPath(int mode, const QString& path) override;
+    // Failed when the file has no MP4 tag (nothing is written) or when saving fails;
+    // CoverLeftOut when the cover could be written neither re-encoded nor as it is (the rest
+    // is written, the file's own cover is left alone).
+    MTETagWriteResult saveID3AttribPath(int mode, const QString& path) override;
     std::shared_ptr<MTEAudioFile> copy() const override;
 
     // True when the item exists; its copy goes to item.

@@ -52,6 +52,8 @@ bool MTEMpegAudioFile::dumpId3File() {
         dumpID3V2Info(tag);
     } else if (const TagLib::RIFF::Info::Tag* info = file.infoTag(); info && !info->isEmpty()) {
         dumpRiffInfo(info);
+    } else if (const auto chunks = file.aiffTextChunks(); !chunks.isEmpty()) {
+        dumpAiffChunks(chunks);
     } else {
         qCInfo(lcTags, "tag version 1...,read id3v1 information");
         dumpID3V1Info(file.id3v1Tag());
@@ -70,6 +72,24 @@ void MTEMpegAudioFile::dumpRiffInfo(const TagLib::RIFF::Info::Tag* info) {
     }
     eumID3Version = MTEID3VersionNone;
     strTagVersion = QStringLiteral("RIFF INFO");
+}
+
+// An AIFF file's text chunks, read as FFmpeg reads them; several comments are several values.
+void MTEMpegAudioFile::dumpAiffChunks(const QList<std::pair<QByteArray, QString>>& chunks) {
+    const std::pair<const char*, const char*> fields[] = {
+        {"NAME", "Title"}, {"AUTH", "Artist"}, {"(c) ", "Copyright"}, {"ANNO", "Comment"}};
+    for (const auto& [id, logicalName] : fields) {
+        QStringList values;
+        for (const auto& [chunk, text] : chunks) {
+            if (chunk == id && !values.contains(text))
+                values += text;
+        }
+        const QString key = dicMap.value(QLatin1String(logicalName)).toString();
+        if (!values.isEmpty() && !key.isEmpty())
+            storeValues(key, values);
+    }
+    eumID3Version = MTEID3VersionNone;
+    strTagVersion = QStringLiteral("AIFF Chunks");
 }
 
 bool MTEMpegAudioFile::dumpFlacFile() {
@@ -93,11 +113,11 @@ bool MTEMpegAudioFile::dumpFlacFile() {
     return true;
 }
 
-bool MTEMpegAudioFile::saveID3AttribPath(int mode, const QString& path) {
+MTETagWriteResult MTEMpegAudioFile::saveID3AttribPath(int mode, const QString& path) {
     qCInfo(lcTags, "MPEG Save attrib information");
     const QString target = targetPathForMode(mode, path);
     if (target.isEmpty())
-        return false;
+        return MTETagWriteResult::Failed;
     // A copy of the handler's own file (modes 1 and 2) is of the handler's kind.
     const MTEContainer kind =
         mode == 0 && target != strFilePath ? MTEAudioCreator::containerOfPath(target) : container();

@@ -68,9 +68,9 @@ bool MTEOtherAudioFile::dumpMediaAttribInfo() {
     return true;
 }
 
-bool MTEOtherAudioFile::saveID3AttribPath(int, const QString& path) {
+MTETagWriteResult MTEOtherAudioFile::saveID3AttribPath(int, const QString& path) {
     qCInfo(lcTags, "no tags are written into %s", qPrintable(path));
-    return false;
+    return MTETagWriteResult::Failed;
 }
 
 std::shared_ptr<MTEAudioFile> MTEOtherAudioFile::copy() const {

@@ -1,12 +1,12 @@
 #include "tags/MTETagCopy.h"
 
+#include "tags/MTEAsfTags.h"
 #include "tags/MTEAudioCreator.h"
 #include "tags/MTEFfmpegMetadata.h"
+#include "tags/MTETagCopyPlan.h"
 #include "tags/MTETagKeyMap.h"
 #include "tags/MTETagProperties.h"
 #include "tags/MTETagText.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -106,75 +106,130 @@ void takeUntouchedValues(QVariantMap& row, const MTEAudioFile& source, int sourc
         output.strDiscNumber = source.strDiscNumber;
 }
 
-// ffmpeg's copy gives a WAV file only the few fields of its INFO chunk and an MPEG-1/2
-// Layer II file none, and it does not see the ID3 chunk of a WAV source: there the copy
-// carries the source's other fields itself.
-bool copyMissesOtherFields(MTEContainer output, const MTEAudioFile* source) {
-    return output == MTEContainer::Wav || output == MTEContainer::Mp2 ||
-           (source && source->container() == MTEContainer::Wav);
+// A field the source's family has no key for (an MP4 file's grouping) goes to the output as
+// the file spelt it, untouched, where the output's family has one.
+void addFieldsTheSourceFamilyLacks(QVariantMap& tags, const QVariantMap& row, int fromType,
+                                   int toType) {
+    const QVariantMap source =
+        MTETagKeyMap::familyMap(MTETagKeyMap::sourceFamilyOfFileType(fromType));
+    const QVariantMap destination =
+        MTETagKeyMap::familyMap(MTETagKeyMap::destinationFamilyOfFileType(toType));
+    for (auto name = destination.cbegin(); name != destination.cend(); ++name) {
+        if (source.contains(name.key()) || tags.contains(name.value().toString()))
+            continue;
+        for (auto entry = row.cbegin(); entry != row.cend(); ++entry) {
+            if (MTETagKeyMap::fieldOfEntry(entry.key()) == name.key() &&
+                MTETagText::hasText(entry.value())) {
+                tags.insert(name.value().toString(), entry.value());
+                break;
+            }
+        }
+    }
 }
 
-// The fields the row changes, each with the text it gets (empty: cleared).
-QList<std::pair<QString, QString>> changedFields(const QVariantMap& row, int sourceFileType,
-                                                 const QSet<QString>& untouched) {
+// The fields outside the managed names that the tag copy writes itself: all of them where
+// ffmpeg's copy misses them, else those whose values it cuts to the first or leaves out as
+// too long.
+MTETagProperties::Fields carriedFields(const MTEAudioFile& source, const MTETagCopyPlan& plan) {
+    MTETagProperties::Fields fields = MTETagProperties::unmanagedOf(source);
+    const auto ffmpegKeepsWhole = [&plan](const MTECarriedField& field) {
+        return field.values.size() < 2 &&
+               (plan.ffmpegMaxTextLength == 0 ||
+                std::all_of(field.values.begin(), field.values.end(), [&plan](const QString& v) {
+                    return v.size() <= plan.ffmpegMaxTextLength;
+                }));
+    };
+    if (plan.ffmpegCarriesOtherFields)
+        fields.removeIf(ffmpegKeepsWhole);
+    return fields;
+}
+
+// Each field of the row with its text (empty: none, or cleared).
+QList<std::pair<QString, QString>> rowFields(const QVariantMap& row, int sourceFileType) {
     const QVariantMap family =
         MTETagKeyMap::familyMap(MTETagKeyMap::sourceFamilyOfFileType(sourceFileType));
-    QList<std::pair<QString, QString>> changed;
+    QList<std::pair<QString, QString>> fields;
     for (auto it = family.cbegin(); it != family.cend(); ++it) {
         const QVariant value = row.value(it.value().toString());
-        if (it.key() == QLatin1String("AlbumImg") || untouched.contains(it.key()) ||
-            !row.contains(it.value().toString()) || !MTETagText::isTextValue(value))
+        if (it.key() == QLatin1String("AlbumImg") || !row.contains(it.value().toString()) ||
+            !MTETagText::isTextValue(value))
             continue;
         const bool zero = isZeroNumber(it.key(), value);
-        changed.append({it.key(), zero ? QString() : MTETagText::textOf(value)});
+        fields.append({it.key(), zero ? QString() : MTETagText::textOf(value)});
     }
-    return changed;
+    return fields;
 }
 
-// TagLib writes no CAF files: ffmpeg takes the row's changes, each replacing every spelling of
-// its field in the source's tags.
-QStringList cafMetadataArguments(const QVariantMap& row, int sourceFileType,
-                                 const MTEAudioFile* source) {
+// ffmpeg's "-metadata key=value" splits at the first '=': a key that holds one can be neither
+// set nor cleared.
+void addMetadataOption(QStringList& arguments, const QString& key, const QString& value) {
+    if (key.contains(u'=')) {
+        qCWarning(lcTags,
+                  "the tag \"%s\" cannot be set or cleared through ffmpeg, whose metadata option "
+                  "splits at '='; it stays as ffmpeg copies it",
+                  qPrintable(key));
+        return;
+    }
+    arguments << QStringLiteral("-metadata") << key + u'=' + value;
+}
+
+// TagLib writes no CAF files: ffmpeg takes every field of the row (a changed one replacing
+// every spelling of it in the source's tags), the disc, and the fields no row manages where
+// its copy misses them or keeps only the first of their values; several values joined.
+QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MTEAudioFile* source,
+                            const MTETagCopyPlan& plan) {
     MTEFfmpegMetadata sourceTags;
     if (source)
         sourceTags.read(source->strFilePath);
     const QSet<QString> untouched = untouchedNames(row, sourceFileType, source);
     QStringList arguments;
-    for (const auto& [name, text] : changedFields(row, sourceFileType, untouched)) {
-        for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
-            if ((source ? source->fieldOfEntryName(key) : MTETagKeyMap::fieldOfEntry(key)) == name)
-                arguments << QStringLiteral("-metadata") << key + u'=';
-        }
+    for (const auto& [name, text] : rowFields(row, sourceFileType)) {
+        const bool changed = !untouched.contains(name);
+        if (!changed && text.isEmpty())
+            continue; // nothing the row shows; what ffmpeg copies stays
         const QString key = MTETagKeyMap::keyForName(QStringLiteral("ffmpeg"), name);
-        if (!text.isEmpty())
-            arguments << QStringLiteral("-metadata") << key + u'=' + text;
-        else if (!arguments.contains(key + u'='))
-            arguments << QStringLiteral("-metadata") << key + u'=';
+        for (const auto& [sourceKey, value] : std::as_const(sourceTags.entries)) {
+            const QString field = source ? source->fieldOfEntryName(sourceKey)
+                                         : MTETagKeyMap::fieldOfEntry(sourceKey);
+            if (changed && field == name && sourceKey != key)
+                addMetadataOption(arguments, sourceKey, QString());
+        }
+        addMetadataOption(arguments, key, text);
     }
+    if (!source)
+        return arguments;
+    if (!source->strDiscNumber.isEmpty())
+        addMetadataOption(arguments, QStringLiteral("disc"), source->strDiscNumber);
+    for (const MTECarriedField& field : carriedFields(*source, plan))
+        addMetadataOption(arguments, field.name, MTETagText::joinedValues(field.values));
     return arguments;
 }
 
 } // namespace
 
-bool MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata, int sourceFileType,
-                                    const QString& outputPath, const MTEAudioFile* source) {
+MTETagWriteResult MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata,
+                                                 int sourceFileType, const QString& outputPath,
+                                                 const MTEAudioFile* source) {
     const std::shared_ptr<MTEAudioFile> output =
         MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(outputPath, false);
     if (!output) {
         qCWarning(lcTags, "no output file to write tags into: %s", qPrintable(outputPath));
-        return false;
+        return MTETagWriteResult::Failed;
     }
-    if (output->eumFileType == MTEFileTypeOther)
-        return true; // written by ffmpeg through ffmpegArguments(), or holding no tags
+    const MTETagCopyPlan plan = MTETagCopyPlan::of(source, outputPath);
+    if (plan.writer != MTETagCopyPlan::Writer::TagLib)
+        return MTETagWriteResult::Written; // by ffmpeg through ffmpegArguments(), or no tags
     output->untouchedNames = untouchedNames(dicToMetadata, sourceFileType, source);
-    if (source)
+    if (source) {
         output->extraSpellings = source->extraSpellings;
-    if (source && copyMissesOtherFields(output->container(), source))
-        output->carriedProperties = MTETagProperties::unmanagedOf(*source);
+        output->carriedFields = carriedFields(*source, plan);
+    }
     QVariantMap row = dicToMetadata;
     if (source)
         takeUntouchedValues(row, *source, sourceFileType, *output);
     QVariantMap tags = convertMetadataFromTypeToType(row, sourceFileType, output->eumFileType);
+    if (sourceFileType != output->eumFileType)
+        addFieldsTheSourceFamilyLacks(tags, row, sourceFileType, output->eumFileType);
     if (output->eumFileType == MTEFileTypeM4A)
         addMp4CopyItems(tags, row, sourceFileType, output->untouchedNames);
     output->dicReadInfo = withoutStaleEntries(tags, output->eumFileType);
@@ -184,17 +239,34 @@ bool MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadata, int source
 
 QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int sourceFileType,
                                         const QString& outputPath, const MTEAudioFile* source) {
-    if (MTEAudioCreator::containerOfPath(outputPath) == MTEContainer::Aiff) {
-        // ffmpeg's AIFF muxer writes the title, copyright and comment into chunks of their
-        // own, which readers prefer to the ID3 chunk the tags are written into.
-        return {QStringLiteral("-write_id3v2"), QStringLiteral("1"),
-                QStringLiteral("-metadata"),    QStringLiteral("title="),
-                QStringLiteral("-metadata"),    QStringLiteral("copyright="),
-                QStringLiteral("-metadata"),    QStringLiteral("comment=")};
+    const MTETagCopyPlan plan = MTETagCopyPlan::of(source, outputPath);
+    if (plan.aiffId3Chunk) {
+        // ffmpeg's AIFF muxer writes the title, author, copyright and comment into chunks of
+        // their own, which readers prefer to the ID3 chunk the tags are written into.
+        QStringList arguments{QStringLiteral("-write_id3v2"), QStringLiteral("1")};
+        for (const char* key : {"title", "author", "copyright", "comment"})
+            arguments << QStringLiteral("-metadata") << QLatin1String(key) + u'=';
+        return arguments;
     }
-    if (QFileInfo(outputPath).suffix().compare(QLatin1String("caf"), Qt::CaseInsensitive) == 0)
-        return cafMetadataArguments(dicToMetadata, sourceFileType, source);
-    return {};
+    if (plan.writer == MTETagCopyPlan::Writer::Options)
+        return optionArguments(dicToMetadata, sourceFileType, source, plan);
+    return overlongValueArguments(outputPath, source);
+}
+
+// ffmpeg's WMA muxer writes a header that no longer reads when a value is longer than it can
+// size: such values stay out of its copy, and the tag copy writes them.
+QStringList MTETagCopy::overlongValueArguments(const QString& outputPath,
+                                               const MTEAudioFile* source) {
+    const MTETagCopyPlan plan = MTETagCopyPlan::of(source, outputPath);
+    MTEFfmpegMetadata sourceTags;
+    if (plan.ffmpegMaxTextLength == 0 || !source || !sourceTags.read(source->strFilePath))
+        return {};
+    QStringList arguments;
+    for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
+        if (value.size() > plan.ffmpegMaxTextLength)
+            addMetadataOption(arguments, key, QString());
+    }
+    return arguments;
 }
 
 QVariantMap MTETagCopy::convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,

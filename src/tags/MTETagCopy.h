@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tags/MTETagWriteResult.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -15,17 +17,23 @@ public:
     // With the source's handler, a field whose value is still the one it read keeps every
     // spelling ffmpeg's copy gave it; any other field replaces them all. Without it every
     // field counts as changed.
-    // False when nothing could be written or a write failed; an output without tag support
-    // is not a failure.
-    static bool handleMetadataSave(const QVariantMap& dicToMetadata, int sourceFileType,
-                                   const QString& outputPath, const MTEAudioFile* source = nullptr);
+    // Failed when there is no output file or its tags could not be written; an output
+    // without tag support is not a failure. CoverLeftOut when all but the cover was written.
+    static MTETagWriteResult handleMetadataSave(const QVariantMap& dicToMetadata,
+                                                int sourceFileType, const QString& outputPath,
+                                                const MTEAudioFile* source = nullptr);
     // What the ffmpeg program is to be told beside its own copy of the source's tags, for
     // an output that the writers above cannot finish alone: a CAF output (TagLib writes no
-    // CAF) gets each field the row changes as a metadata option that replaces every spelling
-    // of it; an AIFF output gets its tags in an ID3 chunk, and none in chunks of their own.
+    // CAF) gets every field of the row and the disc as metadata options, a changed field
+    // replacing every spelling of it; an AIFF output gets its tags in an ID3 chunk, and none
+    // in chunks of their own; and what overlongValueArguments() leaves out.
     static QStringList ffmpegArguments(const QVariantMap& dicToMetadata, int sourceFileType,
                                        const QString& outputPath,
                                        const MTEAudioFile* source = nullptr);
+    // What ffmpeg's own copy of the source's tags must leave out, whether the row's tags are
+    // copied or not: into a WMA output, the values longer than the file can hold.
+    static QStringList overlongValueArguments(const QString& outputPath,
+                                              const MTEAudioFile* source);
     // The tags re-keyed from the source family into the destination family. Equal types
     // keep every entry; otherwise entries outside the source family's table are dropped.
     static QVariantMap convertMetadataFromTypeToType(const QVariantMap& tags, int fromType,

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QMap>
+#include <QList>
 #include <QStringList>
 
 namespace TagLib {
-class File;
 namespace ASF {
 class Tag;
 }
@@ -21,24 +20,34 @@ class XiphComment;
 
 class MTEAudioFile;
 
-// The fields a file holds beside the ones a row manages (the disc number, MusicBrainz ids,
-// ReplayGain, ...), in TagLib's property names, which TagLib turns into each container's
-// own frames, fields, items and attributes.
+// A field a file holds beside the ones a row manages (the disc number, MusicBrainz ids,
+// ReplayGain, ...), with every value it has.
+struct MTECarriedField {
+    // TagLib's name ("MUSICBRAINZ_ALBUMID"), which TagLib turns into each container's own
+    // frame, field, item or attribute.
+    QString property;
+    // The source's own spelling, without "TXXX:" or an MP4 item's mean ("MusicBrainz Album
+    // Id", "replaygain_track_gain"): where TagLib has no entry for the name in the output's
+    // container, or one that spells a managed field, the field goes under this one.
+    QString name;
+    QStringList values;
+};
+
+// Reads the fields no row manages out of a source, and writes them into an output's tag.
 class MTETagProperties {
 public:
-    using Map = QMap<QString, QStringList>;
+    using Fields = QList<MTECarriedField>;
 
-    // The source's own entries that no managed name covers and that are no data about its
-    // encode: read through TagLib for a file TagLib reads, else from the FFmpeg metadata its
-    // handler read.
-    static Map unmanagedOf(const MTEAudioFile& source);
-    // The property spells a managed name in TagLib's naming, any family's or the source's
-    // own (the description its comment was read under), or is data about the source's encode.
-    static bool isManaged(const QString& propertyName, const MTEAudioFile& source);
+    // The source's entries that spell no managed name of any family (and so no field the
+    // row holds or the tag copy moves as one) and that are no data about its encode: read
+    // through TagLib for a file TagLib reads, else from the FFmpeg metadata its handler read.
+    static Fields unmanagedOf(const MTEAudioFile& source);
 
-    // Adds each property the tag lacks; what the tag holds already stays as it is.
-    static void addMissing(TagLib::ID3v2::Tag* tag, const Map& properties);
-    static void addMissing(TagLib::Ogg::XiphComment* comment, const Map& properties);
-    static void addMissing(TagLib::MP4::Tag* tag, const Map& properties);
-    static void addMissing(TagLib::ASF::Tag* tag, const Map& properties);
+    // Writes the output handler's carriedFields: each one the tag lacks, and each one of
+    // several values in place of the tag's own spellings of it, where ffmpeg's copy left only
+    // the first. Entries that spell a managed field are never taken for one of them.
+    static void write(TagLib::ID3v2::Tag* tag, const MTEAudioFile& output);
+    static void write(TagLib::Ogg::XiphComment* comment, const MTEAudioFile& output);
+    static void write(TagLib::MP4::Tag* tag, const MTEAudioFile& output);
+    static void write(TagLib::ASF::Tag* tag, const MTEAudioFile& output);
 };

@@ -129,14 +129,13 @@ MTETagText::CoverPicture MTETagText::coverPictureOfValue(const QVariant& value,
     return picture;
 }
 
-bool MTETagText::logLeftOutCover(const CoverPicture& cover, const QString& path,
+void MTETagText::logLeftOutCover(const CoverPicture& cover, const QString& path,
                                  bool fileKeepsPicture) {
     qCWarning(lcTags,
               "cover of \"%s\" left out: %s, and only a JPEG or PNG picture can be written as it "
               "is; %s",
               qPrintable(path), qPrintable(cover.reason),
               fileKeepsPicture ? "the file keeps the picture it had" : "the file has no cover");
-    return !fileKeepsPicture;
 }
 
 QByteArray MTETagText::coverBytes(const TagLib::ByteVector& bytes) {

@@ -47,9 +47,9 @@ public:
     // cover budget. Encoded bytes that do not decode (a picture too big to decode, say) are
     // carried as they are when they are JPEG or PNG, which is logged, and left out otherwise.
     static CoverPicture coverPictureOfValue(const QVariant& value, const QString& path);
-    // Logs a cover left out of the file at path. A file that keeps a picture of its own
-    // holds a cover other than the one asked for, so the write counts as failed: false then.
-    static bool logLeftOutCover(const CoverPicture& cover, const QString& path,
+    // Logs a cover left out of the file at path, and whether the file keeps a picture of its
+    // own (a cover other than the one asked for).
+    static void logLeftOutCover(const CoverPicture& cover, const QString& path,
                                 bool fileKeepsPicture);
 
     // The picture bytes as a cover value when they look decodable, judged from the image

@@ -130,8 +130,10 @@ bool writeCover(PictureOwner& owner, const QVariantMap& tags, const QString& pic
     }
     const MTETagText::CoverPicture cover =
         MTETagText::coverPictureOfValue(tags.value(pictureKey), path);
-    if (cover.isLeftOut())
-        return MTETagText::logLeftOutCover(cover, path, !owner.pictureList().isEmpty());
+    if (cover.isLeftOut()) {
+        MTETagText::logLeftOutCover(cover, path, !owner.pictureList().isEmpty());
+        return false;
+    }
     auto picture = std::make_unique<TagLib::FLAC::Picture>();
     picture->setType(TagLib::FLAC::Picture::Type(pictureType));
     picture->setMimeType(cover.mimeType());
@@ -164,7 +166,7 @@ bool writeComment(TagLib::Ogg::XiphComment* comment, PictureOwner& pictures,
     }
     if (handler.bRemovesEncoderEntries)
         removeFieldsWhere(comment, MTETagText::isEncoderEntryName);
-    MTETagProperties::addMissing(comment, handler.carriedProperties);
+    MTETagProperties::write(comment, handler);
     return writeCover(pictures, tags, dicMap.value(QStringLiteral("AlbumImg")).toString(),
                       handler.iPictureType, path);
 }
@@ -193,32 +195,33 @@ template <class OggFile> bool readOggFile(MTEAudioFile& handler) {
     return true;
 }
 
-template <class OggFile> bool writeOggFile(const QString& path, const MTEAudioFile& handler) {
+template <class OggFile>
+MTETagWriteResult writeOggFile(const QString& path, const MTEAudioFile& handler) {
     OggFile file(MTETagText::fileName(path).constData(), false);
     TagLib::Ogg::XiphComment* comment = file.isValid() ? file.tag() : nullptr;
     if (!comment) {
         qCWarning(lcTags, "not a writable Ogg file: %s", qPrintable(path));
-        return false;
+        return MTETagWriteResult::Failed;
     }
     const bool coverWritten = writeComment(comment, *comment, handler, path);
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the tags of %s", qPrintable(path));
-    return saved && coverWritten;
+    return tagWriteResultOf(saved, coverWritten);
 }
 
-bool writeFlacFile(const QString& path, const MTEAudioFile& handler) {
+MTETagWriteResult writeFlacFile(const QString& path, const MTEAudioFile& handler) {
     TagLib::FLAC::File file(MTETagText::fileName(path).constData(), false);
     if (!file.isValid()) {
         qCWarning(lcTags, "not a writable FLAC file: %s", qPrintable(path));
-        return false;
+        return MTETagWriteResult::Failed;
     }
     const bool coverWritten = writeComment(file.xiphComment(true), file, handler, path);
     file.strip(TagLib::FLAC::File::ID3v1 | TagLib::FLAC::File::ID3v2);
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the tags of %s", qPrintable(path));
-    return saved && coverWritten;
+    return tagWriteResultOf(saved, coverWritten);
 }
 
 } // namespace
@@ -237,7 +240,8 @@ bool MTEXiphTags::readOgg(MTEAudioFile& handler, MTEContainer container) {
                                               : readOggFile<TagLib::Ogg::Vorbis::File>(handler);
 }
 
-bool MTEXiphTags::write(const QString& path, MTEContainer container, const MTEAudioFile& handler) {
+MTETagWriteResult MTEXiphTags::write(const QString& path, MTEContainer container,
+                                     const MTEAudioFile& handler) {
     switch (container) {
     case MTEContainer::OggOpus:
         return writeOggFile<TagLib::Ogg::Opus::File>(path, handler);

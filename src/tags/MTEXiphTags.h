@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tags/MTEContainer.h"
+#include "tags/MTETagWriteResult.h"
 
 #include <QString>
 
@@ -21,7 +22,7 @@ public:
     static bool readOgg(MTEAudioFile& handler, MTEContainer container);
     // Writes the handler's tags (keyed by its family table) into the file at path; a FLAC
     // file drops any ID3 tag. The fields of encoder entries go when the handler asks to.
-    // True when saved with the cover, or without it when it can be written neither
-    // re-encoded nor as it is and the file had no picture (logged).
-    static bool write(const QString& path, MTEContainer container, const MTEAudioFile& handler);
+    // CoverLeftOut when the cover can be written neither re-encoded nor as it is (logged).
+    static MTETagWriteResult write(const QString& path, MTEContainer container,
+                                   const MTEAudioFile& handler);
 };

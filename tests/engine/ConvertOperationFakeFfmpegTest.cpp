@@ -60,6 +60,10 @@ struct Fixture {
         source = folder + u'/' + sourceName;
         writeFile(source);
         row = makeRow(source, ext, QStringLiteral("libmp3lame"), 4.0, type);
+        makeJob();
+    }
+    // A job for the row as it is now.
+    void makeJob() {
         op = ConvertOperation::initWithMedia(row);
         op->setClock(steppingClock());
         op->setKillGracePeriod(300);
@@ -73,11 +77,14 @@ struct Fixture {
 } // namespace
 
 TEST(ConvertOperationFakeFfmpeg, OutcomesFollowTheChild) {
+    const LogCapture log;
     struct Case {
         const char* program;
         int state;
         bool outputKept;
         double rowProgress;
+        const char* title = nullptr; // of the row, whose tags go into an output TagLib refuses
+                                     // (last: the log keeps every line)
     };
     const Case cases[] = {
         {"ffmpeg-ok", LSConvertStateSucceeded, true, 100.0},
@@ -85,16 +92,22 @@ TEST(ConvertOperationFakeFfmpeg, OutcomesFollowTheChild) {
         {"ffmpeg-exit3", LSConvertStateFailed, false, QVProgressFailed},
         {"ffmpeg-crash", LSConvertStateFailed, false, QVProgressFailed},
         {"ffmpeg-close-output", LSConvertStateFailed, false, QVProgressFailed},
+        {"ffmpeg-ok", LSConvertStateFailed, true, QVProgressFailed, "Title"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program);
         const FakeFfmpeg::Scope fake(FakeFfmpeg::path(QString::fromLatin1(c.program)));
         Fixture f;
+        if (c.title) {
+            f.row->dicToMetadata = {{QStringLiteral("TIT2"), QLatin1String(c.title)}};
+            f.makeJob();
+        }
         ASSERT_TRUE(runJob(f.op, f.delegate));
         EXPECT_EQ(f.state(), c.state);
         const QString output = f.folder + QStringLiteral("/song.mp3");
         EXPECT_EQ(f.op->strOutFilePath(), output);
         EXPECT_EQ(QFileInfo::exists(output), c.outputKept);
+        EXPECT_EQ(LogCapture::contains(QStringLiteral("tags could not be written")), bool(c.title));
         EXPECT_EQ(readFile(f.source), QByteArray("source"));
         EXPECT_EQ(f.delegate.count(RecordingDelegate::Start), 1);
         EXPECT_EQ(f.delegate.count(RecordingDelegate::Finish), 1);

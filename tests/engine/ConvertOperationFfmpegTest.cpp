@@ -5,6 +5,7 @@
 
 #include "engine/FFMpegLauncher.h"
 #include "engine/LSMediaDecoder.h"
+#include "tags/MTEAudioCreator.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -126,6 +127,48 @@ TEST(ConvertOperationFfmpeg, ConvertsIntoEachFormat) {
     }
     EXPECT_EQ(readFile(source), sourceBytes);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("sine.wav")});
+}
+
+// ffmpeg copies the source's tags whether the row's are copied or not. A value longer than a
+// WMA file holds stays out of that copy, or the header no longer reads; the tag copy writes it
+// whole.
+TEST(ConvertOperationFfmpeg, AValueTooLongForAWmaFileLeavesTheFileReadable) {
+    if (!haveFfmpeg())
+        GTEST_SKIP() << "no ffmpeg program";
+    const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("longwma"));
+    const QString source = folder + QStringLiteral("/long.mp3");
+    const QString comment(40000, u'c');
+    bool made = false;
+    std::thread([&] {
+        made = MediaFixtures::makeSine(source, 2.0, 44100, 2,
+                                       {QStringLiteral("-metadata"), QStringLiteral("title=Kept"),
+                                        QStringLiteral("-metadata"),
+                                        QStringLiteral("comment=") + comment});
+    }).join();
+    ASSERT_TRUE(made);
+    struct RestoredCopyFlag {
+        ~RestoredCopyFlag() { gShouldCopyMetadata.store(true); }
+    } restored;
+    for (const bool copyTags : {true, false}) {
+        SCOPED_TRACE(copyTags ? "tags copied" : "tags not copied");
+        gShouldCopyMetadata.store(copyTags);
+        auto row = makeRow(source, QStringLiteral("wma"), QStringLiteral("wmav2"), 2.0,
+                           QStringLiteral("WMA"));
+        row->metHandler =
+            MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(source, true);
+        row->dicToMetadata = row->metHandler->dicReadInfo;
+        auto op = ConvertOperation::initWithMedia(row);
+        op->setStrOutFilePath(TestEnvironment::makeTempFolder(QStringLiteral("longwmaout")));
+        RecordingDelegate delegate;
+        ASSERT_TRUE(runJob(op, delegate));
+        EXPECT_EQ(row->mediaInfo->eumCvtState.load(), LSConvertStateSucceeded);
+        const auto output = MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(
+            op->strOutFilePath(), true);
+        EXPECT_EQ(output->getValueForKey(QStringLiteral("Title")).toString(),
+                  QStringLiteral("Kept"));
+        EXPECT_EQ(output->getValueForKey(QStringLiteral("Comment")).toString(),
+                  copyTags ? comment : QString());
+    }
 }
 
 TEST(ConvertOperationFfmpeg, UnknownEncoderFailsAndLeavesNothing) {

@@ -192,12 +192,12 @@ TEST_F(ConvertRun, ConvertsEveryFileEndToEndWithTagsAndOpensTheRunFolder) {
                MediaFixtures::makeSine(mp3, 4.0, 44100, 2);
     }));
     const QString lyrics = QStringLiteral("First line of the song\nSecond line ✓");
-    ASSERT_TRUE(
-        MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("Été")},
-                                        {QStringLiteral("TPE1"), QStringLiteral("The Band")},
-                                        {QStringLiteral("USLT"), lyrics},
-                                        {QStringLiteral("APIC"), makeCover()}},
-                                       MTEFileTypeMpeg, mp3));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("Été")},
+                                              {QStringLiteral("TPE1"), QStringLiteral("The Band")},
+                                              {QStringLiteral("USLT"), lyrics},
+                                              {QStringLiteral("APIC"), makeCover()}},
+                                             MTEFileTypeMpeg, mp3),
+              MTETagWriteResult::Written);
     ASSERT_TRUE(MediaFixtures::writeBytes(junk, MediaFixtures::randomBytes(20000)));
     const QByteArray mp3Before = [&] {
         QFile file(mp3);
@@ -395,9 +395,15 @@ TEST_F(ConvertRun, AFailedRowIsKeptAndNamedEvenWithRemovalOn) {
     const QString tools = TestEnvironment::makeTempFolder(QStringLiteral("tools"));
     const QString fake = writeSelectiveFfmpeg(tools);
     ASSERT_FALSE(fake.isEmpty());
-    const QStringList paths = makeWavs({QStringLiteral("good 1.wav"), QStringLiteral("bad one.wav"),
-                                        QStringLiteral("good 2.wav")});
+    QStringList paths = makeWavs({QStringLiteral("good 1.wav"), QStringLiteral("bad one.wav"),
+                                  QStringLiteral("good 2.wav")});
     ASSERT_EQ(paths.size(), 3);
+    // Its title cannot be written into what the fake ffmpeg leaves.
+    paths << QFileInfo(paths.front()).path() + QStringLiteral("/tagged.wav");
+    ASSERT_TRUE(aside([&paths] {
+        return MediaFixtures::makeSine(paths.back(), 3.5, 22050, 1,
+                                       {QStringLiteral("-metadata"), QStringLiteral("title=T")});
+    }));
     ASSERT_TRUE(add(paths));
     const FakeFfmpeg::Scope failing(fake);
     setDefault(PreferenceKeys::kRemoveAfterConverteKey, true);
@@ -407,20 +413,25 @@ TEST_F(ConvertRun, AFailedRowIsKeptAndNamedEvenWithRemovalOn) {
     controller->clickStart();
     ASSERT_TRUE(waitForRunEnd());
 
-    ASSERT_EQ(controller->getMusicCount(), 1);
-    const auto kept = controller->fileList().musicAt(0);
-    EXPECT_EQ(QFileInfo(kept->strFilePath).fileName(), QStringLiteral("bad one.wav"));
-    EXPECT_EQ(kept->dConvertProgress.load(), QVProgressFailed);
+    ASSERT_EQ(controller->getMusicCount(), 2);
+    for (int row = 0; row < 2; ++row) {
+        const auto kept = controller->fileList().musicAt(row);
+        EXPECT_EQ(QFileInfo(kept->strFilePath).fileName(),
+                  row ? QStringLiteral("tagged.wav") : QStringLiteral("bad one.wav"));
+        EXPECT_EQ(kept->dConvertProgress.load(), QVProgressFailed);
+    }
     ASSERT_EQ(prompts->alerts.size(), 1u);
     EXPECT_EQ(prompts->alerts.front().title,
-              QStringLiteral("2 files has been successfully converted. Except 1 files "
-                             "failed,including: \nbad one"));
+              QStringLiteral("2 files has been successfully converted. Except 2 files "
+                             "failed,including: \nbad one \ntagged"));
     EXPECT_EQ(prompts->alerts.front().style, QVUserPrompts::AlertStyle::Warning);
-    // No failed output is left behind, the converted ones are there; nothing is opened.
+    // The output of a failed ffmpeg is not left behind, the converted ones are there, and so
+    // is the one whose tags could not be written; nothing is opened.
     QStringList names;
     for (const QString& file : filesBelow(out))
         names << QFileInfo(file).fileName();
-    EXPECT_EQ(names, (QStringList{QStringLiteral("good 1.mp3"), QStringLiteral("good 2.mp3")}));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("good 1.mp3"), QStringLiteral("good 2.mp3"),
+                                  QStringLiteral("tagged.mp3")}));
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_FALSE(controller->dropInTipsView()->isVisibleTo(controller->tableView()->viewport()));
     EXPECT_TRUE(controller->startAction()->isEnabled());

@@ -1,6 +1,9 @@
 #pragma once
 
-// Readable Qt values in GoogleTest's failure messages. Force-included into every test.
+// Readable Qt values, and the tag writers' results, in GoogleTest's failure messages.
+// Force-included into every test.
+#include "tags/MTETagWriteResult.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -17,4 +20,9 @@ inline void PrintTo(const QStringList& list, std::ostream* out) {
 
 inline void PrintTo(const QVariant& value, std::ostream* out) {
     *out << "QVariant(" << value.typeName() << ", " << value.toString().toStdString() << ')';
+}
+
+inline void PrintTo(MTETagWriteResult result, std::ostream* out) {
+    const char* names[] = {"Written", "CoverLeftOut", "Failed"};
+    *out << names[int(result)];
 }

@@ -67,7 +67,9 @@ TEST(AudioCreator, NoHandlerWithoutAReadableRegularFile) {
             EXPECT_FALSE(
                 MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(path, dump))
                 << qPrintable(path);
-        EXPECT_FALSE(MTETagCopy::handleMetadataSave({}, MTEFileTypeMpeg, path)) << qPrintable(path);
+        EXPECT_EQ(MTETagCopy::handleMetadataSave({}, MTEFileTypeMpeg, path),
+                  MTETagWriteResult::Failed)
+            << qPrintable(path);
     }
 }
 
@@ -79,5 +81,5 @@ TEST(AudioCreator, OtherFormatsWithoutTagsReadNothing) {
     ASSERT_TRUE(handler);
     EXPECT_TRUE(dynamic_cast<MTEOtherAudioFile*>(handler.get()));
     EXPECT_TRUE(handler->getValueForKey(QStringLiteral("Title")).isNull());
-    EXPECT_FALSE(handler->saveID3AttribPath(0, path));
+    EXPECT_EQ(handler->saveID3AttribPath(0, path), MTETagWriteResult::Failed);
 }

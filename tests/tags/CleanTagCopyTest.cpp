@@ -1,9 +1,12 @@
 #include "TagTestData.h"
+#include "tags/MTEAsfTags.h"
 #include "tags/MTEAudioCreator.h"
 #include "tags/MTEFileType.h"
+#include "tags/MTEId3File.h"
 #include "tags/MTETagCopy.h"
 #include "util/GlobalFun.h"
 
+#include <QColorSpace>
 #include <QFile>
 
 #include <taglib/asffile.h>
@@ -16,9 +19,11 @@
 #include <taglib/mp4file.h>
 #include <taglib/mp4tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/unsynchronizedlyricsframe.h>
 #include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
 #include <taglib/xiphcomment.h>
 
 #include <gtest/gtest.h>
@@ -45,7 +50,8 @@ QString convertWithTags(const std::shared_ptr<MTEAudioFile>& source, const QStri
     const QString output =
         TestEnvironment::makeTempFolder(QStringLiteral("out")) + u'/' + outputName;
     EXPECT_TRUE(MediaFixtures::runFfmpeg({QStringLiteral("-i"), source->strFilePath, output}));
-    EXPECT_TRUE(MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output));
+    EXPECT_EQ(MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output),
+              MTETagWriteResult::Written);
     return output;
 }
 
@@ -72,6 +78,13 @@ QStringList& capturedLines() {
 
 void captureMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
     capturedLines() += message;
+}
+
+// The colour the picture shows, in sRGB, in its top right quarter.
+QColor shownColour(QImage image) {
+    if (image.colorSpace().isValid())
+        image.convertToColorSpace(QColorSpace::SRgb);
+    return image.pixelColor(image.width() * 3 / 4, image.height() / 4);
 }
 
 // The MIME type of the file's picture, or the format of its MP4 cover.
@@ -164,7 +177,7 @@ TEST(CleanTagCopy, EncoderDataOfTheSourceNeverReachesTheOutput) {
     const QString own = makeSourceWithEncoderData(QStringLiteral("mp3"));
     const auto handler = readTags(own);
     handler->dicReadInfo.insert(QStringLiteral("TIT2"), QStringLiteral("Edited"));
-    ASSERT_TRUE(handler->saveID3AttribPath(0, own));
+    ASSERT_EQ(handler->saveID3AttribPath(0, own), MTETagWriteResult::Written);
     EXPECT_EQ(probedTagsMentioning(own, QStringLiteral("iTunSMPB")).size(), 1);
 }
 
@@ -199,8 +212,9 @@ TEST(CleanTagCopy, AnId3v1TagWithoutYearOrTrackGivesNoZeroInTheOutput) {
         for (const char* outputName : {"out.mp3", "out.m4a", "out.flac"}) {
             SCOPED_TRACE(std::string(c.name) + " into " + outputName);
             const QString output = makeAudio(QLatin1String(outputName));
-            ASSERT_TRUE(
-                MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output));
+            ASSERT_EQ(
+                MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output),
+                MTETagWriteResult::Written);
             const QJsonObject tags = formatTags(MediaFixtures::probe(output));
             EXPECT_EQ(probeTag(tags, QStringLiteral("title")), QStringLiteral("Old"));
             EXPECT_EQ(probeTag(tags, QStringLiteral("date")), QLatin1String(c.date));
@@ -267,8 +281,8 @@ TEST(CleanTagCopy, ReadersJoinTheTrackTotal) {
                   QLatin1String(c.read));
 
         const QString output = makeAudio(QStringLiteral("out.m4a"));
-        ASSERT_TRUE(
-            MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output));
+        ASSERT_EQ(MTETagCopy::handleMetadataSave(source->dicReadInfo, source->eumFileType, output),
+                  MTETagWriteResult::Written);
         EXPECT_EQ(probeTag(formatTags(MediaFixtures::probe(output)), QStringLiteral("track")),
                   QLatin1String(c.read));
     }
@@ -285,6 +299,10 @@ TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
     for (int y = 0; y < noise.height(); ++y)
         for (int x = 0; x < noise.width(); ++x)
             noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x ^ y) & 255, y & 255));
+    // Texts and a colour profile that every JPEG of it carries, more than a WMA cover holds.
+    QImage annotated = makeCover(300, 200);
+    annotated.setText(QStringLiteral("Comment"), QString(70000, u'x'));
+    annotated.setColorSpace(QColorSpace::ProPhotoRgb);
     struct Case {
         const char* source;
         const char* output;
@@ -309,6 +327,7 @@ TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
         {"mp3", "wma", picture, "mjpeg", "image/jpeg", ""},
         {"mp3", "ogg", png, "png", "", "written as its original PNG bytes"},
         {"m4a", "wma", noise, "mjpeg", "image/jpeg", ""},
+        {"mp3", "wma", annotated, "mjpeg", "image/jpeg", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.source) + " to " + c.output + ", " + c.logged);
@@ -318,7 +337,8 @@ TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
             {{QStringLiteral("APIC"), c.cover}}, MTEFileTypeMpeg, sourceType);
         capturedLines().clear();
         const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
-        EXPECT_TRUE(MTETagCopy::handleMetadataSave(withCover, sourceType, sourcePath));
+        EXPECT_EQ(MTETagCopy::handleMetadataSave(withCover, sourceType, sourcePath),
+                  *c.codec ? MTETagWriteResult::Written : MTETagWriteResult::CoverLeftOut);
         qInstallMessageHandler(previous);
         const QString logged = QString::fromUtf8(*c.logged ? c.logged : "cover of");
         EXPECT_EQ(capturedLines().filter(logged).size(), *c.logged ? 1 : 0);
@@ -332,7 +352,8 @@ TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
         }
 
         const QString output = makeAudio(QStringLiteral("out.") + c.output);
-        ASSERT_TRUE(MTETagCopy::handleMetadataSave(source->dicReadInfo, sourceType, output));
+        ASSERT_EQ(MTETagCopy::handleMetadataSave(source->dicReadInfo, sourceType, output),
+                  MTETagWriteResult::Written);
         const QJsonObject stream = attachedPictureStream(MediaFixtures::probe(output));
         EXPECT_EQ(stream.value(QStringLiteral("codec_name")).toString(), QLatin1String(c.codec));
         EXPECT_EQ(pictureTypeOf(output), QLatin1String(c.pictureType));
@@ -341,6 +362,11 @@ TEST(CleanTagCopy, CoversAreKeptEncodedAndStillReachTheOutputs) {
         } else if (c.cover.metaType().id() == QMetaType::QImage) {
             EXPECT_EQ(stream.value(QStringLiteral("width")).toInt(), 300);
             EXPECT_EQ(stream.value(QStringLiteral("height")).toInt(), 200);
+            const QColor shown = shownColour(coverImage(*readTags(output)));
+            const QColor wanted = shownColour(c.cover.value<QImage>());
+            EXPECT_NEAR(shown.red(), wanted.red(), 8);
+            EXPECT_NEAR(shown.green(), wanted.green(), 8);
+            EXPECT_NEAR(shown.blue(), wanted.blue(), 8);
         } else if (*c.codec) { // the picture's own bytes, unchanged
             const QVariant written = readTags(output)->getValueForKey(QStringLiteral("AlbumImg"));
             EXPECT_TRUE(written.toByteArray() == c.cover.toByteArray());
@@ -433,15 +459,17 @@ TEST(CleanTagCopy, TracksWithTheSamePictureShareOneCopy) {
     QList<QByteArray> read;
     for (const char* name : {"first.mp3", "second.mp3"}) {
         const QString path = makeAudio(QLatin1String(name));
-        ASSERT_TRUE(MTETagCopy::handleMetadataSave(cover, MTEFileTypeMpeg, path));
+        ASSERT_EQ(MTETagCopy::handleMetadataSave(cover, MTEFileTypeMpeg, path),
+                  MTETagWriteResult::Written);
         read += readTags(path)->getValueForKey(QStringLiteral("AlbumImg")).toByteArray();
     }
     ASSERT_FALSE(read.front().isEmpty());
     EXPECT_TRUE(read.front().isSharedWith(read.back()));
 
     const QString other = makeAudio(QStringLiteral("other.mp3"));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(30, 30)}},
-                                               MTEFileTypeMpeg, other));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(30, 30)}},
+                                             MTEFileTypeMpeg, other),
+              MTETagWriteResult::Written);
     EXPECT_FALSE(readTags(other)
                      ->getValueForKey(QStringLiteral("AlbumImg"))
                      .toByteArray()
@@ -468,11 +496,29 @@ void addPicture(Tag* tag, TagLib::ID3v2::AttachedPictureFrame::Type type, const 
 }
 
 // Every value of an entry as TagLib finds it in the file: an ID3v2 frame ("TPE1",
-// "TXXX:desc"), a Vorbis comment field, an MP4 item (number pairs as "n/total"), with the
-// picture frames' types as "APIC".
+// "TXXX:desc"), a Vorbis comment field, an MP4 item (number pairs as "n/total"), a WMA
+// attribute in the file's order, with the picture frames' types as "APIC"; or as ffprobe shows
+// it ("ffprobe:title").
 QStringList rawValues(const QString& path, const QString& name) {
     const QByteArray file = QFile::encodeName(path);
     QStringList values;
+    if (name.startsWith(QLatin1String("ffprobe:"))) {
+        const QJsonObject probe = MediaFixtures::probe(path);
+        const QJsonObject stream = MediaFixtures::firstAudioStream(probe);
+        QString value = probeTag(formatTags(probe), name.mid(8));
+        if (value.isEmpty())
+            value = probeTag(stream.value(QStringLiteral("tags")).toObject(), name.mid(8));
+        return value.isEmpty() ? values : QStringList{value};
+    }
+    if (path.endsWith(QLatin1String(".wma"))) {
+        TagLib::ASF::File wma(file.constData());
+        const auto attributes = MTEAsfTags::attributesInFileOrder(wma.tag(), path);
+        const auto found = attributes.find(MTETagText::toTagString(name));
+        for (const auto& attribute :
+             found == attributes.end() ? TagLib::ASF::AttributeList() : found->second)
+            values += MTETagText::toQString(attribute.toString());
+        return values;
+    }
     if (path.endsWith(QLatin1String(".m4a"))) {
         TagLib::MP4::File mp4(file.constData());
         const TagLib::MP4::Item item = mp4.tag()->item(MTETagText::toTagString(name));
@@ -489,6 +535,10 @@ QStringList rawValues(const QString& path, const QString& name) {
         auto flac = std::make_unique<TagLib::FLAC::File>(file.constData());
         xiph = flac->xiphComment();
         owner = std::move(flac);
+    } else if (path.endsWith(QLatin1String(".opus"))) {
+        auto opus = std::make_unique<TagLib::Ogg::Opus::File>(file.constData());
+        xiph = opus->tag();
+        owner = std::move(opus);
     } else if (path.endsWith(QLatin1String(".ogg"))) {
         auto ogg = std::make_unique<TagLib::Ogg::Vorbis::File>(file.constData());
         xiph = ogg->tag();
@@ -496,8 +546,9 @@ QStringList rawValues(const QString& path, const QString& name) {
     }
     if (xiph)
         return MTETagText::toQStringList(xiph->fieldListMap()[MTETagText::toTagString(name)]);
-    TagLib::MPEG::File mp3(file.constData());
-    for (const TagLib::ID3v2::Frame* frame : mp3.ID3v2Tag(true)->frameList()) {
+    MTEId3File id3(path, MTEAudioCreator::containerOfPath(path), false);
+    const TagLib::ID3v2::Tag* tag = id3.tag(false);
+    for (const TagLib::ID3v2::Frame* frame : tag ? tag->frameList() : TagLib::ID3v2::FrameList()) {
         const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame);
         const auto* user = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
         const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
@@ -576,10 +627,57 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         lyrics->setText("Old lyrics");
         tag->addFrame(lyrics.release());
     });
+    const auto asf = [](std::function<void(TagLib::ASF::Tag*)> change) {
+        return [change](const QByteArray& file) {
+            TagLib::ASF::File wma(file.constData());
+            change(wma.tag());
+            wma.save();
+        };
+    };
+    const auto twoAuthors = asf([](TagLib::ASF::Tag* tag) {
+        tag->setArtist("Artist A");
+        tag->setAttribute("Author", TagLib::String("Artist B"));
+    });
+    const auto genres = asf([](TagLib::ASF::Tag* tag) {
+        TagLib::ASF::AttributeList list;
+        for (const char* genre : {"G1", "G2", "G3"})
+            list.append(TagLib::ASF::Attribute(TagLib::String(genre)));
+        tag->setAttribute("WM/Genre", list);
+    });
+    const auto asfMusicBrainz = asf([](TagLib::ASF::Tag* tag) {
+        tag->setAttribute("MusicBrainz/Album Id", TagLib::String("mb-album"));
+    });
+    const auto work = id3([](Tag* tag) { addUserText(tag, "Work", "Old work"); });
+    const auto replayGain =
+        id3([](Tag* tag) { addUserText(tag, "replaygain_track_gain", "-1.5"); });
+    const auto artists = id3([](Tag* tag) {
+        tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(
+            "Artists", TagLib::StringList("A1").append("A2"), TagLib::String::UTF8));
+    });
+    const QString longNotes(40000, u'n');
+    const auto notes = id3([&](Tag* tag) {
+        tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(
+            "Notes", TagLib::StringList(MTETagText::toTagString(longNotes)), TagLib::String::UTF8));
+    });
+    const auto moodComment = id3([](Tag* tag) { addComment(tag, "mood=x", "Old comment"); });
+    const auto wavId3 = [](const QByteArray& file) {
+        TagLib::RIFF::WAV::File wav(file.constData());
+        addTextFrame(wav.ID3v2Tag(), "TIT2", TagLib::StringList("Old title"));
+        addTextFrame(wav.ID3v2Tag(), "TPE1", TagLib::StringList("Artist A").append("Artist B"));
+        addTextFrame(wav.ID3v2Tag(), "TPOS", TagLib::StringList("2/3"));
+        wav.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone);
+    };
     const QStringList both{"Artist A", "Artist B"};
     const QStringList disc{"-metadata", "DISCNUMBER=1", "-metadata", "DISCTOTAL=2"};
     const QStringList description{"-metadata", "description=Old"};
     const QStringList track{"-metadata", "track=5"};
+    const QStringList chunks{"-metadata",         "title=Old title",    "-metadata",
+                             "author=Old artist", "-metadata",          "copyright=Old copyright",
+                             "-metadata",         "comment=Old comment"};
+    const QStringList infoTitle{"-metadata", "title=INFO title"};
+    const QStringList musicBrainz{"-metadata", "MUSICBRAINZ_ALBUMID=mb-album"};
+    const QStringList grouping{"-metadata", "grouping=Old grouping"};
+    const char* freeFormId = "----:com.apple.iTunes:MusicBrainz Album Id";
     // clang-format off
     const Case cases[] = {
         {"ID3v2.4 strings into FLAC", "mp3", {}, twoArtists, nullptr, "flac", "ARTIST", both, "Artist A; Artist B"},
@@ -601,6 +699,29 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"a Matroska title in a language", "mka", {"-metadata", "title=Old", "-metadata", "TITLE-eng=Old"}, {}, "Title=New", "mp3", "TXXX:TITLE-eng", {}},
         {"an untouched MP4 description", "m4a", description, {}, nullptr, "m4a", "desc", {"Old"}},
         {"an MP4 description on a comment edit", "m4a", description, {}, "Comment=New", "m4a", "desc", {}},
+        {"an MP4 description into WAV on a comment edit", "m4a", description, {}, "Comment=New", "wav", "TDES", {}},
+        {"an MP4 description into MPEG-2 Audio on a comment edit", "m4a", description, {}, "Comment=New", "mp2", "TDES", {}},
+        {"AIFF text chunks into WAV", "aiff", chunks, {}, nullptr, "wav", "TPE1", {"Old artist"}, "Old artist"},
+        {"AIFF text chunks into MPEG-2 Audio", "aiff", chunks, {}, nullptr, "mp2", "TCOP", {"Old copyright"}},
+        {"AIFF text chunks into AIFF", "aiff", chunks, {}, nullptr, "aiff", "TIT2", {"Old title"}},
+        {"an AIFF author chunk on an artist edit", "aiff", chunks, {}, "Artist=New", "aiff", "ffprobe:author", {}},
+        {"a WAV's ID3 chunk beside INFO into CAF", "wav", infoTitle, wavId3, nullptr, "caf", "ffprobe:title", {"Old title"}},
+        {"a WAV's disc into CAF", "wav", infoTitle, wavId3, nullptr, "caf", "ffprobe:disc", {"2/3"}},
+        {"several values into CAF", "wav", infoTitle, wavId3, nullptr, "caf", "ffprobe:artist", {"Artist A; Artist B"}},
+        {"a tag named with '=' into CAF", "mp3", {}, moodComment, "Comment=New", "caf", "ffprobe:mood", {}},
+        {"two WMA Author values into MP3", "wma", {}, twoAuthors, nullptr, "mp3", "TPE1", both, "Artist A; Artist B"},
+        {"repeated WMA attributes in the file's order", "wma", {}, genres, nullptr, "flac", "GENRE", {"G1", "G2", "G3"}},
+        {"an untouched several-valued artist into WMA", "mp3", {}, twoArtists, nullptr, "wma", "ffprobe:artist", {"Artist A; Artist B"}},
+        {"Vorbis MusicBrainz ids into AAC", "flac", musicBrainz, {}, nullptr, "m4a", freeFormId, {"mb-album"}},
+        {"WMA MusicBrainz ids into AAC", "wma", {}, asfMusicBrainz, nullptr, "m4a", freeFormId, {"mb-album"}},
+        {"ID3 ReplayGain into AAC", "mp3", {}, replayGain, nullptr, "m4a", "----:com.apple.iTunes:replaygain_track_gain", {"-1.5"}},
+        {"an ID3 work into AAC", "mp3", {}, work, nullptr, "m4a", "\u00A9wrk", {"Old work"}},
+        {"an ID3 work into MPEG-2 Audio", "mp3", {}, work, nullptr, "mp2", "TXXX:Work", {"Old work"}},
+        {"an M4A grouping into WAV", "m4a", grouping, {}, nullptr, "wav", "TIT1", {"Old grouping"}},
+        {"several unmanaged values into MP3", "mp3", {}, artists, nullptr, "mp3", "TXXX:Artists", {"A1", "A2"}},
+        {"several unmanaged values into Opus", "mp3", {}, artists, nullptr, "opus", "ARTISTS", {"A1", "A2"}},
+        {"a value too long for ffmpeg's WMA copy", "mp3", {}, notes, nullptr, "wma", "Notes", {longNotes}},
+        {"several unmanaged values into WMA", "mp3", {}, artists, nullptr, "wma", "Artists", {"A1", "A2"}},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -621,9 +742,13 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
             row.insert(source->dicMap.value(editedName).toString(), edit.section(u'=', 1));
         const QString output = TestEnvironment::makeTempFolder(QStringLiteral("out")) +
                                QStringLiteral("/out.") + c.output;
+        const QStringList tagArguments =
+            MTETagCopy::ffmpegArguments(row, source->eumFileType, output, source.get());
         ASSERT_TRUE(MediaFixtures::runFfmpeg(
-            {QStringLiteral("-i"), sourcePath, QStringLiteral("-vn"), output}));
-        ASSERT_TRUE(MTETagCopy::handleMetadataSave(row, source->eumFileType, output, source.get()));
+            QStringList{QStringLiteral("-i"), sourcePath, QStringLiteral("-vn")} + tagArguments +
+            QStringList{output}));
+        ASSERT_EQ(MTETagCopy::handleMetadataSave(row, source->eumFileType, output, source.get()),
+                  MTETagWriteResult::Written);
         EXPECT_EQ(rawValues(output, QString::fromUtf8(c.entry)), c.values);
     }
 }

@@ -71,8 +71,9 @@ TEST(FlacTags, VorbisCommentReadsIntoTheMpegFamily) {
 TEST(FlacTags, WritesVorbisCommentAndPictureNeverId3v2) {
     const QString path = makeAudio(QStringLiteral("output.flac"));
     const QImage cover = pngCover(TestEnvironment::makeTempFolder(), 3000);
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(allTags(QStringLiteral("mpeg"), cover),
-                                               MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(allTags(QStringLiteral("mpeg"), cover),
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
     EXPECT_TRUE(fileBytes(path).startsWith("fLaC"));
 
     const QJsonObject probe = MediaFixtures::probe(path);
@@ -108,8 +109,9 @@ TEST(FlacTags, AnId3v2TagIsReadFirstAndDroppedOnWriting) {
     EXPECT_EQ(readTags(path)->getValueForKey(QStringLiteral("Title")).toString(),
               QStringLiteral("From ID3"));
 
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("New")}},
-                                               MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("New")}},
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
     EXPECT_TRUE(fileBytes(path).startsWith("fLaC"));
     const auto handler = readTags(path);
     EXPECT_EQ(handler->getValueForKey(QStringLiteral("Title")).toString(), QStringLiteral("New"));
@@ -131,7 +133,8 @@ TEST(FlacTags, FlacSourceTagsReachAnM4aOutput) {
     const QString source = makeAudio(QStringLiteral("source.flac"), metadataArguments());
     const auto handler = readTags(source);
     const QString output = makeAudio(QStringLiteral("output.m4a"));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(handler->dicReadInfo, handler->eumFileType, output));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(handler->dicReadInfo, handler->eumFileType, output),
+              MTETagWriteResult::Written);
     const QJsonObject tags = formatTags(MediaFixtures::probe(output));
     EXPECT_EQ(tags.value(QStringLiteral("title")).toString(), QStringLiteral("Flüss 河"));
     EXPECT_EQ(tags.value(QStringLiteral("track")).toString(), QStringLiteral("5/12"));
@@ -149,7 +152,8 @@ TEST(OtherTags, MatroskaTagsReadThroughFfmpegAndCrossIntoMp3) {
               QStringLiteral("Ärtist 🎸"));
 
     const QString output = makeAudio(QStringLiteral("output.mp3"));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(handler->dicReadInfo, handler->eumFileType, output));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(handler->dicReadInfo, handler->eumFileType, output),
+              MTETagWriteResult::Written);
     const QJsonObject tags = formatTags(MediaFixtures::probe(output));
     EXPECT_EQ(tags.value(QStringLiteral("title")).toString(), QStringLiteral("Flüss 河"));
     EXPECT_EQ(tags.value(QStringLiteral("track")).toString(), QStringLiteral("5/12"));
@@ -159,8 +163,9 @@ TEST(OtherTags, OutputsWithoutTagSupportAreLeftUntouched) {
     for (const char* name : {"out.ac3", "out.caf"}) {
         const QString path = makeAudio(QString::fromLatin1(name));
         const QByteArray before = fileBytes(path);
-        EXPECT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("title"), QStringLiteral("x")}},
-                                                   MTEFileTypeOther, path))
+        EXPECT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("title"), QStringLiteral("x")}},
+                                                 MTEFileTypeOther, path),
+                  MTETagWriteResult::Written)
             << name;
         EXPECT_EQ(fileBytes(path), before) << name;
     }

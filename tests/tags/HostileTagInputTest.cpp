@@ -1,4 +1,5 @@
 #include "TagTestData.h"
+#include "tags/MTEAsfHeader.h"
 #include "tags/MTEAudioCreator.h"
 #include "tags/MTEFileType.h"
 #include "tags/MTETagCopy.h"
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <taglib/asffile.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -103,6 +105,13 @@ std::vector<HostileFile> hostileFiles() {
                                      "ftyp",
                                      8) +
                               MediaFixtures::randomBytes(512)},
+        {"zero.wma", {}},
+        {"random.wma", MediaFixtures::randomBytes(65536, 5)},
+        {"zero.aiff", {}},
+        {"random.aiff", MediaFixtures::randomBytes(65536, 6)},
+        {"text chunk past end.aiff", QByteArray("FORM\x00\x00\x00\x30"
+                                                "AIFFNAME\x7f\xff\xff\xff",
+                                                20)},
         {"huge picture block.flac", flacWithHugePictureBlock()},
         {"huge picture data.flac", flacWithHugePictureData()},
     };
@@ -133,10 +142,55 @@ TEST(HostileTagInput, WritingIntoBrokenFilesFailsCleanly) {
             {{QStringLiteral("TIT2"), QStringLiteral("x")},
              {QStringLiteral("APIC"), makeCover(8, 8)}},
             MTEFileTypeMpeg, type);
-        const bool written = MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path);
+        const MTETagWriteResult written =
+            MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path);
         if (hostile.bytes.isEmpty() && type != MTEFileTypeOther) {
-            EXPECT_FALSE(written) << hostile.name;
+            EXPECT_EQ(written, MTETagWriteResult::Failed) << hostile.name;
         }
+    }
+}
+
+// The extended content description of a WMA file is read within its bytes, whatever sizes
+// and counts its header claims.
+TEST(HostileTagInput, AsfHeaderSizesAndCountsAreCheckedAgainstTheFile) {
+    const QString path = TestEnvironment::makeTempFolder() + QStringLiteral("/genres.wma");
+    ASSERT_TRUE(MediaFixtures::makeSine(path, 1.0));
+    {
+        TagLib::ASF::File file(QFile::encodeName(path).constData());
+        TagLib::ASF::AttributeList genres;
+        for (const char* genre : {"G1", "G2"})
+            genres.append(TagLib::ASF::Attribute(TagLib::String(genre)));
+        file.tag()->setAttribute("WM/Genre", genres);
+        ASSERT_TRUE(file.save());
+    }
+    const QByteArray valid = fileBytes(path);
+    const qsizetype description = valid.indexOf(QByteArray::fromHex("40a4d0d207e3d211"));
+    ASSERT_GT(description, 0);
+    const auto patched = [&valid](qsizetype at, const QByteArray& bytes) {
+        return valid.left(at) + bytes + valid.mid(at + bytes.size());
+    };
+    const QByteArray all(8, '\xff');
+    const QStringList first{QStringLiteral("G1")};
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QStringList genres;
+    } cases[] = {
+        {"as written", valid, first},
+        {"a header bigger than the file", patched(16, all), first},
+        {"more objects than the header holds", patched(24, all.left(4)), first},
+        {"a description past the header's end", patched(description + 16, all), {}},
+        {"more descriptors than the description holds", patched(description + 24, all.left(2)),
+         first},
+        {"a name longer than the description", patched(description + 26, all.left(2)), {}},
+        {"cut inside the description", valid.left(description + 30), {}},
+        {"no header", MediaFixtures::randomBytes(4096, 7), {}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(MediaFixtures::writeBytes(path, c.bytes));
+        EXPECT_EQ(MTEAsfHeader::extendedContentTexts(path).value(QStringLiteral("wm/genre")),
+                  c.genres)
+            << c.name;
     }
 }
 
@@ -163,8 +217,9 @@ TEST(HostileTagInput, EmptyPictureFramesAreSkippedOnReading) {
     EXPECT_EQ(coverImage(*handler).size(), QSize(12, 10));
 
     // The empty frame is the first one: a new cover goes there, and it is no longer empty.
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(6, 6)}},
-                                               MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(6, 6)}},
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
     TagLib::MPEG::File file(QFile::encodeName(path).constData());
     for (const TagLib::ID3v2::Frame* frame : file.ID3v2Tag()->frameListMap()["APIC"])
         EXPECT_FALSE(

@@ -50,8 +50,9 @@ QString valueOf(const QString& name) {
 TEST(M4aTags, Mp3TagsArriveInAnM4aOutputAndAnIndependentReaderAgrees) {
     const QString path = makeM4a(QStringLiteral("from mp3.m4a"));
     const QImage cover = pngCover(TestEnvironment::makeTempFolder(), 3000);
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(allTags(QStringLiteral("mpeg"), cover),
-                                               MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(allTags(QStringLiteral("mpeg"), cover),
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
 
     const QJsonObject probe = MediaFixtures::probe(path);
     const QJsonObject tags = formatTags(probe);
@@ -106,7 +107,8 @@ TEST(M4aTags, M4aToM4aKeepsItemsOutsideTheTableAndTheTrackTotal) {
     EXPECT_FALSE(sourceHandler->dicReadInfo.contains(QStringLiteral("tmpo"))); // not text
 
     const QString output = makeM4a(QStringLiteral("output.m4a"));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(sourceHandler->dicReadInfo, MTEFileTypeM4A, output));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(sourceHandler->dicReadInfo, MTEFileTypeM4A, output),
+              MTETagWriteResult::Written);
     EXPECT_EQ(itemOf(output, "trkn").toIntPair().second, 12);
     EXPECT_EQ(itemOf(output, "----:com.apple.iTunes:MOOD").toStringList().front(),
               TagLib::String("calm"));
@@ -142,15 +144,17 @@ TEST(M4aTags, TrackTextsBecomeThePairOrRemoveIt) {
 
 TEST(M4aTags, EmptyTextAndNoPictureRemoveTheirItems) {
     const QString path = makeM4a(QStringLiteral("remove.m4a"));
-    ASSERT_TRUE(
+    ASSERT_EQ(
         MTETagCopy::handleMetadataSave({{QStringLiteral("\u00A9nam"), QStringLiteral("Title")},
                                         {QStringLiteral("covr"), makeCover(16, 16)}},
-                                       MTEFileTypeM4A, path));
+                                       MTEFileTypeM4A, path),
+        MTETagWriteResult::Written);
     ASSERT_TRUE(itemOf(path, "covr").isValid());
 
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(
-        {{QStringLiteral("\u00A9nam"), QString()}, {QStringLiteral("covr"), QVariant()}},
-        MTEFileTypeM4A, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(
+                  {{QStringLiteral("\u00A9nam"), QString()}, {QStringLiteral("covr"), QVariant()}},
+                  MTEFileTypeM4A, path),
+              MTETagWriteResult::Written);
     TagLib::MP4::File file(QFile::encodeName(path).constData());
     EXPECT_FALSE(file.tag()->contains("\251nam"));
     EXPECT_FALSE(file.tag()->contains("covr"));
@@ -172,16 +176,20 @@ TEST(M4aTags, PngCoverSetsItsMimeTypeAndIsWrittenBackAsJpeg) {
     EXPECT_EQ(handler->strMineType, QStringLiteral("image/png"));
     ASSERT_EQ(coverImage(*handler).size(), QSize(24, 24));
 
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(handler->dicReadInfo, MTEFileTypeM4A, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(handler->dicReadInfo, MTEFileTypeM4A, path),
+              MTETagWriteResult::Written);
     EXPECT_EQ(itemOf(path, "covr").toCoverArtList().front().format(), TagLib::MP4::CoverArt::JPEG);
 }
 
 TEST(M4aTags, ACoverThatCannotBeEncodedKeepsTheOldCover) {
     const QString path = makeM4a(QStringLiteral("keep.m4a"));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("covr"), makeCover(16, 16)}},
-                                               MTEFileTypeM4A, path));
-    EXPECT_FALSE(MTETagCopy::handleMetadataSave(
-        {{QStringLiteral("covr"), QImage(70000, 1, QImage::Format_RGB32)}}, MTEFileTypeM4A, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("covr"), makeCover(16, 16)}},
+                                             MTEFileTypeM4A, path),
+              MTETagWriteResult::Written);
+    EXPECT_EQ(MTETagCopy::handleMetadataSave(
+                  {{QStringLiteral("covr"), QImage(70000, 1, QImage::Format_RGB32)}},
+                  MTEFileTypeM4A, path),
+              MTETagWriteResult::CoverLeftOut);
     const auto covers = itemOf(path, "covr").toCoverArtList();
     ASSERT_EQ(covers.size(), 1u);
     EXPECT_FALSE(covers.front().data().isEmpty());

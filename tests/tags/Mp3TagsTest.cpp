@@ -39,8 +39,9 @@ TEST(Mp3Tags, EveryTagSurvivesAndAnIndependentReaderAgrees) {
     const QImage cover = pngCover(TestEnvironment::makeTempFolder(), 3000);
     ASSERT_EQ(cover.size(), QSize(3000, 3000));
 
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(allTags(QStringLiteral("mpeg"), cover),
-                                               MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(allTags(QStringLiteral("mpeg"), cover),
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
 
     const QJsonObject probe = MediaFixtures::probe(path);
     const QJsonObject tags = formatTags(probe);
@@ -81,8 +82,9 @@ TEST(Mp3Tags, EveryTagSurvivesAndAnIndependentReaderAgrees) {
 
 TEST(Mp3Tags, WritesUtf8CommentInEnglishAndJpegFrontCover) {
     const QString path = makeMp3(QStringLiteral("frames.mp3"));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(allTags(QStringLiteral("mpeg"), makeCover(64, 64)),
-                                               MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(allTags(QStringLiteral("mpeg"), makeCover(64, 64)),
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
     TagLib::MPEG::File file(QFile::encodeName(path).constData());
     ASSERT_TRUE(file.hasID3v2Tag());
     const auto& frames = file.ID3v2Tag()->frameListMap();
@@ -111,7 +113,8 @@ TEST(Mp3Tags, EmptiedFieldsStayEmptyAndTheId3v1TagGoes) {
     const QVariantMap tags{{QStringLiteral("TIT2"), QString()},
                            {QStringLiteral("COMM"), QString()},
                            {QStringLiteral("TPE1"), QStringLiteral("New artist")}};
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
 
     EXPECT_NE(fileBytes(path).right(128).left(3), QByteArray("TAG"));
     const QJsonObject probed = formatTags(MediaFixtures::probe(path));
@@ -136,8 +139,9 @@ TEST(Mp3Tags, FramesOfOneIdReadAsSeveralValuesAndAreReplacedByOneOnWriting) {
     }
     EXPECT_EQ(id3Text(readTags(path), QStringLiteral("Title")), QStringLiteral("first; second"));
 
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("new")}},
-                                               MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("new")}},
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
     EXPECT_EQ(id3Text(readTags(path), QStringLiteral("Title")), QStringLiteral("new"));
     TagLib::MPEG::File file(QFile::encodeName(path).constData());
     EXPECT_EQ(file.ID3v2Tag()->frameListMap()["TIT2"].size(), 1u);
@@ -147,8 +151,9 @@ TEST(Mp3Tags, NoPictureRemovesTheFirstPictureFrameOnly) {
     const QString path = makeMp3(QStringLiteral("pictures.mp3"));
     const QImage first = makeCover(20, 20);
     const QImage second = makeCover(40, 30);
-    ASSERT_TRUE(
-        MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), first}}, MTEFileTypeMpeg, path));
+    ASSERT_EQ(
+        MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), first}}, MTEFileTypeMpeg, path),
+        MTETagWriteResult::Written);
     {
         TagLib::MPEG::File file(QFile::encodeName(path).constData());
         auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
@@ -161,19 +166,22 @@ TEST(Mp3Tags, NoPictureRemovesTheFirstPictureFrameOnly) {
     }
     ASSERT_EQ(attachedPictureCount(MediaFixtures::probe(path)), 2);
 
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({}, MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({}, MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
     EXPECT_EQ(attachedPictureCount(MediaFixtures::probe(path)), 1);
     EXPECT_EQ(coverImage(*readTags(path)).size(), QSize(40, 30));
 }
 
-TEST(Mp3Tags, ACoverThatCannotBeEncodedKeepsTheOldPictureAndReportsFailure) {
+TEST(Mp3Tags, ACoverThatCannotBeEncodedKeepsTheOldPictureAndIsReportedLeftOut) {
     const QString path = makeMp3(QStringLiteral("keep.mp3"));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(32, 32)}},
-                                               MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("APIC"), makeCover(32, 32)}},
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
     // JPEG cannot hold a side longer than 65535 pixels.
     const QVariantMap tags{{QStringLiteral("APIC"), QImage(70000, 1, QImage::Format_RGB32)},
                            {QStringLiteral("TIT2"), QStringLiteral("still written")}};
-    EXPECT_FALSE(MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path));
+    EXPECT_EQ(MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path),
+              MTETagWriteResult::CoverLeftOut);
 
     const QJsonObject probe = MediaFixtures::probe(path);
     EXPECT_EQ(attachedPictureStream(probe).value(QStringLiteral("width")).toInt(), 32);
@@ -186,8 +194,9 @@ TEST(Mp3Tags, AFileWithoutId3v2TagIsLeftAloneAndTheWriteFails) {
                                  {QStringLiteral("-id3v2_version"), QStringLiteral("0")});
     const QByteArray before = fileBytes(path);
     ASSERT_FALSE(before.startsWith("ID3"));
-    EXPECT_FALSE(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("x")}},
-                                                MTEFileTypeMpeg, path));
+    EXPECT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("x")}},
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Failed);
     EXPECT_EQ(fileBytes(path), before);
 }
 
@@ -211,11 +220,14 @@ TEST(Mp3Tags, Id3v1OnlyFileReadsItsFields) {
 
 TEST(Mp3Tags, NumbersAreWrittenAsTextAndOtherValuesLeaveFramesAlone) {
     const QString path = makeMp3(QStringLiteral("values.mp3"));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("Keep")}},
-                                               MTEFileTypeMpeg, path));
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(
-        {{QStringLiteral("TIT2"), QImage(2, 2, QImage::Format_RGB32)}, {QStringLiteral("TRCK"), 7}},
-        MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("Keep")}},
+                                             MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(
+                  {{QStringLiteral("TIT2"), QImage(2, 2, QImage::Format_RGB32)},
+                   {QStringLiteral("TRCK"), 7}},
+                  MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
     const auto handler = readTags(path);
     EXPECT_EQ(id3Text(handler, QStringLiteral("Title")), QStringLiteral("Keep"));
     EXPECT_EQ(id3Text(handler, QStringLiteral("Track")), QStringLiteral("7"));
@@ -227,7 +239,8 @@ TEST(Mp3Tags, KeysThatAreNoFrameIdsAreSkipped) {
                            {QStringLiteral("title"), QStringLiteral("lower")},
                            {QStringLiteral("TIT2X"), QStringLiteral("long")},
                            {QStringLiteral("TIT2"), QStringLiteral("right")}};
-    ASSERT_TRUE(MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path));
+    ASSERT_EQ(MTETagCopy::handleMetadataSave(tags, MTEFileTypeMpeg, path),
+              MTETagWriteResult::Written);
     TagLib::MPEG::File file(QFile::encodeName(path).constData());
     const auto& frames = file.ID3v2Tag()->frameListMap();
     for (const auto& [id, list] : frames) {
@@ -244,10 +257,11 @@ TEST(Mp3Tags, SavingToANewLocationLeavesTheHandlersOwnFileAlone) {
     const auto handler = readTags(source);
     handler->dicReadInfo.insert(QStringLiteral("TIT2"), QStringLiteral("Copy title"));
     const QString wanted = TestEnvironment::makeTempFolder() + QStringLiteral("/copy.mp3");
-    ASSERT_TRUE(handler->saveID3AttribPath(1, wanted));
+    ASSERT_EQ(handler->saveID3AttribPath(1, wanted), MTETagWriteResult::Written);
     EXPECT_EQ(fileBytes(source), before);
     EXPECT_EQ(id3Text(readTags(wanted), QStringLiteral("Title")), QStringLiteral("Copy title"));
 
-    EXPECT_FALSE(handler->saveID3AttribPath(2, source + QStringLiteral("/under a file.mp3")));
+    EXPECT_EQ(handler->saveID3AttribPath(2, source + QStringLiteral("/under a file.mp3")),
+              MTETagWriteResult::Failed);
     EXPECT_EQ(fileBytes(source), before);
 }

@@ -32,7 +32,8 @@ ThreadResult writeAndReadBack(const QString& path, int thread) {
         }
         const QVariantMap converted =
             MTETagCopy::convertMetadataFromTypeToType(tags, MTEFileTypeMpeg, source->eumFileType);
-        if (!MTETagCopy::handleMetadataSave(converted, source->eumFileType, path))
+        if (MTETagCopy::handleMetadataSave(converted, source->eumFileType, path) !=
+            MTETagWriteResult::Written)
             ++result.failedWrites;
         const auto reread = creator.creatFileWithPathShouldDump(path, true);
         if (!reread || reread->getValueForKey(QStringLiteral("Title")).toString() != title ||
