@@ -6,45 +6,11 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMutex>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// Collects warnings from every thread while it lives.
-class LogCapture {
-public:
-    LogCapture() { previous = qInstallMessageHandler(&LogCapture::handler); }
-    ~LogCapture() { qInstallMessageHandler(previous); }
-    static QStringList lines() {
-        const QMutexLocker lock(&mutex());
-        return store();
-    }
-    static bool contains(const QString& text) {
-        for (const QString& line : lines()) {
-            if (line.contains(text))
-                return true;
-        }
-        return false;
-    }
-
-private:
-    static QMutex& mutex() {
-        static QMutex m;
-        return m;
-    }
-    static QStringList& store() {
-        static QStringList s;
-        return s;
-    }
-    static void handler(QtMsgType, const QMessageLogContext&, const QString& message) {
-        const QMutexLocker lock(&mutex());
-        store() += message;
-    }
-    QtMessageHandler previous = nullptr;
-};
 
 struct Fixture {
     QString folder;

@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <thread>
 #include <tuple>
 
@@ -263,30 +262,6 @@ TEST(ConvertOperationFfmpeg, AnUntrimmedConversionKeepsTheWholeSource) {
     EXPECT_NEAR(duration, 20.0, 0.1);
 }
 
-namespace {
-
-// What the program logs while it lives, from any thread.
-class LogCapture {
-public:
-    LogCapture() { s_previous = qInstallMessageHandler(keep); }
-    ~LogCapture() { qInstallMessageHandler(s_previous); }
-    QString text() const {
-        const std::lock_guard lock(s_mutex);
-        return s_lines.join(u'\n');
-    }
-
-private:
-    static void keep(QtMsgType, const QMessageLogContext&, const QString& line) {
-        const std::lock_guard lock(s_mutex);
-        s_lines << line;
-    }
-    static inline QtMessageHandler s_previous = nullptr;
-    static inline std::mutex s_mutex;
-    static inline QStringList s_lines;
-};
-
-} // namespace
-
 // A film soundtrack through the job as a run starts it: probed, converted and tagged, its
 // speakers kept where the format holds them and the change logged where it does not.
 TEST(ConvertOperationFfmpeg, SurroundSpeakersAreKeptOrTheChangeIsLogged) {
@@ -318,9 +293,9 @@ TEST(ConvertOperationFfmpeg, SurroundSpeakersAreKeptOrTheChangeIsLogged) {
         EXPECT_EQ(stream.value(QStringLiteral("channel_layout")).toString(),
                   QLatin1String(written));
     }
-    EXPECT_TRUE(log.text().contains(
+    EXPECT_TRUE(LogCapture::contains(
         QStringLiteral("Converting \"%1\": libopus cannot write 5.1(side); written as 5.1")
             .arg(source)))
-        << log.text().toStdString();
-    EXPECT_FALSE(log.text().contains(QStringLiteral("flac cannot")));
+        << LogCapture::lines().join(u'\n').toStdString();
+    EXPECT_FALSE(LogCapture::contains(QStringLiteral("flac cannot")));
 }

@@ -8,12 +8,52 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMutex>
 #include <QString>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <vector>
+
+// Collects what the program logs, from every thread, while it lives.
+class LogCapture {
+public:
+    LogCapture() {
+        const QMutexLocker lock(&mutex());
+        store().clear();
+        previous() = qInstallMessageHandler(&LogCapture::handler);
+    }
+    ~LogCapture() { qInstallMessageHandler(previous()); }
+    static QStringList lines() {
+        const QMutexLocker lock(&mutex());
+        return store();
+    }
+    static bool contains(const QString& text) {
+        const QStringList all = lines();
+        return std::any_of(all.begin(), all.end(),
+                           [&text](const QString& line) { return line.contains(text); });
+    }
+
+private:
+    static QMutex& mutex() {
+        static QMutex m;
+        return m;
+    }
+    static QStringList& store() {
+        static QStringList s;
+        return s;
+    }
+    static QtMessageHandler& previous() {
+        static QtMessageHandler handler = nullptr;
+        return handler;
+    }
+    static void handler(QtMsgType, const QMessageLogContext&, const QString& message) {
+        const QMutexLocker lock(&mutex());
+        store() += message;
+    }
+};
 
 // What a job told its delegate, recorded on the thread it arrived on. Like the main
 // window, it writes the row's progress value.
