@@ -71,11 +71,15 @@ QVEncoderLimits::Output outputFor(const LSMediaFields& m) {
 }
 
 // ffmpeg reads a count as its own arrangement for that many channels; any other arrangement
-// is named, or ffmpeg would remix the speakers into its own.
+// is named, or ffmpeg would remix the speakers into its own. Where speakers move, the filter
+// says where each source channel goes.
 QStringList channelArguments(const QVEncoderLimits::Output& output) {
+    QStringList args;
+    if (!output.filter.isEmpty())
+        args << QStringLiteral("-af") << output.filter;
     if (output.byCount || !output.layout)
-        return {QStringLiteral("-ac"), QString::number(output.channels)};
-    return {QStringLiteral("-channel_layout"), QVEncoderLimits::layoutName(output.layout)};
+        return args << QStringLiteral("-ac") << QString::number(output.channels);
+    return args << QStringLiteral("-channel_layout") << QVEncoderLimits::layoutName(output.layout);
 }
 
 // The last few non-empty lines of the child's output, for the log.

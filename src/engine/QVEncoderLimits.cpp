@@ -1,5 +1,7 @@
 #include "engine/QVEncoderLimits.h"
 
+#include "engine/QVSpeakerMatrix.h"
+
 #include <QHash>
 
 extern "C" {
@@ -24,6 +26,8 @@ struct Limits {
     QList<quint64> misread = {};
     // The least kbit/s it needs, by channel count from one up; empty: no least.
     QList<double> minimumKbps = {};
+    // Without a list of arrangements: only those FFmpeg has a name for.
+    bool namedOnly = false;
 };
 
 quint64 maskOf(const AVChannelLayout& layout) {
@@ -66,16 +70,15 @@ QList<quint64> standardLayouts(int maxChannels) {
     return masks;
 }
 
-// Checked against the Debian encoders: each arrangement is written and read back with
-// ffprobe. Vorbis, WMA and MPEG audio layer II take other rates only at some bitrates, so
-// they are held to the rates the catalogue offers. Opus and Vorbis place channels by count
-// alone; AAC leaves the arrangements it has no name for unnamed, AC-3 reads its surround
-// pairs back as side pairs, and so do AIFF files (the only ones written as big-endian PCM)
-// for quad, 5.0 and 5.1.
+// Checked against the Debian encoders by ear: a source with one tone per speaker is written
+// in each arrangement and decoded, and each channel must hold its own speaker's tone under
+// the same arrangement name. Vorbis, WMA and MPEG audio layer II take other rates only at
+// some bitrates, so they are held to the rates the catalogue offers. Vorbis places channels
+// by count alone; Opus writes 5.0 and 6.1 with speakers swapped; AAC leaves the arrangements
+// it has no name for unnamed; AC-3 reads its surround pairs back as side pairs, and so do
+// AIFF files (the only ones written as big-endian PCM) for quad, 5.0 and 5.1.
 const QHash<QString, Limits>& limitsTable() {
     static const QList<quint64> kMonoStereo = layoutsNamed({"mono", "stereo"});
-    static const QList<quint64> kByCount =
-        layoutsNamed({"mono", "stereo", "3.0", "quad", "5.0", "5.1", "6.1", "7.1"});
     static const QHash<QString, Limits> table = {
         {QStringLiteral("libmp3lame"),
          {.rates = {48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000},
@@ -93,14 +96,19 @@ const QHash<QString, Limits>& limitsTable() {
         {QStringLiteral("ac3"),
          {.rates = {48000, 44100, 32000},
           .layouts = layoutsNamed({"mono", "stereo", "2.1", "3.0", "3.0(back)", "3.1", "4.0", "4.1",
-                                   "quad(side)", "5.0(side)", "5.1(side)"})}},
-        {QStringLiteral("libopus"), {.rates = {48000}, .layouts = kByCount}},
+                                   "quad(side)", "5.0(side)", "5.1(side)", "FC+LFE",
+                                   "FL+FR+LFE+BC"})}},
+        {QStringLiteral("libopus"),
+         {.rates = {48000},
+          .layouts = layoutsNamed({"mono", "stereo", "3.0", "quad", "5.1", "7.1"})}},
         {QStringLiteral("libvorbis"),
          {.rates = {48000, 44100},
-          .layouts = kByCount,
+          .layouts = layoutsNamed({"mono", "stereo", "3.0", "quad", "5.0", "5.1", "6.1", "7.1"}),
           .minimumKbps = {32, 45, 96, 128, 160, 84, 224, 256}}},
         {QStringLiteral("wmav2"), {.rates = {48000, 44100, 32000, 22050}, .layouts = kMonoStereo}},
-        {QStringLiteral("pcm_s16be"), {.misread = layoutsNamed({"quad", "5.0", "5.1"})}},
+        // AIFF names only the standard arrangements.
+        {QStringLiteral("pcm_s16be"),
+         {.misread = layoutsNamed({"quad", "5.0", "5.1"}), .namedOnly = true}},
     };
     return table;
 }
@@ -119,6 +127,8 @@ int maxChannelsOf(const Limits& limits) {
 bool carriedBy(const Limits& limits, quint64 layout) {
     if (!limits.layouts.isEmpty())
         return limits.layouts.contains(layout);
+    if (limits.namedOnly && !standardLayouts(kDefaultMaxChannels).contains(layout))
+        return false;
     return speakerCount(layout) <= kDefaultMaxChannels && !limits.misread.contains(layout);
 }
 
@@ -130,67 +140,32 @@ QList<quint64> candidatesOf(const Limits& limits) {
     return candidates;
 }
 
-// The same speakers with the side and back pairs in each other's place.
-quint64 withSurroundPairsSwapped(quint64 layout) {
-    constexpr quint64 kSide = AV_CH_SIDE_LEFT | AV_CH_SIDE_RIGHT;
-    constexpr quint64 kBack = AV_CH_BACK_LEFT | AV_CH_BACK_RIGHT;
-    quint64 swapped = layout & ~(kSide | kBack);
-    if (layout & AV_CH_SIDE_LEFT)
-        swapped |= AV_CH_BACK_LEFT;
-    if (layout & AV_CH_SIDE_RIGHT)
-        swapped |= AV_CH_BACK_RIGHT;
-    if (layout & AV_CH_BACK_LEFT)
-        swapped |= AV_CH_SIDE_LEFT;
-    if (layout & AV_CH_BACK_RIGHT)
-        swapped |= AV_CH_SIDE_RIGHT;
-    return swapped;
-}
-
-// How well an arrangement holds a source's speakers: a speaker is kept in its own place,
-// or in the other surround pair's place when that one is free.
-struct Fit {
-    int kept = 0;
-    int channels = 0;
-    int inPlace = 0;
-
-    Fit(quint64 source, quint64 candidate)
-        : channels(speakerCount(candidate)), inPlace(speakerCount(source & candidate)) {
-        const quint64 moved = withSurroundPairsSwapped(source & ~candidate) & candidate & ~source;
-        kept = inPlace + speakerCount(moved);
-    }
-
-    // Most speakers kept, then fewest channels, then most speakers in their own place.
-    bool isBetterThan(const Fit& other) const {
-        if (kept != other.kept)
-            return kept > other.kept;
-        if (channels != other.channels)
-            return channels < other.channels;
-        return inPlace > other.inPlace;
-    }
-};
-
+// The arrangement the encoder writes nearest to the wanted one.
 quint64 nearestCarried(const Limits& limits, quint64 wanted) {
     if (carriedBy(limits, wanted))
         return wanted;
-    quint64 best = 0;
-    for (const quint64 candidate : candidatesOf(limits)) {
-        if (!best || Fit(wanted, candidate).isBetterThan(Fit(wanted, best)))
-            best = candidate;
-    }
+    const quint64 best = QVSpeakerMatrix::bestOutput(wanted, candidatesOf(limits));
     return best ? best : wanted;
 }
 
-QString arrangementNote(const QString& encoder, quint64 wanted, quint64 written,
-                        bool speakersSaid) {
+QString downmixNote(const QString& encoder, quint64 wanted, quint64 written, bool speakersSaid) {
     const QString from = speakersSaid ? QVEncoderLimits::layoutName(wanted)
                                       : QStringLiteral("%1 channels").arg(speakerCount(wanted));
-    const int change = speakerCount(written) - speakerCount(wanted);
-    const QString how = change < 0   ? QStringLiteral("a downmix")
-                        : change > 0 ? QStringLiteral("its added channels silent")
-                                     : QStringLiteral("the same channels on the nearest speakers");
-    return QStringLiteral("%1 cannot write %2; written as %3 (%4)")
+    return QStringLiteral("%1 cannot write %2; written as %3 (a downmix)")
         .arg(encoder.isEmpty() ? QStringLiteral("the encoder") : encoder, from,
-             QVEncoderLimits::layoutName(written), how);
+             QVEncoderLimits::layoutName(written));
+}
+
+QString rearrangementNote(const QString& encoder, const QVSpeakerMatrix& matrix) {
+    const quint64 silent = matrix.silentSpeakers();
+    const QString with = !silent ? QString()
+                         : std::popcount(silent) == 1
+                             ? QStringLiteral(" with a silent %1").arg(QVSpeakerMatrix::speakerNames(silent))
+                             : QStringLiteral(" with silent %1").arg(QVSpeakerMatrix::speakerNames(silent));
+    return QStringLiteral("%1 written as %2%3 (%4 cannot write %1)")
+        .arg(QVEncoderLimits::layoutName(matrix.source()),
+             QVEncoderLimits::layoutName(matrix.output()), with,
+             encoder.isEmpty() ? QStringLiteral("the encoder") : encoder);
 }
 
 } // namespace
@@ -236,19 +211,40 @@ QVEncoderLimits::Output QVEncoderLimits::outputFor(const QString& encoder, int w
                                                    quint64 sourceLayout, double wantedBitrate) {
     const Limits limits = limitsOf(encoder);
     const int count = wantedChannels > 0 ? wantedChannels : kStereo;
-    // Past two channels the source's own speakers are what is wanted, where it says them.
+    // Past two channels the source's own speakers are what is wanted, where it says them;
+    // a source that does not say has FFmpeg's arrangement for its count.
     const bool speakersSaid = speakerCount(sourceLayout) > kStereo;
     const quint64 wanted =
         speakersSaid && count == speakerCount(sourceLayout) ? sourceLayout : defaultLayout(count);
     Output output;
-    if (wanted) {
+    if (!wanted) {
+        output.channels = std::min(count, maxChannelsOf(limits));
+    } else if (speakerCount(wanted) <= kStereo || maxChannelsOf(limits) <= kStereo) {
+        // Mono, stereo and downmixes to them are ffmpeg's own, once the top and other
+        // speakers it would drop are folded into the ear-level ones.
         output.layout = nearestCarried(limits, wanted);
         output.channels = speakerCount(output.layout);
         output.byCount = !speakersSaid && output.layout == defaultLayout(output.channels);
         if (output.layout != wanted)
-            output.notes << arrangementNote(encoder, wanted, output.layout, speakersSaid);
+            output.notes << downmixNote(encoder, wanted, output.layout, speakersSaid);
+        if (speakersSaid && !QVSpeakerMatrix::isDownmixedWhole(sourceLayout)) {
+            const QVSpeakerMatrix tops(sourceLayout, QVSpeakerMatrix::earLevel(sourceLayout));
+            output.filter = tops.filter();
+            output.notes << tops.notes();
+        }
     } else {
-        output.channels = std::min(count, maxChannelsOf(limits));
+        const QVSpeakerMatrix matrix(wanted, nearestCarried(limits, wanted));
+        output.layout = matrix.output();
+        output.channels = speakerCount(output.layout);
+        output.byCount = false;
+        output.filter = matrix.filter();
+        if (!speakersSaid)
+            output.notes << QStringLiteral("%1 channels that do not say where their speakers are "
+                                           "are read as %2")
+                                .arg(count)
+                                .arg(layoutName(wanted));
+        if (!matrix.isIdentity())
+            output.notes << rearrangementNote(encoder, matrix) << matrix.notes();
     }
     output.bitrate = wantedBitrate;
     const double minimum = minimumBitrate(encoder, output.channels);

@@ -24,6 +24,9 @@ public:
         // Passed to ffmpeg as a count: the source has one or two channels or does not say
         // where its speakers are, so ffmpeg's own arrangement for the count is meant.
         bool byCount = true;
+        // The ffmpeg audio filter that puts the source's channels on the written speakers;
+        // empty when ffmpeg's own conversion is meant.
+        QString filter;
         double bitrate = 0.0; // kbit/s
         // What differs from the wanted speakers or bitrate, for the log.
         QStringList notes;
@@ -46,10 +49,10 @@ public:
     static int channelsFor(const QString& encoder, int wanted);
     // What is written for the wanted channel count and bitrate from a source whose speakers
     // are sourceLayout. A wanted count of one or two is mono or stereo; the source's own count
-    // is its arrangement. An arrangement the encoder does not carry becomes the nearest one it
-    // does: the same channels with the side and back pairs swapped, else the smallest one
-    // holding every speaker (its other channels silent), else a downmix keeping the most
-    // speakers. The bitrate is raised to the least the encoder needs for the channels.
+    // is its arrangement. An arrangement the encoder does not carry becomes the one it does
+    // that holds the source's speakers best (QVSpeakerMatrix), with a filter saying where
+    // each source channel goes; an encoder of at most two channels gets a downmix. The
+    // bitrate is raised to the least the encoder needs for the channels.
     static Output outputFor(const QString& encoder, int wantedChannels, quint64 sourceLayout,
                             double wantedBitrate);
     // The arrangement's name as ffmpeg reads it: "5.1(side)", "4 channels (FL+FR+LFE+BC)".
