@@ -95,9 +95,9 @@ const QHash<QString, Limits>& limitsTable() {
               {"mono", "stereo", "3.0", "4.0", "5.0", "5.1", "6.1(back)", "7.1(wide)"})}},
         {QStringLiteral("ac3"),
          {.rates = {48000, 44100, 32000},
-          .layouts = layoutsNamed({"mono", "stereo", "2.1", "3.0", "3.0(back)", "3.1", "4.0", "4.1",
-                                   "quad(side)", "5.0(side)", "5.1(side)", "FC+LFE",
-                                   "FL+FR+LFE+BC"})}},
+          .layouts =
+              layoutsNamed({"mono", "stereo", "2.1", "3.0", "3.0(back)", "3.1", "4.0", "4.1",
+                            "quad(side)", "5.0(side)", "5.1(side)", "FC+LFE", "FL+FR+LFE+BC"})}},
         {QStringLiteral("libopus"),
          {.rates = {48000},
           .layouts = layoutsNamed({"mono", "stereo", "3.0", "quad", "5.1", "7.1"})}},
@@ -158,10 +158,11 @@ QString downmixNote(const QString& encoder, quint64 wanted, quint64 written, boo
 
 QString rearrangementNote(const QString& encoder, const QVSpeakerMatrix& matrix) {
     const quint64 silent = matrix.silentSpeakers();
-    const QString with = !silent ? QString()
-                         : std::popcount(silent) == 1
-                             ? QStringLiteral(" with a silent %1").arg(QVSpeakerMatrix::speakerNames(silent))
-                             : QStringLiteral(" with silent %1").arg(QVSpeakerMatrix::speakerNames(silent));
+    const QString with =
+        !silent ? QString()
+        : std::popcount(silent) == 1
+            ? QStringLiteral(" with a silent %1").arg(QVSpeakerMatrix::speakerNames(silent))
+            : QStringLiteral(" with silent %1").arg(QVSpeakerMatrix::speakerNames(silent));
     return QStringLiteral("%1 written as %2%3 (%4 cannot write %1)")
         .arg(QVEncoderLimits::layoutName(matrix.source()),
              QVEncoderLimits::layoutName(matrix.output()), with,

@@ -15,9 +15,9 @@ constexpr double kFoldGain = M_SQRT1_2; // -3 dB
 constexpr int kMaxFoldDepth = 4;
 constexpr quint64 kFrontPair = AV_CH_FRONT_LEFT | AV_CH_FRONT_RIGHT;
 // The speakers FFmpeg's own downmix to stereo or mono takes; it drops the others.
-constexpr quint64 kDownmixedSpeakers =
-    AV_CH_LAYOUT_5POINT1_BACK | AV_CH_FRONT_LEFT_OF_CENTER | AV_CH_FRONT_RIGHT_OF_CENTER |
-    AV_CH_BACK_CENTER | AV_CH_SIDE_LEFT | AV_CH_SIDE_RIGHT;
+constexpr quint64 kDownmixedSpeakers = AV_CH_LAYOUT_5POINT1_BACK | AV_CH_FRONT_LEFT_OF_CENTER |
+                                       AV_CH_FRONT_RIGHT_OF_CENTER | AV_CH_BACK_CENTER |
+                                       AV_CH_SIDE_LEFT | AV_CH_SIDE_RIGHT;
 
 int channelIndex(quint64 layout, quint64 speaker) {
     return std::popcount(layout & (speaker - 1));
@@ -149,7 +149,8 @@ void QVSpeakerMatrix::place(quint64 speaker, quint64 freeForMoves) {
     if (counterpart & freeForMoves) {
         _rows[channelIndex(_output, counterpart)] << Input{input, 1.0};
         ++_moved;
-        _notes << QStringLiteral("%1 moved to %2").arg(speakerName(speaker), speakerName(counterpart));
+        _notes
+            << QStringLiteral("%1 moved to %2").arg(speakerName(speaker), speakerName(counterpart));
         return;
     }
     const quint64 targets = foldTargetsOf(speaker, _output);
@@ -200,6 +201,16 @@ quint64 QVSpeakerMatrix::silentSpeakers() const {
 
 int QVSpeakerMatrix::keptSpeakers() const {
     return std::popcount(_source & _output) + _moved;
+}
+
+// Folded speakers that share a channel with another speaker.
+int QVSpeakerMatrix::mixedSpeakers() const {
+    return int(std::count_if(_folds.cbegin(), _folds.cend(), [this](const auto& fold) {
+        const QList<quint64> targets = speakersOf(fold.second);
+        return std::any_of(targets.cbegin(), targets.cend(), [this](quint64 target) {
+            return _rows.at(channelIndex(_output, target)).size() > 1;
+        });
+    }));
 }
 
 bool QVSpeakerMatrix::sharesWhileSilent() const {
@@ -260,7 +271,8 @@ quint64 QVSpeakerMatrix::bestOutput(quint64 source, const QList<quint64>& candid
     const auto rank = [source](quint64 candidate) {
         const QVSpeakerMatrix matrix(source, candidate);
         return std::make_tuple(!matrix.sharesWhileSilent(), matrix.keptSpeakers(),
-                               -std::popcount(candidate), std::popcount(source & candidate));
+                               -matrix.mixedSpeakers(), -std::popcount(candidate),
+                               std::popcount(source & candidate));
     };
     quint64 best = 0;
     for (const quint64 candidate : allowed) {

@@ -21,7 +21,9 @@ public:
     // The candidate that holds the source best: the LFE is kept where a candidate has one;
     // then no two speakers share a channel while a full-range channel stays silent; then the
     // most speakers kept on their own or their surround pair's speaker; then the fewest
-    // channels; then the most speakers on their own. 0 when there are no candidates.
+    // speakers folded into a channel another speaker is on (a back centre spread over a
+    // free back pair is heard behind, not mixed into the front); then the fewest channels;
+    // then the most speakers on their own. 0 when there are no candidates.
     static quint64 bestOutput(quint64 source, const QList<quint64>& candidates);
     // FFmpeg's own downmix to stereo or mono takes every speaker of the arrangement; it
     // drops top, wide and the other rarer speakers.
@@ -54,6 +56,7 @@ private:
     void normalise();
     bool isPureMapping() const;
     int keptSpeakers() const;
+    int mixedSpeakers() const;
     bool sharesWhileSilent() const;
 
     quint64 _source = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -12,9 +13,13 @@ public:
     // extraOutputArgs say otherwise. Returns false (and prints ffmpeg's words) on failure.
     static bool makeSine(const QString& path, double seconds, int sampleRate = 44100,
                          int channels = 2, const QStringList& extraOutputArgs = {});
-    // A tone on each speaker of the named arrangement ("5.1(side)"), each at its own pitch.
+    // A tone on each speaker of the named arrangement ("5.1(side)"), each at its own pitch:
+    // 220 + 110 Hz per channel index, and 60 Hz on the LFE, which AAC and AC-3 low-pass.
     static bool makeSpeakerTones(const QString& path, double seconds, int sampleRate,
                                  const QString& layout);
+    // For each channel of the file, the channels of a makeSpeakerTones source of that
+    // arrangement whose tones it holds; empty when the file cannot be decoded.
+    static QList<QList<int>> heardSpeakerTones(const QString& path, const QString& sourceLayout);
     // Runs ffmpeg with the given arguments (after "-v error -y"); true on exit status 0.
     static bool runFfmpeg(const QStringList& arguments, QString* errorText = nullptr);
     // ffprobe -show_format -show_streams as JSON; an empty object when it fails.
