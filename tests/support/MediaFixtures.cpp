@@ -11,7 +11,6 @@ extern "C" {
 }
 
 #include <cerrno>
-#include <cmath>
 #include <complex>
 #include <cstdio>
 #include <string>
@@ -26,10 +25,9 @@ extern "C" {
 
 namespace {
 
-constexpr int kToneRate = 48000;
-// A tenth of a tone's own 0.1: a speaker folded into a channel with two others is still
-// heard at about a third.
-constexpr double kHeardAmplitude = 0.01;
+// Tones are listened for at 48 kHz. One is heard above a tenth of its own 0.1: a speaker
+// folded into a channel with two others is still heard at about a third.
+constexpr double kToneRate = 48000.0, kHeardAmplitude = 0.01;
 
 // The pitch makeSpeakerTones gives each channel of the arrangement.
 QList<double> speakerTonesHz(const QString& layout) {
@@ -37,9 +35,9 @@ QList<double> speakerTonesHz(const QString& layout) {
     QList<double> tones;
     if (av_channel_layout_from_string(&channels, layout.toUtf8().constData()) == 0) {
         for (int c = 0; c < channels.nb_channels; ++c) {
-            const bool lfe =
-                av_channel_layout_channel_from_index(&channels, c) == AV_CHAN_LOW_FREQUENCY;
-            tones << (lfe ? 60.0 : 220.0 + 110.0 * c);
+            tones << (av_channel_layout_channel_from_index(&channels, c) == AV_CHAN_LOW_FREQUENCY
+                          ? 60.0
+                          : 220.0 + 110.0 * c);
         }
     }
     av_channel_layout_uninit(&channels);
@@ -158,7 +156,7 @@ QList<QList<int>> MediaFixtures::heardSpeakerTones(const QString& path,
     const int channels = firstAudioStream(probe(path)).value(QStringLiteral("channels")).toInt();
     const ProgramRun run = runProgram(QStringLiteral("ffmpeg"),
                                       QStringList{"-v", "error", "-i", path, "-f", "f32le", "-ar",
-                                                  QString::number(kToneRate), "-"},
+                                                  QString::number(int(kToneRate)), "-"},
                                       false);
     const auto* samples = reinterpret_cast<const float*>(run.output.constData());
     const qsizetype frames = channels ? run.output.size() / qsizetype(sizeof(float)) / channels : 0;
