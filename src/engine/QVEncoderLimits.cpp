@@ -240,8 +240,7 @@ QVEncoderLimits::Output QVEncoderLimits::outputFor(const QString& encoder, int w
         output.byCount = false;
         output.filter = matrix.filter();
         if (!speakersSaid)
-            output.notes << QStringLiteral("%1 channels that do not say where their speakers are "
-                                           "are read as %2")
+            output.notes << QStringLiteral("%1 channels without speaker positions are read as %2")
                                 .arg(count)
                                 .arg(layoutName(wanted));
         if (!matrix.isIdentity())
