@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 bool isCaf(const QString& path) {
@@ -74,6 +76,7 @@ bool MTETagCopyPlan::keepsOutOfFfmpegCopy(const QString& value) const {
 }
 
 bool MTETagCopyPlan::ffmpegKeepsWhole(const MTECarriedField& field) const {
-    return _muxerKeepsAnyKey && field.values.size() == 1 &&
-           _copiedValues.contains(field.values.first());
+    return _muxerKeepsAnyKey && field.values.size() < 2 &&
+           std::all_of(field.values.begin(), field.values.end(),
+                       [this](const QString& value) { return _copiedValues.contains(value); });
 }

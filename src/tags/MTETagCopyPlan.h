@@ -35,12 +35,13 @@ public:
     // cannot name: its copy is dropped and every entry it may keep is passed again.
     bool rebuildsFfmpegCopy = false;
 
-    // ffmpeg's copy of the source's tags leaves this entry out.
+    // ffmpeg's copy of the source's tags leaves out an entry with this value.
     bool keepsOutOfFfmpegCopy(const QString& value) const;
     // ffmpeg's copy gives the output this field no row manages with all it holds: the
-    // output's muxer keeps any key (its MP4, WAV and MPEG-2 Audio muxers drop them), the field
-    // has one value, and libavformat read that value from the source (it passes over a WAV
-    // file's ID3 chunk beside other tags) and the copy keeps it. The tag copy writes the rest.
+    // output's muxer keeps any key (its MP4, WAV and MPEG-2 Audio muxers drop them), the
+    // field has at most one value, libavformat read that value from the source (it passes
+    // over a WAV file's ID3 chunk beside other tags) and the copy keeps it. The tag copy
+    // writes the rest.
     bool ffmpegKeepsWhole(const MTECarriedField& field) const;
 
     // ffmpeg writes the AIFF output's ID3 chunk, and is kept from writing the chunks of its
