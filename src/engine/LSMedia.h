@@ -9,6 +9,8 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <utility>
 
 // The plain part of a file's description: written before a job starts or after it ends,
 // so it needs no guarding. Units: Hz, seconds, input bitrate in bit/s, output bitrates in
@@ -74,6 +76,9 @@ struct LSMediaFields {
     QString strLastModified;
     double dFileSize = 0.0;
     QString strASampleSize;
+    // The file's tags as the probe read them, for the tag handler made next; unset when the
+    // file was not probed.
+    std::optional<QList<std::pair<QString, QString>>> ffmpegTags;
 };
 
 // One file's media description with the parameters and state of its conversion.

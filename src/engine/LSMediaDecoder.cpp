@@ -2,6 +2,7 @@
 
 #include "engine/LSMedia.h"
 #include "player/player_core.h"
+#include "tags/MTEFfmpegMetadata.h"
 
 #include <QTimer>
 
@@ -61,6 +62,7 @@ bool LSMediaDecoder::setStateFileName(const QString& path) {
 
 void LSMediaDecoder::dumpMediaStreamInfoWithFileMedia(const QString& path, LSMedia& media) {
     media.eumErrorCode = LSMediaErrorNone;
+    media.ffmpegTags.reset();
     allocVideoState();
     if (!is) {
         media.eumErrorCode = LSMediaErrorOpenFailed;
@@ -86,6 +88,7 @@ void LSMediaDecoder::readProbeResult(LSMedia& media) const {
     }
     media.eumMediaType = media.iVStream < 0 ? LSMediaTypeAudio : LSMediaTypeVideo;
     media.strFmtName = QString::fromUtf8(is->ic->iformat->name);
+    media.ffmpegTags = MTEFfmpegMetadata::entriesOf(is->ic);
     if (media.iAStream >= 0) {
         const AVCodecParameters* audio = is->ic->streams[media.iAStream]->codecpar;
         media.aCodecID = audio->codec_id;

@@ -184,8 +184,11 @@ void LSMediaLoader::readTags(QVMusicInfo& item) {
     std::shared_ptr<MTEAudioFile> handler =
         MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(item.strFilePath, true,
                                                                              codec);
-    if (handler)
+    if (handler) {
         item.dicToMetadata = handler->dicReadInfo;
+        if (item.mediaInfo)
+            handler->ffmpegEntries = std::exchange(item.mediaInfo->ffmpegTags, std::nullopt);
+    }
     item.metHandler = std::move(handler);
 }
 

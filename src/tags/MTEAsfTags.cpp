@@ -7,6 +7,8 @@
 #include "tags/MTETagText.h"
 
 #include <QColorSpace>
+#include <QHash>
+#include <QSet>
 
 #include <taglib/asffile.h>
 #include <taglib/asfpicture.h>
@@ -85,20 +87,21 @@ QString attributeText(const TagLib::ASF::Attribute& attribute) {
     }
 }
 
-bool isNamed(const TagLib::String& name, const QString& asfName) {
-    return MTETagText::toQString(name).compare(asfName, Qt::CaseInsensitive) == 0;
-}
-
-// The texts of every attribute of the name, in any letter case, each once.
-QStringList attributeValues(const TagLib::ASF::AttributeListMap& attributes, const QString& asfName,
-                            QStringList values = {}) {
+// The texts of the attributes by name in lower case (names in any letter case are one field),
+// each text once, in the order of the list.
+QHash<QString, QStringList> attributeValuesByName(const TagLib::ASF::AttributeListMap& attributes) {
+    QHash<QString, QStringList> values;
+    QHash<QString, QSet<QString>> seen;
     for (const auto& [name, list] : attributes) {
-        if (!isNamed(name, asfName))
-            continue;
+        const QString key = MTETagText::toQString(name).toLower();
+        QStringList& texts = values[key];
+        QSet<QString>& known = seen[key];
         for (const TagLib::ASF::Attribute& attribute : list) {
             if (const QString text = attributeText(attribute);
-                !text.isEmpty() && !values.contains(text))
-                values += text;
+                !text.isEmpty() && !known.contains(text)) {
+                texts += text;
+                known.insert(text);
+            }
         }
     }
     return values;
@@ -106,7 +109,7 @@ QStringList attributeValues(const TagLib::ASF::AttributeListMap& attributes, con
 
 // Repeated attributes are several values of one field; a content description field's text
 // comes first, and writers keep its further values (ffmpeg a copy) in attributes of its name.
-QStringList readField(const TagLib::ASF::Tag* tag, const TagLib::ASF::AttributeListMap& attributes,
+QStringList readField(const TagLib::ASF::Tag* tag, const QHash<QString, QStringList>& attributes,
                       const QString& asfName) {
     QStringList values;
     if (const Description field = descriptionOf(asfName); field != Description::None) {
@@ -114,7 +117,11 @@ QStringList readField(const TagLib::ASF::Tag* tag, const TagLib::ASF::AttributeL
             !text.isEmpty())
             values += text;
     }
-    return attributeValues(attributes, asfName, values);
+    for (const QString& text : attributes.value(asfName.toLower())) {
+        if (!values.contains(text))
+            values += text;
+    }
+    return values;
 }
 
 // The attributes in the order of the file: each list led by the values of the extended content
@@ -272,19 +279,20 @@ bool MTEAsfTags::read(MTEAudioFile& handler) {
     const TagLib::ASF::Tag* tag = file.tag();
     const TagLib::ASF::AttributeListMap attributes =
         attributesInFileOrder(tag, handler.strFilePath);
+    const QHash<QString, QStringList> values = attributeValuesByName(attributes);
     for (auto it = handler.dicMap.cbegin(); it != handler.dicMap.cend(); ++it) {
-        const QStringList values = readField(tag, attributes, MTETagKeyMap::asfName(it.key()));
-        if (!values.isEmpty() && it.key() != QLatin1String("AlbumImg"))
-            handler.storeValues(it.value().toString(), values);
+        const QStringList fieldValues = readField(tag, values, MTETagKeyMap::asfName(it.key()));
+        if (!fieldValues.isEmpty() && it.key() != QLatin1String("AlbumImg"))
+            handler.storeValues(it.value().toString(), fieldValues);
     }
     for (const auto& [name, list] : attributes) {
-        const QString text =
-            MTETagText::joinedValues(attributeValues(attributes, MTETagText::toQString(name)));
-        handler.adoptOtherSpelling(MTETagText::toQString(name), text);
+        const QString attributeName = MTETagText::toQString(name);
+        handler.adoptOtherSpelling(attributeName,
+                                   MTETagText::joinedValues(values.value(attributeName.toLower())));
     }
-    handler.strDiscNumber = MTETagText::numberWithTotal(
-        attributeValues(attributes, QStringLiteral("WM/PartOfSet")).value(0),
-        attributeValues(attributes, QStringLiteral("DISCTOTAL")).value(0));
+    handler.strDiscNumber =
+        MTETagText::numberWithTotal(values.value(QStringLiteral("wm/partofset")).value(0),
+                                    values.value(QStringLiteral("disctotal")).value(0));
     const QString pictureKey = handler.dicMap.value(QStringLiteral("AlbumImg")).toString();
     if (const QByteArray cover = readCover(tag, handler); !cover.isNull() && !pictureKey.isEmpty())
         handler.dicReadInfo.insert(pictureKey, cover);

@@ -11,6 +11,8 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace TagLib::ID3v1 {
 class Tag;
@@ -84,6 +86,9 @@ public:
     // Set when writing a row's tags: the source's fields outside the managed names that the
     // tag copy writes itself (MTETagProperties::write).
     QList<MTECarriedField> carriedFields;
+    // The file's tags as libavformat reads them (MTEFfmpegMetadata::entriesOf), and so as
+    // ffmpeg's copy of them starts out; unset when whoever made the handler had no such read.
+    std::optional<QList<std::pair<QString, QString>>> ffmpegEntries;
 
     // eumContainer, or for a handler made without the factory, the container of its path.
     MTEContainer container() const;

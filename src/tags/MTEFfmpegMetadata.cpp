@@ -71,14 +71,9 @@ void MTEFfmpegMetadata::readCover(const AVFormatContext* context) {
     }
 }
 
-bool MTEFfmpegMetadata::read(const QString& path) {
-    const FormatContext context = openInput(path);
-    if (!context)
-        return false;
-    // Some containers (Ogg among them) only fill in their metadata while reading packets.
-    if (av_dict_count(context->metadata) == 0)
-        avformat_find_stream_info(context.get(), nullptr);
-    const AVDictionary* metadata = chosenMetadata(context.get());
+MTEFfmpegMetadata::Entries MTEFfmpegMetadata::entriesOf(const AVFormatContext* context) {
+    Entries entries;
+    const AVDictionary* metadata = chosenMetadata(context);
     const AVDictionaryEntry* entry = nullptr;
     while ((entry = av_dict_get(metadata, "", entry, AV_DICT_IGNORE_SUFFIX))) {
         const QString key = QString::fromUtf8(entry->key);
@@ -86,6 +81,17 @@ bool MTEFfmpegMetadata::read(const QString& path) {
         if (!key.isEmpty() && !value.isEmpty())
             entries.append({key, value});
     }
+    return entries;
+}
+
+bool MTEFfmpegMetadata::read(const QString& path) {
+    const FormatContext context = openInput(path);
+    if (!context)
+        return false;
+    // Some containers (Ogg among them) only fill in their metadata while reading packets.
+    if (av_dict_count(context->metadata) == 0)
+        avformat_find_stream_info(context.get(), nullptr);
+    entries = entriesOf(context.get());
     readCover(context.get());
     if (context->duration > 0)
         durationSeconds = double(context->duration / AV_TIME_BASE);

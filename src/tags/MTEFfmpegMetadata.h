@@ -17,6 +17,8 @@ public:
 
     // False when FFmpeg cannot open the file.
     bool read(const QString& path);
+    // The entries of a file FFmpeg has opened and read the stream information of.
+    static Entries entriesOf(const AVFormatContext* context);
 
     // Every entry with a key and a value, in the dictionary's order and spelling.
     Entries entries;

@@ -32,6 +32,7 @@ bool MTEOtherAudioFile::dumpMediaAttribInfo() {
         qCInfo(lcTags, "no tags read from %s", qPrintable(strFilePath));
         return false;
     }
+    ffmpegEntries = metadata.entries;
     for (const auto& [key, value] : std::as_const(metadata.entries))
         dicReadInfo.insert(key.toLower(), value);
     const bool byLanguage = namesTagsByLanguage(strFilePath);

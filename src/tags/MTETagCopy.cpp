@@ -2,7 +2,6 @@
 
 #include "tags/MTEAsfTags.h"
 #include "tags/MTEAudioCreator.h"
-#include "tags/MTEFfmpegMetadata.h"
 #include "tags/MTETagCopyPlan.h"
 #include "tags/MTETagKeyMap.h"
 #include "tags/MTETagProperties.h"
@@ -127,20 +126,11 @@ void addFieldsTheSourceFamilyLacks(QVariantMap& tags, const QVariantMap& row, in
     }
 }
 
-// The fields outside the managed names that the tag copy writes itself: all of them where
-// ffmpeg's copy misses them, else those whose values it cuts to the first or leaves out as
-// too long.
+// The fields outside the managed names that the tag copy writes itself: those ffmpeg's copy
+// does not give the output whole.
 MTETagProperties::Fields carriedFields(const MTEAudioFile& source, const MTETagCopyPlan& plan) {
     MTETagProperties::Fields fields = MTETagProperties::unmanagedOf(source);
-    const auto ffmpegKeepsWhole = [&plan](const MTECarriedField& field) {
-        return field.values.size() < 2 &&
-               (plan.ffmpegMaxTextLength == 0 ||
-                std::all_of(field.values.begin(), field.values.end(), [&plan](const QString& v) {
-                    return v.size() <= plan.ffmpegMaxTextLength;
-                }));
-    };
-    if (plan.ffmpegCarriesOtherFields)
-        fields.removeIf(ffmpegKeepsWhole);
+    fields.removeIf([&plan](const MTECarriedField& field) { return plan.ffmpegKeepsWhole(field); });
     return fields;
 }
 
@@ -178,9 +168,6 @@ void addMetadataOption(QStringList& arguments, const QString& key, const QString
 // its copy misses them or keeps only the first of their values; several values joined.
 QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MTEAudioFile* source,
                             const MTETagCopyPlan& plan) {
-    MTEFfmpegMetadata sourceTags;
-    if (source)
-        sourceTags.read(source->strFilePath);
     const QSet<QString> untouched = untouchedNames(row, sourceFileType, source);
     QStringList arguments;
     for (const auto& [name, text] : rowFields(row, sourceFileType)) {
@@ -188,7 +175,7 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
         if (!changed && text.isEmpty())
             continue; // nothing the row shows; what ffmpeg copies stays
         const QString key = MTETagKeyMap::keyForName(QStringLiteral("ffmpeg"), name);
-        for (const auto& [sourceKey, value] : std::as_const(sourceTags.entries)) {
+        for (const auto& [sourceKey, value] : std::as_const(plan.sourceTags)) {
             const QString field = source ? source->fieldOfEntryName(sourceKey)
                                          : MTETagKeyMap::fieldOfEntry(sourceKey);
             if (changed && field == name && sourceKey != key)
@@ -254,18 +241,26 @@ QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int so
 }
 
 // ffmpeg's WMA muxer writes a header that no longer reads when a value is longer than it can
-// size: such values stay out of its copy, and the tag copy writes them.
+// size: such values stay out of its copy, and the tag copy writes them. A key that holds '='
+// cannot be cleared by name, so then the copy is dropped and the rest of it passed again.
 QStringList MTETagCopy::overlongValueArguments(const QString& outputPath,
                                                const MTEAudioFile* source) {
     const MTETagCopyPlan plan = MTETagCopyPlan::of(source, outputPath);
-    MTEFfmpegMetadata sourceTags;
-    if (plan.ffmpegMaxTextLength == 0 || !source || !sourceTags.read(source->strFilePath))
-        return {};
     QStringList arguments;
-    for (const auto& [key, value] : std::as_const(sourceTags.entries)) {
-        if (value.size() > plan.ffmpegMaxTextLength)
+    if (plan.rebuildsFfmpegCopy)
+        arguments << QStringLiteral("-map_metadata") << QStringLiteral("-1");
+    for (const auto& [key, value] : std::as_const(plan.sourceTags)) {
+        if (!plan.rebuildsFfmpegCopy && plan.keepsOutOfFfmpegCopy(value))
             addMetadataOption(arguments, key, QString());
+        else if (plan.rebuildsFfmpegCopy && !plan.keepsOutOfFfmpegCopy(value) &&
+                 !key.contains(u'=') && !MTETagText::isEncoderEntryName(key))
+            addMetadataOption(arguments, key, value);
     }
+    if (plan.rebuildsFfmpegCopy)
+        qCInfo(lcTags,
+               "a tag too long for ffmpeg's copy into %s is named with '=': its copy is passed "
+               "again without it, and the tag copy writes it",
+               qPrintable(outputPath));
     return arguments;
 }
 

@@ -3,11 +3,11 @@
 #include "tags/MTEAsfTags.h"
 #include "tags/MTEAudioCreator.h"
 #include "tags/MTEAudioFile.h"
-#include "tags/MTEId3File.h"
+#include "tags/MTETagProperties.h"
 
 #include <QFileInfo>
 
-#include <taglib/infotag.h>
+#include <algorithm>
 
 namespace {
 
@@ -33,13 +33,15 @@ bool muxerKeepsAnyKey(MTEContainer output, bool caf) {
     }
 }
 
-// FFmpeg reads a WAV file's ID3 chunk only when the file has no INFO chunk.
-bool ffmpegSeesTagsOf(const MTEAudioFile* source) {
-    if (!source || source->container() != MTEContainer::Wav)
-        return true;
-    MTEId3File file(source->strFilePath, MTEContainer::Wav, false);
-    const TagLib::RIFF::Info::Tag* info = file.infoTag();
-    return !file.tag(false) || !info || info->isEmpty();
+// What libavformat read from the source when the row was loaded, else a read of it now.
+MTEFfmpegMetadata::Entries ffmpegTagsOf(const MTEAudioFile* source) {
+    if (!source)
+        return {};
+    if (source->ffmpegEntries)
+        return *source->ffmpegEntries;
+    MTEFfmpegMetadata metadata;
+    metadata.read(source->strFilePath);
+    return metadata.entries;
 }
 
 } // namespace
@@ -55,6 +57,26 @@ MTETagCopyPlan MTETagCopyPlan::of(const MTEAudioFile* source, const QString& out
     plan.aiffId3Chunk = plan.output == MTEContainer::Aiff;
     if (plan.output == MTEContainer::Asf)
         plan.ffmpegMaxTextLength = MTEAsfTags::kMaxTextLength;
-    plan.ffmpegCarriesOtherFields = muxerKeepsAnyKey(plan.output, caf) && ffmpegSeesTagsOf(source);
+    plan._muxerKeepsAnyKey = muxerKeepsAnyKey(plan.output, caf);
+    plan.sourceTags = ffmpegTagsOf(source);
+    for (const auto& [key, value] : std::as_const(plan.sourceTags)) {
+        if (key.contains(u'=') && plan.keepsOutOfFfmpegCopy(value))
+            plan.rebuildsFfmpegCopy = true;
+    }
+    for (const auto& [key, value] : std::as_const(plan.sourceTags)) {
+        const bool lostInRebuild = plan.rebuildsFfmpegCopy && key.contains(u'=');
+        if (!lostInRebuild && !plan.keepsOutOfFfmpegCopy(value))
+            plan._copiedValues.insert(value);
+    }
     return plan;
+}
+
+bool MTETagCopyPlan::keepsOutOfFfmpegCopy(const QString& value) const {
+    return ffmpegMaxTextLength > 0 && value.size() > ffmpegMaxTextLength;
+}
+
+bool MTETagCopyPlan::ffmpegKeepsWhole(const MTECarriedField& field) const {
+    return _muxerKeepsAnyKey && field.values.size() < 2 &&
+           std::all_of(field.values.begin(), field.values.end(),
+                       [this](const QString& value) { return _copiedValues.contains(value); });
 }

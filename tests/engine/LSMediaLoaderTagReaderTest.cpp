@@ -85,5 +85,9 @@ TEST(LSMediaLoaderTagReader, AFileNamedLikeMp3ThatIsNotIsReadThroughFfmpeg) {
         EXPECT_EQ(row->metHandler->getValueForKey(QStringLiteral("Title")).toString(),
                   QStringLiteral("Named"));
         EXPECT_EQ(row->dicToMetadata, row->metHandler->dicReadInfo);
+        // What the probe read goes with the handler, for the tag copy to know ffmpeg's copy.
+        ASSERT_TRUE(row->metHandler->ffmpegEntries);
+        EXPECT_TRUE(row->metHandler->ffmpegEntries->contains(
+            std::pair{QStringLiteral("title"), QStringLiteral("Named")}));
     }
 }

@@ -569,6 +569,7 @@ QStringList rawValues(const QString& path, const QString& name) {
 TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
     const QImage front = makeCover(40, 30);
     const QImage back = makeCover(20, 20);
+    const QString longNotes(40000, u'n');
     struct Case {
         const char* name;
         const char* source;
@@ -654,7 +655,6 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(
             "Artists", TagLib::StringList("A1").append("A2"), TagLib::String::UTF8));
     });
-    const QString longNotes(40000, u'n');
     const auto notes = id3([&](Tag* tag) {
         tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(
             "Notes", TagLib::StringList(MTETagText::toTagString(longNotes)), TagLib::String::UTF8));
@@ -667,6 +667,18 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         addTextFrame(wav.ID3v2Tag(), "TPOS", TagLib::StringList("2/3"));
         wav.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone);
     };
+    const auto bwfId3 = [](const QByteArray& file) {
+        TagLib::RIFF::WAV::File wav(file.constData());
+        addUserText(wav.ID3v2Tag(), "CATALOGNUMBER", "CAT-7");
+        addUserText(wav.ID3v2Tag(), "REPLAYGAIN_TRACK_GAIN", "-2.5 dB");
+        addTextFrame(wav.ID3v2Tag(), "TSRC", TagLib::StringList("GBXXX2600001"));
+        wav.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone);
+    };
+    const auto longKeyWithEquals = id3([&](Tag* tag) {
+        tag->addFrame(new TagLib::ID3v2::UserTextIdentificationFrame(
+            "Key=Name", TagLib::StringList(MTETagText::toTagString(longNotes)),
+            TagLib::String::UTF8));
+    });
     const QStringList both{"Artist A", "Artist B"};
     const QStringList disc{"-metadata", "DISCNUMBER=1", "-metadata", "DISCTOTAL=2"};
     const QStringList description{"-metadata", "description=Old"};
@@ -675,6 +687,8 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
                              "author=Old artist", "-metadata",          "copyright=Old copyright",
                              "-metadata",         "comment=Old comment"};
     const QStringList infoTitle{"-metadata", "title=INFO title"};
+    const QStringList bext{"-fflags", "+bitexact", "-write_bext",
+                           "1",       "-metadata", "description=Take 7"};
     const QStringList musicBrainz{"-metadata", "MUSICBRAINZ_ALBUMID=mb-album"};
     const QStringList grouping{"-metadata", "grouping=Old grouping"};
     const char* freeFormId = "----:com.apple.iTunes:MusicBrainz Album Id";
@@ -722,6 +736,8 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"several unmanaged values into Opus", "mp3", {}, artists, nullptr, "opus", "ARTISTS", {"A1", "A2"}},
         {"a value too long for ffmpeg's WMA copy", "mp3", {}, notes, nullptr, "wma", "Notes", {longNotes}},
         {"several unmanaged values into WMA", "mp3", {}, artists, nullptr, "wma", "Artists", {"A1", "A2"}},
+        {"a Broadcast WAV's ID3 chunk into Opus", "wav", bext, bwfId3, nullptr, "opus", "CATALOGNUMBER", {"CAT-7"}},
+        {"a key with '=' too long for ffmpeg's WMA copy", "mp3", track, longKeyWithEquals, nullptr, "wma", "Key=Name", {longNotes}},
     };
     // clang-format on
     for (const Case& c : cases) {
