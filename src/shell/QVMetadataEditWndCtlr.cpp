@@ -598,7 +598,12 @@ void QVMetadataEditWndCtlr::showCanNotEditMetadataTips(bool hide, bool) {
         return;
     _viewdisable->setVisible(!hide);
     _windowLayout->invalidate();
-    setFixedSize(width(), _windowLayout->totalHeightForWidth(width()));
+    // The band's wrapped text makes the height depend on the width; without the band
+    // nothing does, and the layout's size hint gives the height.
+    const int height = _windowLayout->hasHeightForWidth()
+                           ? _windowLayout->totalHeightForWidth(width())
+                           : _windowLayout->totalSizeHint().height();
+    setFixedSize(width(), height);
     _viewdisable->update();
 }
 

@@ -16,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 namespace {
 
 // Shows the real alert, takes its picture once it is up, then presses its button.
@@ -82,14 +80,8 @@ TEST(ConvertRunRender, MainWindowDuringARunAndTheSummaryAlert) {
     QStringList paths;
     for (int i = 0; i < 6; ++i)
         paths << folder + QStringLiteral("/Track %1.wav").arg(i + 1);
-    // Helper processes start from a thread of their own (see tests/support/tsan.supp).
-    bool made = true;
-    std::thread maker([&] {
-        for (const QString& path : std::as_const(paths))
-            made = made && MediaFixtures::makeSine(path, 3.5, 22050, 1);
-    });
-    maker.join();
-    ASSERT_TRUE(made);
+    for (const QString& path : std::as_const(paths))
+        ASSERT_TRUE(MediaFixtures::makeSine(path, 3.5, 22050, 1));
     controller.loadAndParseFiles(paths);
     ASSERT_TRUE(waitForIdle(controller));
     prompts->alerts.clear();

@@ -30,7 +30,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -105,13 +104,6 @@ QString writeSelectiveFfmpeg(const QString& folder) {
     return path;
 }
 
-// Helper processes start from a thread of their own (see tests/support/tsan.supp).
-bool aside(const std::function<bool()>& work) {
-    bool ok = false;
-    std::thread([&] { ok = work(); }).join();
-    return ok;
-}
-
 struct ConvertRun : ::testing::Test {
     void SetUp() override {
         TestEnvironment::reset();
@@ -159,10 +151,8 @@ struct ConvertRun : ::testing::Test {
         QStringList paths;
         for (const QString& name : names)
             paths << folder + u'/' + name;
-        const bool made = aside([&paths] {
-            return std::all_of(paths.begin(), paths.end(), [](const QString& path) {
-                return MediaFixtures::makeSine(path, 3.5, 22050, 1);
-            });
+        const bool made = std::all_of(paths.begin(), paths.end(), [](const QString& path) {
+            return MediaFixtures::makeSine(path, 3.5, 22050, 1);
         });
         return made ? paths : QStringList();
     }
@@ -186,11 +176,9 @@ TEST_F(ConvertRun, ConvertsEveryFileEndToEndWithTagsAndOpensTheRunFolder) {
     const QString wavB = sources + QStringLiteral("/-second é.wav");
     const QString mp3 = sources + QStringLiteral("/tagged song.mp3");
     const QString junk = sources + QStringLiteral("/junk.mp3");
-    ASSERT_TRUE(aside([&] {
-        return MediaFixtures::makeSine(wavA, 4.0, 44100, 2) &&
-               MediaFixtures::makeSine(wavB, 4.0, 22050, 1) &&
-               MediaFixtures::makeSine(mp3, 4.0, 44100, 2);
-    }));
+    ASSERT_TRUE(MediaFixtures::makeSine(wavA, 4.0, 44100, 2) &&
+                MediaFixtures::makeSine(wavB, 4.0, 22050, 1) &&
+                MediaFixtures::makeSine(mp3, 4.0, 44100, 2));
     const QString lyrics = QStringLiteral("First line of the song\nSecond line ✓");
     ASSERT_EQ(MTETagCopy::handleMetadataSave({{QStringLiteral("TIT2"), QStringLiteral("Été")},
                                               {QStringLiteral("TPE1"), QStringLiteral("The Band")},
@@ -400,10 +388,8 @@ TEST_F(ConvertRun, AFailedRowIsKeptAndNamedEvenWithRemovalOn) {
     ASSERT_EQ(paths.size(), 3);
     // Its title cannot be written into what the fake ffmpeg leaves.
     paths << QFileInfo(paths.front()).path() + QStringLiteral("/tagged.wav");
-    ASSERT_TRUE(aside([&paths] {
-        return MediaFixtures::makeSine(paths.back(), 3.5, 22050, 1,
-                                       {QStringLiteral("-metadata"), QStringLiteral("title=T")});
-    }));
+    ASSERT_TRUE(MediaFixtures::makeSine(paths.back(), 3.5, 22050, 1,
+                                        {QStringLiteral("-metadata"), QStringLiteral("title=T")}));
     ASSERT_TRUE(add(paths));
     const FakeFfmpeg::Scope failing(fake);
     setDefault(PreferenceKeys::kRemoveAfterConverteKey, true);

@@ -51,7 +51,6 @@
 
 #include <functional>
 #include <span>
-#include <thread>
 
 namespace {
 
@@ -92,13 +91,6 @@ QJsonObject attachedPicture(const QJsonObject& probe) {
 QByteArray contentsOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Helper processes start from a thread of their own (see tests/support/tsan.supp).
-bool aside(const std::function<bool()>& work) {
-    bool ok = false;
-    std::thread([&] { ok = work(); }).join();
-    return ok;
 }
 
 // One text field of the editor: its old value in every source (and the other texts that
@@ -540,7 +532,7 @@ TEST_F(EditThenConvert, EditedTagsLyricsAndCoverReachTheOutput) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString source = folder + u'/' + QString::fromUtf8(c.source);
-        ASSERT_TRUE(aside([&] { return MediaFixtures::makeSine(source, 3.5, 44100, 2); }));
+        ASSERT_TRUE(MediaFixtures::makeSine(source, 3.5, 44100, 2));
         QVariantMap sourceTags{{key("TIT2"), key("Old")}};
         if (c.sourceHasCover) {
             sourceTags.insert(key("APIC"), c.cover == Cover::Keep ? QVariant(hugePng)
@@ -659,7 +651,7 @@ TEST_F(EditThenConvert, OutputsHoldOnlyTheChosenValuesAndKeepWhatNobodyEdits) {
             }
         }
         for (const QString& path : std::as_const(paths))
-            ASSERT_TRUE(aside([&] { return makeTaggedSource(path); }));
+            ASSERT_TRUE(makeTaggedSource(path));
         controller->loadAndParseFiles(paths);
         ASSERT_TRUE(waitForIdle(*controller));
         ASSERT_EQ(controller->getMusicCount(), paths.size());
@@ -734,7 +726,7 @@ TEST(MetadataEditorRender, FourTabsAndTheLockedBand) {
     QVAppDelegate::prepareMusicTagMapInfo();
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("render-source"));
     const QString source = folder + QStringLiteral("/Song of the render.mp3");
-    ASSERT_TRUE(aside([&] { return MediaFixtures::makeSine(source, 3.5, 44100, 1); }));
+    ASSERT_TRUE(MediaFixtures::makeSine(source, 3.5, 44100, 1));
     ASSERT_EQ(MTETagCopy::handleMetadataSave(
                   {{key("TIT2"), key("Render Song")},
                    {key("TPE1"), key("The Renderers")},

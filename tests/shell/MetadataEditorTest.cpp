@@ -18,6 +18,7 @@
 #include "views/QVTipsView.h"
 
 #include <QAction>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -172,6 +173,7 @@ TEST_F(MetadataEditor, FieldsFollowWhatTheRowAndTheOutputFormatAllow) {
         {"mp3 row to WAV", "WAV", true, MTEFileTypeMpeg, true, true},
         {"mp3 row to AC3: AC3 holds no tags", "AC3", true, MTEFileTypeMpeg, false, true},
         {"row without tag handler", "MP3", false, MTEFileTypeMpeg, false, false},
+        {"mp3 row to MP3 after the band", "MP3", true, MTEFileTypeMpeg, true, true},
     };
     for (const Case& c : cases) {
         chosen = shippedCatalogue().getFormatWithName(QLatin1String(c.format));
@@ -197,6 +199,9 @@ TEST_F(MetadataEditor, FieldsFollowWhatTheRowAndTheOutputFormatAllow) {
                   key("Supports only MP3, AAC, ALAC, Ringtone, FLAC, MPEG-2 Audio, WAV, AIFF, OGG, "
                       "Opus, WMA, CAF."));
         EXPECT_EQ(band->isVisibleTo(editor.get()), !c.editable) << c.name;
+        // The window fits its contents, with the band or without it, and keeps that height.
+        EXPECT_GE(editor->height(), editor->layout()->totalMinimumSize().height()) << c.name;
+        EXPECT_EQ(editor->maximumHeight(), editor->height()) << c.name;
         // The band's text is whole and it hides no field or label.
         EXPECT_EQ(layoutFaults(editor.get(), controlsOf(editor.get())), QStringList()) << c.name;
         // Typing into a locked field changes nothing; OK leaves the row as it was.
