@@ -514,12 +514,30 @@ QString MTEAudioFile::fieldOfEntryName(const QString& entryName) const {
 
 bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
     const QString logicalName = fieldOfEntryName(entryName);
-    if (logicalName.isEmpty() || untouchedNames.contains(logicalName))
+    if (logicalName.isEmpty())
         return false;
+    if (untouchedNames.contains(logicalName))
+        return isSecondSpelling(entryName, logicalName);
     const QStringList keys = writtenKeysOf(logicalName);
     return !keys.contains(entryName) &&
            std::any_of(keys.begin(), keys.end(),
                        [this](const QString& key) { return dicReadInfo.contains(key); });
+}
+
+// In ID3 tags and Vorbis comments, ffmpeg's copy spells some fields its own way beside the
+// format's name that the field is written under: "author" and "comment" as user texts,
+// "AUTHOR" beside "ARTIST". A part of the track is no spelling of it.
+bool MTEAudioFile::isSecondSpelling(const QString& entryName, const QString& logicalName) const {
+    const MTEContainer kind = container();
+    const bool xiph = kind == MTEContainer::Flac || kind == MTEContainer::OggVorbis ||
+                      kind == MTEContainer::OggOpus;
+    if (kind == MTEContainer::Asf || kind == MTEContainer::Mp4 || kind == MTEContainer::None ||
+        MTETagKeyMap::fieldOfEntry(entryName) != MTETagKeyMap::logicalNameOfEntry(entryName) ||
+        !MTETagText::hasText(dicReadInfo.value(dicMap.value(logicalName).toString())))
+        return false;
+    const QStringList ownNames = xiph ? MTETagKeyMap::xiphFieldNames(logicalName)
+                                      : QStringList{dicMap.value(logicalName).toString()};
+    return !ownNames.contains(entryName, Qt::CaseInsensitive);
 }
 
 QStringList MTEAudioFile::writtenKeysOf(const QString& logicalName) const {

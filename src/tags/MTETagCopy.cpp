@@ -129,11 +129,14 @@ void addFieldsTheSourceFamilyLacks(QVariantMap& tags, const QVariantMap& row, in
 
 // The fields outside the managed names that the tag copy writes itself: all of them where
 // ffmpeg's copy misses them, else those whose values it cuts to the first or leaves out as
-// too long.
+// too long, and those the table of spellings knows, which ffmpeg may spell otherwise than
+// the output's format does (the writers keep its copy where it does not).
 MTETagProperties::Fields carriedFields(const MTEAudioFile& source, const MTETagCopyPlan& plan) {
     MTETagProperties::Fields fields = MTETagProperties::unmanagedOf(source);
-    const auto ffmpegKeepsWhole = [&plan](const MTECarriedField& field) {
+    const bool options = plan.writer == MTETagCopyPlan::Writer::Options;
+    const auto ffmpegKeepsWhole = [&plan, options](const MTECarriedField& field) {
         return field.values.size() < 2 &&
+               (options || MTETagKeyMap::propertyOfEntry(field.property).isEmpty()) &&
                (plan.ffmpegMaxTextLength == 0 ||
                 std::all_of(field.values.begin(), field.values.end(), [&plan](const QString& v) {
                     return v.size() <= plan.ffmpegMaxTextLength;
@@ -198,10 +201,24 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
     }
     if (!source)
         return arguments;
-    if (!source->strDiscNumber.isEmpty())
+    QSet<QString> written;
+    if (!source->strDiscNumber.isEmpty()) {
         addMetadataOption(arguments, QStringLiteral("disc"), source->strDiscNumber);
-    for (const MTECarriedField& field : carriedFields(*source, plan))
-        addMetadataOption(arguments, field.name, MTETagText::joinedValues(field.values));
+        written.insert(QStringLiteral("disc"));
+    }
+    for (const MTECarriedField& field : carriedFields(*source, plan)) {
+        const QString ffmpegKey = MTETagKeyMap::ffmpegKeyOfProperty(field.property);
+        const QString key = ffmpegKey.isEmpty() ? field.name : ffmpegKey;
+        if (written.contains(key.toLower()))
+            continue; // the disc, which goes with its total
+        written.insert(key.toLower());
+        for (const auto& [sourceKey, value] : std::as_const(sourceTags.entries)) {
+            if (sourceKey.compare(key, Qt::CaseInsensitive) != 0 &&
+                MTETagKeyMap::propertyOfEntry(sourceKey) == field.property)
+                addMetadataOption(arguments, sourceKey, QString()); // ffmpeg's other spelling
+        }
+        addMetadataOption(arguments, key, MTETagText::joinedValues(field.values));
+    }
     return arguments;
 }
 

@@ -165,9 +165,10 @@ bool MTETagText::isDecodableImage(const QByteArray& bytes) {
 
 const QStringList& MTETagText::encoderEntryNames() {
     static const QStringList names{
-        QStringLiteral("iTunSMPB"),      QStringLiteral("iTunPGAP"),
-        QStringLiteral("iTunNORM"),      QStringLiteral("major_brand"),
-        QStringLiteral("minor_version"), QStringLiteral("compatible_brands")};
+        QStringLiteral("iTunSMPB"),           QStringLiteral("iTunPGAP"),
+        QStringLiteral("iTunNORM"),           QStringLiteral("major_brand"),
+        QStringLiteral("minor_version"),      QStringLiteral("compatible_brands"),
+        QStringLiteral("WM/EncodingSettings")};
     return names;
 }
 

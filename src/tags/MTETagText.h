@@ -74,7 +74,8 @@ public:
 
     // Entries about the source's own encode and container, which ffmpeg would carry over as
     // tags: the encoder's gapless delay and padding "iTunSMPB", "iTunPGAP" and loudness
-    // "iTunNORM", and the MP4 brands "major_brand", "minor_version", "compatible_brands".
+    // "iTunNORM", the settings a WMA encoder ran with "WM/EncodingSettings", and the MP4 brands
+    // "major_brand", "minor_version", "compatible_brands".
     // They are wrong for any new encode, and the brands are no tags at all, so no output
     // receives them.
     static const QStringList& encoderEntryNames();
