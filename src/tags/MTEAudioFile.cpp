@@ -524,20 +524,23 @@ bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
                        [this](const QString& key) { return dicReadInfo.contains(key); });
 }
 
-// In ID3 tags and Vorbis comments, ffmpeg's copy spells some fields its own way beside the
-// format's name that the field is written under: "author" and "comment" as user texts,
-// "AUTHOR" beside "ARTIST". A part of the track is no spelling of it.
+// ffmpeg's copy spells some fields its own way beside the name the field is written under:
+// "author" and "comment" as ID3 user texts, "AUTHOR" and "DESCRIPTION" beside "ARTIST" and
+// "COMMENT" in Vorbis comments, "date" beside "WM/Year" in WMA. MP4 files keep the items
+// other readers look in (MTETagKeyMap::mp4CopyKey); a part of the track is no spelling of it.
 bool MTEAudioFile::isSecondSpelling(const QString& entryName, const QString& logicalName) const {
     const MTEContainer kind = container();
-    const bool xiph = kind == MTEContainer::Flac || kind == MTEContainer::OggVorbis ||
-                      kind == MTEContainer::OggOpus;
-    if (kind == MTEContainer::Asf || kind == MTEContainer::Mp4 || kind == MTEContainer::None ||
+    if (kind == MTEContainer::Mp4 || kind == MTEContainer::None ||
         MTETagKeyMap::fieldOfEntry(entryName) != MTETagKeyMap::logicalNameOfEntry(entryName) ||
         !MTETagText::hasText(dicReadInfo.value(dicMap.value(logicalName).toString())))
         return false;
-    const QStringList ownNames = xiph ? MTETagKeyMap::xiphFieldNames(logicalName)
-                                      : QStringList{dicMap.value(logicalName).toString()};
-    return !ownNames.contains(entryName, Qt::CaseInsensitive);
+    QString ownName = dicMap.value(logicalName).toString();
+    if (kind == MTEContainer::Flac || kind == MTEContainer::OggVorbis ||
+        kind == MTEContainer::OggOpus)
+        ownName = MTETagKeyMap::xiphFieldNames(logicalName).value(0);
+    else if (kind == MTEContainer::Asf)
+        ownName = MTETagKeyMap::asfName(logicalName);
+    return entryName.compare(ownName, Qt::CaseInsensitive) != 0;
 }
 
 QStringList MTEAudioFile::writtenKeysOf(const QString& logicalName) const {

@@ -176,7 +176,7 @@ void addMetadataOption(QStringList& arguments, const QString& key, const QString
     arguments << QStringLiteral("-metadata") << key + u'=' + value;
 }
 
-// TagLib writes no CAF files: ffmpeg takes every field of the row (a changed one replacing
+// TagLib writes no CAF files: ffmpeg takes every field of the row (each replacing
 // every spelling of it in the source's tags), the disc, and the fields no row manages where
 // its copy misses them or keeps only the first of their values; several values joined.
 QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MTEAudioFile* source,
@@ -194,7 +194,7 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
         for (const auto& [sourceKey, value] : std::as_const(sourceTags.entries)) {
             const QString field = source ? source->fieldOfEntryName(sourceKey)
                                          : MTETagKeyMap::fieldOfEntry(sourceKey);
-            if (changed && field == name && sourceKey != key)
+            if (field == name && sourceKey.compare(key, Qt::CaseInsensitive) != 0)
                 addMetadataOption(arguments, sourceKey, QString());
         }
         addMetadataOption(arguments, key, text);

@@ -406,7 +406,7 @@ void MTETagProperties::write(TagLib::ID3v2::Tag* tag, const MTEAudioFile& output
     EntryIndex<TagLib::ID3v2::Frame*> index;
     // Frames go while they are walked; a copy of TagLib's list would own them.
     const std::vector<TagLib::ID3v2::Frame*> frames(tag->frameList().begin(),
-                                                     tag->frameList().end());
+                                                    tag->frameList().end());
     for (TagLib::ID3v2::Frame* frame : frames) {
         const Entry entry = entryOf(frame);
         if (isValuelessUserText(entry)) {
