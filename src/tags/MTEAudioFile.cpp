@@ -524,23 +524,23 @@ bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
                        [this](const QString& key) { return dicReadInfo.contains(key); });
 }
 
-// ffmpeg's copy spells some fields its own way beside the name the field is written under:
-// "author" and "comment" as ID3 user texts, "AUTHOR" and "DESCRIPTION" beside "ARTIST" and
-// "COMMENT" in Vorbis comments, "date" beside "WM/Year" in WMA. MP4 files keep the items
-// other readers look in (MTETagKeyMap::mp4CopyKey); a part of the track is no spelling of it.
+// ffmpeg's copy keeps a field under its own key where the output's format has another name
+// for it: "author" and "comment" as ID3 user texts, "AUTHOR" beside "ARTIST" in Vorbis
+// comments. MP4 files keep the items other readers look in (MTETagKeyMap::mp4CopyKey), WMA
+// files the attributes ffmpeg's copy gives them.
 bool MTEAudioFile::isSecondSpelling(const QString& entryName, const QString& logicalName) const {
     const MTEContainer kind = container();
-    if (kind == MTEContainer::Mp4 || kind == MTEContainer::None ||
-        MTETagKeyMap::fieldOfEntry(entryName) != MTETagKeyMap::logicalNameOfEntry(entryName) ||
-        !MTETagText::hasText(dicReadInfo.value(dicMap.value(logicalName).toString())))
+    const QString key = dicMap.value(logicalName).toString();
+    if (kind == MTEContainer::Mp4 || kind == MTEContainer::Asf || kind == MTEContainer::None ||
+        !MTETagKeyMap::ffmpegKeys(logicalName)
+             .contains(MTETagKeyMap::bareName(entryName), Qt::CaseInsensitive) ||
+        !MTETagText::hasText(dicReadInfo.value(key)))
         return false;
-    QString ownName = dicMap.value(logicalName).toString();
-    if (kind == MTEContainer::Flac || kind == MTEContainer::OggVorbis ||
-        kind == MTEContainer::OggOpus)
-        ownName = MTETagKeyMap::xiphFieldNames(logicalName).value(0);
-    else if (kind == MTEContainer::Asf)
-        ownName = MTETagKeyMap::asfName(logicalName);
-    return entryName.compare(ownName, Qt::CaseInsensitive) != 0;
+    const bool xiph = kind == MTEContainer::Flac || kind == MTEContainer::OggVorbis ||
+                      kind == MTEContainer::OggOpus;
+    const QStringList ownNames =
+        xiph ? MTETagKeyMap::xiphFieldNames(logicalName) : QStringList{key};
+    return !ownNames.contains(entryName, Qt::CaseInsensitive);
 }
 
 QStringList MTEAudioFile::writtenKeysOf(const QString& logicalName) const {

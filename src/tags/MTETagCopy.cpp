@@ -194,7 +194,11 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
         for (const auto& [sourceKey, value] : std::as_const(sourceTags.entries)) {
             const QString field = source ? source->fieldOfEntryName(sourceKey)
                                          : MTETagKeyMap::fieldOfEntry(sourceKey);
-            if (field == name && sourceKey.compare(key, Qt::CaseInsensitive) != 0)
+            // An untouched field keeps the spellings of the source's format, not ffmpeg's
+            // other keys ("author" beside "artist").
+            if (field == name && sourceKey.compare(key, Qt::CaseInsensitive) != 0 &&
+                (changed ||
+                 MTETagKeyMap::ffmpegKeys(name).contains(sourceKey, Qt::CaseInsensitive)))
                 addMetadataOption(arguments, sourceKey, QString());
         }
         addMetadataOption(arguments, key, text);

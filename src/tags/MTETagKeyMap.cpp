@@ -484,3 +484,13 @@ QString MTETagKeyMap::id3UserTextOfProperty(const QString& property) {
     const QString frame = row && row->mpeg ? QString::fromLatin1(row->mpeg) : QString();
     return frame.startsWith(QLatin1String("TXXX:")) ? bareName(frame) : QString();
 }
+
+QStringList MTETagKeyMap::ffmpegKeys(const QString& logicalName) {
+    const Row* row = rowOf(logicalName);
+    if (!row)
+        return {};
+    QStringList keys = namesOf(row->ffmpegOther);
+    if (row->ffmpeg)
+        keys.prepend(QString::fromLatin1(row->ffmpeg));
+    return keys;
+}

@@ -61,6 +61,9 @@ public:
     // there is none.
     static QString mp4ItemOfProperty(const QString& property);
     static QString asfNameOfProperty(const QString& property);
+    // The keys ffmpeg's copy gives a logical name: the "ffmpeg" family's and the others its
+    // readers use ("author").
+    static QStringList ffmpegKeys(const QString& logicalName);
     // The AIFF text chunk id ("NAME", "AUTH", "(c) ", "ANNO") of a logical name; empty for none.
     static QString aiffChunkId(const QString& logicalName);
     // The file type whose family table equals the map; MTEFileTypeOther when none does.

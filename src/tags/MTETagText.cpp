@@ -165,15 +165,18 @@ bool MTETagText::isDecodableImage(const QByteArray& bytes) {
 
 const QStringList& MTETagText::encoderEntryNames() {
     static const QStringList names{
-        QStringLiteral("iTunSMPB"),           QStringLiteral("iTunPGAP"),
-        QStringLiteral("iTunNORM"),           QStringLiteral("major_brand"),
-        QStringLiteral("minor_version"),      QStringLiteral("compatible_brands"),
-        QStringLiteral("WM/EncodingSettings")};
+        QStringLiteral("iTunSMPB"),      QStringLiteral("iTunPGAP"),
+        QStringLiteral("iTunNORM"),      QStringLiteral("major_brand"),
+        QStringLiteral("minor_version"), QStringLiteral("compatible_brands")};
     return names;
 }
 
 bool MTETagText::isEncoderEntryName(const QString& name) {
-    return encoderEntryNames().contains(name.section(u':', -1), Qt::CaseInsensitive);
+    const QString bare = name.section(u':', -1);
+    // ffmpeg reads a WMA's encoder settings as its "encoder", which every output replaces:
+    // only a tag copy could carry them.
+    return encoderEntryNames().contains(bare, Qt::CaseInsensitive) ||
+           bare.compare(QLatin1String("WM/EncodingSettings"), Qt::CaseInsensitive) == 0;
 }
 
 bool MTETagText::isTextValue(const QVariant& value) {
