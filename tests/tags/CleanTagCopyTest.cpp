@@ -681,6 +681,8 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
     const auto twoValues = id3([](Tag* tag) {
         addTextFrame(tag, "TMOO", TagLib::StringList("Calm").append("Dark"));
         addTextFrame(tag, "TSOP", TagLib::StringList("S1").append("S2"));
+        addTextFrame(tag, "TEXT", TagLib::StringList("L1").append("L2"));
+        addTextFrame(tag, "TSRC", TagLib::StringList("I1").append("I2"));
     });
     const auto aiffId3 = [](const QByteArray& file) {
         TagLib::RIFF::AIFF::File aiff(file.constData());
@@ -702,6 +704,7 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
     const QStringList infoTitle{"-metadata", "title=INFO title"};
     const QStringList musicBrainz{"-metadata", "MUSICBRAINZ_ALBUMID=mb-album"};
     const QStringList grouping{"-metadata", "grouping=Old grouping"};
+    const QStringList vorbisGain{"-metadata", "REPLAYGAIN_TRACK_GAIN=-1.5"};
     const char* freeFormId = "----:com.apple.iTunes:MusicBrainz Album Id";
     // clang-format off
     const Case cases[] = {
@@ -769,6 +772,21 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"a user text without description into MP3", "mp3", {}, noDescription, nullptr, "mp3", "TXXX:lonely value", {}},
         {"a user text without description into AAC", "mp3", {}, noDescription, nullptr, "m4a", "----:com.apple.iTunes:lonely value", {}},
         {"a WAV's disc into CAF once", "wav", infoTitle, wavId3, nullptr, "caf", "ffprobe:DISCNUMBER", {}},
+        {"a Vorbis MusicBrainz album id into MP3", "flac", musicBrainz, {}, nullptr, "mp3", "TXXX:MusicBrainz Album Id", {"mb-album"}},
+        {"a Vorbis MusicBrainz album id into WMA", "flac", musicBrainz, {}, nullptr, "wma", "MusicBrainz/Album Id", {"mb-album"}},
+        {"an ID3 MusicBrainz album id into Ogg", "mp3", {}, musicBrainzIds, nullptr, "ogg", "MUSICBRAINZ_ALBUMID", {"mb-album"}},
+        {"Vorbis ReplayGain into AAC", "flac", vorbisGain, {}, nullptr, "m4a", "----:com.apple.iTunes:replaygain_track_gain", {"-1.5"}},
+        {"no frame id of the lyricist beside in Opus", "mp3", {}, twoValues, nullptr, "opus", "TEXT", {}},
+        {"no frame id of the ISRC beside in Opus", "mp3", {}, twoValues, nullptr, "opus", "TSRC", {}},
+        {"no dashed artist sort beside in WMA", "mp3", {}, twoValues, nullptr, "wma", "artist-sort", {}},
+        {"no second artist sort in CAF", "mp3", {}, twoValues, nullptr, "caf", "ffprobe:ARTISTSORT", {}},
+        {"AIFF chunks beside an ID3 chunk into MPEG-2 Audio", "aiff", chunks, aiffId3, nullptr, "mp2", "TPE1", {"Old artist"}},
+        {"no comment user text beside the comment in MP3", "aiff", chunks, aiffId3, nullptr, "mp3", "TXXX:comment", {}},
+        {"no author beside the artist in Opus", "aiff", chunks, aiffId3, nullptr, "opus", "AUTHOR", {}},
+        {"WMA encoder settings into MPEG-2 Audio", "wma", {}, encodingSettings, nullptr, "mp2", "TXXX:WM/ENCODINGSETTINGS", {}},
+        {"a user text without description into WAV", "mp3", {}, noDescription, nullptr, "wav", "TXXX:lonely value", {}},
+        {"a user text without description into AIFF", "mp3", {}, noDescription, nullptr, "aiff", "TXXX:lonely value", {}},
+        {"a user text without description into MPEG-2 Audio", "mp3", {}, noDescription, nullptr, "mp2", "TXXX:lonely value", {}},
     };
     // clang-format on
     for (const Case& c : cases) {
