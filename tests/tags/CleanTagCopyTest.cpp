@@ -784,9 +784,9 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"no comment user text beside the comment in MP3", "aiff", chunks, aiffId3, nullptr, "mp3", "TXXX:comment", {}},
         {"no author beside the artist in Opus", "aiff", chunks, aiffId3, nullptr, "opus", "AUTHOR", {}},
         {"WMA encoder settings into MPEG-2 Audio", "wma", {}, encodingSettings, nullptr, "mp2", "TXXX:WM/ENCODINGSETTINGS", {}},
-        {"a user text without description into WAV", "mp3", {}, noDescription, nullptr, "wav", "TXXX:lonely value", {}},
+        {"a user text without description into WAV", "mp3", {}, noDescription, nullptr, "wav", "TXXX:LONELY VALUE", {}},
         {"a user text without description into AIFF", "mp3", {}, noDescription, nullptr, "aiff", "TXXX:lonely value", {}},
-        {"a user text without description into MPEG-2 Audio", "mp3", {}, noDescription, nullptr, "mp2", "TXXX:lonely value", {}},
+        {"a user text without description into MPEG-2 Audio", "mp3", {}, noDescription, nullptr, "mp2", "TXXX:LONELY VALUE", {}},
     };
     // clang-format on
     for (const Case& c : cases) {
