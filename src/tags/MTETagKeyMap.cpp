@@ -183,6 +183,19 @@ const Row* rowOf(const QString& logicalName) {
     return nullptr;
 }
 
+QString textOf(const char* text) {
+    return text ? QString::fromLatin1(text) : QString();
+}
+
+QString textOf(const char16_t* text) {
+    return text ? QString::fromUtf16(text) : QString();
+}
+
+// One column of a row; empty for no row or an empty place.
+template <class Text> QString columnOf(const Row* row, Text Row::*column) {
+    return row ? textOf(row->*column) : QString();
+}
+
 const Row* rowOfProperty(const QString& property) {
     for (const Row& row : kRows) {
         if (row.property && property.compare(QLatin1String(row.property), Qt::CaseInsensitive) == 0)
@@ -330,13 +343,11 @@ QStringList MTETagKeyMap::xiphFieldNames(const QString& logicalName) {
 }
 
 QString MTETagKeyMap::asfName(const QString& logicalName) {
-    const Row* row = rowOf(logicalName);
-    return row ? QString::fromLatin1(row->asf) : QString();
+    return columnOf(rowOf(logicalName), &Row::asf);
 }
 
 QString MTETagKeyMap::riffInfoId(const QString& logicalName) {
-    const Row* row = rowOf(logicalName);
-    return row && row->riffInfo ? QString::fromLatin1(row->riffInfo) : QString();
+    return columnOf(rowOf(logicalName), &Row::riffInfo);
 }
 
 QString MTETagKeyMap::bareName(const QString& entryName) {
@@ -368,8 +379,7 @@ QString MTETagKeyMap::fieldOfEntry(const QString& entryName) {
 }
 
 QString MTETagKeyMap::mp4CopyKey(const QString& logicalName) {
-    const Row* row = rowOf(logicalName);
-    return row && row->mp4Copy ? QString::fromUtf16(row->mp4Copy) : QString();
+    return columnOf(rowOf(logicalName), &Row::mp4Copy);
 }
 
 QString MTETagKeyMap::propertyOfEntry(const QString& entryName) {
@@ -378,28 +388,23 @@ QString MTETagKeyMap::propertyOfEntry(const QString& entryName) {
 }
 
 QString MTETagKeyMap::ffmpegKeyOfProperty(const QString& property) {
-    const Row* row = rowOfProperty(property);
-    return row && row->ffmpeg ? QString::fromLatin1(row->ffmpeg) : QString();
+    return columnOf(rowOfProperty(property), &Row::ffmpeg);
 }
 
 QString MTETagKeyMap::mp4ItemOfProperty(const QString& property) {
-    const Row* row = rowOfProperty(property);
-    return row && row->m4a ? QString::fromUtf16(row->m4a) : QString();
+    return columnOf(rowOfProperty(property), &Row::m4a);
 }
 
 QString MTETagKeyMap::asfNameOfProperty(const QString& property) {
-    const Row* row = rowOfProperty(property);
-    return row && row->asf ? QString::fromLatin1(row->asf) : QString();
+    return columnOf(rowOfProperty(property), &Row::asf);
 }
 
 QString MTETagKeyMap::aiffChunkId(const QString& logicalName) {
-    const Row* row = rowOf(logicalName);
-    return row && row->aiff ? QString::fromLatin1(row->aiff) : QString();
+    return columnOf(rowOf(logicalName), &Row::aiff);
 }
 
 QString MTETagKeyMap::id3UserTextOfProperty(const QString& property) {
-    const Row* row = rowOfProperty(property);
-    const QString frame = row && row->mpeg ? QString::fromLatin1(row->mpeg) : QString();
+    const QString frame = columnOf(rowOfProperty(property), &Row::mpeg);
     return frame.startsWith(QLatin1String("TXXX:")) ? bareName(frame) : QString();
 }
 

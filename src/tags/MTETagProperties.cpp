@@ -262,8 +262,10 @@ public:
         const qsizetype position = _entries.size();
         _entries.append({handle, entry.rawName});
         for (const QString& name : std::as_const(names)) {
+            if (name.isEmpty())
+                continue;
             QList<qsizetype>& positions = _byName[name.toLower()];
-            if (!name.isEmpty() && (positions.isEmpty() || positions.back() != position))
+            if (positions.isEmpty() || positions.back() != position)
                 positions.append(position);
         }
     }
@@ -409,7 +411,7 @@ void MTETagProperties::write(TagLib::ID3v2::Tag* tag, const MTEAudioFile& output
                                                     tag->frameList().end());
     for (TagLib::ID3v2::Frame* frame : frames) {
         const Entry entry = entryOf(frame);
-        if (isValuelessUserText(entry)) {
+        if (output.bRemovesEncoderEntries && isValuelessUserText(entry)) {
             qCInfo(lcTags, "a user text without description or value removed: \"%s\"",
                    qPrintable(entry.ownName));
             tag->removeFrame(frame);
