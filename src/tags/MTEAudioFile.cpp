@@ -514,12 +514,33 @@ QString MTEAudioFile::fieldOfEntryName(const QString& entryName) const {
 
 bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
     const QString logicalName = fieldOfEntryName(entryName);
-    if (logicalName.isEmpty() || untouchedNames.contains(logicalName))
+    if (logicalName.isEmpty())
         return false;
+    if (untouchedNames.contains(logicalName))
+        return isSecondSpelling(entryName, logicalName);
     const QStringList keys = writtenKeysOf(logicalName);
     return !keys.contains(entryName) &&
            std::any_of(keys.begin(), keys.end(),
                        [this](const QString& key) { return dicReadInfo.contains(key); });
+}
+
+// ffmpeg's copy keeps a field under its own key where the output's format has another name
+// for it: "author" and "comment" as ID3 user texts, "AUTHOR" beside "ARTIST" in Vorbis
+// comments. MP4 files keep the items other readers look in (MTETagKeyMap::mp4CopyKey), WMA
+// files the attributes ffmpeg's copy gives them.
+bool MTEAudioFile::isSecondSpelling(const QString& entryName, const QString& logicalName) const {
+    const MTEContainer kind = container();
+    const QString key = dicMap.value(logicalName).toString();
+    if (kind == MTEContainer::Mp4 || kind == MTEContainer::Asf || kind == MTEContainer::None ||
+        !MTETagKeyMap::ffmpegKeys(logicalName)
+             .contains(MTETagKeyMap::bareName(entryName), Qt::CaseInsensitive) ||
+        !MTETagText::hasText(dicReadInfo.value(key)))
+        return false;
+    const bool xiph = kind == MTEContainer::Flac || kind == MTEContainer::OggVorbis ||
+                      kind == MTEContainer::OggOpus;
+    const QStringList ownNames =
+        xiph ? MTETagKeyMap::xiphFieldNames(logicalName) : QStringList{key};
+    return !ownNames.contains(entryName, Qt::CaseInsensitive);
 }
 
 QStringList MTEAudioFile::writtenKeysOf(const QString& logicalName) const {

@@ -121,7 +121,11 @@ public:
     QString fieldOfEntryName(const QString& entryName) const;
     // The entry spells a name this write changes (not untouched), under a key the write does
     // not use, while dicReadInfo holds the name: a writer removes it.
+    // So is, in ID3 tags and Vorbis comments, an entry of an untouched name under a key of ffmpeg's
+    // that the writer does not use, while dicReadInfo holds the name with text (isSecondSpelling):
+    // the field would show twice.
     bool isStaleSpelling(const QString& entryName) const;
+    bool isSecondSpelling(const QString& entryName, const QString& logicalName) const;
     // The keys dicReadInfo holds a logical name under in this file's family.
     QStringList writtenKeysOf(const QString& logicalName) const;
 

@@ -50,6 +50,7 @@ bool MTEMpegAudioFile::dumpId3File() {
         dAudioLength = properties->lengthInSeconds();
     if (TagLib::ID3v2::Tag* tag = file.tag(false); hasID3v2Frames(tag)) {
         dumpID3V2Info(tag);
+        readAiffChunks(file.aiffTextChunks());
     } else if (const TagLib::RIFF::Info::Tag* info = file.infoTag(); info && !info->isEmpty()) {
         dumpRiffInfo(info);
     } else if (const auto chunks = file.aiffTextChunks(); !chunks.isEmpty()) {
@@ -76,20 +77,25 @@ void MTEMpegAudioFile::dumpRiffInfo(const TagLib::RIFF::Info::Tag* info) {
 
 // An AIFF file's text chunks, read as FFmpeg reads them; several comments are several values.
 void MTEMpegAudioFile::dumpAiffChunks(const QList<std::pair<QByteArray, QString>>& chunks) {
-    const std::pair<const char*, const char*> fields[] = {
-        {"NAME", "Title"}, {"AUTH", "Artist"}, {"(c) ", "Copyright"}, {"ANNO", "Comment"}};
-    for (const auto& [id, logicalName] : fields) {
+    readAiffChunks(chunks);
+    eumID3Version = MTEID3VersionNone;
+    strTagVersion = QStringLiteral("AIFF Chunks");
+}
+
+void MTEMpegAudioFile::readAiffChunks(const QList<std::pair<QByteArray, QString>>& chunks) {
+    for (auto it = dicMap.cbegin(); it != dicMap.cend(); ++it) {
+        const QByteArray id = MTETagKeyMap::aiffChunkId(it.key()).toLatin1();
+        const QString key = it.value().toString();
+        if (id.isEmpty() || MTETagText::hasText(dicReadInfo.value(key)))
+            continue;
         QStringList values;
         for (const auto& [chunk, text] : chunks) {
             if (chunk == id && !values.contains(text))
                 values += text;
         }
-        const QString key = dicMap.value(QLatin1String(logicalName)).toString();
-        if (!values.isEmpty() && !key.isEmpty())
+        if (!values.isEmpty())
             storeValues(key, values);
     }
-    eumID3Version = MTEID3VersionNone;
-    strTagVersion = QStringLiteral("AIFF Chunks");
 }
 
 bool MTEMpegAudioFile::dumpFlacFile() {

@@ -127,10 +127,15 @@ void addFieldsTheSourceFamilyLacks(QVariantMap& tags, const QVariantMap& row, in
 }
 
 // The fields outside the managed names that the tag copy writes itself: those ffmpeg's copy
-// does not give the output whole.
+// does not give the output whole, and those the table of spellings knows, which ffmpeg may
+// spell otherwise than the output's format does (the writers keep its copy where it does not).
 MTETagProperties::Fields carriedFields(const MTEAudioFile& source, const MTETagCopyPlan& plan) {
     MTETagProperties::Fields fields = MTETagProperties::unmanagedOf(source);
-    fields.removeIf([&plan](const MTECarriedField& field) { return plan.ffmpegKeepsWhole(field); });
+    const bool options = plan.writer == MTETagCopyPlan::Writer::Options;
+    fields.removeIf([&plan, options](const MTECarriedField& field) {
+        return plan.ffmpegKeepsWhole(field) &&
+               (options || MTETagKeyMap::propertyOfEntry(field.property).isEmpty());
+    });
     return fields;
 }
 
@@ -163,7 +168,7 @@ void addMetadataOption(QStringList& arguments, const QString& key, const QString
     arguments << QStringLiteral("-metadata") << key + u'=' + value;
 }
 
-// TagLib writes no CAF files: ffmpeg takes every field of the row (a changed one replacing
+// TagLib writes no CAF files: ffmpeg takes every field of the row (each replacing
 // every spelling of it in the source's tags), the disc, and the fields no row manages where
 // its copy misses them or keeps only the first of their values; several values joined.
 QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MTEAudioFile* source,
@@ -178,17 +183,35 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
         for (const auto& [sourceKey, value] : std::as_const(plan.sourceTags)) {
             const QString field = source ? source->fieldOfEntryName(sourceKey)
                                          : MTETagKeyMap::fieldOfEntry(sourceKey);
-            if (changed && field == name && sourceKey != key)
+            // An untouched field keeps the spellings of the source's format, not ffmpeg's
+            // other keys ("author" beside "artist").
+            if (field == name && sourceKey.compare(key, Qt::CaseInsensitive) != 0 &&
+                (changed ||
+                 MTETagKeyMap::ffmpegKeys(name).contains(sourceKey, Qt::CaseInsensitive)))
                 addMetadataOption(arguments, sourceKey, QString());
         }
         addMetadataOption(arguments, key, text);
     }
     if (!source)
         return arguments;
-    if (!source->strDiscNumber.isEmpty())
+    QSet<QString> written;
+    if (!source->strDiscNumber.isEmpty()) {
         addMetadataOption(arguments, QStringLiteral("disc"), source->strDiscNumber);
-    for (const MTECarriedField& field : carriedFields(*source, plan))
-        addMetadataOption(arguments, field.name, MTETagText::joinedValues(field.values));
+        written.insert(QStringLiteral("disc"));
+    }
+    for (const MTECarriedField& field : carriedFields(*source, plan)) {
+        const QString ffmpegKey = MTETagKeyMap::ffmpegKeyOfProperty(field.property);
+        const QString key = ffmpegKey.isEmpty() ? field.name : ffmpegKey;
+        if (written.contains(key.toLower()))
+            continue; // the disc, which goes with its total
+        written.insert(key.toLower());
+        for (const auto& [sourceKey, value] : std::as_const(sourceTags.entries)) {
+            if (sourceKey.compare(key, Qt::CaseInsensitive) != 0 &&
+                MTETagKeyMap::propertyOfEntry(sourceKey) == field.property)
+                addMetadataOption(arguments, sourceKey, QString()); // ffmpeg's other spelling
+        }
+        addMetadataOption(arguments, key, MTETagText::joinedValues(field.values));
+    }
     return arguments;
 }
 

@@ -24,7 +24,7 @@ public:
                                                 const MTEAudioFile* source = nullptr);
     // What the ffmpeg program is to be told beside its own copy of the source's tags, for
     // an output that the writers above cannot finish alone: a CAF output (TagLib writes no
-    // CAF) gets every field of the row and the disc as metadata options, a changed field
+    // CAF) gets every field of the row and the disc as metadata options, each field
     // replacing every spelling of it; an AIFF output gets its tags in an ID3 chunk, and none
     // in chunks of their own; and what overlongValueArguments() leaves out.
     static QStringList ffmpegArguments(const QVariantMap& dicToMetadata, int sourceFileType,

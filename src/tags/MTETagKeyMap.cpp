@@ -8,37 +8,68 @@
 
 namespace {
 
+// One field and its spelling in every tag format, in TagLib's property map and in ffmpeg's
+// keys. Rows with a logical name are the fields a row manages; the others are carried beside
+// them under TagLib's property name.
 struct Row {
-    const char* name;
-    const char* mpeg;
-    const char16_t* m4a; // null: the family has no key for the name
-    const char* ffmpeg;
+    const char* name = nullptr;
+    const char* mpeg = nullptr;    // an ID3v2 frame id, or "TXXX:description"
+    const char16_t* m4a = nullptr; // null: the family has no key for the name
+    // ffmpeg's generic key, which its muxers turn into each format's own name where they know
+    // one.
+    const char* ffmpeg = nullptr;
     // Vorbis comment field names (unused places null): the first is written, all are read
     // and replaced.
-    const char* xiph[3];
+    const char* xiph[3] = {};
     // The WMA (ASF) name: a content description field ("Title", "Author", "Copyright",
     // "Description") or an extended attribute.
-    const char* asf;
+    const char* asf = nullptr;
     // The RIFF INFO chunk id a WAV file may hold the field in; null for none.
-    const char* riffInfo;
+    const char* riffInfo = nullptr;
     // The MP4 item ffmpeg's copy of the source carries the field in, where the "m4a" table
     // names another or none: the tag copy writes it too, so it never keeps an old value.
     const char16_t* mp4Copy = nullptr;
     // An MP4 item read and replaced as the field, never written: ffmpeg reads "desc" as the
     // "description" that Vorbis comments hold the comment in.
     const char* mp4Alias = nullptr;
+    // TagLib's property name.
+    const char* property = nullptr;
+    // The AIFF text chunk id.
+    const char* aiff = nullptr;
+    // Other keys ffmpeg's copy gives the field: an ID3v2 frame id it has no name for, the
+    // names its MP4 and AIFF readers use.
+    const char* ffmpegOther[3] = {};
 };
+
+#define FREE_FORM(name) u"----:com.apple.iTunes:" name
 
 // MP4 keys that begin with U+00A9 compare equal to the item names TagLib decodes.
 constexpr Row kRows[] = {
     {"AlbumImg", "APIC", u"covr", "APIC", {}, "WM/Picture", nullptr},
-    {"Title", "TIT2", u"\u00A9nam", "title", {"TITLE"}, "Title", "INAM"},
+    {.name = "Title",
+     .mpeg = "TIT2",
+     .m4a = u"\u00A9nam",
+     .ffmpeg = "title",
+     .xiph = {"TITLE"},
+     .asf = "Title",
+     .riffInfo = "INAM",
+     .property = "TITLE",
+     .aiff = "NAME"},
     {"Date", "TDRC", u"\u00A9day", "date", {"DATE", "YEAR"}, "WM/Year", "ICRD"},
     {"Track", "TRCK", u"trkn", "track", {"TRACKNUMBER"}, "WM/TrackNumber", "IPRT"},
     {"LRC", "USLT", u"\u00A9lyr", "lyrics", {"LYRICS", "UNSYNCEDLYRICS"}, "WM/Lyrics", nullptr},
     {"Album", "TALB", u"\u00A9alb", "album", {"ALBUM"}, "WM/AlbumTitle", "IPRD"},
     {"Genre", "TCON", u"\u00A9gen", "genre", {"GENRE"}, "WM/Genre", "IGNR"},
-    {"Artist", "TPE1", u"\u00A9ART", "artist", {"ARTIST"}, "Author", "IART"},
+    {.name = "Artist",
+     .mpeg = "TPE1",
+     .m4a = u"\u00A9ART",
+     .ffmpeg = "artist",
+     .xiph = {"ARTIST"},
+     .asf = "Author",
+     .riffInfo = "IART",
+     .property = "ARTIST",
+     .aiff = "AUTH",
+     .ffmpegOther = {"author"}},
     {"AlbumArtist",
      "TPE2",
      u"aART",
@@ -53,18 +84,28 @@ constexpr Row kRows[] = {
      {"PUBLISHER", "ORGANIZATION", "LABEL"},
      "WM/Publisher",
      nullptr,
-     u"----:com.apple.iTunes:publisher"},
+     FREE_FORM("publisher")},
     {"Composer", "TCOM", u"\u00A9wrt", "composer", {"COMPOSER"}, "WM/Composer", nullptr},
-    {"Copyright", "TCOP", u"TCOP", "copyright", {"COPYRIGHT"}, "Copyright", "ICOP", u"cprt"},
-    {"Comment",
-     "COMM",
-     u"\u00A9cmt",
-     "comment",
-     {"COMMENT", "DESCRIPTION"},
-     "Description",
-     "ICMT",
-     nullptr,
-     "desc"},
+    {.name = "Copyright",
+     .mpeg = "TCOP",
+     .m4a = u"TCOP",
+     .ffmpeg = "copyright",
+     .xiph = {"COPYRIGHT"},
+     .asf = "Copyright",
+     .riffInfo = "ICOP",
+     .mp4Copy = u"cprt",
+     .property = "COPYRIGHT",
+     .aiff = "(c) "},
+    {.name = "Comment",
+     .mpeg = "COMM",
+     .m4a = u"\u00A9cmt",
+     .ffmpeg = "comment",
+     .xiph = {"COMMENT", "DESCRIPTION"},
+     .asf = "Description",
+     .riffInfo = "ICMT",
+     .mp4Alias = "desc",
+     .property = "COMMENT",
+     .aiff = "ANNO"},
     {"Grouping",
      "TIT1",
      nullptr,
@@ -73,11 +114,91 @@ constexpr Row kRows[] = {
      "WM/ContentGroupDescription",
      nullptr,
      u"\u00A9grp"},
+    // Fields carried beside the managed ones, under TagLib's property name.
+    // clang-format off
+    {.mpeg = "UFID", .m4a = FREE_FORM("MusicBrainz Track Id"), .xiph = {"MUSICBRAINZ_TRACKID"},
+     .asf = "MusicBrainz/Track Id", .property = "MUSICBRAINZ_TRACKID"},
+    {.mpeg = "TXXX:MusicBrainz Album Id", .m4a = FREE_FORM("MusicBrainz Album Id"),
+     .xiph = {"MUSICBRAINZ_ALBUMID"}, .asf = "MusicBrainz/Album Id", .property = "MUSICBRAINZ_ALBUMID"},
+    {.mpeg = "TXXX:MusicBrainz Artist Id", .m4a = FREE_FORM("MusicBrainz Artist Id"),
+     .xiph = {"MUSICBRAINZ_ARTISTID"}, .asf = "MusicBrainz/Artist Id", .property = "MUSICBRAINZ_ARTISTID"},
+    {.mpeg = "TXXX:MusicBrainz Album Artist Id", .m4a = FREE_FORM("MusicBrainz Album Artist Id"),
+     .xiph = {"MUSICBRAINZ_ALBUMARTISTID"}, .asf = "MusicBrainz/Album Artist Id",
+     .property = "MUSICBRAINZ_ALBUMARTISTID"},
+    {.mpeg = "TXXX:MusicBrainz Release Group Id", .m4a = FREE_FORM("MusicBrainz Release Group Id"),
+     .xiph = {"MUSICBRAINZ_RELEASEGROUPID"}, .asf = "MusicBrainz/Release Group Id",
+     .property = "MUSICBRAINZ_RELEASEGROUPID"},
+    {.mpeg = "TXXX:MusicBrainz Release Track Id", .m4a = FREE_FORM("MusicBrainz Release Track Id"),
+     .xiph = {"MUSICBRAINZ_RELEASETRACKID"}, .asf = "MusicBrainz/Release Track Id",
+     .property = "MUSICBRAINZ_RELEASETRACKID"},
+    {.mpeg = "TXXX:MusicBrainz Work Id", .m4a = FREE_FORM("MusicBrainz Work Id"),
+     .xiph = {"MUSICBRAINZ_WORKID"}, .asf = "MusicBrainz/Work Id", .property = "MUSICBRAINZ_WORKID"},
+    {.mpeg = "TXXX:MusicBrainz Album Status", .m4a = FREE_FORM("MusicBrainz Album Status"),
+     .xiph = {"RELEASESTATUS"}, .asf = "MusicBrainz/Album Status", .property = "RELEASESTATUS"},
+    {.mpeg = "TXXX:MusicBrainz Album Type", .m4a = FREE_FORM("MusicBrainz Album Type"),
+     .xiph = {"RELEASETYPE"}, .asf = "MusicBrainz/Album Type", .property = "RELEASETYPE"},
+    {.mpeg = "TXXX:MusicBrainz Album Release Country",
+     .m4a = FREE_FORM("MusicBrainz Album Release Country"), .xiph = {"RELEASECOUNTRY"},
+     .asf = "MusicBrainz/Album Release Country", .property = "RELEASECOUNTRY"},
+    {.mpeg = "TXXX:REPLAYGAIN_TRACK_GAIN", .m4a = FREE_FORM("replaygain_track_gain"),
+     .xiph = {"REPLAYGAIN_TRACK_GAIN"}, .asf = "replaygain_track_gain", .property = "REPLAYGAIN_TRACK_GAIN"},
+    {.mpeg = "TXXX:REPLAYGAIN_TRACK_PEAK", .m4a = FREE_FORM("replaygain_track_peak"),
+     .xiph = {"REPLAYGAIN_TRACK_PEAK"}, .asf = "replaygain_track_peak", .property = "REPLAYGAIN_TRACK_PEAK"},
+    {.mpeg = "TXXX:REPLAYGAIN_ALBUM_GAIN", .m4a = FREE_FORM("replaygain_album_gain"),
+     .xiph = {"REPLAYGAIN_ALBUM_GAIN"}, .asf = "replaygain_album_gain", .property = "REPLAYGAIN_ALBUM_GAIN"},
+    {.mpeg = "TXXX:REPLAYGAIN_ALBUM_PEAK", .m4a = FREE_FORM("replaygain_album_peak"),
+     .xiph = {"REPLAYGAIN_ALBUM_PEAK"}, .asf = "replaygain_album_peak", .property = "REPLAYGAIN_ALBUM_PEAK"},
+    {.mpeg = "TMOO", .m4a = FREE_FORM("MOOD"), .xiph = {"MOOD"}, .asf = "WM/Mood", .property = "MOOD",
+     .ffmpegOther = {"TMOO"}},
+    {.mpeg = "TEXT", .m4a = FREE_FORM("LYRICIST"), .xiph = {"LYRICIST"}, .asf = "WM/Writer",
+     .property = "LYRICIST", .ffmpegOther = {"TEXT"}},
+    {.mpeg = "TSRC", .m4a = FREE_FORM("ISRC"), .xiph = {"ISRC"}, .asf = "WM/ISRC", .property = "ISRC",
+     .ffmpegOther = {"TSRC"}},
+    {.mpeg = "TSOP", .m4a = u"soar", .ffmpeg = "artist-sort", .xiph = {"ARTISTSORT"},
+     .asf = "WM/ArtistSortOrder", .property = "ARTISTSORT", .ffmpegOther = {"sort_artist"}},
+    {.mpeg = "TSOA", .m4a = u"soal", .ffmpeg = "album-sort", .xiph = {"ALBUMSORT"},
+     .asf = "WM/AlbumSortOrder", .property = "ALBUMSORT", .ffmpegOther = {"sort_album"}},
+    {.mpeg = "TSOT", .m4a = u"sonm", .ffmpeg = "title-sort", .xiph = {"TITLESORT"},
+     .asf = "WM/TitleSortOrder", .property = "TITLESORT", .ffmpegOther = {"sort_name"}},
+    {.mpeg = "TSO2", .m4a = u"soaa", .xiph = {"ALBUMARTISTSORT"}, .asf = "WM/AlbumArtistSortOrder",
+     .property = "ALBUMARTISTSORT", .ffmpegOther = {"TSO2", "sort_album_artist"}},
+    {.mpeg = "TSOC", .m4a = u"soco", .xiph = {"COMPOSERSORT"}, .property = "COMPOSERSORT",
+     .ffmpegOther = {"TSOC", "sort_composer"}},
+    {.mpeg = "TPOS", .m4a = u"disk", .ffmpeg = "disc", .xiph = {"DISCNUMBER"}, .asf = "WM/PartOfSet",
+     .property = "DISCNUMBER"},
+    {.mpeg = "TBPM", .m4a = u"tmpo", .xiph = {"BPM"}, .asf = "WM/BeatsPerMinute", .property = "BPM",
+     .ffmpegOther = {"TBPM"}},
+    {.mpeg = "TCMP", .m4a = u"cpil", .ffmpeg = "compilation", .xiph = {"COMPILATION"},
+     .property = "COMPILATION", .ffmpegOther = {"TCMP"}},
+    // clang-format on
 };
+
+#undef FREE_FORM
 
 const Row* rowOf(const QString& logicalName) {
     for (const Row& row : kRows) {
-        if (logicalName == QLatin1String(row.name))
+        if (row.name && logicalName == QLatin1String(row.name))
+            return &row;
+    }
+    return nullptr;
+}
+
+QString textOf(const char* text) {
+    return text ? QString::fromLatin1(text) : QString();
+}
+
+QString textOf(const char16_t* text) {
+    return text ? QString::fromUtf16(text) : QString();
+}
+
+// One column of a row; empty for no row or an empty place.
+template <class Text> QString columnOf(const Row* row, Text Row::*column) {
+    return row ? textOf(row->*column) : QString();
+}
+
+const Row* rowOfProperty(const QString& property) {
+    for (const Row& row : kRows) {
+        if (row.property && property.compare(QLatin1String(row.property), Qt::CaseInsensitive) == 0)
             return &row;
     }
     return nullptr;
@@ -86,6 +207,8 @@ const Row* rowOf(const QString& logicalName) {
 QVariantMap buildMap() {
     QVariantMap mpeg, m4a, ffmpeg;
     for (const Row& row : kRows) {
+        if (!row.name)
+            continue;
         const QString name = QString::fromLatin1(row.name);
         mpeg.insert(name, QString::fromLatin1(row.mpeg));
         if (row.m4a)
@@ -97,13 +220,32 @@ QVariantMap buildMap() {
             {QStringLiteral("ffmpeg"), ffmpeg}};
 }
 
-QStringList xiphNamesOf(const Row& row) {
+template <std::size_t n> QStringList namesOf(const char* const (&fields)[n]) {
     QStringList names;
-    for (const char* field : row.xiph) {
+    for (const char* field : fields) {
         if (field)
             names += QString::fromLatin1(field);
     }
     return names;
+}
+
+QStringList xiphNamesOf(const Row& row) {
+    return namesOf(row.xiph);
+}
+
+// Every spelling of the row in any format, in TagLib's map or ffmpeg's keys, bare.
+QStringList spellingsOf(const Row& row) {
+    QStringList all = xiphNamesOf(row) + namesOf(row.ffmpegOther);
+    for (const char* name :
+         {row.mpeg, row.ffmpeg, row.asf, row.riffInfo, row.mp4Alias, row.property}) {
+        if (name)
+            all += MTETagKeyMap::bareName(QString::fromLatin1(name)).trimmed();
+    }
+    for (const char16_t* name : {row.m4a, row.mp4Copy}) {
+        if (name)
+            all += MTETagKeyMap::bareName(QString::fromUtf16(name));
+    }
+    return all;
 }
 
 // FFmpeg names a language-tagged frame "<name>-<lang>" or "<name>-<description>-<lang>"; a
@@ -124,28 +266,29 @@ bool takesLanguage(const QString& logicalName) {
 // Fields that hold a part of the track field: the total beside the number.
 constexpr const char* kTrackTotalNames[] = {"TRACKTOTAL", "TOTALTRACKS"};
 
-// Every spelling of a managed text name, lower-cased, to its logical name.
-QHash<QString, QString> buildSpellings() {
+// Every spelling of the rows the pick takes, lower-cased, to the row's name.
+template <class Name> QHash<QString, QString> buildSpellings(Name nameOf) {
     QHash<QString, QString> spellings;
     for (const Row& row : kRows) {
-        const QString name = QString::fromLatin1(row.name);
-        if (name == QLatin1String("AlbumImg"))
+        const QString name = nameOf(row);
+        if (name.isEmpty())
             continue;
-        QStringList all = xiphNamesOf(row);
-        all << QString::fromLatin1(row.mpeg) << QString::fromLatin1(row.ffmpeg);
-        if (row.m4a)
-            all += QString::fromUtf16(row.m4a);
-        if (row.mp4Copy)
-            all += QString::fromUtf16(row.mp4Copy).section(u':', -1);
-        all += QString::fromLatin1(row.asf);
-        if (row.mp4Alias)
-            all += QString::fromLatin1(row.mp4Alias);
-        if (row.riffInfo)
-            all += QString::fromLatin1(row.riffInfo);
-        for (const QString& spelling : std::as_const(all))
+        for (const QString& spelling : spellingsOf(row))
             spellings.insert(spelling.toLower(), name);
     }
     return spellings;
+}
+
+// Managed text names: the logical name.
+QString logicalNameOf(const Row& row) {
+    return row.name && QLatin1String(row.name) != QLatin1String("AlbumImg")
+               ? QString::fromLatin1(row.name)
+               : QString();
+}
+
+// The others: TagLib's property name.
+QString propertyOf(const Row& row) {
+    return row.name ? QString() : QString::fromLatin1(row.property);
 }
 
 } // namespace
@@ -200,13 +343,11 @@ QStringList MTETagKeyMap::xiphFieldNames(const QString& logicalName) {
 }
 
 QString MTETagKeyMap::asfName(const QString& logicalName) {
-    const Row* row = rowOf(logicalName);
-    return row ? QString::fromLatin1(row->asf) : QString();
+    return columnOf(rowOf(logicalName), &Row::asf);
 }
 
 QString MTETagKeyMap::riffInfoId(const QString& logicalName) {
-    const Row* row = rowOf(logicalName);
-    return row && row->riffInfo ? QString::fromLatin1(row->riffInfo) : QString();
+    return columnOf(rowOf(logicalName), &Row::riffInfo);
 }
 
 QString MTETagKeyMap::bareName(const QString& entryName) {
@@ -218,7 +359,7 @@ QString MTETagKeyMap::bareName(const QString& entryName) {
 }
 
 QString MTETagKeyMap::logicalNameOfEntry(const QString& entryName) {
-    static const QHash<QString, QString> spellings = buildSpellings();
+    static const QHash<QString, QString> spellings = buildSpellings(logicalNameOf);
     const QString name = bareName(entryName).toLower();
     if (const auto found = spellings.constFind(name); found != spellings.cend())
         return *found;
@@ -238,6 +379,41 @@ QString MTETagKeyMap::fieldOfEntry(const QString& entryName) {
 }
 
 QString MTETagKeyMap::mp4CopyKey(const QString& logicalName) {
+    return columnOf(rowOf(logicalName), &Row::mp4Copy);
+}
+
+QString MTETagKeyMap::propertyOfEntry(const QString& entryName) {
+    static const QHash<QString, QString> spellings = buildSpellings(propertyOf);
+    return spellings.value(bareName(entryName).toLower());
+}
+
+QString MTETagKeyMap::ffmpegKeyOfProperty(const QString& property) {
+    return columnOf(rowOfProperty(property), &Row::ffmpeg);
+}
+
+QString MTETagKeyMap::mp4ItemOfProperty(const QString& property) {
+    return columnOf(rowOfProperty(property), &Row::m4a);
+}
+
+QString MTETagKeyMap::asfNameOfProperty(const QString& property) {
+    return columnOf(rowOfProperty(property), &Row::asf);
+}
+
+QString MTETagKeyMap::aiffChunkId(const QString& logicalName) {
+    return columnOf(rowOf(logicalName), &Row::aiff);
+}
+
+QString MTETagKeyMap::id3UserTextOfProperty(const QString& property) {
+    const QString frame = columnOf(rowOfProperty(property), &Row::mpeg);
+    return frame.startsWith(QLatin1String("TXXX:")) ? bareName(frame) : QString();
+}
+
+QStringList MTETagKeyMap::ffmpegKeys(const QString& logicalName) {
     const Row* row = rowOf(logicalName);
-    return row && row->mp4Copy ? QString::fromUtf16(row->mp4Copy) : QString();
+    if (!row)
+        return {};
+    QStringList keys = namesOf(row->ffmpegOther);
+    if (row->ffmpeg)
+        keys.prepend(QString::fromLatin1(row->ffmpeg));
+    return keys;
 }

@@ -47,6 +47,25 @@ public:
     // table: "cprt" for "Copyright", "\u00A9grp" for "Grouping" (which the table lacks), the
     // free-form publisher item for "Publisher". Empty for the others.
     static QString mp4CopyKey(const QString& logicalName);
+    // TagLib's property name of a field carried beside the managed ones that an entry of any
+    // format spells, in any letter case: an ID3v2 frame or user text, a Vorbis field, an MP4
+    // item, a WMA attribute, or a key of ffmpeg's copy ("TMOO", "artist-sort", "MusicBrainz
+    // Album Id"). Empty for anything else.
+    static QString propertyOfEntry(const QString& entryName);
+    // ffmpeg's generic key of such a field ("disc"); empty where it has none.
+    static QString ffmpegKeyOfProperty(const QString& property);
+    // The description of the ID3v2 user text that holds such a field ("MusicBrainz Album Id");
+    // empty where it has a frame of its own.
+    static QString id3UserTextOfProperty(const QString& property);
+    // The MP4 item and the WMA name that other programs read such a field from; empty where
+    // there is none.
+    static QString mp4ItemOfProperty(const QString& property);
+    static QString asfNameOfProperty(const QString& property);
+    // The keys ffmpeg's copy gives a logical name: the "ffmpeg" family's and the others its
+    // readers use ("author").
+    static QStringList ffmpegKeys(const QString& logicalName);
+    // The AIFF text chunk id ("NAME", "AUTH", "(c) ", "ANNO") of a logical name; empty for none.
+    static QString aiffChunkId(const QString& logicalName);
     // The file type whose family table equals the map; MTEFileTypeOther when none does.
     static int fileTypeOfMap(const QVariantMap& dicMap);
 };

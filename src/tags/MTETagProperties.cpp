@@ -17,9 +17,13 @@
 #include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/tpropertymap.h>
+#include <taglib/uniquefileidentifierframe.h>
 #include <taglib/urllinkframe.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
+
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -84,7 +88,8 @@ Entry entryOf(const TagLib::ID3v2::Frame* frame) {
         entry.rawName = QStringLiteral("TXXX:") + entry.ownName;
     }
     if (dynamic_cast<const TextIdentificationFrame*>(frame) ||
-        dynamic_cast<const UrlLinkFrame*>(frame))
+        dynamic_cast<const UrlLinkFrame*>(frame) ||
+        dynamic_cast<const UniqueFileIdentifierFrame*>(frame))
         entry.properties = propertiesOf(frame);
     return entry;
 }
@@ -117,31 +122,63 @@ Entry entryOf(const TagLib::String& name, const TagLib::ASF::AttributeList& attr
     return {attributeName, alone.properties(), attributeName, values};
 }
 
-void addField(Fields& fields, const QString& property, const QString& name,
-              const QStringList& values) {
-    for (MTECarriedField& field : fields) {
-        if (!sameName(field.property, property))
-            continue;
-        for (const QString& value : values) {
-            if (!field.values.contains(value))
-                field.values += value;
-        }
+// The fields read so far, found by TagLib's name in any letter case.
+struct FieldIndex {
+    Fields fields;
+    QHash<QString, qsizetype> byProperty;
+};
+
+void addField(FieldIndex& index, const QString& property, const QString& name, QStringList values) {
+    values.removeAll(QString());
+    if (values.isEmpty())
+        return;
+    const auto found = index.byProperty.constFind(property.toUpper());
+    if (found == index.byProperty.cend()) {
+        values.removeDuplicates();
+        index.byProperty.insert(property.toUpper(), index.fields.size());
+        index.fields.append({property, name.isEmpty() ? property : name, values});
         return;
     }
-    fields.append({property, name.isEmpty() ? property : name, values});
+    MTECarriedField& field = index.fields[*found];
+    for (const QString& value : std::as_const(values)) {
+        if (!field.values.contains(value))
+            field.values += value;
+    }
+}
+
+// TagLib's name of a field, or the one the table gives for the spelling ("TMOO", "MUSICBRAINZ
+// ALBUM ID").
+QString propertyName(const QString& name) {
+    const QString property = MTETagKeyMap::propertyOfEntry(name);
+    return property.isEmpty() ? name : property;
+}
+
+// ffmpeg keeps a user text without description under an empty key, and TagLib reads it as one
+// named after its value, holding none: no field of its own.
+bool isValuelessUserText(const Entry& entry) {
+    return entry.rawName.startsWith(QLatin1String("TXXX:")) && !entry.properties.isEmpty() &&
+           std::all_of(entry.properties.begin(), entry.properties.end(), [](const auto& property) {
+               return std::all_of(property.second.begin(), property.second.end(),
+                                  [](const TagLib::String& v) { return v.isEmpty(); });
+           });
 }
 
 // Adds what the source's entry holds beside the managed fields, under TagLib's names; an
 // entry TagLib has no name for goes under its own, in capitals.
-void addEntry(Fields& fields, const Entry& entry, const MTEAudioFile& source) {
+void addEntry(FieldIndex& fields, const Entry& entry, const MTEAudioFile& source) {
     if (spellsManagedField(entry.rawName, source) || MTETagText::isEncoderEntryName(entry.rawName))
         return;
+    if (isValuelessUserText(entry)) {
+        qCInfo(lcTags, "a user text of \"%s\" without description or value left out: \"%s\"",
+               qPrintable(source.strFilePath), qPrintable(entry.ownName));
+        return;
+    }
     if (entry.properties.isEmpty() && !entry.ownName.isEmpty() && !entry.ownValues.isEmpty()) {
-        addField(fields, entry.ownName.toUpper(), entry.ownName, entry.ownValues);
+        addField(fields, propertyName(entry.ownName.toUpper()), entry.ownName, entry.ownValues);
         return;
     }
     for (const auto& [key, values] : entry.properties) {
-        const QString property = MTETagText::toQString(key);
+        const QString property = propertyName(MTETagText::toQString(key));
         if (!values.isEmpty() && !kEncodeNames.contains(property, Qt::CaseInsensitive))
             addField(fields, property, entry.ownName, MTETagText::toQStringList(values));
     }
@@ -154,7 +191,7 @@ QString propertyNameOfFfmpegKey(const QString& key) {
     return key.toUpper();
 }
 
-void addFfmpegEntries(Fields& fields, const MTEAudioFile& source) {
+void addFfmpegEntries(FieldIndex& fields, const MTEAudioFile& source) {
     const QString pictureKey = source.dicMap.value(QStringLiteral("AlbumImg")).toString();
     for (auto it = source.dicReadInfo.cbegin(); it != source.dicReadInfo.cend(); ++it) {
         if (it.key() == pictureKey || !MTETagText::hasText(it.value()))
@@ -167,7 +204,7 @@ void addFfmpegEntries(Fields& fields, const MTEAudioFile& source) {
 }
 
 template <class Map>
-void addMapEntries(Fields& fields, const Map& map, const MTEAudioFile& source) {
+void addMapEntries(FieldIndex& fields, const Map& map, const MTEAudioFile& source) {
     for (const auto& [name, value] : map)
         addEntry(fields, entryOf(name, value), source);
 }
@@ -183,63 +220,121 @@ TagLib::ASF::AttributeListMap sourceEntries(const TagLib::ASF::Tag& tag,
 }
 
 template <class File> Fields fieldsOfFile(const MTEAudioFile& source) {
-    Fields fields;
+    FieldIndex fields;
     File file(MTETagText::fileName(source.strFilePath).constData(), false);
     if (file.isValid() && file.tag())
         addMapEntries(fields, sourceEntries(*file.tag(), source), source);
-    return fields;
+    return fields.fields;
 }
 
 Fields fieldsOfFlac(const MTEAudioFile& source) {
-    Fields fields;
+    FieldIndex fields;
     TagLib::FLAC::File file(MTETagText::fileName(source.strFilePath).constData(), false);
     if (const TagLib::Ogg::XiphComment* comment =
             file.isValid() ? file.xiphComment(false) : nullptr)
         addMapEntries(fields, entriesOf(*comment), source);
-    return fields;
+    return fields.fields;
 }
 
 Fields fieldsOfId3(const MTEAudioFile& source) {
-    Fields fields;
+    FieldIndex fields;
     MTEId3File file(source.strFilePath, source.container(), false);
     if (const TagLib::ID3v2::Tag* tag = file.tag(false)) {
         for (const TagLib::ID3v2::Frame* frame : tag->frameList())
             addEntry(fields, entryOf(frame), source);
     }
-    return fields;
+    return fields.fields;
 }
 
-// The tag's entries that stand for the field (under its TagLib name or its own spelling),
-// never one that spells a managed field.
-bool standsFor(const Entry& entry, const MTECarriedField& field, const MTEAudioFile& output) {
-    if (spellsManagedField(entry.rawName, output))
-        return false;
-    const QString bare = MTETagKeyMap::bareName(entry.rawName);
-    if (sameName(bare, field.name) || sameName(bare, field.property))
-        return true;
-    for (const auto& [key, values] : entry.properties) {
-        if (sameName(MTETagText::toQString(key), field.property))
-            return true;
+// A tag's entries by every name they answer to, lower-cased: their own, each TagLib name
+// they hold and the field the table of spellings gives for either. Entries that spell a
+// managed field are left out. Built once for a write, so each field finds its entries at once.
+template <class Handle> class EntryIndex {
+public:
+    void add(const Handle& handle, const Entry& entry, const MTEAudioFile& output) {
+        if (spellsManagedField(entry.rawName, output))
+            return;
+        QStringList names{MTETagKeyMap::bareName(entry.rawName)};
+        for (const auto& [key, values] : entry.properties)
+            names += MTETagText::toQString(key);
+        for (const QString& name : QStringList(names))
+            names += MTETagKeyMap::propertyOfEntry(name);
+        const qsizetype position = _entries.size();
+        _entries.append({handle, entry.rawName});
+        for (const QString& name : std::as_const(names)) {
+            if (name.isEmpty())
+                continue;
+            QList<qsizetype>& positions = _byName[name.toLower()];
+            if (positions.isEmpty() || positions.back() != position)
+                positions.append(position);
+        }
     }
-    return false;
-}
 
-// A field goes in where the tag lacks it, and in place of what stands for it when it has
-// several values: ffmpeg's copy keeps only the first.
-bool takesField(bool present, const MTECarriedField& field) {
-    return !present || field.values.size() > 1;
-}
+    // The entries that stand for the field, in tag order; each is handed out once, as the
+    // write removes or replaces it.
+    QList<std::pair<Handle, QString>> take(const MTECarriedField& field) {
+        QList<qsizetype> positions = _byName.value(field.property.toLower());
+        positions += _byName.value(field.name.toLower());
+        std::sort(positions.begin(), positions.end());
+        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+        QList<std::pair<Handle, QString>> found;
+        for (qsizetype position : std::as_const(positions)) {
+            if (!_taken.contains(position))
+                found.append(_entries[position]);
+            _taken.insert(position);
+        }
+        return found;
+    }
 
-// The names of the map's entries that stand for the field.
+private:
+    QList<std::pair<Handle, QString>> _entries;
+    QHash<QString, QList<qsizetype>> _byName;
+    QSet<qsizetype> _taken;
+};
+
 template <class Map>
-TagLib::StringList namesStandingFor(const Map& map, const MTECarriedField& field,
-                                    const MTEAudioFile& output) {
-    TagLib::StringList names;
-    for (const auto& [name, value] : map) {
-        if (standsFor(entryOf(name, value), field, output))
-            names.append(name);
+EntryIndex<TagLib::String> indexOf(const Map& map, const MTEAudioFile& output) {
+    EntryIndex<TagLib::String> index;
+    for (const auto& [name, value] : map)
+        index.add(name, entryOf(name, value), output);
+    return index;
+}
+
+using Present = QList<std::pair<TagLib::String, QString>>;
+
+// The name a field goes under: the format's own for a field the table of spellings knows;
+// any other keeps the spelling the tag has (ffmpeg's copy of the source's own).
+template <class Handle>
+QString nameToWrite(const QList<std::pair<Handle, QString>>& present, const MTECarriedField& field,
+                    const QString& ownName) {
+    if (present.isEmpty() || !MTETagKeyMap::propertyOfEntry(field.property).isEmpty())
+        return ownName;
+    return present.front().second;
+}
+
+// The tag keeps what stands for the field when that is one value under the name it goes
+// under (ffmpeg's copy of it); otherwise the field replaces it: ffmpeg keeps only the first
+// of several values, and spells some fields its own way ("TMOO", "artist-sort").
+template <class Handle>
+bool keepsPresent(const QList<std::pair<Handle, QString>>& present, const MTECarriedField& field,
+                  const QString& name) {
+    return !present.isEmpty() && field.values.size() < 2 &&
+           std::all_of(present.begin(), present.end(),
+                       [&name](const auto& entry) { return sameName(entry.second, name); });
+}
+
+// The entry of the tag under the name, whose spelling the field keeps; null for none.
+const TagLib::String* presentNamed(const Present& present, const QString& name) {
+    for (const auto& [handle, entryName] : present) {
+        if (sameName(entryName, name))
+            return &handle;
     }
-    return names;
+    return nullptr;
+}
+
+// A field the table knows is written under its name there where TagLib has none.
+QString tableName(const QString& name, const QString& fallback) {
+    return name.isEmpty() ? fallback : name;
 }
 
 TagLib::ASF::AttributeList asfTexts(const QStringList& values) {
@@ -250,8 +345,14 @@ TagLib::ASF::AttributeList asfTexts(const QStringList& values) {
 }
 
 std::unique_ptr<TagLib::ID3v2::Frame> id3FrameOf(const MTECarriedField& field,
-                                                 const MTEAudioFile& output) {
+                                                 const MTEAudioFile& output,
+                                                 const TagLib::String& presentDescription) {
     const TagLib::StringList values = MTETagText::toTagStringList(field.values);
+    const QString userText = MTETagKeyMap::id3UserTextOfProperty(field.property);
+    if (!userText.isEmpty() || !presentDescription.isEmpty())
+        return std::make_unique<TagLib::ID3v2::UserTextIdentificationFrame>(
+            presentDescription.isEmpty() ? MTETagText::toTagString(userText) : presentDescription,
+            values, TagLib::String::UTF8);
     std::unique_ptr<TagLib::ID3v2::Frame> frame(
         TagLib::ID3v2::Frame::createTextualFrame(MTETagText::toTagString(field.property), values));
     if (frame && !spellsManagedField(entryOf(frame.get()).rawName, output))
@@ -260,19 +361,11 @@ std::unique_ptr<TagLib::ID3v2::Frame> id3FrameOf(const MTECarriedField& field,
         MTETagText::toTagString(field.name), values, TagLib::String::UTF8);
 }
 
-void setEntry(TagLib::MP4::Tag* tag, const TagLib::String& name, const TagLib::MP4::Item& item) {
-    tag->setItem(name, item);
-}
-
-void setEntry(TagLib::ASF::Tag* tag, const TagLib::String& name,
-              const TagLib::ASF::AttributeList& attributes) {
-    tag->setAttribute(name, attributes);
-}
-
-// Sets the field under the one item or attribute TagLib knows for its name; false when it
-// knows none, or one that spells a managed field.
+// The one item or attribute TagLib knows for the field's name; none when it knows none, or
+// one that spells a managed field.
 template <class Tag>
-bool setByTagLibName(Tag* tag, const MTECarriedField& field, const MTEAudioFile& output) {
+auto tagLibEntry(const MTECarriedField& field, const MTEAudioFile& output)
+    -> std::optional<std::remove_cvref_t<decltype(*entriesOf(std::declval<Tag>()).begin())>> {
     Tag alone;
     TagLib::PropertyMap properties;
     properties.insert(MTETagText::toTagString(field.property),
@@ -281,9 +374,8 @@ bool setByTagLibName(Tag* tag, const MTECarriedField& field, const MTEAudioFile&
     const auto& entries = entriesOf(alone);
     if (entries.size() != 1 ||
         spellsManagedField(MTETagText::toQString(entries.begin()->first), output))
-        return false;
-    setEntry(tag, entries.begin()->first, entries.begin()->second);
-    return true;
+        return std::nullopt;
+    return *entries.begin();
 }
 
 } // namespace
@@ -291,9 +383,9 @@ bool setByTagLibName(Tag* tag, const MTECarriedField& field, const MTEAudioFile&
 Fields MTETagProperties::unmanagedOf(const MTEAudioFile& source) {
     switch (source.container()) {
     case MTEContainer::None: {
-        Fields fields;
+        FieldIndex fields;
         addFfmpegEntries(fields, source);
-        return fields;
+        return fields.fields;
     }
     case MTEContainer::Flac:
         return fieldsOfFlac(source);
@@ -310,29 +402,35 @@ Fields MTETagProperties::unmanagedOf(const MTEAudioFile& source) {
     }
 }
 
-// A field the tag holds already keeps the spelling it has there (ffmpeg's copy of the source's
-// own); a new one goes under TagLib's name for it.
 void MTETagProperties::write(TagLib::ID3v2::Tag* tag, const MTEAudioFile& output) {
     if (!tag)
         return;
-    for (const MTECarriedField& field : output.carriedFields) {
-        TagLib::ID3v2::FrameList present;
-        for (TagLib::ID3v2::Frame* frame : tag->frameList()) {
-            if (standsFor(entryOf(frame), field, output))
-                present.append(frame);
-        }
-        if (!takesField(!present.isEmpty(), field))
+    EntryIndex<TagLib::ID3v2::Frame*> index;
+    // Frames go while they are walked; a copy of TagLib's list would own them.
+    const std::vector<TagLib::ID3v2::Frame*> frames(tag->frameList().begin(),
+                                                    tag->frameList().end());
+    for (TagLib::ID3v2::Frame* frame : frames) {
+        const Entry entry = entryOf(frame);
+        if (output.bRemovesEncoderEntries && isValuelessUserText(entry)) {
+            qCInfo(lcTags, "a user text without description or value removed: \"%s\"",
+                   qPrintable(entry.ownName));
+            tag->removeFrame(frame);
             continue;
-        const auto* user =
-            present.isEmpty()
-                ? nullptr
-                : dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(present.front());
-        std::unique_ptr<TagLib::ID3v2::Frame> frame =
-            user ? std::make_unique<TagLib::ID3v2::UserTextIdentificationFrame>(
-                       user->description(), MTETagText::toTagStringList(field.values),
-                       TagLib::String::UTF8)
-                 : id3FrameOf(field, output);
-        for (TagLib::ID3v2::Frame* old : present)
+        }
+        index.add(frame, entry, output);
+    }
+    for (const MTECarriedField& field : output.carriedFields) {
+        const auto present = index.take(field);
+        std::unique_ptr<TagLib::ID3v2::Frame> frame = id3FrameOf(field, output, {});
+        const QString name = nameToWrite(present, field, entryOf(frame.get()).rawName);
+        if (keepsPresent(present, field, name))
+            continue;
+        for (const auto& [old, oldName] : present) {
+            const auto* user = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(old);
+            if (user && sameName(oldName, name))
+                frame = id3FrameOf(field, output, user->description());
+        }
+        for (const auto& [old, oldName] : present)
             tag->removeFrame(old);
         tag->addFrame(frame.release());
     }
@@ -341,14 +439,15 @@ void MTETagProperties::write(TagLib::ID3v2::Tag* tag, const MTEAudioFile& output
 void MTETagProperties::write(TagLib::Ogg::XiphComment* comment, const MTEAudioFile& output) {
     if (!comment)
         return;
+    EntryIndex<TagLib::String> index = indexOf(comment->fieldListMap(), output);
     for (const MTECarriedField& field : output.carriedFields) {
-        const TagLib::StringList present = namesStandingFor(comment->fieldListMap(), field, output);
-        QString name = spellsManagedField(field.property, output) ? field.name : field.property;
-        if (!present.isEmpty())
-            name = MTETagText::toQString(present.front());
-        if (!takesField(!present.isEmpty(), field) || spellsManagedField(name, output))
+        const Present present = index.take(field);
+        const QString name =
+            nameToWrite(present, field,
+                        spellsManagedField(field.property, output) ? field.name : field.property);
+        if (spellsManagedField(name, output) || keepsPresent(present, field, name))
             continue;
-        for (const TagLib::String& old : present)
+        for (const auto& [old, oldName] : present)
             comment->removeFields(old);
         for (const QString& value : field.values)
             comment->addField(MTETagText::toTagString(name), MTETagText::toTagString(value), false);
@@ -358,32 +457,51 @@ void MTETagProperties::write(TagLib::Ogg::XiphComment* comment, const MTEAudioFi
 void MTETagProperties::write(TagLib::MP4::Tag* tag, const MTEAudioFile& output) {
     if (!tag)
         return;
+    EntryIndex<TagLib::String> index = indexOf(tag->itemMap(), output);
     for (const MTECarriedField& field : output.carriedFields) {
-        const TagLib::StringList present = namesStandingFor(tag->itemMap(), field, output);
-        if (!takesField(!present.isEmpty(), field))
+        const Present present = index.take(field);
+        const auto own = tagLibEntry<TagLib::MP4::Tag>(field, output);
+        const QString tableItem = MTETagKeyMap::mp4ItemOfProperty(field.property);
+        const QString ownName =
+            own ? MTETagText::toQString(own->first)
+                : tableName(tableItem.startsWith(u"----:") ? tableItem : QString(),
+                            kFreeFormMean + field.name);
+        QString name = nameToWrite(present, field, ownName);
+        if (!name.startsWith(u"----:") && !sameName(name, ownName))
+            name = ownName; // a field TagLib names otherwise than the item the tag has
+        if (keepsPresent(present, field, name))
             continue;
-        for (const TagLib::String& old : present)
+        const TagLib::String* kept = presentNamed(present, name);
+        const TagLib::String item = kept ? *kept : MTETagText::toTagString(name);
+        for (const auto& [old, oldName] : present)
             tag->removeItem(old);
-        const TagLib::StringList values = MTETagText::toTagStringList(field.values);
-        if (!present.isEmpty() && MTETagText::toQString(present.front()).startsWith(u"----:"))
-            tag->setItem(present.front(), values);
-        else if (!setByTagLibName(tag, field, output))
-            tag->setItem(MTETagText::toTagString(kFreeFormMean + field.name), values);
+        if (own && sameName(name, ownName))
+            tag->setItem(item, own->second);
+        else
+            tag->setItem(item, MTETagText::toTagStringList(field.values));
     }
 }
 
 void MTETagProperties::write(TagLib::ASF::Tag* tag, const MTEAudioFile& output) {
     if (!tag)
         return;
+    EntryIndex<TagLib::String> index = indexOf(tag->attributeListMap(), output);
     for (const MTECarriedField& field : output.carriedFields) {
-        const TagLib::StringList present = namesStandingFor(tag->attributeListMap(), field, output);
-        if (!takesField(!present.isEmpty(), field))
+        const Present present = index.take(field);
+        const auto own = tagLibEntry<TagLib::ASF::Tag>(field, output);
+        const QString ownName =
+            own ? MTETagText::toQString(own->first)
+                : tableName(MTETagKeyMap::asfNameOfProperty(field.property), field.name);
+        const QString name = nameToWrite(present, field, ownName);
+        if (keepsPresent(present, field, name))
             continue;
-        for (const TagLib::String& old : present)
+        const TagLib::String* kept = presentNamed(present, name);
+        const TagLib::String attribute = kept ? *kept : MTETagText::toTagString(name);
+        for (const auto& [old, oldName] : present)
             tag->removeItem(old);
-        if (!present.isEmpty())
-            tag->setAttribute(present.front(), asfTexts(field.values));
-        else if (!setByTagLibName(tag, field, output))
-            tag->setAttribute(MTETagText::toTagString(field.name), asfTexts(field.values));
+        if (own && !kept)
+            tag->setAttribute(own->first, own->second);
+        else
+            tag->setAttribute(attribute, asfTexts(field.values));
     }
 }

@@ -172,7 +172,11 @@ const QStringList& MTETagText::encoderEntryNames() {
 }
 
 bool MTETagText::isEncoderEntryName(const QString& name) {
-    return encoderEntryNames().contains(name.section(u':', -1), Qt::CaseInsensitive);
+    const QString bare = name.section(u':', -1);
+    // ffmpeg reads a WMA's encoder settings as its "encoder", which every output replaces:
+    // only a tag copy could carry them.
+    return encoderEntryNames().contains(bare, Qt::CaseInsensitive) ||
+           bare.compare(QLatin1String("WM/EncodingSettings"), Qt::CaseInsensitive) == 0;
 }
 
 bool MTETagText::isTextValue(const QVariant& value) {

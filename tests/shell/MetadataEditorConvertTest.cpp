@@ -10,6 +10,7 @@
 #include "tags/MTEAudioCreator.h"
 #include "tags/MTEFileType.h"
 #include "tags/MTETagCopy.h"
+#include "tags/MTETagKeyMap.h"
 #include "tags/MTETagText.h"
 #include "util/GlobalFun.h"
 #include "views/QVCoverThumbnails.h"
@@ -416,7 +417,9 @@ bool keepsTag(const QJsonObject& probe, const QString& name, const QString& valu
     const bool track = name.compare(QLatin1String("track"), Qt::CaseInsensitive) == 0;
     for (auto it = tags.begin(); it != tags.end(); ++it) {
         const QString ours = it.value().toString();
-        if (it.key().compare(name, Qt::CaseInsensitive) == 0 &&
+        const QString field = MTETagKeyMap::propertyOfEntry(name); // under another format's name
+        if ((it.key().compare(name, Qt::CaseInsensitive) == 0 ||
+             (!field.isEmpty() && MTETagKeyMap::propertyOfEntry(it.key()) == field)) &&
             (track ? ours.section(u'/', 0, 0) == value.section(u'/', 0, 0)
                    : ours.section(u';', 0, 0) == value.section(u';', 0, 0)))
             return true;

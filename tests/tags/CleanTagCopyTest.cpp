@@ -9,6 +9,7 @@
 #include <QColorSpace>
 #include <QFile>
 
+#include <taglib/aifffile.h>
 #include <taglib/asffile.h>
 #include <taglib/asfpicture.h>
 #include <taglib/attachedpictureframe.h>
@@ -21,6 +22,7 @@
 #include <taglib/mpegfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/uniquefileidentifierframe.h>
 #include <taglib/unsynchronizedlyricsframe.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
@@ -552,7 +554,11 @@ QStringList rawValues(const QString& path, const QString& name) {
         const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame);
         const auto* user = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
         const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
-        if (user && QStringLiteral("TXXX:") + MTETagText::toQString(user->description()) == name)
+        const auto* id = dynamic_cast<const TagLib::ID3v2::UniqueFileIdentifierFrame*>(frame);
+        if (id && name == QLatin1String("UFID"))
+            values += QString::fromLatin1(id->identifier().data(), id->identifier().size());
+        else if (user &&
+                 QStringLiteral("TXXX:") + MTETagText::toQString(user->description()) == name)
             values += MTETagText::toQStringList(user->fieldList()).mid(1);
         else if (text && !user && MTETagText::toQString(frame->frameID()) == name)
             values += MTETagText::toQStringList(text->fieldList());
@@ -679,6 +685,27 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
             "Key=Name", TagLib::StringList(MTETagText::toTagString(longNotes)),
             TagLib::String::UTF8));
     });
+    const auto musicBrainzIds = id3([](Tag* tag) {
+        tag->addFrame(
+            new TagLib::ID3v2::UniqueFileIdentifierFrame("http://musicbrainz.org", "mb-track"));
+        addUserText(tag, "MusicBrainz Album Id", "mb-album");
+    });
+    const auto twoValues = id3([](Tag* tag) {
+        addTextFrame(tag, "TMOO", TagLib::StringList("Calm").append("Dark"));
+        addTextFrame(tag, "TSOP", TagLib::StringList("S1").append("S2"));
+        addTextFrame(tag, "TEXT", TagLib::StringList("L1").append("L2"));
+        addTextFrame(tag, "TSRC", TagLib::StringList("I1").append("I2"));
+    });
+    const auto aiffId3 = [](const QByteArray& file) {
+        TagLib::RIFF::AIFF::File aiff(file.constData());
+        aiff.tag()->setAlbum("Album");
+        aiff.tag()->setGenre("Rock");
+        aiff.save();
+    };
+    const auto encodingSettings = asf([](TagLib::ASF::Tag* tag) {
+        tag->setAttribute("WM/EncodingSettings", TagLib::String("Lavc59 wmav2"));
+    });
+    const auto noDescription = id3([](Tag* tag) { addUserText(tag, "", "lonely value"); });
     const QStringList both{"Artist A", "Artist B"};
     const QStringList disc{"-metadata", "DISCNUMBER=1", "-metadata", "DISCTOTAL=2"};
     const QStringList description{"-metadata", "description=Old"};
@@ -691,6 +718,7 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
                            "1",       "-metadata", "description=Take 7"};
     const QStringList musicBrainz{"-metadata", "MUSICBRAINZ_ALBUMID=mb-album"};
     const QStringList grouping{"-metadata", "grouping=Old grouping"};
+    const QStringList vorbisGain{"-metadata", "REPLAYGAIN_TRACK_GAIN=-1.5"};
     const char* freeFormId = "----:com.apple.iTunes:MusicBrainz Album Id";
     // clang-format off
     const Case cases[] = {
@@ -738,6 +766,43 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"several unmanaged values into WMA", "mp3", {}, artists, nullptr, "wma", "Artists", {"A1", "A2"}},
         {"a Broadcast WAV's ID3 chunk into Opus", "wav", bext, bwfId3, nullptr, "opus", "CATALOGNUMBER", {"CAT-7"}},
         {"a key with '=' too long for ffmpeg's WMA copy", "mp3", track, longKeyWithEquals, nullptr, "wma", "Key=Name", {longNotes}},
+        {"an ID3 MusicBrainz track id into MP3", "mp3", {}, musicBrainzIds, nullptr, "mp3", "UFID", {"mb-track"}},
+        {"an ID3 MusicBrainz track id into FLAC", "mp3", {}, musicBrainzIds, nullptr, "flac", "MUSICBRAINZ_TRACKID", {"mb-track"}},
+        {"an ID3 MusicBrainz track id into AAC", "mp3", {}, musicBrainzIds, nullptr, "m4a", "----:com.apple.iTunes:MusicBrainz Track Id", {"mb-track"}},
+        {"an ID3 MusicBrainz track id into WMA", "mp3", {}, musicBrainzIds, nullptr, "wma", "MusicBrainz/Track Id", {"mb-track"}},
+        {"an ID3 MusicBrainz album id into FLAC", "mp3", {}, musicBrainzIds, nullptr, "flac", "MUSICBRAINZ_ALBUMID", {"mb-album"}},
+        {"no ffmpeg spelling of it beside in Opus", "mp3", {}, musicBrainzIds, nullptr, "opus", "MUSICBRAINZ ALBUM ID", {}},
+        {"an ID3 MusicBrainz album id into WMA", "mp3", {}, musicBrainzIds, nullptr, "wma", "MusicBrainz/Album Id", {"mb-album"}},
+        {"no ffmpeg spelling of it beside in WMA", "mp3", {}, musicBrainzIds, nullptr, "wma", "MusicBrainz Album Id", {}},
+        {"no frame id of the mood beside in FLAC", "mp3", {}, twoValues, nullptr, "flac", "TMOO", {}},
+        {"no dashed artist sort beside in Ogg", "mp3", {}, twoValues, nullptr, "ogg", "ARTIST-SORT", {}},
+        {"no frame id of the mood beside in WMA", "mp3", {}, twoValues, nullptr, "wma", "TMOO", {}},
+        {"no frame id of the mood beside in CAF", "mp3", {}, twoValues, nullptr, "caf", "ffprobe:TMOO", {}},
+        {"AIFF chunks beside an ID3 chunk into WAV", "aiff", chunks, aiffId3, nullptr, "wav", "TPE1", {"Old artist"}, "Old artist"},
+        {"AIFF chunks beside an ID3 chunk into AIFF", "aiff", chunks, aiffId3, nullptr, "aiff", "TCOP", {"Old copyright"}},
+        {"AIFF chunks beside an ID3 chunk into AAC", "aiff", chunks, aiffId3, nullptr, "m4a", "\u00A9ART", {"Old artist"}},
+        {"no author beside the artist in MP3", "aiff", chunks, aiffId3, nullptr, "mp3", "TXXX:author", {}},
+        {"no author beside the artist in FLAC", "aiff", chunks, aiffId3, nullptr, "flac", "AUTHOR", {}},
+        {"WMA encoder settings into AAC", "wma", {}, encodingSettings, nullptr, "m4a", "----:com.apple.iTunes:WM/EncodingSettings", {}},
+        {"WMA encoder settings into WAV", "wma", {}, encodingSettings, nullptr, "wav", "TXXX:WM/ENCODINGSETTINGS", {}},
+        {"a user text without description into MP3", "mp3", {}, noDescription, nullptr, "mp3", "TXXX:lonely value", {}},
+        {"a user text without description into AAC", "mp3", {}, noDescription, nullptr, "m4a", "----:com.apple.iTunes:lonely value", {}},
+        {"a WAV's disc into CAF once", "wav", infoTitle, wavId3, nullptr, "caf", "ffprobe:DISCNUMBER", {}},
+        {"a Vorbis MusicBrainz album id into MP3", "flac", musicBrainz, {}, nullptr, "mp3", "TXXX:MusicBrainz Album Id", {"mb-album"}},
+        {"a Vorbis MusicBrainz album id into WMA", "flac", musicBrainz, {}, nullptr, "wma", "MusicBrainz/Album Id", {"mb-album"}},
+        {"an ID3 MusicBrainz album id into Ogg", "mp3", {}, musicBrainzIds, nullptr, "ogg", "MUSICBRAINZ_ALBUMID", {"mb-album"}},
+        {"Vorbis ReplayGain into AAC", "flac", vorbisGain, {}, nullptr, "m4a", "----:com.apple.iTunes:replaygain_track_gain", {"-1.5"}},
+        {"no frame id of the lyricist beside in Opus", "mp3", {}, twoValues, nullptr, "opus", "TEXT", {}},
+        {"no frame id of the ISRC beside in Opus", "mp3", {}, twoValues, nullptr, "opus", "TSRC", {}},
+        {"no dashed artist sort beside in WMA", "mp3", {}, twoValues, nullptr, "wma", "artist-sort", {}},
+        {"no second artist sort in CAF", "mp3", {}, twoValues, nullptr, "caf", "ffprobe:ARTISTSORT", {}},
+        {"AIFF chunks beside an ID3 chunk into MPEG-2 Audio", "aiff", chunks, aiffId3, nullptr, "mp2", "TPE1", {"Old artist"}},
+        {"no comment user text beside the comment in MP3", "aiff", chunks, aiffId3, nullptr, "mp3", "TXXX:comment", {}},
+        {"no author beside the artist in Opus", "aiff", chunks, aiffId3, nullptr, "opus", "AUTHOR", {}},
+        {"WMA encoder settings into MPEG-2 Audio", "wma", {}, encodingSettings, nullptr, "mp2", "TXXX:WM/ENCODINGSETTINGS", {}},
+        {"a user text without description into WAV", "mp3", {}, noDescription, nullptr, "wav", "TXXX:LONELY VALUE", {}},
+        {"a user text without description into AIFF", "mp3", {}, noDescription, nullptr, "aiff", "TXXX:lonely value", {}},
+        {"a user text without description into MPEG-2 Audio", "mp3", {}, noDescription, nullptr, "mp2", "TXXX:LONELY VALUE", {}},
     };
     // clang-format on
     for (const Case& c : cases) {
