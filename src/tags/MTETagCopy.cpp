@@ -205,7 +205,7 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
         if (written.contains(key.toLower()))
             continue; // the disc, which goes with its total
         written.insert(key.toLower());
-        for (const auto& [sourceKey, value] : std::as_const(sourceTags.entries)) {
+        for (const auto& [sourceKey, value] : std::as_const(plan.sourceTags)) {
             if (sourceKey.compare(key, Qt::CaseInsensitive) != 0 &&
                 MTETagKeyMap::propertyOfEntry(sourceKey) == field.property)
                 addMetadataOption(arguments, sourceKey, QString()); // ffmpeg's other spelling
