@@ -163,10 +163,18 @@ bool isValuelessUserText(const Entry& entry) {
            });
 }
 
+// A FLAC file's channel mask is its speaker arrangement: ffmpeg reads it as the stream's and
+// writes the output's own, which a copy of the source's would contradict.
+bool isChannelMask(const QString& entryName) {
+    return entryName.compare(QLatin1String("WAVEFORMATEXTENSIBLE_CHANNEL_MASK"),
+                             Qt::CaseInsensitive) == 0;
+}
+
 // Adds what the source's entry holds beside the managed fields, under TagLib's names; an
 // entry TagLib has no name for goes under its own, in capitals.
 void addEntry(FieldIndex& fields, const Entry& entry, const MTEAudioFile& source) {
-    if (spellsManagedField(entry.rawName, source) || MTETagText::isEncoderEntryName(entry.rawName))
+    if (spellsManagedField(entry.rawName, source) ||
+        MTETagText::isEncoderEntryName(entry.rawName) || isChannelMask(entry.rawName))
         return;
     if (isValuelessUserText(entry)) {
         qCInfo(lcTags, "a user text of \"%s\" without description or value left out: \"%s\"",

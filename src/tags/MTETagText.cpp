@@ -174,12 +174,9 @@ const QStringList& MTETagText::encoderEntryNames() {
 bool MTETagText::isEncoderEntryName(const QString& name) {
     const QString bare = name.section(u':', -1);
     // ffmpeg reads a WMA's encoder settings as its "encoder", which every output replaces:
-    // only a tag copy could carry them. A FLAC file's channel mask is its speaker arrangement,
-    // which ffmpeg reads as the stream's and writes anew for the output's own speakers.
+    // only a tag copy could carry them.
     return encoderEntryNames().contains(bare, Qt::CaseInsensitive) ||
-           bare.compare(QLatin1String("WM/EncodingSettings"), Qt::CaseInsensitive) == 0 ||
-           bare.compare(QLatin1String("WAVEFORMATEXTENSIBLE_CHANNEL_MASK"), Qt::CaseInsensitive) ==
-               0;
+           bare.compare(QLatin1String("WM/EncodingSettings"), Qt::CaseInsensitive) == 0;
 }
 
 bool MTETagText::isTextValue(const QVariant& value) {

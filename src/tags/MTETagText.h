@@ -78,8 +78,7 @@ public:
     // They are wrong for any new encode, and the brands are no tags at all, so no output
     // receives them.
     static const QStringList& encoderEntryNames();
-    // Such an entry, the settings a WMA encoder ran with ("WM/EncodingSettings") or a FLAC
-    // file's channel mask ("WAVEFORMATEXTENSIBLE_CHANNEL_MASK"), by its
+    // Such an entry, or the settings a WMA encoder ran with ("WM/EncodingSettings"), by its
     // key: the last part of a free-form MP4 item name or of a user text name, an ID3v2
     // comment's description, a Vorbis comment field, in any letter case.
     static bool isEncoderEntryName(const QString& name);
