@@ -5,6 +5,8 @@
 #include "tags/MTETagProperties.h"
 #include "tags/MTETagText.h"
 
+#include <algorithm>
+
 #include <taglib/flacfile.h>
 #include <taglib/flacpicture.h>
 #include <taglib/opusfile.h>
@@ -115,8 +117,20 @@ void writeField(TagLib::Ogg::XiphComment* comment, const QString& logicalName,
         return;
     const TagLib::String field = MTETagText::toTagString(fields.front());
     comment->removeFields(field);
-    for (const QString& text : MTETagText::valuesOf(value))
+    const QStringList values = MTETagText::valuesOf(value);
+    for (const QString& text : values)
         comment->addField(field, MTETagText::toTagString(text), false);
+    // ffmpeg's copy spells some fields by another of their names ("DESCRIPTION" for the
+    // comment): one that holds nothing but what was just written is the same field again.
+    const TagLib::Ogg::FieldListMap present = comment->fieldListMap();
+    for (const QString& other : fields.mid(1)) {
+        const auto it = present.find(MTETagText::toTagString(other.toUpper()));
+        if (it != present.end() && !values.isEmpty() &&
+            std::all_of(it->second.begin(), it->second.end(), [&values](const TagLib::String& v) {
+                return values.contains(MTETagText::toQString(v));
+            }))
+            comment->removeFields(it->first);
+    }
 }
 
 template <class PictureOwner>

@@ -418,8 +418,10 @@ bool keepsTag(const QJsonObject& probe, const QString& name, const QString& valu
     for (auto it = tags.begin(); it != tags.end(); ++it) {
         const QString ours = it.value().toString();
         const QString field = MTETagKeyMap::propertyOfEntry(name); // under another format's name
+        const QString managed = MTETagKeyMap::logicalNameOfEntry(name); // or another spelling
         if ((it.key().compare(name, Qt::CaseInsensitive) == 0 ||
-             (!field.isEmpty() && MTETagKeyMap::propertyOfEntry(it.key()) == field)) &&
+             (!field.isEmpty() && MTETagKeyMap::propertyOfEntry(it.key()) == field) ||
+             (!managed.isEmpty() && MTETagKeyMap::logicalNameOfEntry(it.key()) == managed)) &&
             (track ? ours.section(u'/', 0, 0) == value.section(u'/', 0, 0)
                    : ours.section(u';', 0, 0) == value.section(u';', 0, 0)))
             return true;

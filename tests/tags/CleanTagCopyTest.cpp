@@ -719,6 +719,7 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
     const QStringList musicBrainz{"-metadata", "MUSICBRAINZ_ALBUMID=mb-album"};
     const QStringList grouping{"-metadata", "grouping=Old grouping"};
     const QStringList vorbisGain{"-metadata", "REPLAYGAIN_TRACK_GAIN=-1.5"};
+    const QStringList vorbisComment{"-metadata", "comment=Old comment"};
     const QStringList channelMask{"-metadata", "WAVEFORMATEXTENSIBLE_CHANNEL_MASK=0x3"};
     const char* freeFormId = "----:com.apple.iTunes:MusicBrainz Album Id";
     // clang-format off
@@ -792,6 +793,7 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"a Vorbis MusicBrainz album id into MP3", "flac", musicBrainz, {}, nullptr, "mp3", "TXXX:MusicBrainz Album Id", {"mb-album"}},
         {"a Vorbis MusicBrainz album id into WMA", "flac", musicBrainz, {}, nullptr, "wma", "MusicBrainz/Album Id", {"mb-album"}},
         {"an ID3 MusicBrainz album id into Ogg", "mp3", {}, musicBrainzIds, nullptr, "ogg", "MUSICBRAINZ_ALBUMID", {"mb-album"}},
+        {"no second spelling of an untouched Vorbis comment", "ogg", vorbisComment, {}, nullptr, "opus", "DESCRIPTION", {}},
         {"a FLAC channel mask is no tag", "flac", channelMask, {}, nullptr, "flac", "WAVEFORMATEXTENSIBLE_CHANNEL_MASK", {}},
         {"Vorbis ReplayGain into AAC", "flac", vorbisGain, {}, nullptr, "m4a", "----:com.apple.iTunes:replaygain_track_gain", {"-1.5"}},
         {"no frame id of the lyricist beside in Opus", "mp3", {}, twoValues, nullptr, "opus", "TEXT", {}},
