@@ -67,7 +67,9 @@ bool holdsValues(const QVariantMap& tags) {
 }
 
 QVEncoderLimits::Output outputFor(const LSMediaFields& m) {
-    return QVEncoderLimits::outputFor(m.vOACodecName, m.iAOChanels, m.iChannelLayout, m.dAOBitrate);
+    return QVEncoderLimits::outputFor(m.vOACodecName, m.iAOChanels,
+                                      QVEncoderLimits::speakersOf(m.iChannelLayout, m.iChanels),
+                                      m.dAOBitrate);
 }
 
 // ffmpeg reads a count as its own arrangement for that many channels; any other arrangement

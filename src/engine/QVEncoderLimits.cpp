@@ -260,6 +260,13 @@ QVEncoderLimits::Output QVEncoderLimits::outputFor(const QString& encoder, int w
     return output;
 }
 
+quint64 QVEncoderLimits::speakersOf(quint64 sourceLayout, int sourceChannels) {
+    if (sourceLayout || sourceChannels <= kStereo)
+        return sourceLayout;
+    const quint64 guessed = defaultLayout(sourceChannels);
+    return guessed && !QVSpeakerMatrix::isDownmixedWhole(guessed) ? guessed : 0;
+}
+
 QString QVEncoderLimits::layoutName(quint64 layout) {
     AVChannelLayout channels{};
     if (av_channel_layout_from_mask(&channels, layout) < 0)

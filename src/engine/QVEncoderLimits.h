@@ -55,6 +55,10 @@ public:
     // bitrate is raised to the least the encoder needs for the channels.
     static Output outputFor(const QString& encoder, int wantedChannels, quint64 sourceLayout,
                             double wantedBitrate);
+    // The source's speakers as a conversion reads them: its own arrangement; for a source
+    // that does not say, FFmpeg's arrangement for its count where that holds speakers FFmpeg's
+    // downmix drops (16 and 24 channels), so that they are folded before it; otherwise 0.
+    static quint64 speakersOf(quint64 sourceLayout, int sourceChannels);
     // The arrangement's name as ffmpeg reads it: "5.1(side)", "4 channels (FL+FR+LFE+BC)".
     static QString layoutName(quint64 layout);
 };

@@ -28,6 +28,7 @@ struct ArgumentCase {
     const char* container = "wav"; // as the probe names it
     QStringList expectedBeforeOutput = {};
     const char* sourceLayout = nullptr; // as the probe found it; nullptr: not said
+    int sourceChannels = 0;
 };
 
 quint64 maskNamed(const char* name) {
@@ -62,6 +63,7 @@ LSMediaFields fieldsFor(const ArgumentCase& c) {
     m.iAOChanels = c.channels;
     m.strFmtName = QString::fromUtf8(c.container);
     m.iChannelLayout = maskNamed(c.sourceLayout);
+    m.iChanels = c.sourceChannels;
     return m;
 }
 
@@ -320,6 +322,14 @@ const ArgumentCase kCases[] = {
      128,
      3,
      {"-vn", "-acodec", "ac3", "-ar", "48000.00", "-b:a", "128.00k", "-channel_layout", "2.1"}},
+    {"sixteen channels that do not say where they go fold their tops before MP3's downmix",
+     0.0, 30.0, 0.0, 30.0, "libmp3lame", 48000, 320, 2,
+     {"-vn", "-acodec", "libmp3lame", "-ar", "48000.00", "-b:a", "320.00k", "-af",
+      "pan=octagonal|c0=0.4142*c0+0.2929*c8+0.2929*c14|c1=0.4142*c1+0.2929*c10+0.2929*c15|"
+      "c2=0.5858*c2+0.4142*c9|c3=0.5858*c3+0.4142*c11|c4=0.5858*c4+0.4142*c13|"
+      "c5=0.5858*c5+0.4142*c12|c6=c6|c7=c7",
+      "-channel_layout", "stereo"},
+     "wav", {}, nullptr, 16},
 };
 
 void expectVectors(const char* localeNote) {
