@@ -2,6 +2,7 @@
 
 #include "engine/ConvertOperationDelegate.h"
 #include "engine/FFMpegLauncher.h"
+#include "engine/QVAudioLength.h"
 #include "engine/QVEncoderLimits.h"
 #include "engine/QVMusicInfo.h"
 #include "engine/QViTunesHandler.h"
@@ -324,6 +325,10 @@ int ConvertOperation::finishWith(int state) {
 }
 
 int ConvertOperation::completeSucceededJob() {
+    if (!outputHoldsTheAudio()) {
+        _media->eumCvtState.store(LSConvertStateFailed);
+        return LSConvertStateFailed;
+    }
     if (gShouldCopyMetadata.load() && !copyTags()) {
         _media->eumCvtState.store(LSConvertStateFailed);
         return LSConvertStateFailed;
@@ -341,6 +346,59 @@ int ConvertOperation::completeSucceededJob() {
         _media->eumCvtState.store(LSConvertStateSucceeded);
     }
     return LSConvertStateSucceeded;
+}
+
+namespace {
+
+// An output counts as converted when it holds at least this share of the audio asked for, or
+// is short of it by no more than the margin. Real conversions differ from the probed length
+// by encoder delay and padding (milliseconds) and by the probe's estimates, which the
+// source's own audio stream corrects; a sample table or data that ends early leaves far
+// less. The margin keeps short sources clear of the share.
+constexpr double kLeastAudioShare = 0.5;
+constexpr double kShortfallMarginSeconds = 1.0;
+
+bool isFarShort(double seconds, double asked) {
+    return seconds < asked * kLeastAudioShare && asked - seconds > kShortfallMarginSeconds;
+}
+
+} // namespace
+
+// ffmpeg ends with status 0 also when it read little or no audio (a sample table pointing
+// past the end of the file leaves a bare header), so the output is measured first.
+bool ConvertOperation::outputHoldsTheAudio() const {
+    const QString output = strOutFilePath();
+    if (!QFileInfo(output).isFile()) {
+        logFailure(QStringLiteral("ffmpeg wrote no output file %1").arg(output));
+        return false;
+    }
+    const std::optional<double> seconds = QVAudioLength::secondsIn(output);
+    if (!seconds || *seconds <= 0.0) {
+        logFailure(QStringLiteral("ffmpeg read no audio from it, so the output %1 holds none; it "
+                                  "is removed")
+                       .arg(output));
+        return false;
+    }
+    if (!isFarShort(*seconds, secondsAskedFor(_fields.dMovieDuration)))
+        return true;
+    // The probed length may be an estimate from a variable bitrate, or the length of a video
+    // stream; the source's audio stream decides.
+    const double asked = secondsAskedFor(
+        QVAudioLength::secondsIn(_fields.strMediaFilePath_).value_or(_fields.dMovieDuration));
+    if (!isFarShort(*seconds, asked))
+        return true;
+    logFailure(
+        QStringLiteral("ffmpeg read only %1 s of its %2 s of audio; the output %3 is removed")
+            .arg(NumberText::fromDouble(*seconds, 1), NumberText::fromDouble(asked, 1), output));
+    return false;
+}
+
+// The audio the conversion asks for of a source holding the given seconds.
+double ConvertOperation::secondsAskedFor(double sourceSeconds) const {
+    if (!trimIsNarrowerThanFile(_fields))
+        return sourceSeconds;
+    return std::min(_fields.dTrimLength,
+                    sourceSeconds - (_fields.dTrimStart - _fields.dMovieStartTime));
 }
 
 // A row whose tags could not be written is no success; the converted file stays for the

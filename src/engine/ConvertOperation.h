@@ -101,6 +101,8 @@ private:
     void runChild(const QStringList& arguments);
     int finishWith(int state);
     int completeSucceededJob();
+    bool outputHoldsTheAudio() const;
+    double secondsAskedFor(double sourceSeconds) const;
     bool copyTags();
     bool renameRingtone();
     void removeOwnedOutput();

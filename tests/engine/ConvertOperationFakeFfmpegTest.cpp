@@ -263,7 +263,7 @@ TEST(ConvertOperationFakeFfmpeg, RingtoneIsRenamedToItsOwnExtension) {
     ASSERT_TRUE(runJob(f.op, f.delegate));
     EXPECT_EQ(f.state(), LSConvertStateSucceeded);
     EXPECT_EQ(f.op->strOutFilePath(), f.folder + QStringLiteral("/tone(1).m4r"));
-    EXPECT_EQ(readFile(f.op->strOutFilePath()), QByteArray("converted\n"));
+    EXPECT_TRUE(readFile(f.op->strOutFilePath()).startsWith("RIFF"));
     EXPECT_EQ(readFile(f.folder + QStringLiteral("/tone.m4r")), QByteArray("older"));
     EXPECT_FALSE(QFileInfo::exists(f.folder + QStringLiteral("/tone.m4a")));
 }
@@ -282,7 +282,7 @@ TEST(ConvertOperationFakeFfmpeg, AFailedRingtoneRenameKeepsTheConvertedFile) {
     const QString converted = f.folder + QStringLiteral("/tone.m4a");
     EXPECT_EQ(renames, (QStringList{converted, f.folder + QStringLiteral("/tone.m4r")}));
     EXPECT_EQ(f.op->strOutFilePath(), converted);
-    EXPECT_EQ(readFile(converted), QByteArray("converted\n"));
+    EXPECT_TRUE(readFile(converted).startsWith("RIFF"));
     // The name reserved for the rename is given back.
     EXPECT_EQ(f.files(), (QStringList{QStringLiteral("tone.m4a"), QStringLiteral("tone.wav")}));
     EXPECT_TRUE(LogCapture::contains(QStringLiteral("could not be renamed")));
@@ -295,7 +295,7 @@ TEST(ConvertOperationFakeFfmpeg, ASourceNameAtTheNameLimitGivesAShortenedOutputN
     ASSERT_TRUE(runJob(f.op, f.delegate));
     EXPECT_EQ(f.state(), LSConvertStateSucceeded);
     EXPECT_EQ(f.op->strOutFilePath(), f.folder + u'/' + stem.left(125) + QStringLiteral(".flac"));
-    EXPECT_EQ(readFile(f.op->strOutFilePath()), QByteArray("converted\n"));
+    EXPECT_TRUE(readFile(f.op->strOutFilePath()).startsWith("RIFF"));
 }
 
 TEST(ConvertOperationFakeFfmpeg, SucceededFileIsListedInThePlaylistOnce) {

@@ -27,6 +27,7 @@ struct Target {
     int channels;
     const char* probedCodec;
     const char* finalExt;
+    double trimStart = 0.0; // of the 4 s source, trimmed to its end
 };
 
 const Target kTargets[] = {
@@ -34,6 +35,7 @@ const Target kTargets[] = {
     {"AAC", "m4a", "aac", 48000, 128, 2, "aac", "m4a"},
     {"FLAC", "flac", "flac", 44100, 0, 1, "flac", "flac"},
     {"Ringtone", "m4r", "aac", 44100, 128, 2, "aac", "m4r"},
+    {"WAV", "wav", "pcm_s16le", 22050, 0, 1, "pcm_s16le", "wav", 2.5},
 };
 
 std::shared_ptr<QVMusicInfo> rowFor(const QString& source, const Target& t) {
@@ -42,6 +44,8 @@ std::shared_ptr<QVMusicInfo> rowFor(const QString& source, const Target& t) {
     row->mediaInfo->dAOSamplerate = t.sampleRate;
     row->mediaInfo->dAOBitrate = t.bitrate;
     row->mediaInfo->iAOChanels = t.channels;
+    row->mediaInfo->dTrimStart = t.trimStart;
+    row->mediaInfo->dTrimLength -= t.trimStart;
     row->dicToMetadata.insert(QStringLiteral("TIT2"), QStringLiteral("Grüße"));
     return row;
 }
@@ -53,12 +57,24 @@ bool haveFfmpeg() {
 // Made on a thread of its own: Qt starts children with vfork(), after which a
 // thread-sanitizer build no longer sees the starting thread's own locks, and the main
 // thread must stay reliable for the checks that follow.
-QString makeSource(const QString& folder, const QString& name) {
+QString makeSource(const QString& folder, const QString& name, const QStringList& args = {}) {
     const QString path = folder + u'/' + name;
     bool made = false;
-    std::thread maker([&] { made = MediaFixtures::makeSine(QStringLiteral("file:") + path, 4.0); });
+    std::thread maker([&] {
+        made = MediaFixtures::makeSine(QStringLiteral("file:") + path, 4.0, 44100, 2, args);
+    });
     maker.join();
     return made ? path : QString();
+}
+
+// AAC cut after a share of its data: the rest of its sample table points past the file's end.
+QString makeCutM4a(const QString& folder, const QString& name, double share) {
+    const QString path =
+        makeSource(folder, name, {QStringLiteral("-movflags"), QStringLiteral("+faststart")});
+    const QByteArray bytes = readFile(path);
+    const qsizetype data = bytes.indexOf("mdat") + 4;
+    const QByteArray kept = bytes.left(data + qsizetype(double(bytes.size() - data) * share));
+    return MediaFixtures::writeBytes(path, kept) ? path : QString();
 }
 
 } // namespace
@@ -105,7 +121,7 @@ TEST(ConvertOperationFfmpeg, ConvertsIntoEachFormat) {
                                     .value(QStringLiteral("duration"))
                                     .toString()
                                     .toDouble();
-        EXPECT_NEAR(duration, 4.0, 0.2);
+        EXPECT_NEAR(duration, 4.0 - t.trimStart, 0.2);
         const QJsonObject tags = probe.value(QStringLiteral("format"))
                                      .toObject()
                                      .value(QStringLiteral("tags"))
@@ -170,22 +186,31 @@ TEST(ConvertOperationFfmpeg, AValueTooLongForAWmaFileLeavesTheFileReadable) {
     }
 }
 
-TEST(ConvertOperationFfmpeg, UnknownEncoderFailsAndLeavesNothing) {
+// ffmpeg also ends with status 0 when it reads no audio, or 0.5 s of 4 s: no success either.
+TEST(ConvertOperationFfmpeg, FailedConversionsLeaveNothing) {
     if (!haveFfmpeg())
         GTEST_SKIP() << "no ffmpeg program";
     const QString folder = TestEnvironment::makeTempFolder(QStringLiteral("badenc"));
     const QString source = makeSource(folder, QStringLiteral("sine.wav"));
-    ASSERT_FALSE(source.isEmpty());
-    auto row = makeRow(source, QStringLiteral("mp3"), QStringLiteral("no-such-encoder"));
-    auto op = ConvertOperation::initWithMedia(row);
-    const QString out = TestEnvironment::makeTempFolder(QStringLiteral("badencout"));
-    op->setStrOutFilePath(out);
-    RecordingDelegate delegate;
-    ASSERT_TRUE(runJob(op, delegate));
-    EXPECT_EQ(row->mediaInfo->eumCvtState.load(), LSConvertStateFailed);
-    EXPECT_NE(op->iExitCode(), 0);
-    EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
-    EXPECT_DOUBLE_EQ(row->dConvertProgress.load(), QVProgressFailed);
+    const QString noData = makeCutM4a(folder, QStringLiteral("no data.m4a"), 0.0);
+    ASSERT_FALSE(source.isEmpty() || noData.isEmpty());
+    const std::tuple<QString, const char*, const char*> cases[] = {
+        {source, "mp3", "no-such-encoder"},
+        {noData, "wav", "pcm_s16le"},
+        {noData, "ac3", "ac3"},
+        {makeCutM4a(folder, QStringLiteral("an eighth.m4a"), 0.125), "flac", "flac"}};
+    for (const auto& [path, ext, encoder] : cases) {
+        auto row = makeRow(path, QLatin1String(ext), QLatin1String(encoder));
+        auto op = ConvertOperation::initWithMedia(row);
+        const QString out = TestEnvironment::makeTempFolder(QStringLiteral("badencout"));
+        op->setStrOutFilePath(out);
+        RecordingDelegate delegate;
+        ASSERT_TRUE(runJob(op, delegate));
+        EXPECT_EQ(row->mediaInfo->eumCvtState.load(), LSConvertStateFailed) << ext;
+        EXPECT_EQ(op->iExitCode() == 0, path != source);
+        EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
+        EXPECT_DOUBLE_EQ(row->dConvertProgress.load(), QVProgressFailed);
+    }
 }
 
 TEST(ConvertOperationFfmpeg, OddFileNamesConvert) {

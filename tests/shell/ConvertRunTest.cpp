@@ -92,11 +92,11 @@ bool hasAttachedPicture(const QJsonObject& probe) {
 }
 
 // A fake ffmpeg that fails for sources whose name holds "bad" and behaves as ffmpeg-ok
-// otherwise.
+// otherwise (writing nothing for "hollow").
 QString writeSelectiveFfmpeg(const QString& folder) {
     const QString path = folder + QStringLiteral("/ffmpeg-fails-bad");
     const QByteArray script = "#!/bin/sh\ncase \"$*\" in *bad*) echo 'Invalid data' >&2; exit 3;; "
-                              "esac\nexec '" +
+                              "*hollow*) exit 0;; esac\nexec '" +
                               FakeFfmpeg::path(QStringLiteral("ffmpeg-ok")).toUtf8() + "' \"$@\"\n";
     if (!writeFile(path, script))
         return {};
@@ -390,6 +390,8 @@ TEST_F(ConvertRun, AFailedRowIsKeptAndNamedEvenWithRemovalOn) {
     paths << QFileInfo(paths.front()).path() + QStringLiteral("/tagged.wav");
     ASSERT_TRUE(MediaFixtures::makeSine(paths.back(), 3.5, 22050, 1,
                                         {QStringLiteral("-metadata"), QStringLiteral("title=T")}));
+    paths << QFileInfo(paths.front()).path() + QStringLiteral("/hollow.wav");
+    ASSERT_TRUE(MediaFixtures::makeSine(paths.back(), 3.5, 22050, 1));
     ASSERT_TRUE(add(paths));
     const FakeFfmpeg::Scope failing(fake);
     setDefault(PreferenceKeys::kRemoveAfterConverteKey, true);
@@ -399,7 +401,7 @@ TEST_F(ConvertRun, AFailedRowIsKeptAndNamedEvenWithRemovalOn) {
     controller->clickStart();
     ASSERT_TRUE(waitForRunEnd());
 
-    ASSERT_EQ(controller->getMusicCount(), 2);
+    ASSERT_EQ(controller->getMusicCount(), 3); // the hollow one last
     for (int row = 0; row < 2; ++row) {
         const auto kept = controller->fileList().musicAt(row);
         EXPECT_EQ(QFileInfo(kept->strFilePath).fileName(),
@@ -408,8 +410,8 @@ TEST_F(ConvertRun, AFailedRowIsKeptAndNamedEvenWithRemovalOn) {
     }
     ASSERT_EQ(prompts->alerts.size(), 1u);
     EXPECT_EQ(prompts->alerts.front().title,
-              QStringLiteral("2 files has been successfully converted. Except 2 files "
-                             "failed,including: \nbad one \ntagged"));
+              QStringLiteral("2 files has been successfully converted. Except 3 files "
+                             "failed,including: \nbad one \ntagged \nhollow"));
     EXPECT_EQ(prompts->alerts.front().style, QVUserPrompts::AlertStyle::Warning);
     // The output of a failed ffmpeg is not left behind, the converted ones are there, and so
     // is the one whose tags could not be written; nothing is opened.

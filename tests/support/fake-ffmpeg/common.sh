@@ -12,3 +12,5 @@ progress() {
     done
     printf '\n' >&2
 }
+# wav: 4 s of 8 kHz 8-bit mono silence as a WAV file.
+wav() { printf 'RIFF$}\0\0WAVEfmt \20\0\0\0\1\0\1\0@\37\0\0@\37\0\0\1\0\10\0data\0}\0\0'; head -c 32000 /dev/zero; }
