@@ -119,7 +119,8 @@ QVMainAppController::~QVMainAppController() {
     _run.reset();
     // Every loader thread ends before the list and the window go.
     _mediaLoader.reset();
-    _window->removeEventFilter(this);
+    _watchedViewport.stopWatching();
+    _watchedWindow.stopWatching();
     _window.reset();
 }
 
@@ -148,7 +149,7 @@ void QVMainAppController::buildWindow() {
     // The window is at least as wide as the file list needs, wider when the bottom bar
     // needs it: the layouts set the minimum width.
     _window->setMinimumHeight(360);
-    _window->installEventFilter(this);
+    _watchedWindow.watch(_window.get(), this);
 
     buildToolBar();
 
@@ -174,7 +175,7 @@ void QVMainAppController::buildWindow() {
     header->setSectionResizeMode(QVFileListModel::ColumnProgress, QHeaderView::Fixed);
     header->resizeSection(QVFileListModel::ColumnOutputName, 240);
     header->resizeSection(QVFileListModel::ColumnProgress, 120);
-    _tableView->viewport()->installEventFilter(this);
+    _watchedViewport.watch(_tableView->viewport(), this);
     connect(_tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { validateActions(); });
     connect(_tableView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
@@ -321,7 +322,7 @@ void QVMainAppController::awakeFromNib() {
 }
 
 bool QVMainAppController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == _window.get() && event->type() == QEvent::Close) {
+    if (_watchedWindow.is(watched) && event->type() == QEvent::Close) {
         if (!windowShouldClose()) {
             event->ignore();
             return true;
@@ -329,9 +330,8 @@ bool QVMainAppController::eventFilter(QObject* watched, QEvent* event) {
         Q_EMIT windowWillClose();
         return false;
     }
-    if (_tableView && watched == _tableView->viewport() && event->type() == QEvent::Resize &&
-        _dropInTipsView)
-        _dropInTipsView->setGeometry(_tableView->viewport()->rect());
+    if (_watchedViewport.is(watched) && event->type() == QEvent::Resize && _dropInTipsView)
+        _dropInTipsView->setGeometry(_watchedViewport->rect());
     return QObject::eventFilter(watched, event);
 }
 

@@ -4,6 +4,7 @@
 #include "engine/QVFormatSetting.h"
 #include "shell/QVFileListModel.h"
 #include "shell/QVMetadataEditWndCtlrDelegate.h"
+#include "utils/VTWatchedObject.h"
 #include "views/RMTableViewDataSource.h"
 
 #include <QObject>
@@ -196,6 +197,8 @@ private:
     std::unique_ptr<QVMainWindow> _window;
 
     RMTableView* _tableView = nullptr;
+    VTWatchedObject<QMainWindow> _watchedWindow;
+    VTWatchedObject<QWidget> _watchedViewport;
     VTDropInTipsView_Before* _dropInTipsView = nullptr;
     QComboBox* _popFmts = nullptr;
     QPushButton* _btnSetting = nullptr;

@@ -349,6 +349,8 @@ void QVMetadataEditWndCtlr::updateMetadataTab() {
     for (const TextField& entry : std::as_const(_textFields)) {
         const QString key = keyOfName(entry.logicalName);
         entry.field->setText(key.isEmpty() ? QString() : textOfValue(tags.value(key)));
+        // Setting a text puts the cursor after it: a long value would show only its end.
+        entry.field->setCursorPosition(0);
     }
     _tvComments->setPlainText(commentKey.isEmpty() ? QString()
                                                    : textOfValue(tags.value(commentKey)));

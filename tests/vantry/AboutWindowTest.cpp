@@ -11,6 +11,7 @@
 #include "TestEnvironment.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QTest>
 #include <QTextEdit>
 
@@ -54,7 +55,9 @@ TEST_F(AboutWindow, ShowsTheFactsOfInfoPlist) {
              {QStringLiteral("CFBundleVersion"), QStringLiteral("12")},
              {QStringLiteral("HomepageUrl"), QStringLiteral("http://www.example.org/q")},
              {QStringLiteral("SupportMail"), QStringLiteral("help@example.org")},
-             {QStringLiteral("NSHumanReadableCopyright"), QStringLiteral("© 2026")}});
+             {QStringLiteral("NSHumanReadableCopyright"), QStringLiteral("© 2026")},
+             {QStringLiteral("Slogn"), QStringLiteral("Convert a whole folder of music at once, "
+                                                      "tags and covers included.")}});
     EXPECT_EQ(VTAppInfoUtil::bundleVersion(), QStringLiteral("1.0.0"));
 
     VTAboutWindowController about;
@@ -76,6 +79,14 @@ TEST_F(AboutWindow, ShowsTheFactsOfInfoPlist) {
     const QString picture = TestEnvironment::renderFolder() + QStringLiteral("/about.png");
     EXPECT_TRUE(about.grab().save(picture));
     about.showWindow();
+    // At its smallest the window still holds its wrapped slogan: each part below the last.
+    about.resize(about.minimumSize());
+    QLayout* column = about.layout();
+    column->activate();
+    for (int i = 1; i < column->count(); ++i)
+        EXPECT_GT(column->itemAt(i)->widget()->y(),
+                  column->itemAt(i - 1)->widget()->geometry().bottom())
+            << i;
     QTest::keyClick(&about, Qt::Key_Escape);
     EXPECT_FALSE(about.isVisible());
 }

@@ -12,6 +12,9 @@ VTAboutWindowController::VTAboutWindowController(QWidget* parent) : QWidget(pare
     setObjectName(QStringLiteral("VTAboutWindowController"));
     buildLayout();
     awakeFromNib();
+    // The layout's minimum leaves out the slogan's wrapped lines: at the window's fixed width
+    // it must hold them, or the texts above are pushed onto the icon.
+    setMinimumHeight(layout()->totalHeightForWidth(width()));
 }
 
 void VTAboutWindowController::showWindow() {

@@ -6,9 +6,8 @@
 #include <QPainter>
 
 VTRevealButtonCellDelegate::VTRevealButtonCellDelegate(QAbstractItemView* view)
-    : QStyledItemDelegate(view), _view(view) {
-    view->viewport()->setMouseTracking(true);
-    view->viewport()->installEventFilter(this);
+    : QStyledItemDelegate(view), _view(view), _viewport(view->viewport(), this) {
+    _viewport->setMouseTracking(true);
 }
 
 VTCellState VTRevealButtonCellDelegate::stateForIndex(const QModelIndex& index,
@@ -47,7 +46,7 @@ QSize VTRevealButtonCellDelegate::sizeHint(const QStyleOptionViewItem& option,
 }
 
 bool VTRevealButtonCellDelegate::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != _view->viewport())
+    if (!_viewport.is(watched))
         return QStyledItemDelegate::eventFilter(watched, event);
     switch (event->type()) {
     // The second press of a double click comes as a double click: it presses the button too.
@@ -133,8 +132,10 @@ void VTRevealButtonCellDelegate::setHoveredIndex(const QModelIndex& index) {
 }
 
 void VTRevealButtonCellDelegate::redraw(const QModelIndex& index) {
-    if (index.isValid())
-        _view->viewport()->update(_view->visualRect(index));
+    // A hidden viewport is drawn afresh when shown. A view being destroyed hides its viewport
+    // first, so a last Leave then never asks the half-destroyed view for a row's place.
+    if (index.isValid() && _viewport.get() && _viewport->isVisible())
+        _viewport->update(_view->visualRect(index));
 }
 
 void VTRevealButtonCellDelegate::takeRowValue(const QModelIndex& index) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VTRevealButtonCell.h"
+#include "utils/VTWatchedObject.h"
 
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
@@ -46,6 +47,7 @@ private:
     void takeRowValue(const QModelIndex& index) const;
 
     QAbstractItemView* _view;
+    VTWatchedObject<QWidget> _viewport;
     mutable VTRevealButtonCell _cell;
     QPersistentModelIndex _hoveredIndex;
     QPersistentModelIndex _pressedIndex;

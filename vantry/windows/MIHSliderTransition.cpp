@@ -21,10 +21,10 @@ QEasingCurve easeOut() {
 
 MIHSliderTransition::MIHSliderTransition(QWidget* contentView, QWidget* fromSlide, QWidget* toSlide,
                                          int style, double durationSeconds)
-    : QWidget(contentView), _fromSlide(fromSlide), _toSlide(toSlide), _style(style) {
+    : QWidget(contentView), _contentView(contentView, this), _fromSlide(fromSlide),
+      _toSlide(toSlide), _style(style) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     followContentView();
-    contentView->installEventFilter(this);
     _animation = new QVariantAnimation(this);
     _animation->setStartValue(0.0);
     _animation->setEndValue(1.0);
@@ -41,7 +41,7 @@ MIHSliderTransition::MIHSliderTransition(QWidget* contentView, QWidget* fromSlid
 }
 
 void MIHSliderTransition::followContentView() {
-    const QRect area = parentWidget()->rect();
+    const QRect area = _contentView->rect();
     setGeometry(area);
     for (auto [slide, picture] : {std::pair{_fromSlide, &_from}, std::pair{_toSlide, &_to}}) {
         if (!slide)
@@ -52,7 +52,7 @@ void MIHSliderTransition::followContentView() {
 }
 
 bool MIHSliderTransition::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == parentWidget() && event->type() == QEvent::Resize)
+    if (_contentView.is(watched) && event->type() == QEvent::Resize)
         followContentView();
     return QWidget::eventFilter(watched, event);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "utils/VTWatchedObject.h"
+
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
@@ -29,6 +31,7 @@ protected:
 private:
     void followContentView();
 
+    VTWatchedObject<QWidget> _contentView;
     QPointer<QWidget> _fromSlide;
     QPointer<QWidget> _toSlide;
     QPixmap _from;

@@ -62,7 +62,7 @@ VTPreferencesWindowController::VTPreferencesWindowController(Panes viewControlle
 
 VTPreferencesWindowController::~VTPreferencesWindowController() {
     if (_window) {
-        _window->removeEventFilter(this);
+        _watchedWindow.stopWatching();
         // The panes own their views: take the shown one back before the window goes.
         removeContentView();
         _window.reset();
@@ -140,7 +140,7 @@ void VTPreferencesWindowController::windowDidLoad() {
     }
     if (const auto topLeft = GeometryText::pointFromString(storedString(_names.frameTopLeftKey)))
         _window->move(*topLeft);
-    _window->installEventFilter(this);
+    _watchedWindow.watch(_window.get(), this);
 }
 
 QStringList VTPreferencesWindowController::toolbarItemIdentifiers() const {
@@ -353,7 +353,7 @@ void VTPreferencesWindowController::windowDidResize() {
 }
 
 bool VTPreferencesWindowController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != _window.get())
+    if (!_watchedWindow.is(watched))
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::Close:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "utils/VTWatchedObject.h"
 #include "windows/VTPreferencesViewControllerProtocol.h"
 
 #include <QMap>
@@ -96,6 +97,7 @@ private:
     Pane* _selectedViewController = nullptr;
 
     std::unique_ptr<QWidget> _window;
+    VTWatchedObject<QWidget> _watchedWindow;
     QToolBar* _toolbar = nullptr;
     QActionGroup* _toolbarItems = nullptr;
     QVBoxLayout* _contentLayout = nullptr;

@@ -4,15 +4,15 @@
 #include <QWidget>
 
 VTTitleBarAnchor::VTTitleBarAnchor(QWidget* window, QWidget* view, bool keepsRightDistance)
-    : QObject(view), _window(window), _view(view), _keepsRightDistance(keepsRightDistance),
+    : QObject(view), _view(view), _keepsRightDistance(keepsRightDistance),
       _rightDistance(window->width() - view->x()) {
     setObjectName(QStringLiteral("VTTitleBarAnchor"));
     if (_keepsRightDistance)
-        window->installEventFilter(this);
+        _window.watch(window, this);
 }
 
 bool VTTitleBarAnchor::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == _window && event->type() == QEvent::Resize)
+    if (_window.is(watched) && event->type() == QEvent::Resize)
         _view->move(_window->width() - _rightDistance, _view->y());
     return false;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "utils/VTWatchedObject.h"
+
 #include <QObject>
-#include <QPointer>
 
 class QWidget;
 
@@ -18,7 +19,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPointer<QWidget> _window;
+    VTWatchedObject<QWidget> _window;
     QWidget* _view;
     bool _keepsRightDistance;
     int _rightDistance;
