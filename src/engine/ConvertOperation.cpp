@@ -5,6 +5,7 @@
 #include "engine/QVAudioLength.h"
 #include "engine/QVEncoderLimits.h"
 #include "engine/QVMusicInfo.h"
+#include "engine/QVSpeakerMatrix.h"
 #include "engine/QViTunesHandler.h"
 #include "engine/TaskWrapper.h"
 #include "platform/MainThreadQueue.h"
@@ -67,12 +68,6 @@ bool holdsValues(const QVariantMap& tags) {
     });
 }
 
-QVEncoderLimits::Output outputFor(const LSMediaFields& m) {
-    return QVEncoderLimits::outputFor(m.vOACodecName, m.iAOChanels,
-                                      QVEncoderLimits::speakersOf(m.iChannelLayout, m.iChanels),
-                                      m.dAOBitrate);
-}
-
 // ffmpeg reads a count as its own arrangement for that many channels; any other arrangement
 // is named, or ffmpeg would remix the speakers into its own. Where speakers move, the filter
 // says where each source channel goes.
@@ -80,9 +75,9 @@ QStringList channelArguments(const QVEncoderLimits::Output& output) {
     QStringList args;
     if (!output.filter.isEmpty())
         args << QStringLiteral("-af") << output.filter;
-    if (output.byCount || !output.layout)
+    if (output.byCount)
         return args << QStringLiteral("-ac") << QString::number(output.channels);
-    return args << QStringLiteral("-channel_layout") << QVEncoderLimits::layoutName(output.layout);
+    return args << QStringLiteral("-channel_layout") << QVSpeakerMatrix::layoutName(output.layout);
 }
 
 // The last few non-empty lines of the child's output, for the log.
@@ -154,7 +149,7 @@ QStringList ConvertOperation::argumentVector(const LSMediaFields& m, const QStri
     if (!m.vOACodecName.isEmpty())
         args << QStringLiteral("-acodec") << m.vOACodecName;
     const double sampleRate = QVEncoderLimits::sampleRateFor(m.vOACodecName, m.dAOSamplerate);
-    const QVEncoderLimits::Output output = outputFor(m);
+    const QVEncoderLimits::Output output = QVEncoderLimits::outputFor(m);
     args << QStringLiteral("-ar") << argumentNumber(sampleRate, 2) << QStringLiteral("-b:a")
          << argumentNumber(output.bitrate, 2) + u'k' << channelArguments(output);
     // ffmpeg copies the source's metadata; an empty value drops an entry from that copy,
@@ -216,6 +211,12 @@ void ConvertOperation::runConversion() {
         return;
     }
     logOutputChanges();
+    if (const QString refusal = QVEncoderLimits::outputFor(_fields).refusal; !refusal.isEmpty()) {
+        logFailure(refusal);
+        finishWith(LSConvertStateFailed);
+        removeOwnedOutput();
+        return;
+    }
 
     const QStringList tagArguments =
         gShouldCopyMetadata.load()
@@ -558,7 +559,7 @@ QVariantMap ConvertOperation::convertMetadataFromTypeToType(const QVariantMap& t
 }
 
 void ConvertOperation::logOutputChanges() const {
-    for (const QString& note : outputFor(_fields).notes)
+    for (const QString& note : QVEncoderLimits::outputFor(_fields).notes)
         qInfo().noquote()
             << QStringLiteral("Converting \"%1\": %2").arg(_fields.strMediaFilePath_, note);
 }

@@ -1,5 +1,6 @@
 #include "engine/QVEncoderLimits.h"
 
+#include "engine/LSMedia.h"
 #include "engine/QVSpeakerMatrix.h"
 
 #include <QHash>
@@ -26,8 +27,8 @@ struct Limits {
     QList<quint64> misread = {};
     // The least kbit/s it needs, by channel count from one up; empty: no least.
     QList<double> minimumKbps = {};
-    // Without a list of arrangements: only those FFmpeg has a name for.
-    bool namedOnly = false;
+    // Without a list of arrangements, of one or two channels only mono and stereo.
+    bool plainPairsOnly = false;
 };
 
 quint64 maskOf(const AVChannelLayout& layout) {
@@ -49,6 +50,12 @@ int speakerCount(quint64 layout) {
     return std::popcount(layout);
 }
 
+// Mono, stereo, or one or two channels that do not say where they go: what ffmpeg converts
+// by count.
+bool isPlain(quint64 layout) {
+    return !layout || layout == AV_CH_LAYOUT_MONO || layout == AV_CH_LAYOUT_STEREO;
+}
+
 // FFmpeg's own arrangement for a channel count, which it assumes for a source that does
 // not say; 0 when it has none.
 quint64 defaultLayout(int channels) {
@@ -56,6 +63,25 @@ quint64 defaultLayout(int channels) {
     av_channel_layout_default(&layout, channels);
     const quint64 mask = maskOf(layout);
     av_channel_layout_uninit(&layout);
+    return mask;
+}
+
+// Every speaker FFmpeg has a name for.
+constexpr quint64 kNamedSpeakers = AV_CH_LAYOUT_22POINT2 | AV_CH_STEREO_LEFT | AV_CH_STEREO_RIGHT |
+                                   AV_CH_WIDE_LEFT | AV_CH_WIDE_RIGHT | AV_CH_SURROUND_DIRECT_LEFT |
+                                   AV_CH_SURROUND_DIRECT_RIGHT;
+
+// The speakers of a source of more than two channels that does not say where they are:
+// FFmpeg's own arrangement for the count, else the first speakers in FFmpeg's order (the
+// order of a WAV file's channel mask); 0 for more channels than there are named speakers.
+quint64 readingOf(int channels) {
+    if (channels <= kStereo || channels > speakerCount(kNamedSpeakers))
+        return 0;
+    if (const quint64 mask = defaultLayout(channels))
+        return mask;
+    quint64 mask = 0;
+    for (quint64 rest = kNamedSpeakers; speakerCount(mask) < channels; rest &= rest - 1)
+        mask |= rest & -rest;
     return mask;
 }
 
@@ -76,7 +102,8 @@ QList<quint64> standardLayouts(int maxChannels) {
 // some bitrates, so they are held to the rates the catalogue offers. Vorbis places channels
 // by count alone; Opus writes 5.0 and 6.1 with speakers swapped; AAC leaves the arrangements
 // it has no name for unnamed; AC-3 reads its surround pairs back as side pairs, and so do
-// AIFF files (the only ones written as big-endian PCM) for quad, 5.0 and 5.1.
+// AIFF files (the only ones written as big-endian PCM) for quad, 5.0 and 5.1. An AIFF file
+// names any other speakers of three channels or more, but none of one or two.
 const QHash<QString, Limits>& limitsTable() {
     static const QList<quint64> kMonoStereo = layoutsNamed({"mono", "stereo"});
     static const QHash<QString, Limits> table = {
@@ -106,9 +133,8 @@ const QHash<QString, Limits>& limitsTable() {
           .layouts = layoutsNamed({"mono", "stereo", "3.0", "quad", "5.0", "5.1", "6.1", "7.1"}),
           .minimumKbps = {32, 45, 96, 128, 160, 84, 224, 256}}},
         {QStringLiteral("wmav2"), {.rates = {48000, 44100, 32000, 22050}, .layouts = kMonoStereo}},
-        // AIFF names only the standard arrangements.
         {QStringLiteral("pcm_s16be"),
-         {.misread = layoutsNamed({"quad", "5.0", "5.1"}), .namedOnly = true}},
+         {.misread = layoutsNamed({"quad", "5.0", "5.1"}), .plainPairsOnly = true}},
     };
     return table;
 }
@@ -127,7 +153,7 @@ int maxChannelsOf(const Limits& limits) {
 bool carriedBy(const Limits& limits, quint64 layout) {
     if (!limits.layouts.isEmpty())
         return limits.layouts.contains(layout);
-    if (limits.namedOnly && !standardLayouts(kDefaultMaxChannels).contains(layout))
+    if (limits.plainPairsOnly && speakerCount(layout) <= kStereo && !isPlain(layout))
         return false;
     return speakerCount(layout) <= kDefaultMaxChannels && !limits.misread.contains(layout);
 }
@@ -136,7 +162,7 @@ QList<quint64> candidatesOf(const Limits& limits) {
     if (!limits.layouts.isEmpty())
         return limits.layouts;
     QList<quint64> candidates = standardLayouts(maxChannelsOf(limits));
-    candidates.removeIf([&](quint64 layout) { return limits.misread.contains(layout); });
+    candidates.removeIf([&](quint64 layout) { return !carriedBy(limits, layout); });
     return candidates;
 }
 
@@ -149,11 +175,11 @@ quint64 nearestCarried(const Limits& limits, quint64 wanted) {
 }
 
 QString downmixNote(const QString& encoder, quint64 wanted, quint64 written, bool speakersSaid) {
-    const QString from = speakersSaid ? QVEncoderLimits::layoutName(wanted)
+    const QString from = speakersSaid ? QVSpeakerMatrix::layoutName(wanted)
                                       : QStringLiteral("%1 channels").arg(speakerCount(wanted));
     return QStringLiteral("%1 cannot write %2; written as %3 (a downmix)")
         .arg(encoder.isEmpty() ? QStringLiteral("the encoder") : encoder, from,
-             QVEncoderLimits::layoutName(written));
+             QVSpeakerMatrix::layoutName(written));
 }
 
 QString rearrangementNote(const QString& encoder, const QVSpeakerMatrix& matrix) {
@@ -164,9 +190,54 @@ QString rearrangementNote(const QString& encoder, const QVSpeakerMatrix& matrix)
             ? QStringLiteral(" with a silent %1").arg(QVSpeakerMatrix::speakerNames(silent))
             : QStringLiteral(" with silent %1").arg(QVSpeakerMatrix::speakerNames(silent));
     return QStringLiteral("%1 written as %2%3 (%4 cannot write %1)")
-        .arg(QVEncoderLimits::layoutName(matrix.source()),
-             QVEncoderLimits::layoutName(matrix.output()), with,
+        .arg(QVSpeakerMatrix::layoutName(matrix.source()),
+             QVSpeakerMatrix::layoutName(matrix.output()), with,
              encoder.isEmpty() ? QStringLiteral("the encoder") : encoder);
+}
+
+// Past two channels the source's own speakers are what is wanted; any other count is
+// FFmpeg's arrangement for it.
+quint64 wantedLayout(quint64 source, int count) {
+    return count == speakerCount(source) ? source : defaultLayout(count);
+}
+
+// An encoder of at most two channels writes mono or stereo by the wanted count; the others
+// the arrangement they carry nearest to the wanted one.
+quint64 writtenLayout(const Limits& limits, quint64 wanted, int count) {
+    if (maxChannelsOf(limits) <= kStereo)
+        return nearestCarried(limits, defaultLayout(std::min(count, kStereo)));
+    return nearestCarried(limits, wanted);
+}
+
+// The filter that puts the source's speakers where output.layout has them, and its notes.
+void placeSpeakers(QVEncoderLimits::Output& output, const QString& encoder, quint64 source,
+                   quint64 wanted, bool speakersSaid, bool downmix) {
+    if (downmix) {
+        const QVSpeakerMatrix downmix = QVSpeakerMatrix::downmix(source, output.layout);
+        output.filter = downmix.filter();
+        if (output.layout != wanted)
+            output.notes << downmixNote(encoder, wanted, output.layout, speakersSaid);
+        output.notes << downmix.notes();
+        return;
+    }
+    const QVSpeakerMatrix matrix(wanted, output.layout);
+    output.filter = matrix.filter();
+    if (!matrix.isIdentity())
+        output.notes << rearrangementNote(encoder, matrix) << matrix.notes();
+}
+
+void raiseBitrate(QVEncoderLimits::Output& output, const QString& encoder, double wanted) {
+    output.bitrate = wanted;
+    const double minimum = QVEncoderLimits::minimumBitrate(encoder, output.channels);
+    if (wanted >= minimum)
+        return;
+    output.bitrate = minimum;
+    output.notes << QStringLiteral("%1 needs at least %2 kbit/s for %3 channels; %4 kbit/s "
+                                   "raised to %2")
+                        .arg(encoder)
+                        .arg(minimum)
+                        .arg(output.channels)
+                        .arg(wanted);
 }
 
 } // namespace
@@ -205,74 +276,43 @@ double QVEncoderLimits::sampleRateFor(const QString& encoder, double wanted) {
 }
 
 int QVEncoderLimits::channelsFor(const QString& encoder, int wanted) {
-    return outputFor(encoder, wanted, 0, 0.0).channels;
+    return outputFor(encoder, wanted, 0, 0, 0.0).channels;
+}
+
+QVEncoderLimits::Output QVEncoderLimits::outputFor(const LSMediaFields& m) {
+    return outputFor(m.vOACodecName, m.iAOChanels, m.iChannelLayout, m.iChanels, m.dAOBitrate);
 }
 
 QVEncoderLimits::Output QVEncoderLimits::outputFor(const QString& encoder, int wantedChannels,
-                                                   quint64 sourceLayout, double wantedBitrate) {
+                                                   quint64 sourceLayout, int sourceChannels,
+                                                   double wantedBitrate) {
     const Limits limits = limitsOf(encoder);
     const int count = wantedChannels > 0 ? wantedChannels : kStereo;
-    // Past two channels the source's own speakers are what is wanted, where it says them;
-    // a source that does not say has FFmpeg's arrangement for its count.
-    const bool speakersSaid = speakerCount(sourceLayout) > kStereo;
-    const quint64 wanted =
-        speakersSaid && count == speakerCount(sourceLayout) ? sourceLayout : defaultLayout(count);
+    const int channels = sourceChannels > 0 ? sourceChannels : count;
+    const quint64 source = sourceLayout ? sourceLayout : readingOf(channels);
     Output output;
-    if (!wanted) {
-        output.channels = std::min(count, maxChannelsOf(limits));
-    } else if (speakerCount(wanted) <= kStereo || maxChannelsOf(limits) <= kStereo) {
-        // Mono, stereo and downmixes to them are ffmpeg's own, once the top and other
-        // speakers it would drop are folded into the ear-level ones.
-        output.layout = nearestCarried(limits, wanted);
-        output.channels = speakerCount(output.layout);
-        output.byCount = !speakersSaid && output.layout == defaultLayout(output.channels);
-        if (output.layout != wanted)
-            output.notes << downmixNote(encoder, wanted, output.layout, speakersSaid);
-        if (speakersSaid && !QVSpeakerMatrix::isDownmixedWhole(sourceLayout)) {
-            const QVSpeakerMatrix tops(sourceLayout, QVSpeakerMatrix::earLevel(sourceLayout));
-            output.filter = tops.filter();
-            output.notes << tops.notes();
-        }
-    } else {
-        const QVSpeakerMatrix matrix(wanted, nearestCarried(limits, wanted));
-        output.layout = matrix.output();
-        output.channels = speakerCount(output.layout);
-        output.byCount = false;
-        output.filter = matrix.filter();
-        if (!speakersSaid)
+    if (channels <= kStereo && isPlain(source)) {
+        // Mono and stereo sources are ffmpeg's own by count.
+        output.layout = nearestCarried(limits, defaultLayout(std::min(count, kStereo)));
+    } else if (const quint64 wanted = wantedLayout(source, count)) {
+        if (!sourceLayout)
             output.notes << QStringLiteral("%1 channels without speaker positions are read as %2")
-                                .arg(count)
-                                .arg(layoutName(wanted));
-        if (!matrix.isIdentity())
-            output.notes << rearrangementNote(encoder, matrix) << matrix.notes();
+                                .arg(channels)
+                                .arg(QVSpeakerMatrix::layoutName(source));
+        output.layout = writtenLayout(limits, wanted, count);
+        // Mono or stereo by choice or by the encoder is a downmix; as the arrangement that
+        // holds the source best, it is the source's speakers placed on it.
+        const bool downmix =
+            isPlain(output.layout) && (isPlain(wanted) || maxChannelsOf(limits) <= kStereo);
+        placeSpeakers(output, encoder, source, wanted, sourceLayout != 0, downmix);
+    } else {
+        output.refusal = QStringLiteral("its %1 channels do not say where their speakers are, "
+                                        "and there are more of them than named speakers to "
+                                        "read them as")
+                             .arg(channels);
     }
-    output.bitrate = wantedBitrate;
-    const double minimum = minimumBitrate(encoder, output.channels);
-    if (wantedBitrate < minimum) {
-        output.bitrate = minimum;
-        output.notes << QStringLiteral("%1 needs at least %2 kbit/s for %3 channels; %4 kbit/s "
-                                       "raised to %2")
-                            .arg(encoder)
-                            .arg(minimum)
-                            .arg(output.channels)
-                            .arg(wantedBitrate);
-    }
+    output.channels = speakerCount(output.layout);
+    output.byCount = isPlain(output.layout);
+    raiseBitrate(output, encoder, wantedBitrate);
     return output;
-}
-
-quint64 QVEncoderLimits::speakersOf(quint64 sourceLayout, int sourceChannels) {
-    if (sourceLayout || sourceChannels <= kStereo)
-        return sourceLayout;
-    const quint64 guessed = defaultLayout(sourceChannels);
-    return guessed && !QVSpeakerMatrix::isDownmixedWhole(guessed) ? guessed : 0;
-}
-
-QString QVEncoderLimits::layoutName(quint64 layout) {
-    AVChannelLayout channels{};
-    if (av_channel_layout_from_mask(&channels, layout) < 0)
-        return QString();
-    char name[128] = {};
-    av_channel_layout_describe(&channels, name, sizeof name);
-    av_channel_layout_uninit(&channels);
-    return QString::fromUtf8(name);
 }

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+struct LSMediaFields;
+
 // What each encoder of the format catalogue accepts: the sample rates it can write, the
 // speaker arrangements it carries and the bitrate it needs for them. A "Use Source" choice
 // carries the source's own rate and speakers, which an encoder may refuse (a 96 kHz source
@@ -20,16 +22,17 @@ public:
     // What one conversion writes.
     struct Output {
         int channels = 2;
-        quint64 layout = 0; // the arrangement written; 0 when FFmpeg names none for the count
-        // Passed to ffmpeg as a count: the source has one or two channels or does not say
-        // where its speakers are, so ffmpeg's own arrangement for the count is meant.
+        quint64 layout = 0; // the arrangement written; 0 when nothing can be written
+        // Passed to ffmpeg as a count: mono, stereo, or nothing at all.
         bool byCount = true;
         // The ffmpeg audio filter that puts the source's channels on the written speakers;
-        // empty when ffmpeg's own conversion is meant.
+        // empty when ffmpeg's own conversion by count is meant (mono and stereo sources).
         QString filter;
         double bitrate = 0.0; // kbit/s
         // What differs from the wanted speakers or bitrate, for the log.
         QStringList notes;
+        // Why the source cannot be written at all; empty when it can.
+        QString refusal;
     };
 
     // The rates the encoder writes, highest first; empty when it writes any rate.
@@ -47,18 +50,18 @@ public:
     // The channel count written for a wanted count from a source that does not say where
     // its speakers are; an unknown count (0 or less) is stereo.
     static int channelsFor(const QString& encoder, int wanted);
-    // What is written for the wanted channel count and bitrate from a source whose speakers
-    // are sourceLayout. A wanted count of one or two is mono or stereo; the source's own count
-    // is its arrangement. An arrangement the encoder does not carry becomes the one it does
-    // that holds the source's speakers best (QVSpeakerMatrix), with a filter saying where
-    // each source channel goes; an encoder of at most two channels gets a downmix. The
-    // bitrate is raised to the least the encoder needs for the channels.
+    // What is written for the wanted channel count and bitrate from a source of the given
+    // speakers (0: it does not say) and count (0: the wanted one). A source that does not say
+    // has FFmpeg's arrangement for its count, or past the counts FFmpeg has one for, the
+    // first speakers in FFmpeg's order, as a WAV file orders them. A wanted count of one or
+    // two is mono or stereo; the source's own count is its arrangement. An arrangement the
+    // encoder does not carry becomes the one it does that holds the source's speakers best
+    // (QVSpeakerMatrix), with a filter saying where each source channel goes; an encoder of
+    // at most two channels gets a downmix. The bitrate is raised to the least the encoder
+    // needs for the channels.
     static Output outputFor(const QString& encoder, int wantedChannels, quint64 sourceLayout,
-                            double wantedBitrate);
-    // The source's speakers as a conversion reads them: its own arrangement; for a source
-    // that does not say, FFmpeg's arrangement for its count where that holds speakers FFmpeg's
-    // downmix drops (16 and 24 channels), so that they are folded before it; otherwise 0.
-    static quint64 speakersOf(quint64 sourceLayout, int sourceChannels);
-    // The arrangement's name as ffmpeg reads it: "5.1(side)", "4 channels (FL+FR+LFE+BC)".
-    static QString layoutName(quint64 layout);
+                            int sourceChannels, double wantedBitrate);
+    // What a job of these values writes: the one answer the command line and the information
+    // shown before a conversion both take.
+    static Output outputFor(const LSMediaFields& m);
 };

@@ -14,6 +14,27 @@ namespace {
 constexpr double kFoldGain = M_SQRT1_2; // -3 dB
 constexpr int kMaxFoldDepth = 4;
 constexpr quint64 kFrontPair = AV_CH_FRONT_LEFT | AV_CH_FRONT_RIGHT;
+constexpr double kHalfGain = 0.5; // -6 dB
+constexpr quint64 kLowFrequency = AV_CH_LOW_FREQUENCY | AV_CH_LOW_FREQUENCY_2;
+
+// What each ear-level speaker gives the left, right and mono channel of FFmpeg's own
+// downmix; it has none for the LFE.
+struct DownmixGains {
+    quint64 speaker;
+    double left, right, mono;
+};
+constexpr DownmixGains kDownmixGains[] = {
+    {AV_CH_FRONT_LEFT, 1.0, 0.0, kFoldGain},
+    {AV_CH_FRONT_RIGHT, 0.0, 1.0, kFoldGain},
+    {AV_CH_FRONT_CENTER, kFoldGain, kFoldGain, 1.0},
+    {AV_CH_FRONT_LEFT_OF_CENTER, 1.0, 0.0, kFoldGain},
+    {AV_CH_FRONT_RIGHT_OF_CENTER, 0.0, 1.0, kFoldGain},
+    {AV_CH_BACK_LEFT, kFoldGain, 0.0, kHalfGain},
+    {AV_CH_BACK_RIGHT, 0.0, kFoldGain, kHalfGain},
+    {AV_CH_SIDE_LEFT, kFoldGain, 0.0, kHalfGain},
+    {AV_CH_SIDE_RIGHT, 0.0, kFoldGain, kHalfGain},
+    {AV_CH_BACK_CENTER, kHalfGain, kHalfGain, kHalfGain},
+};
 // The speakers FFmpeg's own downmix to stereo or mono takes; it drops the others.
 constexpr quint64 kDownmixedSpeakers = AV_CH_LAYOUT_5POINT1_BACK | AV_CH_FRONT_LEFT_OF_CENTER |
                                        AV_CH_FRONT_RIGHT_OF_CENTER | AV_CH_BACK_CENTER |
@@ -126,6 +147,24 @@ quint64 foldTargetsOf(quint64 speaker, quint64 output) {
     return targets ? targets : output;
 }
 
+// The source's speakers that FFmpeg's downmix has gains for, into which the others are
+// folded first; front left and right where nothing else would be left.
+quint64 earLevel(quint64 source) {
+    const quint64 ear = source & kDownmixedSpeakers;
+    return ear & (kFrontPair | AV_CH_FRONT_CENTER) ? ear : ear | kFrontPair;
+}
+
+// What an ear-level speaker gives one speaker of a mono or stereo output.
+double downmixGain(quint64 speaker, quint64 output) {
+    for (const DownmixGains& gains : kDownmixGains) {
+        if (gains.speaker == speaker)
+            return output == AV_CH_FRONT_LEFT    ? gains.left
+                   : output == AV_CH_FRONT_RIGHT ? gains.right
+                                                 : gains.mono;
+    }
+    return 0.0;
+}
+
 } // namespace
 
 QVSpeakerMatrix::QVSpeakerMatrix(quint64 source, quint64 output)
@@ -183,6 +222,34 @@ void QVSpeakerMatrix::normalise() {
     }
 }
 
+void QVSpeakerMatrix::mix(qsizetype row, const Input& input) {
+    if (input.gain <= 0.0)
+        return;
+    QList<Input>& inputs = _rows[row];
+    const auto same = std::find_if(inputs.begin(), inputs.end(),
+                                   [&](const Input& in) { return in.channel == input.channel; });
+    if (same == inputs.end())
+        inputs << input;
+    else
+        same->gain += input.gain;
+}
+
+void QVSpeakerMatrix::scaleWhole() {
+    double most = 0.0;
+    for (const QList<Input>& row : std::as_const(_rows)) {
+        double sum = 0.0;
+        for (const Input& in : row)
+            sum += in.gain;
+        most = std::max(most, sum);
+    }
+    if (most <= 1.0)
+        return;
+    for (QList<Input>& row : _rows) {
+        for (Input& in : row)
+            in.gain /= most;
+    }
+}
+
 bool QVSpeakerMatrix::isPureMapping() const {
     return std::all_of(_rows.cbegin(), _rows.cend(), [](const QList<Input>& row) {
         return row.size() < 2 && (row.isEmpty() || row.first().gain == 1.0);
@@ -222,12 +289,7 @@ bool QVSpeakerMatrix::sharesWhileSilent() const {
 QString QVSpeakerMatrix::filter() const {
     if (isIdentity())
         return QString();
-    AVChannelLayout layout{};
-    av_channel_layout_from_mask(&layout, _output);
-    char name[128] = {};
-    av_channel_layout_describe(&layout, name, sizeof name);
-    av_channel_layout_uninit(&layout);
-    const QString outputName = QString::fromUtf8(name);
+    const QString outputName = layoutName(_output);
     const auto inputName = [](const Input& in) { return QStringLiteral("c%1").arg(in.channel); };
 
     // FFmpeg's pan filter misroutes a matrix of plain ones between two named arrangements,
@@ -244,8 +306,14 @@ QString QVSpeakerMatrix::filter() const {
             if (!_rows.at(i).isEmpty())
                 pan << QStringLiteral("c%1=%2").arg(i).arg(inputName(_rows.at(i).first()));
         }
-        return QStringLiteral("pan=%1,channelmap=channel_layout=%2")
-            .arg(pan.join(u'|'), outputName);
+        // FFmpeg's resampler refuses to map some arrangements (FL+LFE) onto as many
+        // channels; unnamed channels it maps whatever they are.
+        const QString unnamed =
+            std::popcount(_source) == _rows.size()
+                ? QStringLiteral("channelmap=channel_layout=%1 channels,").arg(_rows.size())
+                : QString();
+        return unnamed + QStringLiteral("pan=%1,channelmap=channel_layout=%2")
+                             .arg(pan.join(u'|'), outputName);
     }
     QStringList pan{outputName};
     for (qsizetype i = 0; i < _rows.size(); ++i) {
@@ -282,13 +350,27 @@ quint64 QVSpeakerMatrix::bestOutput(quint64 source, const QList<quint64>& candid
     return best;
 }
 
-bool QVSpeakerMatrix::isDownmixedWhole(quint64 layout) {
-    return !(layout & ~kDownmixedSpeakers);
-}
-
-quint64 QVSpeakerMatrix::earLevel(quint64 source) {
-    const quint64 ear = source & kDownmixedSpeakers;
-    return ear & (kFrontPair | AV_CH_FRONT_CENTER) ? ear : ear | kFrontPair;
+QVSpeakerMatrix QVSpeakerMatrix::downmix(quint64 source, quint64 output) {
+    const QVSpeakerMatrix fold(source, earLevel(source));
+    QVSpeakerMatrix mixed;
+    mixed._source = source;
+    mixed._output = output;
+    mixed._rows.resize(std::popcount(output));
+    mixed._notes = fold._notes;
+    // A source of nothing but low frequencies is heard as a centre.
+    const bool lowOnly = !(source & ~kLowFrequency);
+    const QList<quint64> ear = speakersOf(fold._output), written = speakersOf(output);
+    for (qsizetype e = 0; e < ear.size(); ++e) {
+        const quint64 speaker =
+            lowOnly && ear.at(e) == AV_CH_LOW_FREQUENCY ? AV_CH_FRONT_CENTER : ear.at(e);
+        for (qsizetype o = 0; o < written.size(); ++o) {
+            const double gain = downmixGain(speaker, written.at(o));
+            for (const Input& in : fold._rows.at(e))
+                mixed.mix(o, Input{in.channel, in.gain * gain});
+        }
+    }
+    mixed.scaleWhole();
+    return mixed;
 }
 
 QString QVSpeakerMatrix::speakerNames(quint64 speakers) {
@@ -299,4 +381,14 @@ QString QVSpeakerMatrix::speakerNames(quint64 speakers) {
         return names.join(QString());
     const QString last = names.takeLast();
     return names.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
+QString QVSpeakerMatrix::layoutName(quint64 layout) {
+    AVChannelLayout channels{};
+    if (av_channel_layout_from_mask(&channels, layout) < 0)
+        return QString();
+    char name[128] = {};
+    av_channel_layout_describe(&channels, name, sizeof name);
+    av_channel_layout_uninit(&channels);
+    return QString::fromUtf8(name);
 }

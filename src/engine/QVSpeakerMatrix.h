@@ -13,6 +13,9 @@
 // back, back for side) where that one is free; else it is folded at -3 dB into the nearest
 // ear-level speakers (top speakers into the ones below them). No speaker is lost.
 //
+// A downmix to mono or stereo is written the same way, so that FFmpeg's resampler, which
+// refuses some arrangements and lets a float downmix clip, is not asked to remix.
+//
 // Arrangements are FFmpeg channel masks (AV_CH_* bits); channels are in mask-bit order.
 class QVSpeakerMatrix {
 public:
@@ -25,14 +28,16 @@ public:
     // free back pair is heard behind, not mixed into the front); then the fewest channels;
     // then the most speakers on their own. 0 when there are no candidates.
     static quint64 bestOutput(quint64 source, const QList<quint64>& candidates);
-    // FFmpeg's own downmix to stereo or mono takes every speaker of the arrangement; it
-    // drops top, wide and the other rarer speakers.
-    static bool isDownmixedWhole(quint64 layout);
-    // The source's ear-level speakers that FFmpeg's downmix takes, into which the others
-    // are folded before it; front left and right where nothing else would be left.
-    static quint64 earLevel(quint64 source);
+    // A downmix to mono or stereo with the gains of FFmpeg's own (centre and surround
+    // speakers at -3 dB, a back centre at -6 dB, the LFE left out unless it is all there is),
+    // once the speakers it has no gain for (top, wide and the rarer ones) are folded into
+    // the ear-level ones; scaled as a whole, as FFmpeg scales an integer downmix, so that no
+    // channel can clip and the balance between them stays.
+    static QVSpeakerMatrix downmix(quint64 source, quint64 output);
     // The speakers' names for the log: "FC, BL and BR".
     static QString speakerNames(quint64 speakers);
+    // The arrangement's name as ffmpeg reads it: "5.1(side)", "4 channels (FL+FR+LFE+BC)".
+    static QString layoutName(quint64 layout);
 
     quint64 source() const { return _source; }
     quint64 output() const { return _output; }
@@ -51,7 +56,11 @@ private:
         double gain = 1.0;
     };
 
+    QVSpeakerMatrix() = default;
+
     void place(quint64 speaker, quint64 freeForMoves);
+    void mix(qsizetype row, const Input& input);
+    void scaleWhole();
     void noteFold(quint64 speaker, quint64 targets);
     void normalise();
     bool isPureMapping() const;

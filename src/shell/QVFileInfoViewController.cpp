@@ -1,5 +1,6 @@
 #include "shell/QVFileInfoViewController.h"
 
+#include "engine/QVEncoderLimits.h"
 #include "engine/QVMusicInfo.h"
 #include "platform/NumberText.h"
 #include "platform/Workspace.h"
@@ -31,6 +32,8 @@ QString orUnknown(const QString& text) {
 }
 
 QString channelsText(int count) {
+    if (count > 2)
+        return QStringLiteral("%1 channels").arg(count);
     return count == 2 ? QStringLiteral("Stereo") : QStringLiteral("Mono");
 }
 
@@ -194,7 +197,9 @@ void QVFileInfoViewController::showSourceOrOutputFacts() {
     // The source's bitrate is in bit/s; the output's is already in kbit/s.
     const double kbps = original ? source.dABitrate / 1000.0 : output.dAOBitrate;
     _tfInfoBitRate->setText(NumberText::fromDouble(kbps, 1) + QStringLiteral("kbps"));
-    _tfInfoChannels->setText(channelsText(original ? source.iChanels : output.iAOChanels));
+    // What the conversion writes, as its command line is built, not the count asked for.
+    _tfInfoChannels->setText(
+        channelsText(original ? source.iChanels : QVEncoderLimits::outputFor(output).channels));
     _tfInfoChannelsMod->setText(QString::number(source.iChanels));
     const double hertz = original ? source.dSamplerate : output.dAOSamplerate;
     _tfInfoSampleRate->setText(NumberText::fromDouble(hertz / 1000.0, 1) + QStringLiteral("kHz"));

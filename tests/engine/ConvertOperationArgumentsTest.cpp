@@ -1,4 +1,5 @@
 #include "engine/ConvertOperation.h"
+#include "engine/QVSpeakerMatrix.h"
 
 #include <QStringList>
 
@@ -191,7 +192,7 @@ const ArgumentCase kCases[] = {
      4608,
      6,
      {"-vn", "-acodec", "alac", "-ar", "96000.00", "-b:a", "4608.00k", "-channel_layout", "5.1"}},
-    {"a 5.1 source into WMA is stereo",
+    {"a 5.1 source into WMA is a stereo downmix scaled so that it cannot clip",
      0.0,
      30.0,
      0.0,
@@ -200,7 +201,8 @@ const ArgumentCase kCases[] = {
      48000,
      128,
      6,
-     {"-vn", "-acodec", "wmav2", "-ar", "48000.00", "-b:a", "128.00k", "-ac", "2"}},
+     {"-vn", "-acodec", "wmav2", "-ar", "48000.00", "-b:a", "128.00k", "-af",
+      "pan=stereo|c0=0.4142*c0+0.2929*c2+0.2929*c4|c1=0.4142*c1+0.2929*c2+0.2929*c5", "-ac", "2"}},
     {"no encoder gives no -acodec",
      0.0,
      30.0,
@@ -325,10 +327,10 @@ const ArgumentCase kCases[] = {
     {"sixteen channels that do not say where they go fold their tops before MP3's downmix",
      0.0, 30.0, 0.0, 30.0, "libmp3lame", 48000, 320, 2,
      {"-vn", "-acodec", "libmp3lame", "-ar", "48000.00", "-b:a", "320.00k", "-af",
-      "pan=octagonal|c0=0.4142*c0+0.2929*c8+0.2929*c14|c1=0.4142*c1+0.2929*c10+0.2929*c15|"
-      "c2=0.5858*c2+0.4142*c9|c3=0.5858*c3+0.4142*c11|c4=0.5858*c4+0.4142*c13|"
-      "c5=0.5858*c5+0.4142*c12|c6=c6|c7=c7",
-      "-channel_layout", "stereo"},
+      "pan=stereo|c0=0.1144*c0+0.0809*c8+0.0809*c14+0.1144*c2+0.0809*c9+0.1144*c3+0.0809*c11+"
+      "0.0809*c5+0.0572*c12+0.1953*c6|c1=0.1144*c1+0.0809*c10+0.0809*c15+0.1144*c2+0.0809*c9+"
+      "0.1144*c4+0.0809*c13+0.0809*c5+0.0572*c12+0.1953*c7",
+      "-ac", "2"},
      "wav", {}, nullptr, 16},
 };
 
@@ -369,4 +371,18 @@ TEST(ConvertOperationArguments, FileNamesAreNeverReadAsProtocolsOrOptions) {
         ConvertOperation::argumentVector(m, QStringLiteral("ffmpeg"), QStringLiteral("/o/-y.mp3"));
     EXPECT_EQ(args.at(2), QStringLiteral("file:/m/http:x \"q\" 'é'.wav"));
     EXPECT_EQ(args.last(), QStringLiteral("file:/o/-y.mp3"));
+}
+
+// A downmix has FFmpeg's own gains, scaled as a whole (5.1 into stereo: the WMA row above).
+TEST(QVSpeakerMatrix, DownmixesWithFfmpegsGainsAndNeverClips) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"5.1", "mono", "pan=mono|c0=0.2071*c0+0.2071*c1+0.2929*c2+0.1464*c4+0.1464*c5"},
+        {"TFL+TFR+TBL+TBR", "stereo", "pan=stereo|c0=0.5000*c0+0.5000*c2|c1=0.5000*c1+0.5000*c3"},
+        {"FL+LFE", "stereo",
+         "channelmap=channel_layout=2 channels,pan=2c|c0=c0,channelmap=channel_layout=stereo"},
+    };
+    for (const auto& [source, output, filter] : cases)
+        EXPECT_EQ(QVSpeakerMatrix::downmix(maskNamed(source), maskNamed(output)).filter(),
+                  QLatin1String(filter))
+            << source << " into " << output;
 }

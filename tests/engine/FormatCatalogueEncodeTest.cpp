@@ -7,6 +7,7 @@
 #include "engine/LSMediaDecoder.h"
 #include "engine/QVDataEngine.h"
 #include "engine/QVEncoderLimits.h"
+#include "engine/QVSpeakerMatrix.h"
 
 #include "platform/NumberText.h"
 
@@ -58,6 +59,7 @@ LSMediaFields resolve(const QVFormatSetting& format, const Source& source, const
     else
         m.iAOChanels = channels == QLatin1String("Stereo") ? 2 : 1;
     m.iChannelLayout = source.layout;
+    m.iChanels = source.channels;
     return m;
 }
 
@@ -87,6 +89,7 @@ struct Conversion {
     QString sourceLayout;    // a makeSpeakerTones source: its tones are listened for
     QString written;         // the arrangement it is written in
     QList<QList<int>> heard; // per output channel, the source channels heard on it
+    double peak = 0.0;       // the largest decoded sample of a listened-to output
     // Only outputs with a promised rate or channel count are probed; the others need only
     // be accepted.
     bool checked() const { return sampleRate || channels; }
@@ -103,8 +106,8 @@ void runAll(std::vector<Conversion>& runs) {
                     runs[i].stream =
                         MediaFixtures::firstAudioStream(MediaFixtures::probe(runs[i].output));
                 if (runs[i].ok && !runs[i].sourceLayout.isEmpty())
-                    runs[i].heard =
-                        MediaFixtures::heardSpeakerTones(runs[i].output, runs[i].sourceLayout);
+                    runs[i].heard = MediaFixtures::heardSpeakerTones(
+                        runs[i].output, runs[i].sourceLayout, &runs[i].peak);
             }
         });
     for (std::thread& worker : workers)
@@ -180,7 +183,9 @@ struct SurroundRow {
     const char* ogg;
     const char* opus;
     const char* ac3;
-    const char* aiff;
+    const char* aiff; // and FLAC and WAV past eight channels
+    const char* container = "wav";
+    double amplitude = 0.1; // of each speaker's tone
 };
 
 constexpr const char* kSame = nullptr;
@@ -204,7 +209,18 @@ const SurroundRow kSurroundRows[] = {
     {"6.1(back)", "5.1", kSame, "6.1", "5.1", "5.1(side)", kSame},
     {"6.1(front)", "5.1", "7.1(wide)", "5.1", "5.1", "5.1(side)", kSame},
     {"7.1(wide-side)", "5.1", "7.1(wide)", "5.1", "5.1", "5.1(side)", kSame},
-    {"FL+FR+FC+LFE+SL+SR+TFL+TFR", "5.1", "5.1", "5.1", "5.1", "5.1(side)", "5.1(side)"},
+    {"FL+FR+FC+LFE+SL+SR+TFL+TFR", "5.1", "5.1", "5.1", "5.1", "5.1(side)", kSame},
+    {"FL+FR+TFL+TFR", "stereo", "stereo", "stereo", "stereo", "stereo", kSame},
+    {"FC+LFE", "5.1", "5.1", "5.1", "5.1", kSame, "3.1"},
+    {"FL+LFE", "2.1", "5.1", "5.1", "5.1", "2.1", "2.1"},
+    {"TFL+TFR+TBL+TBR", "quad", "5.0", "quad", "quad", "quad(side)", kSame},
+    // Louder past eight channels, so that each of seven speakers in one channel is heard.
+    {"FL+FR+FC+LFE+BL+BR+FLC+FRC+BC+SL+SR+TC", "7.1", "7.1(wide)", "7.1", "7.1", "5.1(side)", "7.1",
+     "au", 0.3},
+    {"FL+FR+FC+LFE+BL+BR+FLC+FRC+BC+SL", "5.1", "7.1(wide)", "6.1", "5.1", "5.1(side)", "7.1(wide)",
+     "w64", 0.3},
+    // Each speaker at -3 dBFS, decoded as float: no downmix may clip.
+    {"5.1(side)", "5.1", "5.1", "5.1", "5.1", kSame, kSame, "ac3", M_SQRT1_2},
 };
 
 const QStringList kStereoFormats = {"MP3", "MPEG-2 Audio", "WMA"};
@@ -227,8 +243,10 @@ Arrangement arrangementNamed(const QString& name) {
 
 QString writtenArrangement(const SurroundRow& row, const QString& format) {
     const QString source = QString::fromLatin1(row.source);
-    if (kStereoFormats.contains(format) && arrangementNamed(source).channels > 2)
+    if (kStereoFormats.contains(format) && source != QLatin1String("mono"))
         return QStringLiteral("stereo");
+    if (QStringList{"FLAC", "WAV"}.contains(format) && arrangementNamed(source).channels > 8)
+        return QString::fromLatin1(row.aiff);
     const QHash<QString, const char*> elsewhere = {
         {"AAC", row.aac}, {"Ringtone", row.aac}, {"ALAC", row.alac}, {"CAF", row.alac},
         {"OGG", row.ogg}, {"Opus", row.opus},    {"AC3", row.ac3},   {"AIFF", row.aiff},
@@ -239,8 +257,8 @@ QString writtenArrangement(const SurroundRow& row, const QString& format) {
 
 QString readBackName(const QString& format, const QString& written) {
     const bool unnamed =
-        kUnnamedMonoAndStereo.contains(format) && arrangementNamed(written).channels <= 2;
-    return unnamed ? QString() : QVEncoderLimits::layoutName(arrangementNamed(written).mask);
+        kUnnamedMonoAndStereo.contains(format) && QStringList{"mono", "stereo"}.contains(written);
+    return unnamed ? QString() : QVSpeakerMatrix::layoutName(arrangementNamed(written).mask);
 }
 
 quint64 speakerAt(quint64 mask, int index) {
@@ -250,27 +268,29 @@ quint64 speakerAt(quint64 mask, int index) {
 }
 
 // Each source speaker is heard, on its own speaker where the output has one and nowhere
-// else, and no two share a channel while a full-range channel is silent. A downmix to one
-// or two channels drops the LFE.
+// else, and no two share a channel while a full-range channel is silent. A downmix to mono
+// or stereo drops the LFE.
 void expectSpeakersHeard(const Conversion& run) {
     const Arrangement source = arrangementNamed(run.sourceLayout);
     const Arrangement output = arrangementNamed(run.written);
+    const bool downmix =
+        run.written == QLatin1String("mono") || run.written == QLatin1String("stereo");
     ASSERT_EQ(run.heard.size(), output.channels);
     bool shared = false, silent = false;
     for (int c = 0; c < output.channels; ++c) {
         shared |= run.heard.at(c).size() > 1;
         silent |= run.heard.at(c).isEmpty() && speakerAt(output.mask, c) != AV_CH_LOW_FREQUENCY;
     }
-    EXPECT_FALSE(output.channels > 2 && shared && silent);
+    EXPECT_FALSE(!downmix && shared && silent);
     for (int s = 0; s < source.channels; ++s) {
         const quint64 speaker = speakerAt(source.mask, s);
         QList<int> on;
         for (int c = 0; c < output.channels; ++c)
             on << (run.heard.at(c).contains(s) ? c : -1);
         on.removeAll(-1);
-        const bool downmixedLfe = speaker == AV_CH_LOW_FREQUENCY && output.channels <= 2;
+        const bool downmixedLfe = speaker == AV_CH_LOW_FREQUENCY && downmix;
         EXPECT_TRUE(downmixedLfe || !on.isEmpty()) << "source channel " << s << " is lost";
-        if (output.channels > 2 && (output.mask & speaker)) {
+        if (!downmix && (output.mask & speaker)) {
             EXPECT_EQ(on, QList<int>{std::popcount(output.mask & (speaker - 1))}) << s;
         }
     }
@@ -370,15 +390,18 @@ TEST_F(CatalogueEncode, SourceSpeakersStayInPlaceInEveryFormat) {
     std::vector<Source> sources;
     for (const SurroundRow& row : kSurroundRows) {
         Source source{row.source, 48000, 0,
-                      s_folder + QStringLiteral("/speakers %1.wav").arg(QLatin1String(row.source))};
+                      s_folder + QStringLiteral("/speakers %1.%2")
+                                     .arg(QLatin1String(row.source), QLatin1String(row.container))};
         ASSERT_TRUE(MediaFixtures::makeSpeakerTones(source.path, 0.5, source.sampleRate,
-                                                    QLatin1String(row.source)));
+                                                    QLatin1String(row.source), row.amplitude));
         LSMedia probed;
         LSMediaDecoder().dumpMediaStreamInfoWithFileMedia(source.path, probed);
         const Arrangement made = arrangementNamed(QLatin1String(row.source));
         EXPECT_EQ(probed.iChanels, made.channels) << row.source;
-        // A WAV file says where the speakers are only past two channels.
-        EXPECT_EQ(probed.iChannelLayout, made.channels > 2 ? made.mask : 0) << row.source;
+        // WAV names no speakers for mono and stereo, AU none at all.
+        const bool unsaid = made.mask == AV_CH_LAYOUT_MONO || made.mask == AV_CH_LAYOUT_STEREO ||
+                            QLatin1String(row.container) == QLatin1String("au");
+        EXPECT_EQ(probed.iChannelLayout, unsaid ? 0 : made.mask) << row.source;
         source.channels = probed.iChanels;
         source.layout = probed.iChannelLayout;
         sources.push_back(source);
@@ -397,9 +420,7 @@ TEST_F(CatalogueEncode, SourceSpeakersStayInPlaceInEveryFormat) {
                 run.channels = arrangementNamed(written).channels;
                 run.layout = readBackName(format.fmtName, written);
                 const LSMediaFields m = resolve(format, sources[i], rate, bitrate, kUseSource);
-                const QString notes = QVEncoderLimits::outputFor(m.vOACodecName, m.iAOChanels,
-                                                                 m.iChannelLayout, m.dAOBitrate)
-                                          .notes.join(u'|');
+                const QString notes = QVEncoderLimits::outputFor(m).notes.join(u'|');
                 if (written == QLatin1String(kSurroundRows[i].source))
                     EXPECT_FALSE(notes.contains(QLatin1String("cannot write")))
                         << notes.toStdString();
@@ -414,7 +435,9 @@ TEST_F(CatalogueEncode, SourceSpeakersStayInPlaceInEveryFormat) {
     expectPromises(runs);
     for (const Conversion& run : runs) {
         SCOPED_TRACE(run.label.toStdString());
-        if (!run.sourceLayout.isEmpty())
+        if (!run.sourceLayout.isEmpty()) {
             expectSpeakersHeard(run);
+            EXPECT_LT(run.peak, 1.0) << "clipped";
+        }
     }
 }

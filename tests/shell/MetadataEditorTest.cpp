@@ -500,6 +500,20 @@ TEST_F(FileInfoTab, TextsOfSourceAndOutput) {
     }
 }
 
+// What the conversion writes, by the decision that builds its command line.
+TEST_F(FileInfoTab, ChannelsAreThoseTheOutputHolds) {
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"MP3", 6, "Stereo"}, {"FLAC", 6, "6 channels"}, {"AC3", 8, "6 channels"}};
+    for (const auto& [format, channels, shown] : cases) {
+        auto row = probedRow(key("/m/a.wav"), MTEFileTypeOther, QString());
+        row->mediaInfo->iChanels = channels;
+        view.setMusicInfo(row);
+        view.setOutputFormat(shippedCatalogue().getFormatWithName(QLatin1String(format)));
+        view.update();
+        EXPECT_EQ(text("_tfInfoChannels"), QLatin1String(shown)) << format;
+    }
+}
+
 TEST_F(FileInfoTab, TagVersionWordsOfTheSource) {
     struct Case {
         const char* name;

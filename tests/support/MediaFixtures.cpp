@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 }
 
+#include <algorithm>
 #include <cerrno>
 #include <complex>
 #include <cstdio>
@@ -138,10 +139,10 @@ bool MediaFixtures::makeSine(const QString& path, double seconds, int sampleRate
 }
 
 bool MediaFixtures::makeSpeakerTones(const QString& path, double seconds, int sampleRate,
-                                     const QString& layout) {
+                                     const QString& layout, double amplitude) {
     QStringList tones;
     for (const double hz : speakerTonesHz(layout))
-        tones << QStringLiteral("0.1*sin(2*PI*%1*t)").arg(hz);
+        tones << QStringLiteral("%1*sin(2*PI*%2*t)").arg(amplitude).arg(hz);
     const QString source = QStringLiteral("aevalsrc=exprs=%4:c=%1:s=%2:d=%3")
                                .arg(layout)
                                .arg(sampleRate)
@@ -151,8 +152,8 @@ bool MediaFixtures::makeSpeakerTones(const QString& path, double seconds, int sa
         {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source, path});
 }
 
-QList<QList<int>> MediaFixtures::heardSpeakerTones(const QString& path,
-                                                   const QString& sourceLayout) {
+QList<QList<int>> MediaFixtures::heardSpeakerTones(const QString& path, const QString& sourceLayout,
+                                                   double* peak) {
     const int channels = firstAudioStream(probe(path)).value(QStringLiteral("channels")).toInt();
     const ProgramRun run = runProgram(QStringLiteral("ffmpeg"),
                                       QStringList{"-v", "error", "-i", path, "-f", "f32le", "-ar",
@@ -162,6 +163,8 @@ QList<QList<int>> MediaFixtures::heardSpeakerTones(const QString& path,
     const qsizetype frames = channels ? run.output.size() / qsizetype(sizeof(float)) / channels : 0;
     const QList<double> tones = speakerTonesHz(sourceLayout);
     QList<QList<int>> heard(run.exitCode == 0 ? channels : 0);
+    for (qsizetype i = 0; peak && i < frames * channels; ++i)
+        *peak = std::max(*peak, double(std::abs(samples[i])));
     // The codecs' start-up and end are left out.
     for (int c = 0; c < heard.size(); ++c) {
         for (int s = 0; s < tones.size(); ++s) {

@@ -16,10 +16,12 @@ public:
     // A tone on each speaker of the named arrangement ("5.1(side)"), each at its own pitch:
     // 220 + 110 Hz per channel index, and 60 Hz on the LFE, which AAC and AC-3 low-pass.
     static bool makeSpeakerTones(const QString& path, double seconds, int sampleRate,
-                                 const QString& layout);
+                                 const QString& layout, double amplitude = 0.1);
     // For each channel of the file, the channels of a makeSpeakerTones source of that
-    // arrangement whose tones it holds; empty when the file cannot be decoded.
-    static QList<QList<int>> heardSpeakerTones(const QString& path, const QString& sourceLayout);
+    // arrangement whose tones it holds; empty when the file cannot be decoded. Its largest
+    // sample, decoded as float, raises *peak.
+    static QList<QList<int>> heardSpeakerTones(const QString& path, const QString& sourceLayout,
+                                               double* peak = nullptr);
     // Runs ffmpeg with the given arguments (after "-v error -y"); true on exit status 0.
     static bool runFfmpeg(const QStringList& arguments, QString* errorText = nullptr);
     // ffprobe -show_format -show_streams as JSON; an empty object when it fails.
