@@ -22,7 +22,7 @@
 
 namespace {
 
-const QString kPictureKey = QStringLiteral("APIC");
+const QString kPictureKey = MTETagKeyMap::id3FrameOf(QStringLiteral("AlbumImg"));
 
 // Only a four-character id of capitals and digits names an ID3v2.4 frame.
 bool isValidFrameId(const QByteArray& id) {
@@ -141,13 +141,14 @@ void writeTextFrame(TagLib::ID3v2::Tag* tag, const TagLib::ByteVector& id, const
 void writeDisc(TagLib::ID3v2::Tag* tag, const QString& disc) {
     if (!disc.contains(u'/'))
         return;
+    const QStringList totals = MTETagKeyMap::totalNames(MTETagKeyMap::discField());
     for (TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
         const auto* userText = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-        const TagLib::String name = userText ? userText->description().upper() : TagLib::String();
-        if (name == "DISCTOTAL" || name == "TOTALDISCS")
+        if (userText &&
+            totals.contains(MTETagText::toQString(userText->description()), Qt::CaseInsensitive))
             tag->removeFrame(frame);
     }
-    writeTextFrame(tag, "TPOS", disc);
+    writeTextFrame(tag, frameIdOf(MTETagKeyMap::id3FrameOf(MTETagKeyMap::discField())), disc);
 }
 
 void removeEncoderEntries(TagLib::ID3v2::Tag* tag) {
@@ -187,7 +188,7 @@ std::unique_ptr<TagLib::ID3v2::AttachedPictureFrame> newCover(const MTETagText::
 // it is gets left out and logged, and the tag's pictures are left alone: false.
 bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info, int pictureType,
                   const QString& path) {
-    const TagLib::ID3v2::FrameList pictures = framesOf(tag, "APIC");
+    const TagLib::ID3v2::FrameList pictures = framesOf(tag, frameIdOf(kPictureKey));
     const bool wantsNone =
         !info.contains(kPictureKey) || MTETagText::isNoPictureMarker(info.value(kPictureKey));
     auto* first = pictures.isEmpty()
@@ -257,13 +258,17 @@ QString MTEAudioFile::strArtist() const {
     return getValueForKey(QStringLiteral("Artist")).toString();
 }
 
+QString MTEAudioFile::keyOf(const QString& logicalName) const {
+    return logicalName.isEmpty() ? QString() : dicMap.value(logicalName).toString();
+}
+
+QVariant MTEAudioFile::valueIn(const QVariantMap& tags, const QString& logicalName) const {
+    const QString key = keyOf(logicalName);
+    return key.isEmpty() ? QVariant() : tags.value(key);
+}
+
 QVariant MTEAudioFile::getValueForKey(const QString& logicalName) const {
-    if (logicalName.isEmpty())
-        return {};
-    const QString key = dicMap.value(logicalName).toString();
-    if (key.isEmpty())
-        return {};
-    return dicReadInfo.value(key);
+    return valueIn(dicReadInfo, logicalName);
 }
 
 void MTEAudioFile::initProperties() {
@@ -306,7 +311,7 @@ void MTEAudioFile::dumpID3V1Info(const TagLib::ID3v1::Tag* tag) {
     eumID3Version = MTEID3Version1;
     strTagVersion = QStringLiteral("ID3 V1.1");
     const auto store = [this](const char* name, const QString& value) {
-        const QString key = dicMap.value(QLatin1String(name)).toString();
+        const QString key = keyOf(QLatin1String(name));
         if (!key.isEmpty())
             dicReadInfo.insert(key, value);
     };
@@ -342,10 +347,7 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
         if (id == "COMM") {
             if (const TagLib::ID3v2::CommentsFrame* comment = chosenComment(frames)) {
                 dicReadInfo.insert(key, MTETagText::toQString(comment->text()));
-                strCommentDescription = MTETagText::toQString(comment->description());
-                if (!strCommentDescription.isEmpty())
-                    extraSpellings.insert(strCommentDescription.toLower(),
-                                          QStringLiteral("Comment"));
+                fileSpellings.commentDescription = MTETagText::toQString(comment->description());
             }
         } else if (id == "USLT") {
             // Each frame overwrites the one before: the last of the lyrics stays.
@@ -361,27 +363,29 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
                 dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame))
             adoptOtherSpelling(userTextName(*userText), userTextValue(*userText));
     }
-    const auto userTotal = [&userTexts](std::initializer_list<const char*> names) {
-        for (const TagLib::ID3v2::Frame* frame : userTexts) {
-            const auto* userText =
-                dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-            for (const char* name : names) {
-                if (userText && userText->description().upper() == name)
+    // The total of a field in a user text of its own.
+    const auto userTotal = [&userTexts](const QString& field) {
+        const QStringList names = MTETagKeyMap::totalNames(field);
+        for (const QString& name : names) {
+            for (const TagLib::ID3v2::Frame* frame : userTexts) {
+                const auto* userText =
+                    dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+                if (userText && MTETagText::toQString(userText->description())
+                                        .compare(name, Qt::CaseInsensitive) == 0)
                     return userTextValue(*userText);
             }
         }
         return QString();
     };
-    if (const QString key = dicMap.value(QStringLiteral("Track")).toString();
-        dicReadInfo.contains(key))
-        dicReadInfo.insert(key,
-                           MTETagText::numberWithTotal(dicReadInfo.value(key).toString(),
-                                                       userTotal({"TRACKTOTAL", "TOTALTRACKS"})));
-    const TagLib::ID3v2::FrameList discs = framesOf(tag, "TPOS");
+    const QString track = QStringLiteral("Track");
+    if (const QString key = keyOf(track); dicReadInfo.contains(key))
+        dicReadInfo.insert(
+            key, MTETagText::numberWithTotal(dicReadInfo.value(key).toString(), userTotal(track)));
+    const QString disc = MTETagKeyMap::discField();
+    const TagLib::ID3v2::FrameList discs = framesOf(tag, frameIdOf(MTETagKeyMap::id3FrameOf(disc)));
     if (!discs.isEmpty())
-        strDiscNumber =
-            MTETagText::numberWithTotal(MTETagText::toQString(discs.front()->toString()),
-                                        userTotal({"DISCTOTAL", "TOTALDISCS"}));
+        strDiscNumber = MTETagText::numberWithTotal(
+            MTETagText::toQString(discs.front()->toString()), userTotal(disc));
     readPicture(tag);
     eumID3Version = MTEID3Version2;
 }
@@ -390,7 +394,7 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
 void MTEAudioFile::readPicture(const TagLib::ID3v2::Tag* tag) {
     const TagLib::ID3v2::AttachedPictureFrame* chosen = nullptr;
     QByteArray chosenCover;
-    for (const TagLib::ID3v2::Frame* frame : framesOf(tag, "APIC")) {
+    for (const TagLib::ID3v2::Frame* frame : framesOf(tag, frameIdOf(kPictureKey))) {
         const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
         const QByteArray cover =
             picture ? MTETagText::coverBytes(picture->picture()) : QByteArray();
@@ -499,17 +503,14 @@ void MTEAudioFile::storeValues(const QString& key, const QStringList& values) {
 }
 
 void MTEAudioFile::adoptOtherSpelling(const QString& entryName, const QString& value) {
-    const QString key = dicMap.value(MTETagKeyMap::logicalNameOfEntry(entryName)).toString();
+    const QString key = keyOf(MTETagKeyMap::logicalNameOfEntry(entryName));
     if (!key.isEmpty() && key != entryName && !value.isEmpty() &&
         !MTETagText::hasText(dicReadInfo.value(key)))
         dicReadInfo.insert(key, value);
 }
 
 QString MTEAudioFile::fieldOfEntryName(const QString& entryName) const {
-    const QString logicalName = MTETagKeyMap::fieldOfEntry(entryName);
-    if (!logicalName.isEmpty())
-        return logicalName;
-    return extraSpellings.value(MTETagKeyMap::bareName(entryName).toLower());
+    return MTETagKeyMap::fieldOfEntry(entryName, fileSpellings);
 }
 
 bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
@@ -530,7 +531,7 @@ bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
 // files the attributes ffmpeg's copy gives them.
 bool MTEAudioFile::isSecondSpelling(const QString& entryName, const QString& logicalName) const {
     const MTEContainer kind = container();
-    const QString key = dicMap.value(logicalName).toString();
+    const QString key = keyOf(logicalName);
     if (kind == MTEContainer::Mp4 || kind == MTEContainer::Asf || kind == MTEContainer::None ||
         !MTETagKeyMap::ffmpegKeys(logicalName)
              .contains(MTETagKeyMap::bareName(entryName), Qt::CaseInsensitive) ||
@@ -545,7 +546,7 @@ bool MTEAudioFile::isSecondSpelling(const QString& entryName, const QString& log
 
 QStringList MTEAudioFile::writtenKeysOf(const QString& logicalName) const {
     QStringList keys;
-    if (const QString key = dicMap.value(logicalName).toString(); !key.isEmpty())
+    if (const QString key = keyOf(logicalName); !key.isEmpty())
         keys += key;
     if (eumFileType == MTEFileTypeM4A) {
         if (const QString key = MTETagKeyMap::mp4CopyKey(logicalName); !key.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "tags/MTEContainer.h"
 #include "tags/MTEFileType.h"
+#include "tags/MTETagKeyMap.h"
 #include "tags/MTETagProperties.h"
 #include "tags/MTETagWriteResult.h"
 
@@ -67,12 +68,9 @@ public:
     // read. A writer keeps every other spelling of these (ffmpeg's copy, the row's own
     // entries); of every other name it writes, it removes them, so no old value survives.
     QSet<QString> untouchedNames;
-    // Entry names (bare, lower case) that spell a logical name in this file only: ffmpeg
-    // keeps a described comment frame under its description, Matroska names a tag in a
-    // language "TITLE-eng". A tag copy hands the source's to the output.
-    QHash<QString, QString> extraSpellings;
-    // The description of the ID3v2 comment frame the comment was read from; empty for none.
-    QString strCommentDescription;
+    // What the file adds to the table's spellings: the description of the ID3v2 comment frame
+    // the comment was read from, Matroska's names in a language.
+    MTETagKeyMap::FileSpellings fileSpellings;
     // Fields read with several values (a multi-string ID3v2.4 frame or several frames of one
     // id, repeated Vorbis fields or WMA attributes, an MP4 string list): the family key to
     // the values, which dicReadInfo holds joined ("A; B") as the editor shows them.
@@ -95,7 +93,13 @@ public:
 
     // The value under the family key of "Artist".
     QString strArtist() const;
-    // Null for an empty name or a name the family lacks.
+    // The family key of a logical name ("Title", "AlbumImg"); empty for an empty name or a name
+    // the family lacks.
+    QString keyOf(const QString& logicalName) const;
+    // The value of a logical name in tags keyed by the file's family (what it read, or a row's
+    // working copy of it); null where keyOf is empty.
+    QVariant valueIn(const QVariantMap& tags, const QString& logicalName) const;
+    // The value the file read for a logical name (valueIn of dicReadInfo).
     QVariant getValueForKey(const QString& logicalName) const;
 
     // Resets dicReadInfo to empty texts and "no picture" for every key of dicMap.
@@ -116,8 +120,8 @@ public:
     // the lyrics as user text "lyrics-eng", a free-form item) under the name's family key
     // when that holds no text yet, so what the file shows is what gets edited and copied.
     void adoptOtherSpelling(const QString& entryName, const QString& value);
-    // The logical name an entry spells in this file (MTETagKeyMap::fieldOfEntry, else the
-    // file's own spellings); empty for none.
+    // The logical name an entry spells in this file (MTETagKeyMap::fieldOfEntry with the file's
+    // own spellings); empty for none.
     QString fieldOfEntryName(const QString& entryName) const;
     // The entry spells a name this write changes (not untouched), under a key the write does
     // not use, while dicReadInfo holds the name: a writer removes it.

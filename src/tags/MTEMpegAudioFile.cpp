@@ -19,8 +19,7 @@ bool hasID3v2Frames(TagLib::ID3v2::Tag* tag) {
 }
 
 QString infoField(const TagLib::RIFF::Info::Tag* tag, const QString& id) {
-    return id.isEmpty() ? QString()
-                        : MTETagText::toQString(tag->fieldText(id.toLatin1().constData()));
+    return MTETagText::toQString(tag->fieldText(id.toLatin1().constData()));
 }
 
 } // namespace
@@ -65,11 +64,12 @@ bool MTEMpegAudioFile::dumpId3File() {
 // A WAV file's INFO chunk, as ffmpeg and many recorders write it.
 void MTEMpegAudioFile::dumpRiffInfo(const TagLib::RIFF::Info::Tag* info) {
     for (auto it = dicMap.cbegin(); it != dicMap.cend(); ++it) {
-        QString value = infoField(info, MTETagKeyMap::riffInfoId(it.key()));
-        if (value.isEmpty() && it.key() == QLatin1String("Track"))
-            value = infoField(info, QStringLiteral("ITRK"));
-        if (!value.isEmpty())
-            dicReadInfo.insert(it.value().toString(), value);
+        for (const QString& id : MTETagKeyMap::riffInfoIds(it.key())) {
+            if (const QString value = infoField(info, id); !value.isEmpty()) {
+                dicReadInfo.insert(it.value().toString(), value);
+                break;
+            }
+        }
     }
     eumID3Version = MTEID3VersionNone;
     strTagVersion = QStringLiteral("RIFF INFO");

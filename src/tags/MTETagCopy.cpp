@@ -196,8 +196,9 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
         return arguments;
     QSet<QString> written;
     if (!source->strDiscNumber.isEmpty()) {
-        addMetadataOption(arguments, QStringLiteral("disc"), source->strDiscNumber);
-        written.insert(QStringLiteral("disc"));
+        const QString disc = MTETagKeyMap::ffmpegKeyOfProperty(MTETagKeyMap::discField());
+        addMetadataOption(arguments, disc, source->strDiscNumber);
+        written.insert(disc);
     }
     for (const MTECarriedField& field : carriedFields(*source, plan)) {
         const QString ffmpegKey = MTETagKeyMap::ffmpegKeyOfProperty(field.property);
@@ -231,7 +232,7 @@ MTETagWriteResult MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadat
         return MTETagWriteResult::Written; // by ffmpeg through ffmpegArguments(), or no tags
     output->untouchedNames = untouchedNames(dicToMetadata, sourceFileType, source);
     if (source) {
-        output->extraSpellings = source->extraSpellings;
+        output->fileSpellings = source->fileSpellings;
         output->carriedFields = carriedFields(*source, plan);
     }
     QVariantMap row = dicToMetadata;
@@ -254,8 +255,8 @@ QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int so
         // ffmpeg's AIFF muxer writes the title, author, copyright and comment into chunks of
         // their own, which readers prefer to the ID3 chunk the tags are written into.
         QStringList arguments{QStringLiteral("-write_id3v2"), QStringLiteral("1")};
-        for (const char* key : {"title", "author", "copyright", "comment"})
-            arguments << QStringLiteral("-metadata") << QLatin1String(key) + u'=';
+        for (const QString& key : MTETagKeyMap::aiffMuxerKeys())
+            arguments << QStringLiteral("-metadata") << key + u'=';
         return arguments;
     }
     if (plan.writer == MTETagCopyPlan::Writer::Options)

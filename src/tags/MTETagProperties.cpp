@@ -192,20 +192,13 @@ void addEntry(FieldIndex& fields, const Entry& entry, const MTEAudioFile& source
     }
 }
 
-// FFmpeg's generic names, as TagLib names them.
-QString propertyNameOfFfmpegKey(const QString& key) {
-    if (sameName(key, QStringLiteral("disc")))
-        return QStringLiteral("DISCNUMBER");
-    return key.toUpper();
-}
-
 void addFfmpegEntries(FieldIndex& fields, const MTEAudioFile& source) {
-    const QString pictureKey = source.dicMap.value(QStringLiteral("AlbumImg")).toString();
+    const QString pictureKey = source.keyOf(QStringLiteral("AlbumImg"));
     for (auto it = source.dicReadInfo.cbegin(); it != source.dicReadInfo.cend(); ++it) {
         if (it.key() == pictureKey || !MTETagText::hasText(it.value()))
             continue;
         TagLib::PropertyMap properties;
-        properties.insert(MTETagText::toTagString(propertyNameOfFfmpegKey(it.key())),
+        properties.insert(MTETagText::toTagString(propertyName(it.key()).toUpper()),
                           TagLib::StringList(MTETagText::toTagString(it.value().toString())));
         addEntry(fields, {it.key(), properties, it.key(), {}}, source);
     }

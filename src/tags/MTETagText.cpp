@@ -2,6 +2,7 @@
 
 #include "tags/MTECoverCache.h"
 #include "tags/MTECoverDecoder.h"
+#include "tags/MTETagKeyMap.h"
 #include "util/GlobalFun.h"
 
 #include <QBuffer>
@@ -172,7 +173,7 @@ const QStringList& MTETagText::encoderEntryNames() {
 }
 
 bool MTETagText::isEncoderEntryName(const QString& name) {
-    const QString bare = name.section(u':', -1);
+    const QString bare = MTETagKeyMap::bareName(name);
     // ffmpeg reads a WMA's encoder settings as its "encoder", which every output replaces:
     // only a tag copy could carry them.
     return encoderEntryNames().contains(bare, Qt::CaseInsensitive) ||
