@@ -116,7 +116,7 @@ MTETagWriteResult MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& pa
     bool coverWritten = true;
     for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
         TagLib::String name;
-        if (isStale(it.key()) || isKeptCopyItem(tag, it.key()))
+        if (isStale(it.key()) || isKeptCopyItem(tag, it.key()) || isId3FrameItem(it.key()))
             continue; // the row's own copy of a name written under another item
         if (!itemNameOf(it.key(), &name)) {
             qCWarning(lcTags, "skipped tag key that is no MP4 item: %s", qPrintable(it.key()));
@@ -180,6 +180,11 @@ bool MTEM4AAudioFile::writeCover(TagLib::MP4::Tag* tag, const TagLib::String& na
     covers.append(TagLib::MP4::CoverArt(format, cover.bytes));
     tag->setItem(name, covers);
     return true;
+}
+
+bool MTEM4AAudioFile::isId3FrameItem(const QString& key) const {
+    const QString name = fieldOfEntryName(key);
+    return !name.isEmpty() && key == MTETagKeyMap::id3FrameOf(name);
 }
 
 bool MTEM4AAudioFile::isKeptCopyItem(const TagLib::MP4::Tag* tag, const QString& key) const {

@@ -70,8 +70,8 @@ QSet<QString> untouchedNames(const QVariantMap& row, int sourceFileType,
     return names;
 }
 
-// MP4 items that other readers find a field in beside the "m4a" table ("cprt", the
-// grouping the table lacks, the free-form publisher) take the row's value: a changed field's
+// MP4 items that other readers find a field in beside the "m4a" table (the grouping the table
+// lacks) take the row's value: a changed field's
 // always, so none keeps the old one; an untouched field's where ffmpeg's copy left none (the
 // writer keeps the copy's item otherwise).
 void addMp4CopyItems(QVariantMap& tags, const QVariantMap& row, int sourceFileType,

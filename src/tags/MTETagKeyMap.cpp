@@ -73,13 +73,15 @@ constexpr Row kRows[] = {
      .ffmpegOther = {"author"}, .asfDescription = AsfDescription::Author},
     {.name = "AlbumArtist", .mpeg = "TPE2", .m4a = u"aART", .ffmpeg = "album_artist",
      .xiph = {"ALBUMARTIST", "ALBUM ARTIST"}, .asf = "WM/AlbumArtist"},
-    {.name = "Publisher", .mpeg = "TPUB", .m4a = u"TPUB", .ffmpeg = "publisher",
-     .xiph = {"PUBLISHER", "ORGANIZATION", "LABEL"}, .asf = "WM/Publisher",
-     .mp4Copy = FREE_FORM("publisher")},
+    // MP4 has no atom of its own for the publisher: taggers write a free-form item, which
+    // ffmpeg reads as "publisher". An MP4 atom named after an ID3v2 frame ("TPUB", "TCOP", as
+    // older builds wrote them) is read as its field and never written.
+    {.name = "Publisher", .mpeg = "TPUB", .m4a = FREE_FORM("publisher"), .ffmpeg = "publisher",
+     .xiph = {"PUBLISHER", "ORGANIZATION", "LABEL"}, .asf = "WM/Publisher"},
     {.name = "Composer", .mpeg = "TCOM", .m4a = u"\u00A9wrt", .ffmpeg = "composer",
      .xiph = {"COMPOSER"}, .asf = "WM/Composer"},
-    {.name = "Copyright", .mpeg = "TCOP", .m4a = u"TCOP", .ffmpeg = "copyright",
-     .xiph = {"COPYRIGHT"}, .asf = "Copyright", .riffInfo = {"ICOP"}, .mp4Copy = u"cprt",
+    {.name = "Copyright", .mpeg = "TCOP", .m4a = u"cprt", .ffmpeg = "copyright",
+     .xiph = {"COPYRIGHT"}, .asf = "Copyright", .riffInfo = {"ICOP"},
      .property = "COPYRIGHT", .aiff = {"(c) ", "copyright"},
      .asfDescription = AsfDescription::Copyright},
     {.name = "Comment", .mpeg = "COMM", .m4a = u"\u00A9cmt", .ffmpeg = "comment",

@@ -61,8 +61,7 @@ public:
     static QString fieldOfEntry(const QString& entryName);
     static QString fieldOfEntry(const QString& entryName, const FileSpellings& file);
     // The MP4 item that other readers, ffmpeg among them, find a field in beside the "m4a"
-    // table: "cprt" for "Copyright", "\u00A9grp" for "Grouping" (which the table lacks), the
-    // free-form publisher item for "Publisher". Empty for the others.
+    // table: "\u00A9grp" for "Grouping" (which the table lacks). Empty for the others.
     static QString mp4CopyKey(const QString& logicalName);
     // TagLib's property name of a field carried beside the managed ones that an entry of any
     // format spells, in any letter case: an ID3v2 frame or user text, a Vorbis field, an MP4

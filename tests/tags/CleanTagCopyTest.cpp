@@ -722,6 +722,13 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
     const QStringList vorbisComment{"-metadata", "comment=Old comment"};
     const QStringList channelMask{"-metadata", "WAVEFORMATEXTENSIBLE_CHANNEL_MASK=0x3"};
     const char* freeFormId = "----:com.apple.iTunes:MusicBrainz Album Id";
+    const QStringList label{"-metadata", "publisher=Old label", "-metadata", "copyright=Old (c)"};
+    const auto oldMp4Atoms = [](const QByteArray& file) {
+        TagLib::MP4::File mp4(file.constData());
+        mp4.tag()->setItem("TPUB", TagLib::StringList("Old label"));
+        mp4.tag()->setItem("TCOP", TagLib::StringList("Old (c)"));
+        mp4.save();
+    };
     // clang-format off
     const Case cases[] = {
         {"ID3v2.4 strings into FLAC", "mp3", {}, twoArtists, nullptr, "flac", "ARTIST", both, "Artist A; Artist B"},
@@ -807,6 +814,9 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"a user text without description into WAV", "mp3", {}, noDescription, nullptr, "wav", "TXXX:LONELY VALUE", {}},
         {"a user text without description into AIFF", "mp3", {}, noDescription, nullptr, "aiff", "TXXX:lonely value", {}},
         {"a user text without description into MPEG-2 Audio", "mp3", {}, noDescription, nullptr, "mp2", "TXXX:LONELY VALUE", {}},
+        {"the publisher into AAC as no ID3 frame", "mp3", label, {}, nullptr, "m4a", "TPUB", {}},
+        {"the copyright into AAC as no ID3 frame", "mp3", label, {}, nullptr, "m4a", "TCOP", {}},
+        {"an old M4A's TPUB atom read and replaced", "m4a", {}, oldMp4Atoms, "Publisher=New", "m4a", "TPUB", {}, "Old label"},
     };
     // clang-format on
     for (const Case& c : cases) {
