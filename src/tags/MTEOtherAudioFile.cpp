@@ -24,7 +24,8 @@ bool MTEOtherAudioFile::dumpMediaAttribInfo() {
         qCInfo(lcTags, "no tags read from %s", qPrintable(strFilePath));
         return false;
     }
-    ffmpegEntries = metadata.entries;
+    if (!ffmpegEntries)
+        ffmpegEntries = metadata.entries;
     for (const auto& [key, value] : std::as_const(metadata.entries))
         dicReadInfo.insert(key.toLower(), value);
     fileSpellings.namesByLanguage = namesTagsByLanguage(strFilePath);
