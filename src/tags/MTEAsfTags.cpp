@@ -318,7 +318,13 @@ MTETagWriteResult MTEAsfTags::write(const QString& path, const MTEAudioFile& han
         qCWarning(lcTags, "not a writable WMA file: %s", qPrintable(path));
         return MTETagWriteResult::Failed;
     }
-    removeAttributesWhere(tag, [&](const QString& name) { return handler.isStaleSpelling(name); });
+    removeAttributesWhere(tag, [&](const QString& name) {
+        QStringList texts;
+        for (const TagLib::ASF::Attribute& attribute :
+             tag->attribute(MTETagText::toTagString(name)))
+            texts += attributeText(attribute);
+        return handler.isStaleSpelling(name, texts);
+    });
     bool coverWritten = true;
     for (auto it = handler.dicMap.cbegin(); it != handler.dicMap.cend(); ++it) {
         const QString key = it.value().toString();

@@ -101,7 +101,9 @@ QStringList textValuesOf(const TagLib::ID3v2::FrameList& frames, bool genres) {
 void removeStaleSpellings(TagLib::ID3v2::Tag* tag, const MTEAudioFile& handler) {
     for (TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
         const auto* userText = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-        if (userText && handler.isStaleSpelling(userTextName(*userText)))
+        if (userText &&
+            handler.isStaleSpelling(userTextName(*userText),
+                                    MTETagText::toQStringList(userText->fieldList()).mid(1)))
             tag->removeFrame(frame);
     }
 }
@@ -513,12 +515,12 @@ QString MTEAudioFile::fieldOfEntryName(const QString& entryName) const {
     return MTETagKeyMap::fieldOfEntry(entryName, fileSpellings);
 }
 
-bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
+bool MTEAudioFile::isStaleSpelling(const QString& entryName, const QStringList& values) const {
     const QString logicalName = fieldOfEntryName(entryName);
     if (logicalName.isEmpty())
         return false;
     if (untouchedNames.contains(logicalName))
-        return isSecondSpelling(entryName, logicalName);
+        return isSecondSpelling(entryName, values, logicalName);
     const QStringList keys = writtenKeysOf(logicalName);
     return !keys.contains(entryName) &&
            std::any_of(keys.begin(), keys.end(),
@@ -526,22 +528,24 @@ bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
 }
 
 // ffmpeg's copy keeps a field under its own key where the output's format has another name
-// for it: "author" and "comment" as ID3 user texts, "AUTHOR" beside "ARTIST" in Vorbis
-// comments. MP4 files keep the items other readers look in (MTETagKeyMap::mp4CopyKey), WMA
-// files the attributes ffmpeg's copy gives them.
-bool MTEAudioFile::isSecondSpelling(const QString& entryName, const QString& logicalName) const {
+// for it ("author", "date", "lyrics-eng" as ID3 user texts or WMA attributes, "AUTHOR" beside
+// "ARTIST" in Vorbis comments), and under the source's spelling where it knows none
+// ("ORGANIZATION", "WM/Lyrics"). MP4 files keep the items other readers look in
+// (MTETagKeyMap::mp4CopyKey).
+bool MTEAudioFile::isSecondSpelling(const QString& entryName, const QStringList& values,
+                                    const QString& logicalName) const {
     const MTEContainer kind = container();
-    const QString key = keyOf(logicalName);
-    if (kind == MTEContainer::Mp4 || kind == MTEContainer::Asf || kind == MTEContainer::None ||
-        !MTETagKeyMap::ffmpegKeys(logicalName)
-             .contains(MTETagKeyMap::bareName(entryName), Qt::CaseInsensitive) ||
-        !MTETagText::hasText(dicReadInfo.value(key)))
+    const QVariant value = dicReadInfo.value(keyOf(logicalName));
+    if (kind == MTEContainer::Mp4 || kind == MTEContainer::None || !MTETagText::hasText(value))
         return false;
-    const bool xiph = kind == MTEContainer::Flac || kind == MTEContainer::OggVorbis ||
-                      kind == MTEContainer::OggOpus;
-    const QStringList ownNames =
-        xiph ? MTETagKeyMap::xiphFieldNames(logicalName) : QStringList{key};
-    return !ownNames.contains(entryName, Qt::CaseInsensitive);
+    QStringList ownNames{keyOf(logicalName)};
+    if (kind == MTEContainer::Flac || kind == MTEContainer::OggVorbis ||
+        kind == MTEContainer::OggOpus)
+        ownNames = MTETagKeyMap::xiphFieldNames(logicalName);
+    else if (kind == MTEContainer::Asf)
+        ownNames = QStringList{MTETagKeyMap::asfName(logicalName)};
+    return !ownNames.contains(entryName, Qt::CaseInsensitive) &&
+           MTETagText::holdsOnly(MTETagText::valuesOf(value), values);
 }
 
 QStringList MTEAudioFile::writtenKeysOf(const QString& logicalName) const {

@@ -125,11 +125,13 @@ public:
     QString fieldOfEntryName(const QString& entryName) const;
     // The entry spells a name this write changes (not untouched), under a key the write does
     // not use, while dicReadInfo holds the name: a writer removes it.
-    // So is, in ID3 tags and Vorbis comments, an entry of an untouched name under a key of ffmpeg's
-    // that the writer does not use, while dicReadInfo holds the name with text (isSecondSpelling):
-    // the field would show twice.
-    bool isStaleSpelling(const QString& entryName) const;
-    bool isSecondSpelling(const QString& entryName, const QString& logicalName) const;
+    // So is, in ID3 tags, Vorbis comments and WMA attributes, an entry of an untouched name under
+    // a spelling the output's format does not use, holding nothing but values dicReadInfo holds
+    // for the name (isSecondSpelling): ffmpeg's copy of the field under its own key or the
+    // source's, which would show the field twice. One with a value of its own stays.
+    bool isStaleSpelling(const QString& entryName, const QStringList& values = {}) const;
+    bool isSecondSpelling(const QString& entryName, const QStringList& values,
+                          const QString& logicalName) const;
     // The keys dicReadInfo holds a logical name under in this file's family.
     QStringList writtenKeysOf(const QString& logicalName) const;
 

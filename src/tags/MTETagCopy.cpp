@@ -183,11 +183,10 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
         for (const auto& [sourceKey, value] : std::as_const(plan.sourceTags)) {
             const QString field = source ? source->fieldOfEntryName(sourceKey)
                                          : MTETagKeyMap::fieldOfEntry(sourceKey);
-            // An untouched field keeps the spellings of the source's format, not ffmpeg's
-            // other keys ("author" beside "artist").
+            // An untouched field keeps another spelling only where it holds a value of its own
+            // ("author" or "ORGANIZATION" beside the same "artist" or "publisher" go).
             if (field == name && sourceKey.compare(key, Qt::CaseInsensitive) != 0 &&
-                (changed ||
-                 MTETagKeyMap::ffmpegKeys(name).contains(sourceKey, Qt::CaseInsensitive)))
+                (changed || MTETagText::holdsOnly({text}, {value})))
                 addMetadataOption(arguments, sourceKey, QString());
         }
         addMetadataOption(arguments, key, text);

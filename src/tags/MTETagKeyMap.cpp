@@ -39,7 +39,7 @@ struct Row {
     // The AIFF text chunk id, and the key of ffmpeg's copy its AIFF muxer fills the chunk from.
     const char* aiff[2] = {};
     // Other keys ffmpeg's copy gives the field: an ID3v2 frame id it has no name for, the
-    // names its MP4 and AIFF readers use.
+    // names its MP4 and AIFF readers use, a WMA attribute other programs write it in.
     const char* ffmpegOther[3] = {};
     // The fields (Vorbis comments, ID3v2 user texts, ffmpeg's keys) that hold the total beside
     // the number; the first is written.
@@ -87,7 +87,7 @@ constexpr Row kRows[] = {
     {.name = "Comment", .mpeg = "COMM", .m4a = u"\u00A9cmt", .ffmpeg = "comment",
      .xiph = {"COMMENT", "DESCRIPTION"}, .asf = "Description", .riffInfo = {"ICMT"},
      .mp4Alias = "desc", .property = "COMMENT", .aiff = {"ANNO", "comment"},
-     .asfDescription = AsfDescription::Comment},
+     .ffmpegOther = {"WM/Comments"}, .asfDescription = AsfDescription::Comment},
     {.name = "Grouping", .mpeg = "TIT1", .ffmpeg = "grouping", .xiph = {"GROUPING", "CONTENTGROUP"},
      .asf = "WM/ContentGroupDescription", .mp4Copy = u"\u00A9grp"},
     // Fields carried beside the managed ones, under TagLib's property name.

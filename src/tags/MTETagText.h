@@ -97,6 +97,9 @@ public:
     static QString numberWithTotal(const QString& number, const QString& total);
     // Several values of one field as one text: "A; B".
     static QString joinedValues(const QStringList& values);
+    // The entry holds values and each is one of the field's, or several of them joined as ffmpeg
+    // and the editor join them ("A;B", "A; B"); blanks around a value do not count.
+    static bool holdsOnly(const QStringList& fieldValues, const QStringList& entryValues);
     static QStringList toQStringList(const TagLib::StringList& values);
     static TagLib::StringList toTagStringList(const QStringList& values);
 };

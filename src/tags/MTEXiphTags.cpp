@@ -176,7 +176,9 @@ bool writeComment(TagLib::Ogg::XiphComment* comment, PictureOwner& pictures,
                   const MTEAudioFile& handler, const QString& path) {
     const QVariantMap& tags = handler.dicReadInfo;
     const QVariantMap& dicMap = handler.dicMap;
-    removeFieldsWhere(comment, [&](const QString& name) { return handler.isStaleSpelling(name); });
+    removeFieldsWhere(comment, [&](const QString& name) {
+        return handler.isStaleSpelling(name, fieldValues(comment, name));
+    });
     for (auto it = dicMap.cbegin(); it != dicMap.cend(); ++it) {
         const QString key = it.value().toString();
         if (tags.contains(key))

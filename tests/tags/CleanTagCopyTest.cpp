@@ -749,6 +749,20 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
     const QStringList channelMask{"-metadata", "WAVEFORMATEXTENSIBLE_CHANNEL_MASK=0x3"};
     const char* freeFormId = "----:com.apple.iTunes:MusicBrainz Album Id";
     const QStringList label{"-metadata", "publisher=Old label", "-metadata", "copyright=Old (c)"};
+    const auto englishLyrics = id3([](Tag* tag) {
+        auto lyrics = std::make_unique<TagLib::ID3v2::UnsynchronizedLyricsFrame>();
+        lyrics->setLanguage("eng");
+        lyrics->setText("Old lyrics");
+        tag->addFrame(lyrics.release());
+    });
+    const auto wmaYearAndComments = asf([](TagLib::ASF::Tag* tag) {
+        tag->setAttribute("WM/Year", TagLib::String("1999"));
+        tag->setAttribute("WM/Lyrics", TagLib::String("Old lyrics"));
+        tag->setAttribute("WM/Comments", TagLib::String("Old comment"));
+    });
+    const QStringList dateAndGrouping{"-metadata", "date=1999", "-metadata",
+                                      "grouping=Old grouping"};
+    const QStringList organization{"-metadata", "ORGANIZATION=Old label"};
     const auto oldMp4Atoms = [](const QByteArray& file) {
         TagLib::MP4::File mp4(file.constData());
         mp4.tag()->setItem("TPUB", TagLib::StringList("Old label"));
@@ -843,6 +857,22 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"the publisher into AAC as no ID3 frame", "mp3", label, {}, nullptr, "m4a", "TPUB", {}},
         {"the copyright into AAC as no ID3 frame", "mp3", label, {}, nullptr, "m4a", "TCOP", {}},
         {"an old M4A's TPUB atom read and replaced", "m4a", {}, oldMp4Atoms, "Publisher=New", "m4a", "TPUB", {}, "Old label"},
+        {"lyrics in a language into MP3 once", "mp3", {}, englishLyrics, nullptr, "mp3", "TXXX:lyrics-eng", {}},
+        {"lyrics in a language into FLAC once", "mp3", {}, englishLyrics, nullptr, "flac", "LYRICS-ENG", {}},
+        {"lyrics in a language into Opus once", "mp3", {}, englishLyrics, nullptr, "opus", "LYRICS-ENG", {}},
+        {"lyrics in a language into WMA once", "mp3", {}, englishLyrics, nullptr, "wma", "lyrics-eng", {}},
+        {"lyrics in a language into AIFF once", "mp3", {}, englishLyrics, nullptr, "aiff", "TXXX:lyrics-eng", {}},
+        {"lyrics in a language into CAF once", "mp3", {}, englishLyrics, nullptr, "caf", "ffprobe:lyrics-eng", {}},
+        {"no date beside WM/Year in WMA", "mp3", dateAndGrouping, {}, nullptr, "wma", "date", {}},
+        {"no grouping beside WM/ContentGroupDescription in WMA", "mp3", dateAndGrouping, {}, nullptr, "wma", "grouping", {}},
+        {"a WMA's WM/Year into FLAC once", "wma", {}, wmaYearAndComments, nullptr, "flac", "WM/YEAR", {}},
+        {"a WMA's WM/Lyrics into MP3 once", "wma", {}, wmaYearAndComments, nullptr, "mp3", "TXXX:WM/Lyrics", {}},
+        {"a Vorbis ORGANIZATION into MP3 once", "flac", organization, {}, nullptr, "mp3", "TXXX:ORGANIZATION", {}},
+        {"a Vorbis ORGANIZATION into WMA once", "flac", organization, {}, nullptr, "wma", "ORGANIZATION", {}},
+        {"a Vorbis ORGANIZATION into CAF once", "flac", organization, {}, nullptr, "caf", "ffprobe:ORGANIZATION", {}},
+        {"a Vorbis LABEL into MP3 once", "ogg", {"-metadata", "LABEL=Old label"}, {}, nullptr, "mp3", "TXXX:LABEL", {}},
+        {"a WMA's WM/Comments into MP3 on a comment edit", "wma", {}, wmaYearAndComments, "Comment=New", "mp3", "TXXX:WM/Comments", {}},
+        {"a WMA's WM/Comments into FLAC on a comment edit", "wma", {}, wmaYearAndComments, "Comment=New", "flac", "WM/COMMENTS", {}},
     };
     // clang-format on
     for (const Case& c : cases) {
