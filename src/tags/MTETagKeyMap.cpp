@@ -88,6 +88,9 @@ constexpr Row kRows[] = {
      .xiph = {"COMMENT", "DESCRIPTION"}, .asf = "Description", .riffInfo = {"ICMT"},
      .mp4Alias = "desc", .property = "COMMENT", .aiff = {"ANNO", "comment"},
      .ffmpegOther = {"WM/Comments"}, .asfDescription = AsfDescription::Comment},
+    // The grouping is ID3's content group TIT1, as ffmpeg reads and writes it and WMA's
+    // WM/ContentGroupDescription stands for it. iTunes' own GRP1 frame, which TagLib calls
+    // "GROUPING" too, is a field the row does not manage, carried under its frame id.
     {.name = "Grouping", .mpeg = "TIT1", .ffmpeg = "grouping", .xiph = {"GROUPING", "CONTENTGROUP"},
      .asf = "WM/ContentGroupDescription", .mp4Copy = u"\u00A9grp"},
     // Fields carried beside the managed ones, under TagLib's property name.

@@ -187,8 +187,13 @@ void addEntry(FieldIndex& fields, const Entry& entry, const MTEAudioFile& source
     }
     for (const auto& [key, values] : entry.properties) {
         const QString property = propertyName(MTETagText::toQString(key));
+        // TagLib names iTunes' grouping frame GRP1 "GROUPING", the name the grouping the row
+        // manages has elsewhere: such a field goes under the frame's own name.
+        const QString name = entry.ownName.isEmpty() && spellsManagedField(property, source)
+                                 ? MTETagKeyMap::bareName(entry.rawName)
+                                 : entry.ownName;
         if (!values.isEmpty() && !kEncodeNames.contains(property, Qt::CaseInsensitive))
-            addField(fields, property, entry.ownName, MTETagText::toQStringList(values));
+            addField(fields, property, name, MTETagText::toQStringList(values));
     }
 }
 

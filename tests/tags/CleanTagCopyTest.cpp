@@ -763,6 +763,10 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
     const QStringList dateAndGrouping{"-metadata", "date=1999", "-metadata",
                                       "grouping=Old grouping"};
     const QStringList organization{"-metadata", "ORGANIZATION=Old label"};
+    const auto classical = id3([](Tag* tag) {
+        addTextFrame(tag, "TIT1", TagLib::StringList("some work"));
+        addTextFrame(tag, "GRP1", TagLib::StringList("some grouping"));
+    });
     const auto oldMp4Atoms = [](const QByteArray& file) {
         TagLib::MP4::File mp4(file.constData());
         mp4.tag()->setItem("TPUB", TagLib::StringList("Old label"));
@@ -873,6 +877,11 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"a Vorbis LABEL into MP3 once", "ogg", {"-metadata", "LABEL=Old label"}, {}, nullptr, "mp3", "TXXX:LABEL", {}},
         {"a WMA's WM/Comments into MP3 on a comment edit", "wma", {}, wmaYearAndComments, "Comment=New", "mp3", "TXXX:WM/Comments", {}},
         {"a WMA's WM/Comments into FLAC on a comment edit", "wma", {}, wmaYearAndComments, "Comment=New", "flac", "WM/COMMENTS", {}},
+        {"a TIT1 beside a GRP1 into CAF", "mp3", {}, classical, nullptr, "caf", "ffprobe:grouping", {"some work"}},
+        {"a GRP1 beside a TIT1 into CAF", "mp3", {}, classical, nullptr, "caf", "ffprobe:GRP1", {"some grouping"}},
+        {"a GRP1 beside a TIT1 into FLAC", "mp3", {}, classical, nullptr, "flac", "GRP1", {"some grouping"}},
+        {"a GRP1 beside a TIT1 into WMA", "mp3", {}, classical, nullptr, "wma", "GRP1", {"some grouping"}},
+        {"a grouping edit beside a GRP1 into CAF", "mp3", {}, classical, "Grouping=New", "caf", "ffprobe:grouping", {"New"}, "some work"},
     };
     // clang-format on
     for (const Case& c : cases) {
