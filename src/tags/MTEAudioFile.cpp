@@ -1,6 +1,7 @@
 #include "tags/MTEAudioFile.h"
 
 #include "tags/MTEAudioCreator.h"
+#include "tags/MTEFfmpegMetadata.h"
 #include "tags/MTEId3File.h"
 #include "tags/MTETagKeyMap.h"
 #include "tags/MTETagProperties.h"
@@ -502,6 +503,63 @@ void MTEAudioFile::storeValues(const QString& key, const QStringList& values) {
     else
         dicValueLists.remove(key);
     dicReadInfo.insert(key, MTETagText::joinedValues(values));
+}
+
+void MTEAudioFile::takeWhatTagLibMissed(QSet<QString> valuesRead) {
+    std::optional<MTEFfmpegMetadata> reading;
+    if (!ffmpegEntries) {
+        reading.emplace();
+        if (!reading->read(strFilePath))
+            return;
+        ffmpegEntries = reading->entries;
+    }
+    for (const QVariant& value : std::as_const(dicReadInfo)) {
+        if (MTETagText::isTextValue(value)) {
+            const QStringList values = MTETagText::valuesOf(value);
+            valuesRead += QSet<QString>(values.cbegin(), values.cend());
+        }
+    }
+    for (const QString& part : strDiscNumber.split(u'/'))
+        valuesRead.insert(part);
+    const QStringList read(valuesRead.cbegin(), valuesRead.cend());
+    const QString disc = MTETagKeyMap::discField();
+    int missed = 0;
+    for (const auto& [key, value] : std::as_const(*ffmpegEntries)) {
+        if (MTETagText::holdsOnly(read, {value}) || MTETagText::isEncoderEntryName(key) ||
+            MTETagKeyMap::isEncodeProperty(MTETagKeyMap::propertyOfEntry(key)) ||
+            MTETagKeyMap::isEncodeProperty(key))
+            continue;
+        const QString field = fieldOfEntryName(key);
+        const QString familyKey = keyOf(field);
+        if (MTETagKeyMap::totalNames(field).contains(MTETagKeyMap::bareName(key),
+                                                     Qt::CaseInsensitive))
+            continue; // a part of the field, which TagLib read
+        if (!field.isEmpty()) {
+            if (familyKey.isEmpty() || MTETagText::hasText(dicReadInfo.value(familyKey)))
+                continue; // a value of its own beside the one TagLib read
+            dicReadInfo.insert(familyKey, value);
+        } else if (MTETagKeyMap::propertyOfEntry(key) == disc) {
+            if (!strDiscNumber.isEmpty())
+                continue;
+            strDiscNumber = value;
+        } else {
+            ffmpegOnlyEntries.append({key, value});
+        }
+        ++missed;
+    }
+    if (!missed)
+        return;
+    qCInfo(lcTags, "%d tags of %s read through libavformat, which TagLib's reading missed", missed,
+           qPrintable(strFilePath));
+    const QString pictureKey = keyOf(QStringLiteral("AlbumImg"));
+    if (pictureKey.isEmpty() || !MTETagText::isNoPictureMarker(dicReadInfo.value(pictureKey)))
+        return;
+    if (!reading && !reading.emplace().read(strFilePath))
+        return;
+    if (!reading->cover.isNull()) {
+        dicReadInfo.insert(pictureKey, reading->cover);
+        iPictureType = reading->pictureType;
+    }
 }
 
 void MTEAudioFile::adoptOtherSpelling(const QString& entryName, const QString& value) {

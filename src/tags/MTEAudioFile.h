@@ -87,6 +87,9 @@ public:
     // The file's tags as libavformat reads them (MTEFfmpegMetadata::entriesOf), and so as
     // ffmpeg's copy of them starts out; unset when whoever made the handler had no such read.
     std::optional<QList<std::pair<QString, QString>>> ffmpegEntries;
+    // Of those, the entries of fields no row manages that TagLib's reading missed
+    // (takeWhatTagLibMissed), which the tag copy carries beside the ones TagLib read.
+    QList<std::pair<QString, QString>> ffmpegOnlyEntries;
 
     // eumContainer, or for a handler made without the factory, the container of its path.
     MTEContainer container() const;
@@ -116,6 +119,14 @@ public:
     // Stores a field's values under its key: one as it is, several joined and listed in
     // dicValueLists.
     void storeValues(const QString& key, const QStringList& values);
+    // After TagLib read the file, whose texts (each value of each entry) are valuesRead: takes
+    // what libavformat reads of the file (ffmpegEntries, read now when unset) and TagLib
+    // missed. TagLib 1.13 stops reading an ID3v2 tag at a zero-size frame or behind an ID3v2.3
+    // extended header, and drops a text that is no valid UTF-8, where libavformat reads on (a
+    // bad byte as U+FFFD). A managed field TagLib found no text for takes libavformat's value,
+    // the disc its number, the other fields go to ffmpegOnlyEntries; where TagLib missed any of
+    // them and found no cover, libavformat's cover is taken.
+    void takeWhatTagLibMissed(QSet<QString> valuesRead);
     // Stores the value of an entry that spells a managed name otherwise (ffmpeg's copy of
     // the lyrics as user text "lyrics-eng", a free-form item) under the name's family key
     // when that holds no text yet, so what the file shows is what gets edited and copied.

@@ -266,6 +266,8 @@ QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int so
 // ffmpeg's WMA muxer writes a header that no longer reads when a value is longer than it can
 // size: such values stay out of its copy, and the tag copy writes them. A key that holds '='
 // cannot be cleared by name, so then the copy is dropped and the rest of it passed again.
+// ffmpeg copies a text that is no valid UTF-8 as it is (a WMA header then no longer reads);
+// libavformat reads each bad byte as U+FFFD, and its copy is given the text so mended.
 QStringList MTETagCopy::overlongValueArguments(const QString& outputPath,
                                                const MTEAudioFile* source) {
     const MTETagCopyPlan plan = MTETagCopyPlan::of(source, outputPath);
@@ -277,6 +279,8 @@ QStringList MTETagCopy::overlongValueArguments(const QString& outputPath,
             addMetadataOption(arguments, key, QString());
         else if (plan.rebuildsFfmpegCopy && !plan.keepsOutOfFfmpegCopy(value) &&
                  !key.contains(u'=') && !MTETagText::isEncoderEntryName(key))
+            addMetadataOption(arguments, key, value);
+        else if (!plan.rebuildsFfmpegCopy && value.contains(QChar::ReplacementCharacter))
             addMetadataOption(arguments, key, value);
     }
     if (plan.rebuildsFfmpegCopy)

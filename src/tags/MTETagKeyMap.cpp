@@ -440,6 +440,12 @@ QStringList MTETagKeyMap::totalNames(const QString& field) {
     return namesOf(rowOf(field), &Row::totals);
 }
 
+bool MTETagKeyMap::isEncodeProperty(const QString& property) {
+    static const QStringList names{QStringLiteral("ENCODER"), QStringLiteral("ENCODING"),
+                                   QStringLiteral("ENCODERSETTINGS"), QStringLiteral("LENGTH")};
+    return names.contains(property, Qt::CaseInsensitive);
+}
+
 QString MTETagKeyMap::discField() {
     return QStringLiteral("DISCNUMBER");
 }

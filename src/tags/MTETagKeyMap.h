@@ -93,6 +93,9 @@ public:
     // them.
     static QStringList aiffChunkIds();
     static QStringList aiffMuxerKeys();
+    // TagLib's names of entries about one encode, wrong for any other: the encoder, its
+    // settings, the length.
+    static bool isEncodeProperty(const QString& property);
     // The file type whose family table equals the map; MTEFileTypeOther when none does.
     static int fileTypeOfMap(const QVariantMap& dicMap);
 };

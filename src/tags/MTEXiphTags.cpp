@@ -199,6 +199,13 @@ void readComment(const TagLib::Ogg::XiphComment* comment, const QByteArray& cove
         handler.dicReadInfo.insert(pictureKey, cover);
     handler.eumID3Version = MTEID3VersionNone;
     handler.strTagVersion = QStringLiteral("Vorbis Comment");
+    QSet<QString> texts;
+    for (const auto& [name, values] :
+         comment ? comment->fieldListMap() : TagLib::Ogg::FieldListMap()) {
+        for (const TagLib::String& value : values)
+            texts.insert(MTETagText::toQString(value).trimmed());
+    }
+    handler.takeWhatTagLibMissed(texts);
 }
 
 template <class OggFile> bool readOggFile(MTEAudioFile& handler) {

@@ -763,6 +763,21 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
     const QStringList dateAndGrouping{"-metadata", "date=1999", "-metadata",
                                       "grouping=Old grouping"};
     const QStringList organization{"-metadata", "ORGANIZATION=Old label"};
+    const QStringList noId3{"-write_id3v2", "0"};
+    const QStringList noInfo{"-fflags", "+bitexact"};
+    const auto zeroSizeFrame = [](const QByteArray& file) {
+        addRawId3Tag(file, rawId3Tag(4, {{"TIT2", "Odd Title"},
+                                         {"TXXX", ""},
+                                         {"TPE1", "Odd Artist"},
+                                         {"TCON", "Acid"},
+                                         {"TXXX", QByteArray("MusicBrainz Album Id\0mb", 23)}}));
+    };
+    const auto v23ExtendedHeader = [](const QByteArray& file) {
+        addRawId3Tag(file, rawId3Tag(3, {{"TIT2", "Odd Title"}, {"TPE1", "Odd Artist"}}, true));
+    };
+    const auto badByte = [](const QByteArray& file) {
+        addRawId3Tag(file, rawId3Tag(4, {{"TIT2", "Bad \xff Title"}, {"TPE1", "Odd Artist"}}));
+    };
     const auto classical = id3([](Tag* tag) {
         addTextFrame(tag, "TIT1", TagLib::StringList("some work"));
         addTextFrame(tag, "GRP1", TagLib::StringList("some grouping"));
@@ -882,6 +897,13 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"a GRP1 beside a TIT1 into FLAC", "mp3", {}, classical, nullptr, "flac", "GRP1", {"some grouping"}},
         {"a GRP1 beside a TIT1 into WMA", "mp3", {}, classical, nullptr, "wma", "GRP1", {"some grouping"}},
         {"a grouping edit beside a GRP1 into CAF", "mp3", {}, classical, "Grouping=New", "caf", "ffprobe:grouping", {"New"}, "some work"},
+        {"a genre behind a zero-size ID3 frame cleared into CAF", "mp3", noId3, zeroSizeFrame, "Genre=", "caf", "ffprobe:genre", {}, "Acid"},
+        {"a genre behind a zero-size ID3 frame into WAV", "mp3", noId3, zeroSizeFrame, nullptr, "wav", "TCON", {"Acid"}},
+        {"a user text behind a zero-size ID3 frame into WAV", "mp3", noId3, zeroSizeFrame, nullptr, "wav", "TXXX:MusicBrainz Album Id", {"mb"}},
+        {"an artist behind an ID3v2.3 extended header into WAV", "mp3", noId3, v23ExtendedHeader, nullptr, "wav", "TPE1", {"Odd Artist"}},
+        {"a WAV's ID3 chunk behind a zero-size frame into WAV", "wav", noInfo, zeroSizeFrame, nullptr, "wav", "TCON", {"Acid"}},
+        {"a title with a bad UTF-8 byte into MP3", "mp3", noId3, badByte, nullptr, "mp3", "TIT2", {"Bad \uFFFD Title"}},
+        {"a title with a bad UTF-8 byte into WMA", "mp3", noId3, badByte, nullptr, "wma", "ffprobe:title", {"Bad \uFFFD Title"}},
     };
     // clang-format on
     for (const Case& c : cases) {
