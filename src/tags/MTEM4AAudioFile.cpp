@@ -116,7 +116,8 @@ MTETagWriteResult MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& pa
     bool coverWritten = true;
     for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
         TagLib::String name;
-        if (isStale(it.key()) || isKeptCopyItem(tag, it.key()) || isId3FrameItem(it.key()))
+        if (isStale(it.key()) || isKeptCopyItem(tag, it.key()) ||
+            isSecondSpellingItem(it.key(), it.value()))
             continue; // the row's own copy of a name written under another item
         if (!itemNameOf(it.key(), &name)) {
             qCWarning(lcTags, "skipped tag key that is no MP4 item: %s", qPrintable(it.key()));
@@ -182,9 +183,14 @@ bool MTEM4AAudioFile::writeCover(TagLib::MP4::Tag* tag, const TagLib::String& na
     return true;
 }
 
-bool MTEM4AAudioFile::isId3FrameItem(const QString& key) const {
+bool MTEM4AAudioFile::isSecondSpellingItem(const QString& key, const QVariant& value) const {
     const QString name = fieldOfEntryName(key);
-    return !name.isEmpty() && key == MTETagKeyMap::id3FrameOf(name);
+    if (name.isEmpty() || writtenKeysOf(name).contains(key))
+        return false;
+    return key == MTETagKeyMap::id3FrameOf(name) ||
+           (key.startsWith(QLatin1String("----:")) &&
+            MTETagText::holdsOnly(MTETagText::valuesOf(dicReadInfo.value(keyOf(name))),
+                                  MTETagText::valuesOf(value)));
 }
 
 bool MTEM4AAudioFile::isKeptCopyItem(const TagLib::MP4::Tag* tag, const QString& key) const {

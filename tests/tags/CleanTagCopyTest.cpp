@@ -782,6 +782,12 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         addTextFrame(tag, "TIT1", TagLib::StringList("some work"));
         addTextFrame(tag, "GRP1", TagLib::StringList("some grouping"));
     });
+    const auto twoPublisherItems = [](const QByteArray& file) {
+        TagLib::MP4::File mp4(file.constData());
+        for (const char* item : {"----:com.apple.iTunes:LABEL", "----:com.apple.iTunes:publisher"})
+            mp4.tag()->setItem(item, TagLib::StringList("Old label"));
+        mp4.save();
+    };
     const auto oldMp4Atoms = [](const QByteArray& file) {
         TagLib::MP4::File mp4(file.constData());
         mp4.tag()->setItem("TPUB", TagLib::StringList("Old label"));
@@ -876,6 +882,7 @@ TEST(CleanTagCopy, TaggersFilesKeepTheirValuesAndLoseEveryOldSpellingOnEdit) {
         {"the publisher into AAC as no ID3 frame", "mp3", label, {}, nullptr, "m4a", "TPUB", {}},
         {"the copyright into AAC as no ID3 frame", "mp3", label, {}, nullptr, "m4a", "TCOP", {}},
         {"an old M4A's TPUB atom read and replaced", "m4a", {}, oldMp4Atoms, "Publisher=New", "m4a", "TPUB", {}, "Old label"},
+        {"an M4A's LABEL beside its publisher into AAC once", "m4a", {}, twoPublisherItems, nullptr, "m4a", "----:com.apple.iTunes:LABEL", {}},
         {"lyrics in a language into MP3 once", "mp3", {}, englishLyrics, nullptr, "mp3", "TXXX:lyrics-eng", {}},
         {"lyrics in a language into FLAC once", "mp3", {}, englishLyrics, nullptr, "flac", "LYRICS-ENG", {}},
         {"lyrics in a language into Opus once", "mp3", {}, englishLyrics, nullptr, "opus", "LYRICS-ENG", {}},
