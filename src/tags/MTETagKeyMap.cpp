@@ -269,6 +269,16 @@ QString propertyOf(const Row& row) {
     return row.name ? QString() : QString::fromLatin1(row.property);
 }
 
+// One place of the AIFF column, of every row that has it: the chunk ids, or the muxer's keys.
+QStringList aiffPlaces(int place) {
+    QStringList names;
+    for (const Row& row : kRows) {
+        if (row.aiff[place])
+            names += QString::fromLatin1(row.aiff[place]);
+    }
+    return names;
+}
+
 const QHash<QString, QString>& managedSpellings() {
     static const QHash<QString, QString> spellings = buildSpellings(logicalNameOf);
     return spellings;
@@ -414,26 +424,16 @@ QString MTETagKeyMap::id3FrameOf(const QString& field) {
 }
 
 QString MTETagKeyMap::aiffChunkId(const QString& logicalName) {
-    const QStringList chunk = namesOf(rowOf(logicalName), &Row::aiff);
-    return chunk.value(0);
+    const Row* row = rowOf(logicalName);
+    return row ? textOf(row->aiff[0]) : QString();
 }
 
 QStringList MTETagKeyMap::aiffChunkIds() {
-    QStringList ids;
-    for (const Row& row : kRows) {
-        if (row.aiff[0])
-            ids += QString::fromLatin1(row.aiff[0]);
-    }
-    return ids;
+    return aiffPlaces(0);
 }
 
 QStringList MTETagKeyMap::aiffMuxerKeys() {
-    QStringList keys;
-    for (const Row& row : kRows) {
-        if (row.aiff[1])
-            keys += QString::fromLatin1(row.aiff[1]);
-    }
-    return keys;
+    return aiffPlaces(1);
 }
 
 QStringList MTETagKeyMap::totalNames(const QString& field) {
