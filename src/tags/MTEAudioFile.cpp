@@ -508,49 +508,62 @@ void MTEAudioFile::storeValues(const QString& key, const QStringList& values) {
 void MTEAudioFile::takeWhatTagLibMissed(QSet<QString> valuesRead) {
     std::optional<MTEFfmpegMetadata> reading;
     if (!ffmpegEntries) {
-        reading.emplace();
-        if (!reading->read(strFilePath))
+        if (!reading.emplace().read(strFilePath))
             return;
         ffmpegEntries = reading->entries;
     }
     for (const QVariant& value : std::as_const(dicReadInfo)) {
         if (MTETagText::isTextValue(value)) {
-            const QStringList values = MTETagText::valuesOf(value);
-            valuesRead += QSet<QString>(values.cbegin(), values.cend());
+            for (const QString& text : MTETagText::valuesOf(value))
+                valuesRead.insert(text.trimmed());
         }
     }
     for (const QString& part : strDiscNumber.split(u'/'))
-        valuesRead.insert(part);
-    const QStringList read(valuesRead.cbegin(), valuesRead.cend());
-    const QString disc = MTETagKeyMap::discField();
+        valuesRead.insert(part.trimmed());
+    // ffmpeg joins several values of one field with ';'.
+    const auto isRead = [&valuesRead](const QString& value) {
+        const QStringList parts = value.split(u';');
+        return std::all_of(parts.begin(), parts.end(), [&valuesRead](const QString& part) {
+            return valuesRead.contains(part.trimmed());
+        });
+    };
     int missed = 0;
     for (const auto& [key, value] : std::as_const(*ffmpegEntries)) {
-        if (MTETagText::holdsOnly(read, {value}) || MTETagText::isEncoderEntryName(key) ||
-            MTETagKeyMap::isEncodeProperty(MTETagKeyMap::propertyOfEntry(key)) ||
-            MTETagKeyMap::isEncodeProperty(key))
-            continue;
-        const QString field = fieldOfEntryName(key);
-        const QString familyKey = keyOf(field);
-        if (MTETagKeyMap::totalNames(field).contains(MTETagKeyMap::bareName(key),
-                                                     Qt::CaseInsensitive))
-            continue; // a part of the field, which TagLib read
-        if (!field.isEmpty()) {
-            if (familyKey.isEmpty() || MTETagText::hasText(dicReadInfo.value(familyKey)))
-                continue; // a value of its own beside the one TagLib read
-            dicReadInfo.insert(familyKey, value);
-        } else if (MTETagKeyMap::propertyOfEntry(key) == disc) {
-            if (!strDiscNumber.isEmpty())
-                continue;
-            strDiscNumber = value;
-        } else {
-            ffmpegOnlyEntries.append({key, value});
-        }
-        ++missed;
+        if (!isRead(value) && takeMissedEntry(key, value))
+            ++missed;
     }
     if (!missed)
         return;
     qCInfo(lcTags, "%d tags of %s read through libavformat, which TagLib's reading missed", missed,
            qPrintable(strFilePath));
+    takeFfmpegCover(reading);
+}
+
+bool MTEAudioFile::takeMissedEntry(const QString& key, const QString& value) {
+    if (MTETagText::isEncoderEntryName(key) || MTETagKeyMap::isEncodeProperty(key))
+        return false;
+    const QString field = fieldOfEntryName(key);
+    if (field.isEmpty() && MTETagKeyMap::propertyOfEntry(key) == MTETagKeyMap::discField()) {
+        if (!strDiscNumber.isEmpty())
+            return false;
+        strDiscNumber = value;
+        return true;
+    }
+    if (field.isEmpty()) {
+        ffmpegOnlyEntries.append({key, value});
+        return true;
+    }
+    // A part of the field (a total), or a value of its own beside the one TagLib read.
+    const QString familyKey = keyOf(field);
+    if (MTETagKeyMap::totalNames(field).contains(MTETagKeyMap::bareName(key),
+                                                 Qt::CaseInsensitive) ||
+        familyKey.isEmpty() || MTETagText::hasText(dicReadInfo.value(familyKey)))
+        return false;
+    dicReadInfo.insert(familyKey, value);
+    return true;
+}
+
+void MTEAudioFile::takeFfmpegCover(std::optional<MTEFfmpegMetadata>& reading) {
     const QString pictureKey = keyOf(QStringLiteral("AlbumImg"));
     if (pictureKey.isEmpty() || !MTETagText::isNoPictureMarker(dicReadInfo.value(pictureKey)))
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tags/MTEContainer.h"
+#include "tags/MTEFfmpegMetadata.h"
 #include "tags/MTEFileType.h"
 #include "tags/MTETagKeyMap.h"
 #include "tags/MTETagProperties.h"
@@ -167,6 +168,11 @@ public:
 
 protected:
     void readPicture(const TagLib::ID3v2::Tag* tag);
+    // One entry libavformat read and TagLib missed; false when there is nothing to take.
+    bool takeMissedEntry(const QString& key, const QString& value);
+    // libavformat's cover (its reading of the file, made now when there is none) where the
+    // file has no cover read.
+    void takeFfmpegCover(std::optional<MTEFfmpegMetadata>& reading);
     // The file to write for a save mode; empty when preparing it failed.
     QString targetPathForMode(int mode, const QString& path) const;
 };
