@@ -181,14 +181,14 @@ void LSMediaLoader::readFileAttributes(LSMedia& media) {
 void LSMediaLoader::readTags(QVMusicInfo& item) {
     // The probed codec picks the reader when the extension lies about the contents.
     const QString codec = item.mediaInfo ? item.mediaInfo->strACodecName : QString();
+    std::optional<MTEFfmpegMetadata::Entries> probed;
+    if (item.mediaInfo)
+        probed = std::exchange(item.mediaInfo->ffmpegTags, std::nullopt);
     std::shared_ptr<MTEAudioFile> handler =
         MTEAudioCreator::sharedMTEAudioCreator().creatFileWithPathShouldDump(item.strFilePath, true,
-                                                                             codec);
-    if (handler) {
+                                                                             codec, probed);
+    if (handler)
         item.dicToMetadata = handler->dicReadInfo;
-        if (item.mediaInfo)
-            handler->ffmpegEntries = std::exchange(item.mediaInfo->ffmpegTags, std::nullopt);
-    }
     item.metHandler = std::move(handler);
 }
 

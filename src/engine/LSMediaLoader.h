@@ -45,6 +45,9 @@ public:
 
     // Modification date in the form the list shows ("d/M/yy H:m AM").
     static QString modificationDateText(const QString& path);
+    // Reads the tags of a probed row into its handler and its tags to write, with what the
+    // probe's libavformat read of them.
+    static void readTags(QVMusicInfo& item);
 
 private:
     struct Run {
@@ -63,7 +66,6 @@ private:
     // False when the run was cancelled while the item was probed.
     bool loadOne(Run& run, LSMediaDecoder& decoder, int index, LSMediaIndexSet& failed);
     static void readFileAttributes(LSMedia& media);
-    static void readTags(QVMusicInfo& item);
     void joinFinishedRuns();
     bool isCanceled(const Run& run) const;
 

@@ -150,12 +150,9 @@ void QVFileInfoViewController::buildLayout() {
 
 QString QVFileInfoViewController::tagText(const char* logicalName) const {
     const MTEAudioFile* handler = _musicInfo ? _musicInfo->metHandler.get() : nullptr;
-    const QString key =
-        handler ? handler->dicMap.value(QLatin1String(logicalName)).toString() : QString();
-    if (key.isEmpty() || !_dicMetadataInfo.contains(key))
-        return {};
-    const QVariant value = _dicMetadataInfo.value(key);
-    return MTETagText::isTextValue(value) ? value.toString() : QString();
+    const QVariant value =
+        handler ? handler->valueIn(_dicMetadataInfo, QLatin1String(logicalName)) : QVariant();
+    return value.isValid() && MTETagText::isTextValue(value) ? value.toString() : QString();
 }
 
 QString QVFileInfoViewController::titleText() const {
@@ -178,9 +175,8 @@ void QVFileInfoViewController::update() {
     showTagFamily();
 
     const MTEAudioFile* handler = _musicInfo->metHandler.get();
-    const QString pictureKey =
-        handler ? handler->dicMap.value(QStringLiteral("AlbumImg")).toString() : QString();
-    _artwork->showCoverIn(pictureKey.isEmpty() ? QVariant() : _dicMetadataInfo.value(pictureKey),
+    _artwork->showCoverIn(handler ? handler->valueIn(_dicMetadataInfo, QStringLiteral("AlbumImg"))
+                                  : QVariant(),
                           _ivInfoArtwork);
 }
 

@@ -8,14 +8,8 @@
 #include <algorithm>
 
 namespace {
-// The text of a logical tag ("Title", "Artist") through the handler's key table.
 QString tagText(const MTEAudioFile* handler, const QString& logicalName) {
-    if (!handler)
-        return {};
-    const QString key = handler->dicMap.value(logicalName).toString();
-    if (key.isEmpty())
-        return {};
-    return handler->dicReadInfo.value(key).toString().trimmed();
+    return handler ? handler->getValueForKey(logicalName).toString().trimmed() : QString();
 }
 } // namespace
 

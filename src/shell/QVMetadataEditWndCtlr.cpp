@@ -308,7 +308,7 @@ bool QVMetadataEditWndCtlr::isCanEditable() const {
 QString QVMetadataEditWndCtlr::keyOfName(const char* logicalName) const {
     if (!_musicInfo || !_musicInfo->metHandler)
         return {};
-    return _musicInfo->metHandler->dicMap.value(QLatin1String(logicalName)).toString();
+    return _musicInfo->metHandler->keyOf(QLatin1String(logicalName));
 }
 
 void QVMetadataEditWndCtlr::saveEditInfomation() {

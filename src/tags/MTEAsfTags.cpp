@@ -17,24 +17,16 @@
 
 namespace {
 
-const TagLib::String kPictureName("WM/Picture");
+const TagLib::String kPictureName =
+    MTETagText::toTagString(MTETagKeyMap::asfName(QStringLiteral("AlbumImg")));
 // The most an attribute of the extended content description holds; a bigger picture is
 // stored where readers do not look for covers.
 constexpr int kMaxPictureBytes = 65535 - 1024;
 
-enum class Description { None, Title, Author, Copyright, Comment };
+using Description = MTETagKeyMap::AsfDescription;
 
-// The content description field an ASF name stands for.
 Description descriptionOf(const QString& asfName) {
-    if (asfName == QLatin1String("Title"))
-        return Description::Title;
-    if (asfName == QLatin1String("Author"))
-        return Description::Author;
-    if (asfName == QLatin1String("Copyright"))
-        return Description::Copyright;
-    if (asfName == QLatin1String("Description"))
-        return Description::Comment;
-    return Description::None;
+    return MTETagKeyMap::asfDescriptionOf(asfName);
 }
 
 TagLib::String descriptionText(const TagLib::ASF::Tag* tag, Description field) {
@@ -290,10 +282,11 @@ bool MTEAsfTags::read(MTEAudioFile& handler) {
         handler.adoptOtherSpelling(attributeName,
                                    MTETagText::joinedValues(values.value(attributeName.toLower())));
     }
-    handler.strDiscNumber =
-        MTETagText::numberWithTotal(values.value(QStringLiteral("wm/partofset")).value(0),
-                                    values.value(QStringLiteral("disctotal")).value(0));
-    const QString pictureKey = handler.dicMap.value(QStringLiteral("AlbumImg")).toString();
+    const QString disc = MTETagKeyMap::discField();
+    handler.strDiscNumber = MTETagText::numberWithTotal(
+        values.value(MTETagKeyMap::asfName(disc).toLower()).value(0),
+        values.value(MTETagKeyMap::totalNames(disc).value(0).toLower()).value(0));
+    const QString pictureKey = handler.keyOf(QStringLiteral("AlbumImg"));
     if (const QByteArray cover = readCover(tag, handler); !cover.isNull() && !pictureKey.isEmpty())
         handler.dicReadInfo.insert(pictureKey, cover);
     handler.eumID3Version = MTEID3VersionNone;
@@ -325,7 +318,13 @@ MTETagWriteResult MTEAsfTags::write(const QString& path, const MTEAudioFile& han
         qCWarning(lcTags, "not a writable WMA file: %s", qPrintable(path));
         return MTETagWriteResult::Failed;
     }
-    removeAttributesWhere(tag, [&](const QString& name) { return handler.isStaleSpelling(name); });
+    removeAttributesWhere(tag, [&](const QString& name) {
+        QStringList texts;
+        for (const TagLib::ASF::Attribute& attribute :
+             tag->attribute(MTETagText::toTagString(name)))
+            texts += attributeText(attribute);
+        return handler.isStaleSpelling(name, texts);
+    });
     bool coverWritten = true;
     for (auto it = handler.dicMap.cbegin(); it != handler.dicMap.cend(); ++it) {
         const QString key = it.value().toString();
@@ -341,8 +340,10 @@ MTETagWriteResult MTEAsfTags::write(const QString& path, const MTEAudioFile& han
         removeAttributesWhere(tag, MTETagText::isEncoderEntryName);
     MTETagProperties::write(tag, handler);
     if (handler.strDiscNumber.contains(u'/')) { // the disc with its total, as it was read
-        tag->removeItem("DISCTOTAL");
-        tag->setAttribute("WM/PartOfSet", MTETagText::toTagString(handler.strDiscNumber));
+        const QString disc = MTETagKeyMap::discField();
+        tag->removeItem(MTETagText::toTagString(MTETagKeyMap::totalNames(disc).value(0)));
+        tag->setAttribute(MTETagText::toTagString(MTETagKeyMap::asfName(disc)),
+                          MTETagText::toTagString(handler.strDiscNumber));
     }
     const bool saved = file.save();
     if (!saved)

@@ -109,9 +109,9 @@ std::shared_ptr<MTEAudioFile> MTEAudioCreator::makeHandlerOfType(int fileType) {
     }
 }
 
-std::shared_ptr<MTEAudioFile>
-MTEAudioCreator::creatFileWithPathShouldDump(const QString& path, bool shouldDump,
-                                             const QString& probedCodec) const {
+std::shared_ptr<MTEAudioFile> MTEAudioCreator::creatFileWithPathShouldDump(
+    const QString& path, bool shouldDump, const QString& probedCodec,
+    const std::optional<MTEFfmpegMetadata::Entries>& probedTags) const {
     if (!isReadableRegularFile(path)) {
         qCInfo(lcTags, "no readable file for tags at %s", qPrintable(path));
         return nullptr;
@@ -122,6 +122,7 @@ MTEAudioCreator::creatFileWithPathShouldDump(const QString& path, bool shouldDum
     handler->eumContainer = containerOfPath(path, probedCodec);
     handler->strFilePath = path;
     handler->dicMap = MTETagKeyMap::familyMap(MTETagKeyMap::familyOfFileType(fileType));
+    handler->ffmpegEntries = probedTags;
     if (shouldDump)
         handler->dumpMediaAttribInfo();
     handler->strOutFileName = QFileInfo(path).fileName();

@@ -2,10 +2,12 @@
 
 #include "tags/MTEAudioFile.h"
 #include "tags/MTEContainer.h"
+#include "tags/MTEFfmpegMetadata.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // Makes the tag handler that fits a file. It keeps no state between calls, so the loader
 // thread and several conversion threads may call it at once.
@@ -15,10 +17,12 @@ public:
 
     // A handler for the file, its tags read when shouldDump is set; null when there is no
     // readable regular file at the path. probedCodec is the audio codec a probe found in
-    // the file (FFmpeg's name), or empty when unknown (see fileTypeOfPathAndCodec).
-    std::shared_ptr<MTEAudioFile>
-    creatFileWithPathShouldDump(const QString& path, bool shouldDump,
-                                const QString& probedCodec = QString()) const;
+    // the file (FFmpeg's name), or empty when unknown (see fileTypeOfPathAndCodec);
+    // probedTags the probe's libavformat reading of its tags, which the handler then takes
+    // as its ffmpegEntries instead of reading them itself where it needs them.
+    std::shared_ptr<MTEAudioFile> creatFileWithPathShouldDump(
+        const QString& path, bool shouldDump, const QString& probedCodec = QString(),
+        const std::optional<MTEFfmpegMetadata::Entries>& probedTags = std::nullopt) const;
 
     // The tag family of a path by its extension (case-insensitive).
     static int fileTypeOfPath(const QString& path);

@@ -1,6 +1,7 @@
 #include "tags/MTEAudioFile.h"
 
 #include "tags/MTEAudioCreator.h"
+#include "tags/MTEFfmpegMetadata.h"
 #include "tags/MTEId3File.h"
 #include "tags/MTETagKeyMap.h"
 #include "tags/MTETagProperties.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-const QString kPictureKey = QStringLiteral("APIC");
+const QString kPictureKey = MTETagKeyMap::id3FrameOf(QStringLiteral("AlbumImg"));
 
 // Only a four-character id of capitals and digits names an ID3v2.4 frame.
 bool isValidFrameId(const QByteArray& id) {
@@ -101,7 +102,9 @@ QStringList textValuesOf(const TagLib::ID3v2::FrameList& frames, bool genres) {
 void removeStaleSpellings(TagLib::ID3v2::Tag* tag, const MTEAudioFile& handler) {
     for (TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
         const auto* userText = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-        if (userText && handler.isStaleSpelling(userTextName(*userText)))
+        if (userText &&
+            handler.isStaleSpelling(userTextName(*userText),
+                                    MTETagText::toQStringList(userText->fieldList()).mid(1)))
             tag->removeFrame(frame);
     }
 }
@@ -141,13 +144,14 @@ void writeTextFrame(TagLib::ID3v2::Tag* tag, const TagLib::ByteVector& id, const
 void writeDisc(TagLib::ID3v2::Tag* tag, const QString& disc) {
     if (!disc.contains(u'/'))
         return;
+    const QStringList totals = MTETagKeyMap::totalNames(MTETagKeyMap::discField());
     for (TagLib::ID3v2::Frame* frame : framesOf(tag, "TXXX")) {
         const auto* userText = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-        const TagLib::String name = userText ? userText->description().upper() : TagLib::String();
-        if (name == "DISCTOTAL" || name == "TOTALDISCS")
+        if (userText &&
+            totals.contains(MTETagText::toQString(userText->description()), Qt::CaseInsensitive))
             tag->removeFrame(frame);
     }
-    writeTextFrame(tag, "TPOS", disc);
+    writeTextFrame(tag, frameIdOf(MTETagKeyMap::id3FrameOf(MTETagKeyMap::discField())), disc);
 }
 
 void removeEncoderEntries(TagLib::ID3v2::Tag* tag) {
@@ -187,7 +191,7 @@ std::unique_ptr<TagLib::ID3v2::AttachedPictureFrame> newCover(const MTETagText::
 // it is gets left out and logged, and the tag's pictures are left alone: false.
 bool writePicture(TagLib::ID3v2::Tag* tag, const QVariantMap& info, int pictureType,
                   const QString& path) {
-    const TagLib::ID3v2::FrameList pictures = framesOf(tag, "APIC");
+    const TagLib::ID3v2::FrameList pictures = framesOf(tag, frameIdOf(kPictureKey));
     const bool wantsNone =
         !info.contains(kPictureKey) || MTETagText::isNoPictureMarker(info.value(kPictureKey));
     auto* first = pictures.isEmpty()
@@ -257,13 +261,17 @@ QString MTEAudioFile::strArtist() const {
     return getValueForKey(QStringLiteral("Artist")).toString();
 }
 
+QString MTEAudioFile::keyOf(const QString& logicalName) const {
+    return logicalName.isEmpty() ? QString() : dicMap.value(logicalName).toString();
+}
+
+QVariant MTEAudioFile::valueIn(const QVariantMap& tags, const QString& logicalName) const {
+    const QString key = keyOf(logicalName);
+    return key.isEmpty() ? QVariant() : tags.value(key);
+}
+
 QVariant MTEAudioFile::getValueForKey(const QString& logicalName) const {
-    if (logicalName.isEmpty())
-        return {};
-    const QString key = dicMap.value(logicalName).toString();
-    if (key.isEmpty())
-        return {};
-    return dicReadInfo.value(key);
+    return valueIn(dicReadInfo, logicalName);
 }
 
 void MTEAudioFile::initProperties() {
@@ -306,7 +314,7 @@ void MTEAudioFile::dumpID3V1Info(const TagLib::ID3v1::Tag* tag) {
     eumID3Version = MTEID3Version1;
     strTagVersion = QStringLiteral("ID3 V1.1");
     const auto store = [this](const char* name, const QString& value) {
-        const QString key = dicMap.value(QLatin1String(name)).toString();
+        const QString key = keyOf(QLatin1String(name));
         if (!key.isEmpty())
             dicReadInfo.insert(key, value);
     };
@@ -342,10 +350,7 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
         if (id == "COMM") {
             if (const TagLib::ID3v2::CommentsFrame* comment = chosenComment(frames)) {
                 dicReadInfo.insert(key, MTETagText::toQString(comment->text()));
-                strCommentDescription = MTETagText::toQString(comment->description());
-                if (!strCommentDescription.isEmpty())
-                    extraSpellings.insert(strCommentDescription.toLower(),
-                                          QStringLiteral("Comment"));
+                fileSpellings.commentDescription = MTETagText::toQString(comment->description());
             }
         } else if (id == "USLT") {
             // Each frame overwrites the one before: the last of the lyrics stays.
@@ -361,27 +366,29 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
                 dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame))
             adoptOtherSpelling(userTextName(*userText), userTextValue(*userText));
     }
-    const auto userTotal = [&userTexts](std::initializer_list<const char*> names) {
-        for (const TagLib::ID3v2::Frame* frame : userTexts) {
-            const auto* userText =
-                dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-            for (const char* name : names) {
-                if (userText && userText->description().upper() == name)
+    // The total of a field in a user text of its own.
+    const auto userTotal = [&userTexts](const QString& field) {
+        const QStringList names = MTETagKeyMap::totalNames(field);
+        for (const QString& name : names) {
+            for (const TagLib::ID3v2::Frame* frame : userTexts) {
+                const auto* userText =
+                    dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+                if (userText && MTETagText::toQString(userText->description())
+                                        .compare(name, Qt::CaseInsensitive) == 0)
                     return userTextValue(*userText);
             }
         }
         return QString();
     };
-    if (const QString key = dicMap.value(QStringLiteral("Track")).toString();
-        dicReadInfo.contains(key))
-        dicReadInfo.insert(key,
-                           MTETagText::numberWithTotal(dicReadInfo.value(key).toString(),
-                                                       userTotal({"TRACKTOTAL", "TOTALTRACKS"})));
-    const TagLib::ID3v2::FrameList discs = framesOf(tag, "TPOS");
+    const QString track = QStringLiteral("Track");
+    if (const QString key = keyOf(track); dicReadInfo.contains(key))
+        dicReadInfo.insert(
+            key, MTETagText::numberWithTotal(dicReadInfo.value(key).toString(), userTotal(track)));
+    const QString disc = MTETagKeyMap::discField();
+    const TagLib::ID3v2::FrameList discs = framesOf(tag, frameIdOf(MTETagKeyMap::id3FrameOf(disc)));
     if (!discs.isEmpty())
-        strDiscNumber =
-            MTETagText::numberWithTotal(MTETagText::toQString(discs.front()->toString()),
-                                        userTotal({"DISCTOTAL", "TOTALDISCS"}));
+        strDiscNumber = MTETagText::numberWithTotal(
+            MTETagText::toQString(discs.front()->toString()), userTotal(disc));
     readPicture(tag);
     eumID3Version = MTEID3Version2;
 }
@@ -390,7 +397,7 @@ void MTEAudioFile::dumpID3V2Info(const TagLib::ID3v2::Tag* tag) {
 void MTEAudioFile::readPicture(const TagLib::ID3v2::Tag* tag) {
     const TagLib::ID3v2::AttachedPictureFrame* chosen = nullptr;
     QByteArray chosenCover;
-    for (const TagLib::ID3v2::Frame* frame : framesOf(tag, "APIC")) {
+    for (const TagLib::ID3v2::Frame* frame : framesOf(tag, frameIdOf(kPictureKey))) {
         const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame);
         const QByteArray cover =
             picture ? MTETagText::coverBytes(picture->picture()) : QByteArray();
@@ -498,26 +505,93 @@ void MTEAudioFile::storeValues(const QString& key, const QStringList& values) {
     dicReadInfo.insert(key, MTETagText::joinedValues(values));
 }
 
+void MTEAudioFile::takeWhatTagLibMissed(QSet<QString> valuesRead) {
+    std::optional<MTEFfmpegMetadata> reading;
+    if (!ffmpegEntries) {
+        if (!reading.emplace().read(strFilePath))
+            return;
+        ffmpegEntries = reading->entries;
+    }
+    for (const QVariant& value : std::as_const(dicReadInfo)) {
+        if (MTETagText::isTextValue(value)) {
+            for (const QString& text : MTETagText::valuesOf(value))
+                valuesRead.insert(text.trimmed());
+        }
+    }
+    for (const QString& part : strDiscNumber.split(u'/'))
+        valuesRead.insert(part.trimmed());
+    // ffmpeg joins several values of one field with ';'.
+    const auto isRead = [&valuesRead](const QString& value) {
+        const QStringList parts = value.split(u';');
+        return std::all_of(parts.begin(), parts.end(), [&valuesRead](const QString& part) {
+            return valuesRead.contains(part.trimmed());
+        });
+    };
+    int missed = 0;
+    for (const auto& [key, value] : std::as_const(*ffmpegEntries)) {
+        if (!isRead(value) && takeMissedEntry(key, value))
+            ++missed;
+    }
+    if (!missed)
+        return;
+    qCInfo(lcTags, "%d tags of %s read through libavformat, which TagLib's reading missed", missed,
+           qPrintable(strFilePath));
+    takeFfmpegCover(reading);
+}
+
+bool MTEAudioFile::takeMissedEntry(const QString& key, const QString& value) {
+    if (MTETagText::isEncoderEntryName(key) || MTETagKeyMap::isEncodeProperty(key))
+        return false;
+    const QString field = fieldOfEntryName(key);
+    if (field.isEmpty() && MTETagKeyMap::propertyOfEntry(key) == MTETagKeyMap::discField()) {
+        if (!strDiscNumber.isEmpty())
+            return false;
+        strDiscNumber = value;
+        return true;
+    }
+    if (field.isEmpty()) {
+        ffmpegOnlyEntries.append({key, value});
+        return true;
+    }
+    // A part of the field (a total), or a value of its own beside the one TagLib read.
+    const QString familyKey = keyOf(field);
+    if (MTETagKeyMap::totalNames(field).contains(MTETagKeyMap::bareName(key),
+                                                 Qt::CaseInsensitive) ||
+        familyKey.isEmpty() || MTETagText::hasText(dicReadInfo.value(familyKey)))
+        return false;
+    dicReadInfo.insert(familyKey, value);
+    return true;
+}
+
+void MTEAudioFile::takeFfmpegCover(std::optional<MTEFfmpegMetadata>& reading) {
+    const QString pictureKey = keyOf(QStringLiteral("AlbumImg"));
+    if (pictureKey.isEmpty() || !MTETagText::isNoPictureMarker(dicReadInfo.value(pictureKey)))
+        return;
+    if (!reading && !reading.emplace().read(strFilePath))
+        return;
+    if (!reading->cover.isNull()) {
+        dicReadInfo.insert(pictureKey, reading->cover);
+        iPictureType = reading->pictureType;
+    }
+}
+
 void MTEAudioFile::adoptOtherSpelling(const QString& entryName, const QString& value) {
-    const QString key = dicMap.value(MTETagKeyMap::logicalNameOfEntry(entryName)).toString();
+    const QString key = keyOf(MTETagKeyMap::logicalNameOfEntry(entryName));
     if (!key.isEmpty() && key != entryName && !value.isEmpty() &&
         !MTETagText::hasText(dicReadInfo.value(key)))
         dicReadInfo.insert(key, value);
 }
 
 QString MTEAudioFile::fieldOfEntryName(const QString& entryName) const {
-    const QString logicalName = MTETagKeyMap::fieldOfEntry(entryName);
-    if (!logicalName.isEmpty())
-        return logicalName;
-    return extraSpellings.value(MTETagKeyMap::bareName(entryName).toLower());
+    return MTETagKeyMap::fieldOfEntry(entryName, fileSpellings);
 }
 
-bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
+bool MTEAudioFile::isStaleSpelling(const QString& entryName, const QStringList& values) const {
     const QString logicalName = fieldOfEntryName(entryName);
     if (logicalName.isEmpty())
         return false;
     if (untouchedNames.contains(logicalName))
-        return isSecondSpelling(entryName, logicalName);
+        return isSecondSpelling(entryName, values, logicalName);
     const QStringList keys = writtenKeysOf(logicalName);
     return !keys.contains(entryName) &&
            std::any_of(keys.begin(), keys.end(),
@@ -525,27 +599,29 @@ bool MTEAudioFile::isStaleSpelling(const QString& entryName) const {
 }
 
 // ffmpeg's copy keeps a field under its own key where the output's format has another name
-// for it: "author" and "comment" as ID3 user texts, "AUTHOR" beside "ARTIST" in Vorbis
-// comments. MP4 files keep the items other readers look in (MTETagKeyMap::mp4CopyKey), WMA
-// files the attributes ffmpeg's copy gives them.
-bool MTEAudioFile::isSecondSpelling(const QString& entryName, const QString& logicalName) const {
+// for it ("author", "date", "lyrics-eng" as ID3 user texts or WMA attributes, "AUTHOR" beside
+// "ARTIST" in Vorbis comments), and under the source's spelling where it knows none
+// ("ORGANIZATION", "WM/Lyrics"). MP4 files keep the items other readers look in
+// (MTETagKeyMap::mp4CopyKey).
+bool MTEAudioFile::isSecondSpelling(const QString& entryName, const QStringList& values,
+                                    const QString& logicalName) const {
     const MTEContainer kind = container();
-    const QString key = dicMap.value(logicalName).toString();
-    if (kind == MTEContainer::Mp4 || kind == MTEContainer::Asf || kind == MTEContainer::None ||
-        !MTETagKeyMap::ffmpegKeys(logicalName)
-             .contains(MTETagKeyMap::bareName(entryName), Qt::CaseInsensitive) ||
-        !MTETagText::hasText(dicReadInfo.value(key)))
+    const QVariant value = dicReadInfo.value(keyOf(logicalName));
+    if (kind == MTEContainer::Mp4 || kind == MTEContainer::None || !MTETagText::hasText(value))
         return false;
-    const bool xiph = kind == MTEContainer::Flac || kind == MTEContainer::OggVorbis ||
-                      kind == MTEContainer::OggOpus;
-    const QStringList ownNames =
-        xiph ? MTETagKeyMap::xiphFieldNames(logicalName) : QStringList{key};
-    return !ownNames.contains(entryName, Qt::CaseInsensitive);
+    QStringList ownNames{keyOf(logicalName)};
+    if (kind == MTEContainer::Flac || kind == MTEContainer::OggVorbis ||
+        kind == MTEContainer::OggOpus)
+        ownNames = MTETagKeyMap::xiphFieldNames(logicalName);
+    else if (kind == MTEContainer::Asf)
+        ownNames = QStringList{MTETagKeyMap::asfName(logicalName)};
+    return !ownNames.contains(entryName, Qt::CaseInsensitive) &&
+           MTETagText::holdsOnly(MTETagText::valuesOf(value), values);
 }
 
 QStringList MTEAudioFile::writtenKeysOf(const QString& logicalName) const {
     QStringList keys;
-    if (const QString key = dicMap.value(logicalName).toString(); !key.isEmpty())
+    if (const QString key = keyOf(logicalName); !key.isEmpty())
         keys += key;
     if (eumFileType == MTEFileTypeM4A) {
         if (const QString key = MTETagKeyMap::mp4CopyKey(logicalName); !key.isEmpty())

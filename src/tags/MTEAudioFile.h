@@ -1,7 +1,9 @@
 #pragma once
 
 #include "tags/MTEContainer.h"
+#include "tags/MTEFfmpegMetadata.h"
 #include "tags/MTEFileType.h"
+#include "tags/MTETagKeyMap.h"
 #include "tags/MTETagProperties.h"
 #include "tags/MTETagWriteResult.h"
 
@@ -67,12 +69,9 @@ public:
     // read. A writer keeps every other spelling of these (ffmpeg's copy, the row's own
     // entries); of every other name it writes, it removes them, so no old value survives.
     QSet<QString> untouchedNames;
-    // Entry names (bare, lower case) that spell a logical name in this file only: ffmpeg
-    // keeps a described comment frame under its description, Matroska names a tag in a
-    // language "TITLE-eng". A tag copy hands the source's to the output.
-    QHash<QString, QString> extraSpellings;
-    // The description of the ID3v2 comment frame the comment was read from; empty for none.
-    QString strCommentDescription;
+    // What the file adds to the table's spellings: the description of the ID3v2 comment frame
+    // the comment was read from, Matroska's names in a language.
+    MTETagKeyMap::FileSpellings fileSpellings;
     // Fields read with several values (a multi-string ID3v2.4 frame or several frames of one
     // id, repeated Vorbis fields or WMA attributes, an MP4 string list): the family key to
     // the values, which dicReadInfo holds joined ("A; B") as the editor shows them.
@@ -89,13 +88,22 @@ public:
     // The file's tags as libavformat reads them (MTEFfmpegMetadata::entriesOf), and so as
     // ffmpeg's copy of them starts out; unset when whoever made the handler had no such read.
     std::optional<QList<std::pair<QString, QString>>> ffmpegEntries;
+    // Of those, the entries of fields no row manages that TagLib's reading missed
+    // (takeWhatTagLibMissed), which the tag copy carries beside the ones TagLib read.
+    QList<std::pair<QString, QString>> ffmpegOnlyEntries;
 
     // eumContainer, or for a handler made without the factory, the container of its path.
     MTEContainer container() const;
 
     // The value under the family key of "Artist".
     QString strArtist() const;
-    // Null for an empty name or a name the family lacks.
+    // The family key of a logical name ("Title", "AlbumImg"); empty for an empty name or a name
+    // the family lacks.
+    QString keyOf(const QString& logicalName) const;
+    // The value of a logical name in tags keyed by the file's family (what it read, or a row's
+    // working copy of it); null where keyOf is empty.
+    QVariant valueIn(const QVariantMap& tags, const QString& logicalName) const;
+    // The value the file read for a logical name (valueIn of dicReadInfo).
     QVariant getValueForKey(const QString& logicalName) const;
 
     // Resets dicReadInfo to empty texts and "no picture" for every key of dicMap.
@@ -112,20 +120,30 @@ public:
     // Stores a field's values under its key: one as it is, several joined and listed in
     // dicValueLists.
     void storeValues(const QString& key, const QStringList& values);
+    // After TagLib read the file, whose texts (each value of each entry) are valuesRead: takes
+    // what libavformat reads of the file (ffmpegEntries, read now when unset) and TagLib
+    // missed. TagLib 1.13 stops reading an ID3v2 tag at a zero-size frame or behind an ID3v2.3
+    // extended header, and drops a text that is no valid UTF-8, where libavformat reads on (a
+    // bad byte as U+FFFD). A managed field TagLib found no text for takes libavformat's value,
+    // the disc its number, the other fields go to ffmpegOnlyEntries; where TagLib missed any of
+    // them and found no cover, libavformat's cover is taken.
+    void takeWhatTagLibMissed(QSet<QString> valuesRead);
     // Stores the value of an entry that spells a managed name otherwise (ffmpeg's copy of
     // the lyrics as user text "lyrics-eng", a free-form item) under the name's family key
     // when that holds no text yet, so what the file shows is what gets edited and copied.
     void adoptOtherSpelling(const QString& entryName, const QString& value);
-    // The logical name an entry spells in this file (MTETagKeyMap::fieldOfEntry, else the
-    // file's own spellings); empty for none.
+    // The logical name an entry spells in this file (MTETagKeyMap::fieldOfEntry with the file's
+    // own spellings); empty for none.
     QString fieldOfEntryName(const QString& entryName) const;
     // The entry spells a name this write changes (not untouched), under a key the write does
     // not use, while dicReadInfo holds the name: a writer removes it.
-    // So is, in ID3 tags and Vorbis comments, an entry of an untouched name under a key of ffmpeg's
-    // that the writer does not use, while dicReadInfo holds the name with text (isSecondSpelling):
-    // the field would show twice.
-    bool isStaleSpelling(const QString& entryName) const;
-    bool isSecondSpelling(const QString& entryName, const QString& logicalName) const;
+    // So is, in ID3 tags, Vorbis comments and WMA attributes, an entry of an untouched name under
+    // a spelling the output's format does not use, holding nothing but values dicReadInfo holds
+    // for the name (isSecondSpelling): ffmpeg's copy of the field under its own key or the
+    // source's, which would show the field twice. One with a value of its own stays.
+    bool isStaleSpelling(const QString& entryName, const QStringList& values = {}) const;
+    bool isSecondSpelling(const QString& entryName, const QStringList& values,
+                          const QString& logicalName) const;
     // The keys dicReadInfo holds a logical name under in this file's family.
     QStringList writtenKeysOf(const QString& logicalName) const;
 
@@ -150,6 +168,11 @@ public:
 
 protected:
     void readPicture(const TagLib::ID3v2::Tag* tag);
+    // One entry libavformat read and TagLib missed; false when there is nothing to take.
+    bool takeMissedEntry(const QString& key, const QString& value);
+    // libavformat's cover (its reading of the file, made now when there is none) where the
+    // file has no cover read.
+    void takeFfmpegCover(std::optional<MTEFfmpegMetadata>& reading);
     // The file to write for a save mode; empty when preparing it failed.
     QString targetPathForMode(int mode, const QString& path) const;
 };

@@ -1,5 +1,6 @@
 #include "tags/MTEId3File.h"
 
+#include "tags/MTETagKeyMap.h"
 #include "tags/MTETagText.h"
 
 #include <QStringDecoder>
@@ -23,9 +24,10 @@ public:
 
     QList<std::pair<QByteArray, QString>> textChunks() {
         QList<std::pair<QByteArray, QString>> chunks;
+        const QStringList textIds = MTETagKeyMap::aiffChunkIds();
         for (unsigned i = 0; i < chunkCount(); ++i) {
             const TagLib::ByteVector id = chunkName(i);
-            if (id != "NAME" && id != "AUTH" && id != "(c) " && id != "ANNO")
+            if (!textIds.contains(QString::fromLatin1(id.data(), qsizetype(id.size()))))
                 continue;
             if (chunkDataSize(i) > kMaxTextChunkBytes) {
                 qCWarning(lcTags, "skipped an AIFF text chunk of %u bytes", chunkDataSize(i));

@@ -40,7 +40,7 @@ public:
     // The RIFF INFO chunk of a WAV file; null for none.
     TagLib::RIFF::Info::Tag* infoTag();
     // The text chunks of an AIFF file, as ffmpeg and many other programs write them: each
-    // chunk id ("NAME", "AUTH", "(c) ", "ANNO") with its text, in file order.
+    // chunk id (MTETagKeyMap::aiffChunkIds) with its text, in file order.
     QList<std::pair<QByteArray, QString>> aiffTextChunks();
     const TagLib::AudioProperties* audioProperties() const;
     // ffmpeg writes MPEG-1/2 Layer II, WAV and AIFF files without a tag that holds all

@@ -45,7 +45,7 @@ bool MTEM4AAudioFile::dumpMediaAttribInfo() {
 }
 
 void MTEM4AAudioFile::readItems(const TagLib::MP4::Tag* tag) {
-    const QString trackKey = dicMap.value(QStringLiteral("Track")).toString();
+    const QString trackKey = keyOf(QStringLiteral("Track"));
     const auto& items = tag->itemMap();
     for (auto it = items.begin(); it != items.end(); ++it) {
         const QString key = MTETagText::toQString(it->first);
@@ -58,7 +58,7 @@ void MTEM4AAudioFile::readItems(const TagLib::MP4::Tag* tag) {
             dicReadInfo.insert(key, track);
             continue;
         }
-        if (key == QLatin1String("disk")) {
+        if (key == MTETagKeyMap::mp4ItemOfProperty(MTETagKeyMap::discField())) {
             const TagLib::MP4::Item::IntPair disc = it->second.toIntPair();
             strDiscNumber = MTETagText::numberWithTotal(QString::number(disc.first),
                                                         QString::number(disc.second));
@@ -79,7 +79,7 @@ void MTEM4AAudioFile::readItems(const TagLib::MP4::Tag* tag) {
 
 void MTEM4AAudioFile::readCover(const TagLib::MP4::Tag* tag) {
     TagLib::MP4::Item item;
-    if (!findMP4Item(tag, QStringLiteral("covr"), &item))
+    if (!findMP4Item(tag, keyOf(QStringLiteral("AlbumImg")), &item))
         return;
     const TagLib::MP4::CoverArtList covers = item.toCoverArtList();
     if (covers.isEmpty())
@@ -92,7 +92,7 @@ void MTEM4AAudioFile::readCover(const TagLib::MP4::Tag* tag) {
         strMineType = QStringLiteral("image/png");
     else if (cover.format() == TagLib::MP4::CoverArt::JPEG)
         strMineType = QStringLiteral("image/jpeg");
-    const QString key = dicMap.value(QStringLiteral("AlbumImg")).toString();
+    const QString key = keyOf(QStringLiteral("AlbumImg"));
     if (!bytes.isNull() && !key.isEmpty())
         dicReadInfo.insert(key, bytes);
 }
@@ -109,14 +109,15 @@ MTETagWriteResult MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& pa
         return MTETagWriteResult::Failed;
     }
     TagLib::MP4::Tag* tag = file.tag();
-    const QString trackKey = dicMap.value(QStringLiteral("Track")).toString();
-    const QString coverKey = dicMap.value(QStringLiteral("AlbumImg")).toString();
+    const QString trackKey = keyOf(QStringLiteral("Track"));
+    const QString coverKey = keyOf(QStringLiteral("AlbumImg"));
     const auto isStale = [this](const QString& name) { return isStaleSpelling(name); };
     removeItemsWhere(tag, isStale);
     bool coverWritten = true;
     for (auto it = dicReadInfo.cbegin(); it != dicReadInfo.cend(); ++it) {
         TagLib::String name;
-        if (isStale(it.key()) || isKeptCopyItem(tag, it.key()))
+        if (isStale(it.key()) || isKeptCopyItem(tag, it.key()) ||
+            isSecondSpellingItem(it.key(), it.value()))
             continue; // the row's own copy of a name written under another item
         if (!itemNameOf(it.key(), &name)) {
             qCWarning(lcTags, "skipped tag key that is no MP4 item: %s", qPrintable(it.key()));
@@ -137,8 +138,10 @@ MTETagWriteResult MTEM4AAudioFile::saveID3AttribPath(int mode, const QString& pa
         removeItemsWhere(tag, MTETagText::isEncoderEntryName);
     MTETagProperties::write(tag, *this);
     if (strDiscNumber.contains(u'/')) // the disc with its total, as it was read
-        tag->setItem("disk", TagLib::MP4::Item(strDiscNumber.section(u'/', 0, 0).toInt(),
-                                               strDiscNumber.section(u'/', 1, 1).toInt()));
+        tag->setItem(
+            MTETagText::toTagString(MTETagKeyMap::mp4ItemOfProperty(MTETagKeyMap::discField())),
+            TagLib::MP4::Item(strDiscNumber.section(u'/', 0, 0).toInt(),
+                              strDiscNumber.section(u'/', 1, 1).toInt()));
     const bool saved = file.save();
     if (!saved)
         qCWarning(lcTags, "failed to save the MP4 tag of %s", qPrintable(target));
@@ -178,6 +181,16 @@ bool MTEM4AAudioFile::writeCover(TagLib::MP4::Tag* tag, const TagLib::String& na
     covers.append(TagLib::MP4::CoverArt(format, cover.bytes));
     tag->setItem(name, covers);
     return true;
+}
+
+bool MTEM4AAudioFile::isSecondSpellingItem(const QString& key, const QVariant& value) const {
+    const QString name = fieldOfEntryName(key);
+    if (name.isEmpty() || writtenKeysOf(name).contains(key))
+        return false;
+    return key == MTETagKeyMap::id3FrameOf(name) ||
+           (key.startsWith(QLatin1String("----:")) &&
+            MTETagText::holdsOnly(MTETagText::valuesOf(dicReadInfo.value(keyOf(name))),
+                                  MTETagText::valuesOf(value)));
 }
 
 bool MTEM4AAudioFile::isKeptCopyItem(const TagLib::MP4::Tag* tag, const QString& key) const {

@@ -31,6 +31,11 @@ private:
     // An untouched field's item beside the "m4a" table ("cprt", ...) that the file holds
     // already, as ffmpeg's copy of the source gave it.
     bool isKeptCopyItem(const TagLib::MP4::Tag* tag, const QString& key) const;
+    // A row's entry of a managed field under an item the field is not written under: one named
+    // after the field's ID3v2 frame ("TPUB"), as older builds wrote the publisher and the
+    // copyright, which no other MP4 reader knows (read as the field, never written); a
+    // free-form item of another format's name ("LABEL") holding nothing but the field's values.
+    bool isSecondSpellingItem(const QString& key, const QVariant& value) const;
     void readItems(const TagLib::MP4::Tag* tag);
     void readCover(const TagLib::MP4::Tag* tag);
     void writeTrack(TagLib::MP4::Tag* tag, const TagLib::String& name, const QVariant& value) const;

@@ -11,6 +11,9 @@
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
+#include <taglib/textidentificationframe.h>
+
+#include <QSet>
 
 namespace {
 
@@ -18,9 +21,36 @@ bool hasID3v2Frames(TagLib::ID3v2::Tag* tag) {
     return tag && !tag->frameList().isEmpty();
 }
 
+// Every text of every frame of the tag: each string of a text frame, a comment's or the
+// lyrics' text.
+QSet<QString> textsOf(const TagLib::ID3v2::Tag* tag) {
+    QSet<QString> texts;
+    for (const TagLib::ID3v2::Frame* frame : tag ? tag->frameList() : TagLib::ID3v2::FrameList()) {
+        const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame);
+        const QStringList strings = text ? MTETagText::toQStringList(text->fieldList())
+                                         : QStringList{MTETagText::toQString(frame->toString())};
+        for (const QString& string : strings)
+            texts.insert(string.trimmed());
+    }
+    return texts;
+}
+
+QSet<QString> textsOf(const TagLib::RIFF::Info::Tag* info) {
+    QSet<QString> texts;
+    for (const auto& [id, text] : info->fieldListMap())
+        texts.insert(MTETagText::toQString(text).trimmed());
+    return texts;
+}
+
+QSet<QString> textsOf(const QList<std::pair<QByteArray, QString>>& chunks) {
+    QSet<QString> texts;
+    for (const auto& [id, text] : chunks)
+        texts.insert(text);
+    return texts;
+}
+
 QString infoField(const TagLib::RIFF::Info::Tag* tag, const QString& id) {
-    return id.isEmpty() ? QString()
-                        : MTETagText::toQString(tag->fieldText(id.toLatin1().constData()));
+    return MTETagText::toQString(tag->fieldText(id.toLatin1().constData()));
 }
 
 } // namespace
@@ -50,14 +80,19 @@ bool MTEMpegAudioFile::dumpId3File() {
         dAudioLength = properties->lengthInSeconds();
     if (TagLib::ID3v2::Tag* tag = file.tag(false); hasID3v2Frames(tag)) {
         dumpID3V2Info(tag);
-        readAiffChunks(file.aiffTextChunks());
+        const auto chunks = file.aiffTextChunks();
+        readAiffChunks(chunks);
+        takeWhatTagLibMissed(textsOf(tag) + textsOf(chunks));
     } else if (const TagLib::RIFF::Info::Tag* info = file.infoTag(); info && !info->isEmpty()) {
         dumpRiffInfo(info);
+        takeWhatTagLibMissed(textsOf(info));
     } else if (const auto chunks = file.aiffTextChunks(); !chunks.isEmpty()) {
         dumpAiffChunks(chunks);
+        takeWhatTagLibMissed(textsOf(chunks));
     } else {
         qCInfo(lcTags, "tag version 1...,read id3v1 information");
         dumpID3V1Info(file.id3v1Tag());
+        takeWhatTagLibMissed({});
     }
     return true;
 }
@@ -65,11 +100,12 @@ bool MTEMpegAudioFile::dumpId3File() {
 // A WAV file's INFO chunk, as ffmpeg and many recorders write it.
 void MTEMpegAudioFile::dumpRiffInfo(const TagLib::RIFF::Info::Tag* info) {
     for (auto it = dicMap.cbegin(); it != dicMap.cend(); ++it) {
-        QString value = infoField(info, MTETagKeyMap::riffInfoId(it.key()));
-        if (value.isEmpty() && it.key() == QLatin1String("Track"))
-            value = infoField(info, QStringLiteral("ITRK"));
-        if (!value.isEmpty())
-            dicReadInfo.insert(it.value().toString(), value);
+        for (const QString& id : MTETagKeyMap::riffInfoIds(it.key())) {
+            if (const QString value = infoField(info, id); !value.isEmpty()) {
+                dicReadInfo.insert(it.value().toString(), value);
+                break;
+            }
+        }
     }
     eumID3Version = MTEID3VersionNone;
     strTagVersion = QStringLiteral("RIFF INFO");
@@ -110,11 +146,13 @@ bool MTEMpegAudioFile::dumpFlacFile() {
         dAudioLength = properties->lengthInSeconds();
     if (file.hasID3v2Tag() && hasID3v2Frames(file.ID3v2Tag(false))) {
         dumpID3V2Info(file.ID3v2Tag(false));
+        takeWhatTagLibMissed(textsOf(file.ID3v2Tag(false)));
     } else if (MTEXiphTags::hasTags(file)) {
-        MTEXiphTags::readFlac(file, *this);
+        MTEXiphTags::readFlac(file, *this); // takes what TagLib missed itself
     } else {
         qCInfo(lcTags, "tag version 1...,read id3v1 information");
         dumpID3V1Info(file.hasID3v1Tag() ? file.ID3v1Tag(false) : nullptr);
+        takeWhatTagLibMissed({});
     }
     return true;
 }

@@ -5,7 +5,6 @@
 #include "tags/MTETagText.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace {
 
@@ -17,13 +16,6 @@ bool namesTagsByLanguage(const QString& path) {
     return extensions.contains(QFileInfo(path).suffix().toLower());
 }
 
-// The logical name of "<name>-<lang>" when name spells one.
-QString logicalNameWithLanguage(const QString& key) {
-    static const QRegularExpression tagged(QStringLiteral("^(.+)-[a-z]{3}$"));
-    const QRegularExpressionMatch match = tagged.match(key);
-    return match.hasMatch() ? MTETagKeyMap::logicalNameOfEntry(match.captured(1)) : QString();
-}
-
 } // namespace
 
 bool MTEOtherAudioFile::dumpMediaAttribInfo() {
@@ -32,35 +24,36 @@ bool MTEOtherAudioFile::dumpMediaAttribInfo() {
         qCInfo(lcTags, "no tags read from %s", qPrintable(strFilePath));
         return false;
     }
-    ffmpegEntries = metadata.entries;
+    if (!ffmpegEntries)
+        ffmpegEntries = metadata.entries;
     for (const auto& [key, value] : std::as_const(metadata.entries))
         dicReadInfo.insert(key.toLower(), value);
-    const bool byLanguage = namesTagsByLanguage(strFilePath);
+    fileSpellings.namesByLanguage = namesTagsByLanguage(strFilePath);
     for (const auto& [key, value] : std::as_const(metadata.entries)) {
         const QString name = key.toLower();
-        if (const QString logicalName = byLanguage ? logicalNameWithLanguage(name) : QString();
+        if (const QString logicalName = fileSpellings.namesByLanguage
+                                            ? MTETagKeyMap::logicalNameWithLanguage(name)
+                                            : QString();
             !logicalName.isEmpty()) {
-            extraSpellings.insert(name, logicalName);
-            const QString familyKey = dicMap.value(logicalName).toString();
+            const QString familyKey = keyOf(logicalName);
             if (!MTETagText::hasText(dicReadInfo.value(familyKey)))
                 dicReadInfo.insert(familyKey, value);
         }
         adoptOtherSpelling(name, value);
     }
-    const auto text = [this](const char* key) {
-        return dicReadInfo.value(QLatin1String(key)).toString();
+    // A number with its total in a field of its own (Vorbis comments, APE) reads as "n/total".
+    const auto withTotal = [this](const QString& field, const QString& key) {
+        QString number = dicReadInfo.value(key).toString();
+        for (const QString& total : MTETagKeyMap::totalNames(field))
+            number =
+                MTETagText::numberWithTotal(number, dicReadInfo.value(total.toLower()).toString());
+        return number;
     };
-    // Containers that keep a total apart (Vorbis comments, APE) get it back as "n/total".
-    if (dicReadInfo.contains(QStringLiteral("track"))) {
-        QString track = text("track");
-        for (const char* total : {"tracktotal", "totaltracks"})
-            track = MTETagText::numberWithTotal(track, text(total));
-        dicReadInfo.insert(QStringLiteral("track"), track);
-    }
-    strDiscNumber = text("disc");
-    for (const char* total : {"disctotal", "totaldiscs"})
-        strDiscNumber = MTETagText::numberWithTotal(strDiscNumber, text(total));
-    const QString pictureKey = dicMap.value(QStringLiteral("AlbumImg")).toString();
+    if (const QString track = keyOf(QStringLiteral("Track")); dicReadInfo.contains(track))
+        dicReadInfo.insert(track, withTotal(QStringLiteral("Track"), track));
+    const QString disc = MTETagKeyMap::discField();
+    strDiscNumber = withTotal(disc, MTETagKeyMap::ffmpegKeyOfProperty(disc));
+    const QString pictureKey = keyOf(QStringLiteral("AlbumImg"));
     if (!pictureKey.isEmpty() && !metadata.cover.isNull()) {
         dicReadInfo.insert(pictureKey, metadata.cover);
         iPictureType = metadata.pictureType;

@@ -70,8 +70,8 @@ QSet<QString> untouchedNames(const QVariantMap& row, int sourceFileType,
     return names;
 }
 
-// MP4 items that other readers find a field in beside the "m4a" table ("cprt", the
-// grouping the table lacks, the free-form publisher) take the row's value: a changed field's
+// MP4 items that other readers find a field in beside the "m4a" table (the grouping the table
+// lacks) take the row's value: a changed field's
 // always, so none keeps the old one; an untouched field's where ffmpeg's copy left none (the
 // writer keeps the copy's item otherwise).
 void addMp4CopyItems(QVariantMap& tags, const QVariantMap& row, int sourceFileType,
@@ -183,11 +183,10 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
         for (const auto& [sourceKey, value] : std::as_const(plan.sourceTags)) {
             const QString field = source ? source->fieldOfEntryName(sourceKey)
                                          : MTETagKeyMap::fieldOfEntry(sourceKey);
-            // An untouched field keeps the spellings of the source's format, not ffmpeg's
-            // other keys ("author" beside "artist").
+            // An untouched field keeps another spelling only where it holds a value of its own
+            // ("author" or "ORGANIZATION" beside the same "artist" or "publisher" go).
             if (field == name && sourceKey.compare(key, Qt::CaseInsensitive) != 0 &&
-                (changed ||
-                 MTETagKeyMap::ffmpegKeys(name).contains(sourceKey, Qt::CaseInsensitive)))
+                (changed || MTETagText::holdsOnly({text}, {value})))
                 addMetadataOption(arguments, sourceKey, QString());
         }
         addMetadataOption(arguments, key, text);
@@ -196,8 +195,9 @@ QStringList optionArguments(const QVariantMap& row, int sourceFileType, const MT
         return arguments;
     QSet<QString> written;
     if (!source->strDiscNumber.isEmpty()) {
-        addMetadataOption(arguments, QStringLiteral("disc"), source->strDiscNumber);
-        written.insert(QStringLiteral("disc"));
+        const QString disc = MTETagKeyMap::ffmpegKeyOfProperty(MTETagKeyMap::discField());
+        addMetadataOption(arguments, disc, source->strDiscNumber);
+        written.insert(disc);
     }
     for (const MTECarriedField& field : carriedFields(*source, plan)) {
         const QString ffmpegKey = MTETagKeyMap::ffmpegKeyOfProperty(field.property);
@@ -231,7 +231,7 @@ MTETagWriteResult MTETagCopy::handleMetadataSave(const QVariantMap& dicToMetadat
         return MTETagWriteResult::Written; // by ffmpeg through ffmpegArguments(), or no tags
     output->untouchedNames = untouchedNames(dicToMetadata, sourceFileType, source);
     if (source) {
-        output->extraSpellings = source->extraSpellings;
+        output->fileSpellings = source->fileSpellings;
         output->carriedFields = carriedFields(*source, plan);
     }
     QVariantMap row = dicToMetadata;
@@ -254,8 +254,8 @@ QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int so
         // ffmpeg's AIFF muxer writes the title, author, copyright and comment into chunks of
         // their own, which readers prefer to the ID3 chunk the tags are written into.
         QStringList arguments{QStringLiteral("-write_id3v2"), QStringLiteral("1")};
-        for (const char* key : {"title", "author", "copyright", "comment"})
-            arguments << QStringLiteral("-metadata") << QLatin1String(key) + u'=';
+        for (const QString& key : MTETagKeyMap::aiffMuxerKeys())
+            arguments << QStringLiteral("-metadata") << key + u'=';
         return arguments;
     }
     if (plan.writer == MTETagCopyPlan::Writer::Options)
@@ -266,6 +266,8 @@ QStringList MTETagCopy::ffmpegArguments(const QVariantMap& dicToMetadata, int so
 // ffmpeg's WMA muxer writes a header that no longer reads when a value is longer than it can
 // size: such values stay out of its copy, and the tag copy writes them. A key that holds '='
 // cannot be cleared by name, so then the copy is dropped and the rest of it passed again.
+// ffmpeg copies a text that is no valid UTF-8 as it is (a WMA header then no longer reads);
+// libavformat reads each bad byte as U+FFFD, and its copy is given the text so mended.
 QStringList MTETagCopy::overlongValueArguments(const QString& outputPath,
                                                const MTEAudioFile* source) {
     const MTETagCopyPlan plan = MTETagCopyPlan::of(source, outputPath);
@@ -277,6 +279,8 @@ QStringList MTETagCopy::overlongValueArguments(const QString& outputPath,
             addMetadataOption(arguments, key, QString());
         else if (plan.rebuildsFfmpegCopy && !plan.keepsOutOfFfmpegCopy(value) &&
                  !key.contains(u'=') && !MTETagText::isEncoderEntryName(key))
+            addMetadataOption(arguments, key, value);
+        else if (!plan.rebuildsFfmpegCopy && value.contains(QChar::ReplacementCharacter))
             addMetadataOption(arguments, key, value);
     }
     if (plan.rebuildsFfmpegCopy)

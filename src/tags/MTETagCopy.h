@@ -30,8 +30,9 @@ public:
     static QStringList ffmpegArguments(const QVariantMap& dicToMetadata, int sourceFileType,
                                        const QString& outputPath,
                                        const MTEAudioFile* source = nullptr);
-    // What ffmpeg's own copy of the source's tags must leave out, whether the row's tags are
-    // copied or not: into a WMA output, the values longer than the file can hold.
+    // What ffmpeg's own copy of the source's tags must leave out or mend, whether the row's
+    // tags are copied or not: into a WMA output, the values longer than the file can hold;
+    // into any, a text with bytes that are no UTF-8, which it is given with U+FFFD for them.
     static QStringList overlongValueArguments(const QString& outputPath,
                                               const MTEAudioFile* source);
     // The tags re-keyed from the source family into the destination family. Equal types

@@ -8,6 +8,8 @@
 
 namespace {
 
+using AsfDescription = MTETagKeyMap::AsfDescription;
+
 // One field and its spelling in every tag format, in TagLib's property map and in ffmpeg's
 // keys. Rows with a logical name are the fields a row manages; the others are carried beside
 // them under TagLib's property name.
@@ -24,8 +26,8 @@ struct Row {
     // The WMA (ASF) name: a content description field ("Title", "Author", "Copyright",
     // "Description") or an extended attribute.
     const char* asf = nullptr;
-    // The RIFF INFO chunk id a WAV file may hold the field in; null for none.
-    const char* riffInfo = nullptr;
+    // The RIFF INFO chunk ids a WAV file may hold the field in, the usual one first.
+    const char* riffInfo[2] = {};
     // The MP4 item ffmpeg's copy of the source carries the field in, where the "m4a" table
     // names another or none: the tag copy writes it too, so it never keeps an old value.
     const char16_t* mp4Copy = nullptr;
@@ -34,88 +36,64 @@ struct Row {
     const char* mp4Alias = nullptr;
     // TagLib's property name.
     const char* property = nullptr;
-    // The AIFF text chunk id.
-    const char* aiff = nullptr;
+    // The AIFF text chunk id, and the key of ffmpeg's copy its AIFF muxer fills the chunk from.
+    const char* aiff[2] = {};
     // Other keys ffmpeg's copy gives the field: an ID3v2 frame id it has no name for, the
-    // names its MP4 and AIFF readers use.
+    // names its MP4 and AIFF readers use, a WMA attribute other programs write it in.
     const char* ffmpegOther[3] = {};
+    // The fields (Vorbis comments, ID3v2 user texts, ffmpeg's keys) that hold the total beside
+    // the number; the first is written.
+    const char* totals[2] = {};
+    // Where a WMA file's content description holds the field.
+    MTETagKeyMap::AsfDescription asfDescription = MTETagKeyMap::AsfDescription::None;
 };
 
 #define FREE_FORM(name) u"----:com.apple.iTunes:" name
 
 // MP4 keys that begin with U+00A9 compare equal to the item names TagLib decodes.
 constexpr Row kRows[] = {
-    {"AlbumImg", "APIC", u"covr", "APIC", {}, "WM/Picture", nullptr},
-    {.name = "Title",
-     .mpeg = "TIT2",
-     .m4a = u"\u00A9nam",
-     .ffmpeg = "title",
-     .xiph = {"TITLE"},
-     .asf = "Title",
-     .riffInfo = "INAM",
-     .property = "TITLE",
-     .aiff = "NAME"},
-    {"Date", "TDRC", u"\u00A9day", "date", {"DATE", "YEAR"}, "WM/Year", "ICRD"},
-    {"Track", "TRCK", u"trkn", "track", {"TRACKNUMBER"}, "WM/TrackNumber", "IPRT"},
-    {"LRC", "USLT", u"\u00A9lyr", "lyrics", {"LYRICS", "UNSYNCEDLYRICS"}, "WM/Lyrics", nullptr},
-    {"Album", "TALB", u"\u00A9alb", "album", {"ALBUM"}, "WM/AlbumTitle", "IPRD"},
-    {"Genre", "TCON", u"\u00A9gen", "genre", {"GENRE"}, "WM/Genre", "IGNR"},
-    {.name = "Artist",
-     .mpeg = "TPE1",
-     .m4a = u"\u00A9ART",
-     .ffmpeg = "artist",
-     .xiph = {"ARTIST"},
-     .asf = "Author",
-     .riffInfo = "IART",
-     .property = "ARTIST",
-     .aiff = "AUTH",
-     .ffmpegOther = {"author"}},
-    {"AlbumArtist",
-     "TPE2",
-     u"aART",
-     "album_artist",
-     {"ALBUMARTIST", "ALBUM ARTIST"},
-     "WM/AlbumArtist",
-     nullptr},
-    {"Publisher",
-     "TPUB",
-     u"TPUB",
-     "publisher",
-     {"PUBLISHER", "ORGANIZATION", "LABEL"},
-     "WM/Publisher",
-     nullptr,
-     FREE_FORM("publisher")},
-    {"Composer", "TCOM", u"\u00A9wrt", "composer", {"COMPOSER"}, "WM/Composer", nullptr},
-    {.name = "Copyright",
-     .mpeg = "TCOP",
-     .m4a = u"TCOP",
-     .ffmpeg = "copyright",
-     .xiph = {"COPYRIGHT"},
-     .asf = "Copyright",
-     .riffInfo = "ICOP",
-     .mp4Copy = u"cprt",
-     .property = "COPYRIGHT",
-     .aiff = "(c) "},
-    {.name = "Comment",
-     .mpeg = "COMM",
-     .m4a = u"\u00A9cmt",
-     .ffmpeg = "comment",
-     .xiph = {"COMMENT", "DESCRIPTION"},
-     .asf = "Description",
-     .riffInfo = "ICMT",
-     .mp4Alias = "desc",
-     .property = "COMMENT",
-     .aiff = "ANNO"},
-    {"Grouping",
-     "TIT1",
-     nullptr,
-     "grouping",
-     {"GROUPING", "CONTENTGROUP"},
-     "WM/ContentGroupDescription",
-     nullptr,
-     u"\u00A9grp"},
-    // Fields carried beside the managed ones, under TagLib's property name.
     // clang-format off
+    {.name = "AlbumImg", .mpeg = "APIC", .m4a = u"covr", .ffmpeg = "APIC", .asf = "WM/Picture"},
+    {.name = "Title", .mpeg = "TIT2", .m4a = u"\u00A9nam", .ffmpeg = "title", .xiph = {"TITLE"},
+     .asf = "Title", .riffInfo = {"INAM"}, .property = "TITLE", .aiff = {"NAME", "title"},
+     .asfDescription = AsfDescription::Title},
+    {.name = "Date", .mpeg = "TDRC", .m4a = u"\u00A9day", .ffmpeg = "date", .xiph = {"DATE", "YEAR"},
+     .asf = "WM/Year", .riffInfo = {"ICRD"}},
+    {.name = "Track", .mpeg = "TRCK", .m4a = u"trkn", .ffmpeg = "track", .xiph = {"TRACKNUMBER"},
+     .asf = "WM/TrackNumber", .riffInfo = {"IPRT", "ITRK"}, .property = "TRACKNUMBER",
+     .totals = {"TRACKTOTAL", "TOTALTRACKS"}},
+    {.name = "LRC", .mpeg = "USLT", .m4a = u"\u00A9lyr", .ffmpeg = "lyrics",
+     .xiph = {"LYRICS", "UNSYNCEDLYRICS"}, .asf = "WM/Lyrics"},
+    {.name = "Album", .mpeg = "TALB", .m4a = u"\u00A9alb", .ffmpeg = "album", .xiph = {"ALBUM"},
+     .asf = "WM/AlbumTitle", .riffInfo = {"IPRD"}},
+    {.name = "Genre", .mpeg = "TCON", .m4a = u"\u00A9gen", .ffmpeg = "genre", .xiph = {"GENRE"},
+     .asf = "WM/Genre", .riffInfo = {"IGNR"}},
+    {.name = "Artist", .mpeg = "TPE1", .m4a = u"\u00A9ART", .ffmpeg = "artist", .xiph = {"ARTIST"},
+     .asf = "Author", .riffInfo = {"IART"}, .property = "ARTIST", .aiff = {"AUTH", "author"},
+     .ffmpegOther = {"author"}, .asfDescription = AsfDescription::Author},
+    {.name = "AlbumArtist", .mpeg = "TPE2", .m4a = u"aART", .ffmpeg = "album_artist",
+     .xiph = {"ALBUMARTIST", "ALBUM ARTIST"}, .asf = "WM/AlbumArtist"},
+    // MP4 has no atom of its own for the publisher: taggers write a free-form item, which
+    // ffmpeg reads as "publisher". An MP4 atom named after an ID3v2 frame ("TPUB", "TCOP", as
+    // older builds wrote them) is read as its field and never written.
+    {.name = "Publisher", .mpeg = "TPUB", .m4a = FREE_FORM("publisher"), .ffmpeg = "publisher",
+     .xiph = {"PUBLISHER", "ORGANIZATION", "LABEL"}, .asf = "WM/Publisher"},
+    {.name = "Composer", .mpeg = "TCOM", .m4a = u"\u00A9wrt", .ffmpeg = "composer",
+     .xiph = {"COMPOSER"}, .asf = "WM/Composer"},
+    {.name = "Copyright", .mpeg = "TCOP", .m4a = u"cprt", .ffmpeg = "copyright",
+     .xiph = {"COPYRIGHT"}, .asf = "Copyright", .riffInfo = {"ICOP"},
+     .property = "COPYRIGHT", .aiff = {"(c) ", "copyright"},
+     .asfDescription = AsfDescription::Copyright},
+    {.name = "Comment", .mpeg = "COMM", .m4a = u"\u00A9cmt", .ffmpeg = "comment",
+     .xiph = {"COMMENT", "DESCRIPTION"}, .asf = "Description", .riffInfo = {"ICMT"},
+     .mp4Alias = "desc", .property = "COMMENT", .aiff = {"ANNO", "comment"},
+     .ffmpegOther = {"WM/Comments"}, .asfDescription = AsfDescription::Comment},
+    // The grouping is ID3's content group TIT1, as ffmpeg reads and writes it and WMA's
+    // WM/ContentGroupDescription stands for it. iTunes' own GRP1 frame, which TagLib calls
+    // "GROUPING" too, is a field the row does not manage, carried under its frame id.
+    {.name = "Grouping", .mpeg = "TIT1", .ffmpeg = "grouping", .xiph = {"GROUPING", "CONTENTGROUP"},
+     .asf = "WM/ContentGroupDescription", .mp4Copy = u"\u00A9grp"},
+    // Fields carried beside the managed ones, under TagLib's property name.
     {.mpeg = "UFID", .m4a = FREE_FORM("MusicBrainz Track Id"), .xiph = {"MUSICBRAINZ_TRACKID"},
      .asf = "MusicBrainz/Track Id", .property = "MUSICBRAINZ_TRACKID"},
     {.mpeg = "TXXX:MusicBrainz Album Id", .m4a = FREE_FORM("MusicBrainz Album Id"),
@@ -165,7 +143,7 @@ constexpr Row kRows[] = {
     {.mpeg = "TSOC", .m4a = u"soco", .xiph = {"COMPOSERSORT"}, .property = "COMPOSERSORT",
      .ffmpegOther = {"TSOC", "sort_composer"}},
     {.mpeg = "TPOS", .m4a = u"disk", .ffmpeg = "disc", .xiph = {"DISCNUMBER"}, .asf = "WM/PartOfSet",
-     .property = "DISCNUMBER"},
+     .property = "DISCNUMBER", .totals = {"DISCTOTAL", "TOTALDISCS"}},
     {.mpeg = "TBPM", .m4a = u"tmpo", .xiph = {"BPM"}, .asf = "WM/BeatsPerMinute", .property = "BPM",
      .ffmpegOther = {"TBPM"}},
     {.mpeg = "TCMP", .m4a = u"cpil", .ffmpeg = "compilation", .xiph = {"COMPILATION"},
@@ -175,9 +153,14 @@ constexpr Row kRows[] = {
 
 #undef FREE_FORM
 
-const Row* rowOf(const QString& logicalName) {
+// The row of a logical name, else of a TagLib property name in any letter case.
+const Row* rowOf(const QString& field) {
     for (const Row& row : kRows) {
-        if (row.name && logicalName == QLatin1String(row.name))
+        if (row.name && field == QLatin1String(row.name))
+            return &row;
+    }
+    for (const Row& row : kRows) {
+        if (row.property && field.compare(QLatin1String(row.property), Qt::CaseInsensitive) == 0)
             return &row;
     }
     return nullptr;
@@ -196,12 +179,18 @@ template <class Text> QString columnOf(const Row* row, Text Row::*column) {
     return row ? textOf(row->*column) : QString();
 }
 
-const Row* rowOfProperty(const QString& property) {
-    for (const Row& row : kRows) {
-        if (row.property && property.compare(QLatin1String(row.property), Qt::CaseInsensitive) == 0)
-            return &row;
+template <std::size_t n> QStringList namesOf(const char* const (&fields)[n]) {
+    QStringList names;
+    for (const char* field : fields) {
+        if (field)
+            names += QString::fromLatin1(field);
     }
-    return nullptr;
+    return names;
+}
+
+// A column of several names; empty for no row.
+template <std::size_t n> QStringList namesOf(const Row* row, const char* const (Row::*column)[n]) {
+    return row ? namesOf(row->*column) : QStringList();
 }
 
 QVariantMap buildMap() {
@@ -220,24 +209,10 @@ QVariantMap buildMap() {
             {QStringLiteral("ffmpeg"), ffmpeg}};
 }
 
-template <std::size_t n> QStringList namesOf(const char* const (&fields)[n]) {
-    QStringList names;
-    for (const char* field : fields) {
-        if (field)
-            names += QString::fromLatin1(field);
-    }
-    return names;
-}
-
-QStringList xiphNamesOf(const Row& row) {
-    return namesOf(row.xiph);
-}
-
 // Every spelling of the row in any format, in TagLib's map or ffmpeg's keys, bare.
 QStringList spellingsOf(const Row& row) {
-    QStringList all = xiphNamesOf(row) + namesOf(row.ffmpegOther);
-    for (const char* name :
-         {row.mpeg, row.ffmpeg, row.asf, row.riffInfo, row.mp4Alias, row.property}) {
+    QStringList all = namesOf(row.xiph) + namesOf(row.ffmpegOther) + namesOf(row.riffInfo);
+    for (const char* name : {row.mpeg, row.ffmpeg, row.asf, row.mp4Alias, row.property}) {
         if (name)
             all += MTETagKeyMap::bareName(QString::fromLatin1(name)).trimmed();
     }
@@ -248,23 +223,26 @@ QStringList spellingsOf(const Row& row) {
     return all;
 }
 
-// FFmpeg names a language-tagged frame "<name>-<lang>" or "<name>-<description>-<lang>"; a
-// language of three NULs or blanks (as some taggers write it) leaves "<name>-" or "<name>-   ".
-bool hasLanguageSuffix(const QString& name) {
+// FFmpeg names a language-tagged frame "<name>-<lang>" or "<name>-<description>-<lang>", and
+// Matroska a tag given in a language "<NAME>-<lang>"; a language of three NULs or blanks (as
+// some taggers write it) leaves "<name>-" or "<name>-   ". The name without the language;
+// empty for a name without one.
+QString withoutLanguage(const QString& name) {
     const QString last = name.section(u'-', -1);
-    const auto isLanguageCharacter = [](QChar c) { return (c >= u'a' && c <= u'z') || c == u' '; };
-    return name.contains(u'-') &&
-           (last.isEmpty() ||
-            (last.size() == 3 && std::all_of(last.begin(), last.end(), isLanguageCharacter)));
+    const auto isLanguageCharacter = [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u' ';
+    };
+    const bool language =
+        name.contains(u'-') &&
+        (last.isEmpty() ||
+         (last.size() == 3 && std::all_of(last.begin(), last.end(), isLanguageCharacter)));
+    return language ? name.section(u'-', 0, -2) : QString();
 }
 
 // Only lyrics and comments carry a language.
 bool takesLanguage(const QString& logicalName) {
     return logicalName == QLatin1String("LRC") || logicalName == QLatin1String("Comment");
 }
-
-// Fields that hold a part of the track field: the total beside the number.
-constexpr const char* kTrackTotalNames[] = {"TRACKTOTAL", "TOTALTRACKS"};
 
 // Every spelling of the rows the pick takes, lower-cased, to the row's name.
 template <class Name> QHash<QString, QString> buildSpellings(Name nameOf) {
@@ -289,6 +267,26 @@ QString logicalNameOf(const Row& row) {
 // The others: TagLib's property name.
 QString propertyOf(const Row& row) {
     return row.name ? QString() : QString::fromLatin1(row.property);
+}
+
+// One place of the AIFF column, of every row that has it: the chunk ids, or the muxer's keys.
+QStringList aiffPlaces(int place) {
+    QStringList names;
+    for (const Row& row : kRows) {
+        if (row.aiff[place])
+            names += QString::fromLatin1(row.aiff[place]);
+    }
+    return names;
+}
+
+const QHash<QString, QString>& managedSpellings() {
+    static const QHash<QString, QString> spellings = buildSpellings(logicalNameOf);
+    return spellings;
+}
+
+// The logical name a spelling (bare, in any letter case) stands for; empty for none.
+QString logicalNameOfSpelling(const QString& spelling) {
+    return managedSpellings().value(spelling.toLower());
 }
 
 } // namespace
@@ -337,17 +335,24 @@ int MTETagKeyMap::fileTypeOfMap(const QVariantMap& dicMap) {
     return MTEFileTypeOther;
 }
 
-QStringList MTETagKeyMap::xiphFieldNames(const QString& logicalName) {
-    const Row* row = rowOf(logicalName);
-    return row ? xiphNamesOf(*row) : QStringList();
+QStringList MTETagKeyMap::xiphFieldNames(const QString& field) {
+    return namesOf(rowOf(field), &Row::xiph);
 }
 
-QString MTETagKeyMap::asfName(const QString& logicalName) {
-    return columnOf(rowOf(logicalName), &Row::asf);
+QString MTETagKeyMap::asfName(const QString& field) {
+    return columnOf(rowOf(field), &Row::asf);
 }
 
-QString MTETagKeyMap::riffInfoId(const QString& logicalName) {
-    return columnOf(rowOf(logicalName), &Row::riffInfo);
+MTETagKeyMap::AsfDescription MTETagKeyMap::asfDescriptionOf(const QString& asfName) {
+    for (const Row& row : kRows) {
+        if (row.asf && asfName == QLatin1String(row.asf))
+            return row.asfDescription;
+    }
+    return AsfDescription::None;
+}
+
+QStringList MTETagKeyMap::riffInfoIds(const QString& logicalName) {
+    return namesOf(rowOf(logicalName), &Row::riffInfo);
 }
 
 QString MTETagKeyMap::bareName(const QString& entryName) {
@@ -359,23 +364,38 @@ QString MTETagKeyMap::bareName(const QString& entryName) {
 }
 
 QString MTETagKeyMap::logicalNameOfEntry(const QString& entryName) {
-    static const QHash<QString, QString> spellings = buildSpellings(logicalNameOf);
-    const QString name = bareName(entryName).toLower();
-    if (const auto found = spellings.constFind(name); found != spellings.cend())
-        return *found;
-    if (!hasLanguageSuffix(name))
+    const QString name = bareName(entryName);
+    if (const QString logicalName = logicalNameOfSpelling(name); !logicalName.isEmpty())
+        return logicalName;
+    const QString plain = withoutLanguage(name);
+    if (plain.isEmpty())
         return {};
-    const QString logicalName = spellings.value(name.section(u'-', 0, 0));
+    // "<name>-<description>" as ffmpeg names a described frame.
+    QString logicalName = logicalNameOfSpelling(plain);
+    if (logicalName.isEmpty())
+        logicalName = logicalNameOfSpelling(plain.section(u'-', 0, 0));
     return takesLanguage(logicalName) ? logicalName : QString();
 }
 
+QString MTETagKeyMap::logicalNameWithLanguage(const QString& entryName) {
+    const QString plain = withoutLanguage(bareName(entryName));
+    return plain.isEmpty() ? QString() : logicalNameOfSpelling(plain);
+}
+
 QString MTETagKeyMap::fieldOfEntry(const QString& entryName) {
+    return fieldOfEntry(entryName, FileSpellings());
+}
+
+QString MTETagKeyMap::fieldOfEntry(const QString& entryName, const FileSpellings& file) {
     const QString name = bareName(entryName);
-    for (const char* total : kTrackTotalNames) {
-        if (name.compare(QLatin1String(total), Qt::CaseInsensitive) == 0)
-            return QStringLiteral("Track");
-    }
-    return logicalNameOfEntry(entryName);
+    if (totalNames(QStringLiteral("Track")).contains(name, Qt::CaseInsensitive))
+        return QStringLiteral("Track");
+    if (const QString logicalName = logicalNameOfEntry(entryName); !logicalName.isEmpty())
+        return logicalName;
+    if (!file.commentDescription.isEmpty() &&
+        name.compare(file.commentDescription, Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Comment");
+    return file.namesByLanguage ? logicalNameWithLanguage(entryName) : QString();
 }
 
 QString MTETagKeyMap::mp4CopyKey(const QString& logicalName) {
@@ -388,23 +408,50 @@ QString MTETagKeyMap::propertyOfEntry(const QString& entryName) {
 }
 
 QString MTETagKeyMap::ffmpegKeyOfProperty(const QString& property) {
-    return columnOf(rowOfProperty(property), &Row::ffmpeg);
+    return columnOf(rowOf(property), &Row::ffmpeg);
 }
 
 QString MTETagKeyMap::mp4ItemOfProperty(const QString& property) {
-    return columnOf(rowOfProperty(property), &Row::m4a);
+    return columnOf(rowOf(property), &Row::m4a);
 }
 
 QString MTETagKeyMap::asfNameOfProperty(const QString& property) {
-    return columnOf(rowOfProperty(property), &Row::asf);
+    return columnOf(rowOf(property), &Row::asf);
+}
+
+QString MTETagKeyMap::id3FrameOf(const QString& field) {
+    return columnOf(rowOf(field), &Row::mpeg);
 }
 
 QString MTETagKeyMap::aiffChunkId(const QString& logicalName) {
-    return columnOf(rowOf(logicalName), &Row::aiff);
+    const Row* row = rowOf(logicalName);
+    return row ? textOf(row->aiff[0]) : QString();
+}
+
+QStringList MTETagKeyMap::aiffChunkIds() {
+    return aiffPlaces(0);
+}
+
+QStringList MTETagKeyMap::aiffMuxerKeys() {
+    return aiffPlaces(1);
+}
+
+QStringList MTETagKeyMap::totalNames(const QString& field) {
+    return namesOf(rowOf(field), &Row::totals);
+}
+
+bool MTETagKeyMap::isEncodeProperty(const QString& property) {
+    static const QStringList names{QStringLiteral("ENCODER"), QStringLiteral("ENCODING"),
+                                   QStringLiteral("ENCODERSETTINGS"), QStringLiteral("LENGTH")};
+    return names.contains(property, Qt::CaseInsensitive);
+}
+
+QString MTETagKeyMap::discField() {
+    return QStringLiteral("DISCNUMBER");
 }
 
 QString MTETagKeyMap::id3UserTextOfProperty(const QString& property) {
-    const QString frame = columnOf(rowOfProperty(property), &Row::mpeg);
+    const QString frame = id3FrameOf(property);
     return frame.startsWith(QLatin1String("TXXX:")) ? bareName(frame) : QString();
 }
 

@@ -8,6 +8,16 @@
 // metadata keys). Built once on first use and never changed, so any thread may read it.
 class MTETagKeyMap {
 public:
+    // Where a WMA file's content description holds a field; None: in an attribute.
+    enum class AsfDescription { None, Title, Author, Copyright, Comment };
+    // What a file adds to the table's spellings: ffmpeg keeps a described comment frame under
+    // its description, and Matroska names a tag given in a language "<NAME>-<lang>" ("TITLE-eng").
+    // A tag copy hands the source's to the output, whose entries ffmpeg copied from it.
+    struct FileSpellings {
+        QString commentDescription;
+        bool namesByLanguage = false;
+    };
+
     // Family name to (logical name to family key).
     static const QVariantMap& gMusicTagMapInfo();
     // Start-up builds the table before anything can add files; readers that come first
@@ -25,12 +35,15 @@ public:
     // mpeg is written as "m4a".
     static QString sourceFamilyOfFileType(int fileType);
     static QString destinationFamilyOfFileType(int fileType);
-    // Vorbis comment field names of a logical name; the first is the one written.
-    static QStringList xiphFieldNames(const QString& logicalName);
-    // The WMA name of a logical name: a content description field or an attribute.
-    static QString asfName(const QString& logicalName);
-    // The RIFF INFO chunk id of a logical name; empty when INFO has none for it.
-    static QString riffInfoId(const QString& logicalName);
+    // A field is named by its logical name, or (a field no row manages) by TagLib's property name.
+    // Vorbis comment field names of a field; the first is the one written.
+    static QStringList xiphFieldNames(const QString& field);
+    // The WMA name of a field: a content description field or an attribute.
+    static QString asfName(const QString& field);
+    // The content description field an ASF name stands for.
+    static AsfDescription asfDescriptionOf(const QString& asfName);
+    // The RIFF INFO chunk ids of a logical name, the usual one first; none when INFO has none.
+    static QStringList riffInfoIds(const QString& logicalName);
     // The name inside a user text frame ("TXXX:name") or a free-form MP4 item
     // ("----:mean:name"), which may hold colons itself; any other name as it is.
     static QString bareName(const QString& entryName);
@@ -39,13 +52,16 @@ public:
     // family's spelling in any letter case counts; lyrics and comment names also with FFmpeg's
     // language suffix ("lyrics-eng", "lyrics-desc-eng"). Empty for anything else.
     static QString logicalNameOfEntry(const QString& entryName);
+    // The logical name of "<name>-<lang>" for any field, as Matroska names a tag given in a
+    // language; empty for anything else.
+    static QString logicalNameWithLanguage(const QString& entryName);
     // As logicalNameOfEntry, and also entries that hold a part of a field: the track totals
-    // "TRACKTOTAL" and "TOTALTRACKS" belong to "Track". A new value of the field replaces them
-    // too; they are never read as the field's value.
+    // (totalNames) belong to "Track". A new value of the field replaces them too; they are never
+    // read as the field's value. With the spellings a file adds.
     static QString fieldOfEntry(const QString& entryName);
+    static QString fieldOfEntry(const QString& entryName, const FileSpellings& file);
     // The MP4 item that other readers, ffmpeg among them, find a field in beside the "m4a"
-    // table: "cprt" for "Copyright", "\u00A9grp" for "Grouping" (which the table lacks), the
-    // free-form publisher item for "Publisher". Empty for the others.
+    // table: "\u00A9grp" for "Grouping" (which the table lacks). Empty for the others.
     static QString mp4CopyKey(const QString& logicalName);
     // TagLib's property name of a field carried beside the managed ones that an entry of any
     // format spells, in any letter case: an ID3v2 frame or user text, a Vorbis field, an MP4
@@ -61,11 +77,25 @@ public:
     // there is none.
     static QString mp4ItemOfProperty(const QString& property);
     static QString asfNameOfProperty(const QString& property);
+    // The ID3v2 frame id ("TPOS") or user text ("TXXX:MusicBrainz Album Id") of a field.
+    static QString id3FrameOf(const QString& field);
+    // The fields that hold the total beside a field's number ("TRACKTOTAL", "TOTALTRACKS" for
+    // "Track"), the one written first; none for a field without.
+    static QStringList totalNames(const QString& field);
+    // TagLib's name of the disc number, carried beside the managed fields with its total.
+    static QString discField();
     // The keys ffmpeg's copy gives a logical name: the "ffmpeg" family's and the others its
     // readers use ("author").
     static QStringList ffmpegKeys(const QString& logicalName);
     // The AIFF text chunk id ("NAME", "AUTH", "(c) ", "ANNO") of a logical name; empty for none.
     static QString aiffChunkId(const QString& logicalName);
+    // Every AIFF text chunk id, and the keys of ffmpeg's copy that its AIFF muxer writes into
+    // them.
+    static QStringList aiffChunkIds();
+    static QStringList aiffMuxerKeys();
+    // TagLib's names of entries about one encode, wrong for any other: the encoder, its
+    // settings, the length.
+    static bool isEncodeProperty(const QString& property);
     // The file type whose family table equals the map; MTEFileTypeOther when none does.
     static int fileTypeOfMap(const QVariantMap& dicMap);
 };

@@ -30,8 +30,6 @@ namespace {
 using Fields = MTETagProperties::Fields;
 
 // TagLib's names of the entries that describe one encode and are wrong for any other.
-const QStringList kEncodeNames{QStringLiteral("ENCODER"), QStringLiteral("ENCODING"),
-                               QStringLiteral("ENCODERSETTINGS"), QStringLiteral("LENGTH")};
 const QString kFreeFormMean = QStringLiteral("----:com.apple.iTunes:");
 
 // One entry of a tag: its name in the file ("TXXX:desc", a Vorbis field, an MP4 item, an ASF
@@ -187,28 +185,36 @@ void addEntry(FieldIndex& fields, const Entry& entry, const MTEAudioFile& source
     }
     for (const auto& [key, values] : entry.properties) {
         const QString property = propertyName(MTETagText::toQString(key));
-        if (!values.isEmpty() && !kEncodeNames.contains(property, Qt::CaseInsensitive))
-            addField(fields, property, entry.ownName, MTETagText::toQStringList(values));
+        // TagLib names iTunes' grouping frame GRP1 "GROUPING", the name the grouping the row
+        // manages has elsewhere: such a field goes under the frame's own name.
+        const QString name = entry.ownName.isEmpty() && spellsManagedField(property, source)
+                                 ? MTETagKeyMap::bareName(entry.rawName)
+                                 : entry.ownName;
+        if (!values.isEmpty() && !MTETagKeyMap::isEncodeProperty(property))
+            addField(fields, property, name, MTETagText::toQStringList(values));
     }
 }
 
-// FFmpeg's generic names, as TagLib names them.
-QString propertyNameOfFfmpegKey(const QString& key) {
-    if (sameName(key, QStringLiteral("disc")))
-        return QStringLiteral("DISCNUMBER");
-    return key.toUpper();
-}
-
-void addFfmpegEntries(FieldIndex& fields, const MTEAudioFile& source) {
-    const QString pictureKey = source.dicMap.value(QStringLiteral("AlbumImg")).toString();
-    for (auto it = source.dicReadInfo.cbegin(); it != source.dicReadInfo.cend(); ++it) {
-        if (it.key() == pictureKey || !MTETagText::hasText(it.value()))
-            continue;
+// Entries as libavformat reads them: ffmpeg's keys and their texts.
+void addFfmpegEntries(FieldIndex& fields, const QList<std::pair<QString, QString>>& entries,
+                      const MTEAudioFile& source) {
+    for (const auto& [key, value] : entries) {
         TagLib::PropertyMap properties;
-        properties.insert(MTETagText::toTagString(propertyNameOfFfmpegKey(it.key())),
-                          TagLib::StringList(MTETagText::toTagString(it.value().toString())));
-        addEntry(fields, {it.key(), properties, it.key(), {}}, source);
+        properties.insert(MTETagText::toTagString(propertyName(key).toUpper()),
+                          TagLib::StringList(MTETagText::toTagString(value)));
+        addEntry(fields, {key, properties, key, {}}, source);
     }
+}
+
+// The texts of a file whose tags only libavformat read.
+QList<std::pair<QString, QString>> textsRead(const MTEAudioFile& source) {
+    const QString pictureKey = source.keyOf(QStringLiteral("AlbumImg"));
+    QList<std::pair<QString, QString>> texts;
+    for (auto it = source.dicReadInfo.cbegin(); it != source.dicReadInfo.cend(); ++it) {
+        if (it.key() != pictureKey && MTETagText::hasText(it.value()))
+            texts.append({it.key(), it.value().toString()});
+    }
+    return texts;
 }
 
 template <class Map>
@@ -227,31 +233,25 @@ TagLib::ASF::AttributeListMap sourceEntries(const TagLib::ASF::Tag& tag,
     return MTEAsfTags::attributesInFileOrder(&tag, source.strFilePath);
 }
 
-template <class File> Fields fieldsOfFile(const MTEAudioFile& source) {
-    FieldIndex fields;
+template <class File> void addFieldsOfFile(FieldIndex& fields, const MTEAudioFile& source) {
     File file(MTETagText::fileName(source.strFilePath).constData(), false);
     if (file.isValid() && file.tag())
         addMapEntries(fields, sourceEntries(*file.tag(), source), source);
-    return fields.fields;
 }
 
-Fields fieldsOfFlac(const MTEAudioFile& source) {
-    FieldIndex fields;
+void addFieldsOfFlac(FieldIndex& fields, const MTEAudioFile& source) {
     TagLib::FLAC::File file(MTETagText::fileName(source.strFilePath).constData(), false);
     if (const TagLib::Ogg::XiphComment* comment =
             file.isValid() ? file.xiphComment(false) : nullptr)
         addMapEntries(fields, entriesOf(*comment), source);
-    return fields.fields;
 }
 
-Fields fieldsOfId3(const MTEAudioFile& source) {
-    FieldIndex fields;
+void addFieldsOfId3(FieldIndex& fields, const MTEAudioFile& source) {
     MTEId3File file(source.strFilePath, source.container(), false);
     if (const TagLib::ID3v2::Tag* tag = file.tag(false)) {
         for (const TagLib::ID3v2::Frame* frame : tag->frameList())
             addEntry(fields, entryOf(frame), source);
     }
-    return fields.fields;
 }
 
 // A tag's entries by every name they answer to, lower-cased: their own, each TagLib name
@@ -389,25 +389,32 @@ auto tagLibEntry(const MTECarriedField& field, const MTEAudioFile& output)
 } // namespace
 
 Fields MTETagProperties::unmanagedOf(const MTEAudioFile& source) {
+    FieldIndex fields;
     switch (source.container()) {
-    case MTEContainer::None: {
-        FieldIndex fields;
-        addFfmpegEntries(fields, source);
-        return fields.fields;
-    }
+    case MTEContainer::None:
+        addFfmpegEntries(fields, textsRead(source), source);
+        break;
     case MTEContainer::Flac:
-        return fieldsOfFlac(source);
+        addFieldsOfFlac(fields, source);
+        break;
     case MTEContainer::OggVorbis:
-        return fieldsOfFile<TagLib::Ogg::Vorbis::File>(source);
+        addFieldsOfFile<TagLib::Ogg::Vorbis::File>(fields, source);
+        break;
     case MTEContainer::OggOpus:
-        return fieldsOfFile<TagLib::Ogg::Opus::File>(source);
+        addFieldsOfFile<TagLib::Ogg::Opus::File>(fields, source);
+        break;
     case MTEContainer::Asf:
-        return fieldsOfFile<TagLib::ASF::File>(source);
+        addFieldsOfFile<TagLib::ASF::File>(fields, source);
+        break;
     case MTEContainer::Mp4:
-        return fieldsOfFile<TagLib::MP4::File>(source);
+        addFieldsOfFile<TagLib::MP4::File>(fields, source);
+        break;
     default:
-        return fieldsOfId3(source);
+        addFieldsOfId3(fields, source);
+        break;
     }
+    addFfmpegEntries(fields, source.ffmpegOnlyEntries, source);
+    return fields.fields;
 }
 
 void MTETagProperties::write(TagLib::ID3v2::Tag* tag, const MTEAudioFile& output) {

@@ -40,7 +40,8 @@ public:
 
     // The source's entries that spell no managed name of any family (and so no field the
     // row holds or the tag copy moves as one) and that are no data about its encode: read
-    // through TagLib for a file TagLib reads, else from the FFmpeg metadata its handler read.
+    // through TagLib for a file TagLib reads, with those libavformat read and TagLib missed
+    // (MTEAudioFile::ffmpegOnlyEntries), else from the FFmpeg metadata its handler read.
     // Each goes under TagLib's name, or the one the table of spellings gives its spelling; an
     // ID3 user text without value is left out (logged).
     static Fields unmanagedOf(const MTEAudioFile& source);

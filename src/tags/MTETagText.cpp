@@ -2,12 +2,15 @@
 
 #include "tags/MTECoverCache.h"
 #include "tags/MTECoverDecoder.h"
+#include "tags/MTETagKeyMap.h"
 #include "util/GlobalFun.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QSet>
 
+#include <algorithm>
 #include <limits>
 
 Q_LOGGING_CATEGORY(lcTags, "quaverly.tags", QtInfoMsg)
@@ -172,7 +175,7 @@ const QStringList& MTETagText::encoderEntryNames() {
 }
 
 bool MTETagText::isEncoderEntryName(const QString& name) {
-    const QString bare = name.section(u':', -1);
+    const QString bare = MTETagKeyMap::bareName(name);
     // ffmpeg reads a WMA's encoder settings as its "encoder", which every output replaces:
     // only a tag copy could carry them.
     return encoderEntryNames().contains(bare, Qt::CaseInsensitive) ||
@@ -221,6 +224,21 @@ QString MTETagText::numberWithTotal(const QString& number, const QString& total)
 
 QString MTETagText::joinedValues(const QStringList& values) {
     return values.join(QStringLiteral("; "));
+}
+
+bool MTETagText::holdsOnly(const QStringList& fieldValues, const QStringList& entryValues) {
+    QSet<QString> held;
+    for (const QString& value : fieldValues) {
+        for (const QString& part : value.split(u';'))
+            held.insert(part.trimmed());
+    }
+    return !entryValues.isEmpty() &&
+           std::all_of(entryValues.begin(), entryValues.end(), [&held](const QString& value) {
+               const QStringList parts = value.split(u';');
+               return std::all_of(parts.begin(), parts.end(), [&held](const QString& part) {
+                   return held.contains(part.trimmed());
+               });
+           });
 }
 
 QStringList MTETagText::toQStringList(const TagLib::StringList& values) {

@@ -79,8 +79,8 @@ public:
     // receives them.
     static const QStringList& encoderEntryNames();
     // Such an entry, or the settings a WMA encoder ran with ("WM/EncodingSettings"), by its
-    // key: the last part of a free-form MP4 item name or of a user text name, an ID3v2
-    // comment's description, a Vorbis comment field, in any letter case.
+    // key (MTETagKeyMap::bareName: the name of a free-form MP4 item or of a user text, an ID3v2
+    // comment's description, a Vorbis comment field), in any letter case.
     static bool isEncoderEntryName(const QString& name);
 
     // A value that stands for text: a string, a number, nothing (the empty text), or the
@@ -97,6 +97,9 @@ public:
     static QString numberWithTotal(const QString& number, const QString& total);
     // Several values of one field as one text: "A; B".
     static QString joinedValues(const QStringList& values);
+    // The entry holds values and each is one of the field's, or several of them joined as ffmpeg
+    // and the editor join them ("A;B", "A; B"); blanks around a value do not count.
+    static bool holdsOnly(const QStringList& fieldValues, const QStringList& entryValues);
     static QStringList toQStringList(const TagLib::StringList& values);
     static TagLib::StringList toTagStringList(const QStringList& values);
 };

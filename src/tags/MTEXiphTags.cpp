@@ -15,33 +15,32 @@
 
 namespace {
 
-QStringList fieldValues(const TagLib::Ogg::XiphComment* comment, const char* name) {
+QStringList fieldValues(const TagLib::Ogg::XiphComment* comment, const QString& name) {
     const auto& map = comment->fieldListMap();
-    const auto found = map.find(name);
+    const auto found = map.find(MTETagText::toTagString(name));
     return found == map.end() ? QStringList() : MTETagText::toQStringList(found->second);
 }
 
-QString firstField(const TagLib::Ogg::XiphComment* comment, const char* name) {
+QString firstField(const TagLib::Ogg::XiphComment* comment, const QString& name) {
     return fieldValues(comment, name).value(0);
 }
 
-// The number with its total, which Vorbis comments keep in a field of its own.
-QString numberField(const TagLib::Ogg::XiphComment* comment, const char* number,
-                    std::initializer_list<const char*> totals) {
-    QString text = firstField(comment, number);
-    for (const char* total : totals)
+// The number of a field with its total, which Vorbis comments keep in a field of its own.
+QString numberField(const TagLib::Ogg::XiphComment* comment, const QString& field) {
+    QString text = firstField(comment, MTETagKeyMap::xiphFieldNames(field).value(0));
+    for (const QString& total : MTETagKeyMap::totalNames(field))
         text = MTETagText::numberWithTotal(text, firstField(comment, total));
     return text;
 }
 
 // Repeated fields are several values of one field.
 QStringList readField(const TagLib::Ogg::XiphComment* comment, const QString& logicalName) {
-    if (logicalName == QLatin1String("Track")) {
-        const QString track = numberField(comment, "TRACKNUMBER", {"TRACKTOTAL", "TOTALTRACKS"});
-        return track.isEmpty() ? QStringList() : QStringList{track};
+    if (!MTETagKeyMap::totalNames(logicalName).isEmpty()) {
+        const QString number = numberField(comment, logicalName);
+        return number.isEmpty() ? QStringList() : QStringList{number};
     }
     for (const QString& field : MTETagKeyMap::xiphFieldNames(logicalName)) {
-        QStringList values = fieldValues(comment, field.toLatin1().constData());
+        QStringList values = fieldValues(comment, field);
         values.removeAll(QString());
         if (!values.isEmpty())
             return values;
@@ -60,7 +59,7 @@ void readFields(const TagLib::Ogg::XiphComment* comment, MTEAudioFile& handler) 
     for (const auto& [name, values] : comment->fieldListMap())
         handler.adoptOtherSpelling(MTETagText::toQString(name),
                                    MTETagText::joinedValues(MTETagText::toQStringList(values)));
-    handler.strDiscNumber = numberField(comment, "DISCNUMBER", {"DISCTOTAL", "TOTALDISCS"});
+    handler.strDiscNumber = numberField(comment, MTETagKeyMap::discField());
 }
 
 // FLAC files and Ogg comments hold pictures alike.
@@ -92,24 +91,29 @@ template <class PictureOwner> QByteArray readCover(PictureOwner& owner, MTEAudio
 }
 
 // "n/total" as the number and a total of its own, as Vorbis comments keep them.
-void writeTrack(TagLib::Ogg::XiphComment* comment, const QString& text) {
-    comment->removeFields("TRACKNUMBER");
-    comment->removeFields("TRACKTOTAL");
+void writeNumber(TagLib::Ogg::XiphComment* comment, const QString& logicalName,
+                 const QString& text) {
+    const TagLib::String numberField =
+        MTETagText::toTagString(MTETagKeyMap::xiphFieldNames(logicalName).value(0));
+    const TagLib::String totalField =
+        MTETagText::toTagString(MTETagKeyMap::totalNames(logicalName).value(0));
+    comment->removeFields(numberField);
+    comment->removeFields(totalField);
     const QString number = text.section(u'/', 0, 0).trimmed();
     const QString total = text.section(u'/', 1, 1).trimmed();
     if (number.isEmpty())
         return;
-    comment->addField("TRACKNUMBER", MTETagText::toTagString(number));
+    comment->addField(numberField, MTETagText::toTagString(number));
     if (total.toInt() > 0)
-        comment->addField("TRACKTOTAL", MTETagText::toTagString(total));
+        comment->addField(totalField, MTETagText::toTagString(total));
 }
 
 // Writes the field under its first name; its other names are stale spellings when the field
 // changed, and stay as ffmpeg copied them when it did not.
 void writeField(TagLib::Ogg::XiphComment* comment, const QString& logicalName,
                 const QVariant& value) {
-    if (logicalName == QLatin1String("Track")) {
-        writeTrack(comment, MTETagText::textOf(value));
+    if (!MTETagKeyMap::totalNames(logicalName).isEmpty()) {
+        writeNumber(comment, logicalName, MTETagText::textOf(value));
         return;
     }
     const QStringList fields = MTETagKeyMap::xiphFieldNames(logicalName);
@@ -172,7 +176,9 @@ bool writeComment(TagLib::Ogg::XiphComment* comment, PictureOwner& pictures,
                   const MTEAudioFile& handler, const QString& path) {
     const QVariantMap& tags = handler.dicReadInfo;
     const QVariantMap& dicMap = handler.dicMap;
-    removeFieldsWhere(comment, [&](const QString& name) { return handler.isStaleSpelling(name); });
+    removeFieldsWhere(comment, [&](const QString& name) {
+        return handler.isStaleSpelling(name, fieldValues(comment, name));
+    });
     for (auto it = dicMap.cbegin(); it != dicMap.cend(); ++it) {
         const QString key = it.value().toString();
         if (tags.contains(key))
@@ -181,18 +187,25 @@ bool writeComment(TagLib::Ogg::XiphComment* comment, PictureOwner& pictures,
     if (handler.bRemovesEncoderEntries)
         removeFieldsWhere(comment, MTETagText::isEncoderEntryName);
     MTETagProperties::write(comment, handler);
-    return writeCover(pictures, tags, dicMap.value(QStringLiteral("AlbumImg")).toString(),
+    return writeCover(pictures, tags, handler.keyOf(QStringLiteral("AlbumImg")),
                       handler.iPictureType, path);
 }
 
 void readComment(const TagLib::Ogg::XiphComment* comment, const QByteArray& cover,
                  MTEAudioFile& handler) {
     readFields(comment, handler);
-    const QString pictureKey = handler.dicMap.value(QStringLiteral("AlbumImg")).toString();
+    const QString pictureKey = handler.keyOf(QStringLiteral("AlbumImg"));
     if (!pictureKey.isEmpty() && !cover.isNull())
         handler.dicReadInfo.insert(pictureKey, cover);
     handler.eumID3Version = MTEID3VersionNone;
     handler.strTagVersion = QStringLiteral("Vorbis Comment");
+    QSet<QString> texts;
+    for (const auto& [name, values] :
+         comment ? comment->fieldListMap() : TagLib::Ogg::FieldListMap()) {
+        for (const TagLib::String& value : values)
+            texts.insert(MTETagText::toQString(value).trimmed());
+    }
+    handler.takeWhatTagLibMissed(texts);
 }
 
 template <class OggFile> bool readOggFile(MTEAudioFile& handler) {

@@ -6,12 +6,7 @@
 #include <QFileInfo>
 
 QVariant QVMusicInfoText::tagValue(const MTEAudioFile* handler, const QString& logicalName) {
-    if (!handler || logicalName.isEmpty())
-        return {};
-    const QString tagId = handler->dicMap.value(logicalName).toString();
-    if (tagId.isEmpty())
-        return {};
-    return handler->dicReadInfo.value(tagId);
+    return handler ? handler->getValueForKey(logicalName) : QVariant();
 }
 
 QString QVMusicInfoText::tagText(const MTEAudioFile* handler, const QString& logicalName) {

@@ -9,8 +9,8 @@ class QVMusicInfo;
 // What the views show of a row: tag values by logical name and file-name fallbacks.
 class QVMusicInfoText {
 public:
-    // The handler's value for a logical tag name ("Title", "Artist", ...): dicReadInfo
-    // under the id dicMap gives for the name; invalid when missing or the name is empty.
+    // The handler's value for a logical tag name ("Title", "Artist", ...)
+    // (MTEAudioFile::getValueForKey); invalid without a handler.
     static QVariant tagValue(const MTEAudioFile* handler, const QString& logicalName);
     static QString tagText(const MTEAudioFile* handler, const QString& logicalName);
     // Last component of path without its extension.

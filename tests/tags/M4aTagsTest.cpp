@@ -83,7 +83,7 @@ TEST(M4aTags, Mp3TagsArriveInAnM4aOutputAndAnIndependentReaderAgrees) {
     EXPECT_EQ(itemOf(path, "trkn").toIntPair().second, 12);
     EXPECT_EQ(itemOf(path, "covr").toCoverArtList().front().format(), TagLib::MP4::CoverArt::JPEG);
     EXPECT_EQ(
-        itemOf(path, "TPUB").toStringList().front(),
+        itemOf(path, "----:com.apple.iTunes:publisher").toStringList().front(),
         TagLib::String(valueOf(QStringLiteral("Publisher")).toStdString(), TagLib::String::UTF8));
 }
 

@@ -40,9 +40,9 @@ TEST(TagKeyMap, FamiliesHoldTheTabledKeys) {
         {"Genre", "TCON", kCopyright + QStringLiteral("gen"), "genre"},
         {"Artist", "TPE1", kCopyright + QStringLiteral("ART"), "artist"},
         {"AlbumArtist", "TPE2", QStringLiteral("aART"), "album_artist"},
-        {"Publisher", "TPUB", QStringLiteral("TPUB"), "publisher"},
+        {"Publisher", "TPUB", QStringLiteral("----:com.apple.iTunes:publisher"), "publisher"},
         {"Composer", "TCOM", kCopyright + QStringLiteral("wrt"), "composer"},
-        {"Copyright", "TCOP", QStringLiteral("TCOP"), "copyright"},
+        {"Copyright", "TCOP", QStringLiteral("cprt"), "copyright"},
         {"Comment", "COMM", kCopyright + QStringLiteral("cmt"), "comment"},
         {"Grouping", "TIT1", QString(), "grouping"},
     };
@@ -70,9 +70,10 @@ TEST(TagCopy, Mp3TagsCrossIntoTheM4aFamily) {
                            {QStringLiteral("TXXX"), QStringLiteral("dropped")}};
     const QVariantMap m4a =
         MTETagCopy::convertMetadataFromTypeToType(mpeg, MTEFileTypeMpeg, MTEFileTypeM4A);
-    const QVariantMap expected{{kCopyright + QStringLiteral("nam"), QStringLiteral("T")},
-                               {QStringLiteral("TPUB"), QStringLiteral("P")},
-                               {QStringLiteral("covr"), cover}};
+    const QVariantMap expected{
+        {kCopyright + QStringLiteral("nam"), QStringLiteral("T")},
+        {QStringLiteral("----:com.apple.iTunes:publisher"), QStringLiteral("P")},
+        {QStringLiteral("covr"), cover}};
     EXPECT_EQ(m4a, expected);
 }
 

@@ -152,4 +152,47 @@ inline QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+inline QByteArray bigEndian(quint32 value, bool syncSafe) {
+    QByteArray bytes(4, '\0');
+    for (int i = 3; i >= 0; --i, value >>= syncSafe ? 7 : 8)
+        bytes[i] = char(value & (syncSafe ? 0x7F : 0xFF));
+    return bytes;
+}
+
+// An ID3v2.3 or v2.4 tag byte by byte, as taggers write what TagLib 1.13 does not read whole:
+// text frames of the given bytes (UTF-8 in v2.4, Latin-1 in v2.3), an empty text as a frame
+// of size 0, and an extended header when asked.
+inline QByteArray rawId3Tag(int version,
+                            const std::vector<std::pair<QByteArray, QByteArray>>& frames,
+                            bool extendedHeader = false) {
+    QByteArray body;
+    if (extendedHeader) // its size, then flags; a v2.3 header's size leaves out its own field
+        body += version == 4 ? bigEndian(6, true) + QByteArray("\x01\x00", 2)
+                             : bigEndian(6, false) + QByteArray(6, '\0');
+    for (const auto& [id, text] : frames) {
+        const QByteArray data = text.isEmpty() ? QByteArray() : char(version == 4 ? 3 : 0) + text;
+        body += id + bigEndian(quint32(data.size()), version == 4) + QByteArray(2, '\0') + data;
+    }
+    body += QByteArray(64, '\0');
+    return "ID3" + QByteArray(1, char(version)) + QByteArray(1, '\0') +
+           QByteArray(1, extendedHeader ? '\x40' : '\0') + bigEndian(quint32(body.size()), true) +
+           body;
+}
+
+// Puts the tag before an MP3 file's audio, or into an "id3 " chunk of a WAV file.
+inline void addRawId3Tag(const QByteArray& fileName, QByteArray tag) {
+    const QString path = QFile::decodeName(fileName);
+    QByteArray bytes = fileBytes(path);
+    if (path.endsWith(QLatin1String(".wav"))) {
+        if (tag.size() % 2)
+            tag += '\0';
+        bytes += "id3 " + QByteArray(4, '\0') + tag;
+        qToLittleEndian(quint32(tag.size()), bytes.data() + bytes.size() - tag.size() - 4);
+        qToLittleEndian(quint32(bytes.size() - 8), bytes.data() + 4);
+    } else {
+        bytes.prepend(tag);
+    }
+    MediaFixtures::writeBytes(path, bytes);
+}
+
 } // namespace TagTestData
